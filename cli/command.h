@@ -1,0 +1,26 @@
+#pragma once
+// tarvolo-cli subcommands register themselves here; each lives in its own file.
+// Arguments arrive as UTF-8; convert to GBK with tv::Utf8ToGbk before use and
+// print UTF-8 (tv::GbkToUtf8).
+#include <string>
+#include <vector>
+
+namespace tv::cli {
+
+using Args = std::vector<std::string>;  // arguments after the subcommand name
+
+struct Command {
+  const char* name;
+  const char* usage;  // one or more lines shown by "tarvolo-cli help"
+  int (*run)(const Args& args);
+};
+
+bool Register(const Command& command);
+
+}  // namespace tv::cli
+
+#define TV_CLI_CONCAT_INNER(a, b) a##b
+#define TV_CLI_CONCAT(a, b) TV_CLI_CONCAT_INNER(a, b)
+// TV_CLI_COMMAND("encode", "encode TEXT", &RunEncode);
+#define TV_CLI_COMMAND(name, usage, fn) \
+  static const bool TV_CLI_CONCAT(kRegistered_, __LINE__) = ::tv::cli::Register({name, usage, fn})

@@ -1,0 +1,56 @@
+// tarvolo-cli: the program's own code from the command line, for diagnostics,
+// scripts and tests.
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "cli/command.h"
+
+namespace tv::cli {
+namespace {
+
+std::map<std::string, Command>& Table() {
+  static std::map<std::string, Command> table;
+  return table;
+}
+
+int PrintHelp(FILE* out) {
+  std::fprintf(out, "usage: tarvolo-cli COMMAND [ARGS...]\n\ncommands:\n");
+  for (const auto& [name, command] : Table()) {
+    std::string usage = command.usage;
+    std::size_t start = 0;
+    while (start <= usage.size()) {
+      std::size_t end = usage.find('\n', start);
+      if (end == std::string::npos) end = usage.size();
+      std::fprintf(out, "  tarvolo-cli %s\n", usage.substr(start, end - start).c_str());
+      start = end + 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool Register(const Command& command) {
+  Table()[command.name] = command;
+  return true;
+}
+
+}  // namespace tv::cli
+
+int main(int argc, char** argv) {
+  using namespace tv::cli;
+  if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0 ||
+      std::strcmp(argv[1], "-h") == 0) {
+    return PrintHelp(argc < 2 ? stderr : stdout) + (argc < 2 ? 2 : 0);
+  }
+  auto it = Table().find(argv[1]);
+  if (it == Table().end()) {
+    std::fprintf(stderr, "tarvolo-cli: unknown command '%s'\n", argv[1]);
+    PrintHelp(stderr);
+    return 2;
+  }
+  Args args(argv + 2, argv + argc);
+  return it->second.run(args);
+}

@@ -1,0 +1,77 @@
+#include "core/gbk.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace tv {
+namespace {
+
+// One conversion with a replacement for what cannot be converted. iconv
+// descriptors are not thread-safe, so each call opens its own.
+std::string Convert(const char* to, const char* from, std::string_view in,
+                    std::string_view replacement, std::size_t skip_on_error) {
+  std::string out;
+  if (in.empty()) return out;
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  out.reserve(in.size() * 2);
+  char* src = const_cast<char*>(in.data());
+  std::size_t src_left = in.size();
+  char buffer[4096];
+  while (src_left > 0) {
+    char* dst = buffer;
+    std::size_t dst_left = sizeof buffer;
+    std::size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);
+    out.append(buffer, dst - buffer);
+    if (rc != static_cast<std::size_t>(-1)) continue;
+    if (errno == E2BIG) continue;
+    // EILSEQ or EINVAL (a truncated sequence at the end): replace and move on.
+    out.append(replacement);
+    std::size_t skip = skip_on_error;
+    if (errno == EILSEQ && skip_on_error == 0) {
+      // UTF-8 input: skip one whole (possibly malformed) sequence.
+      unsigned char c = static_cast<unsigned char>(*src);
+      skip = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+      // Never step over a byte that is itself a valid start of something else.
+      for (std::size_t i = 1; i < skip && i < src_left; ++i) {
+        unsigned char t = static_cast<unsigned char>(src[i]);
+        if ((t & 0xC0) != 0x80) {
+          skip = i;
+          break;
+        }
+      }
+    }
+    if (skip == 0) skip = 1;
+    if (skip > src_left) skip = src_left;
+    src += skip;
+    src_left -= skip;
+  }
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+std::string GbkToUtf8(std::string_view gbk) {
+  // A bad GBK pair loses only its first byte, so a following ASCII byte survives.
+  return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD", 1);
+}
+
+std::string Utf8ToGbk(std::string_view utf8) { return Convert("GBK", "UTF-8", utf8, "?", 0); }
+
+std::size_t CharCount(std::string_view gbk) {
+  std::size_t count = 0;
+  std::size_t n = gbk.size();
+  while (n > 0) {
+    if (static_cast<unsigned char>(gbk[n - 1]) >= 0x80 && n >= 2) {
+      n -= 2;
+    } else {
+      n -= 1;
+    }
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace tv

@@ -1,0 +1,52 @@
+#pragma once
+// The one way the program tells the member something or asks a yes/no question.
+// The client installs a message-box sink; tests install a NoticeRecorder so that
+// nothing ever blocks on a modal box. Texts are GBK. Call from the UI thread.
+#include <string>
+#include <vector>
+
+namespace tv {
+
+class NoticeSink {
+ public:
+  virtual ~NoticeSink() = default;
+  // The modal "提示" box with one "确定" button.
+  virtual void Notice(const std::string& gbk_text) = 0;
+  // A yes/no question; true for yes.
+  virtual bool Ask(const std::string& gbk_text) = 0;
+};
+
+// Installs `sink` (not owned); nullptr restores the default, which prints the
+// text (as UTF-8) to standard error and answers "no".
+void SetNoticeSink(NoticeSink* sink);
+NoticeSink* CurrentNoticeSink();
+
+void ShowNotice(const std::string& gbk_text);
+bool AskYesNo(const std::string& gbk_text);
+
+// Records every notice and question; answers questions with `answer`.
+class NoticeRecorder : public NoticeSink {
+ public:
+  void Notice(const std::string& gbk_text) override { notices.push_back(gbk_text); }
+  bool Ask(const std::string& gbk_text) override {
+    questions.push_back(gbk_text);
+    return answer;
+  }
+  std::vector<std::string> notices;
+  std::vector<std::string> questions;
+  bool answer = true;
+};
+
+// Installs a recorder for the lifetime of the scope (tests).
+class ScopedNoticeRecorder : public NoticeRecorder {
+ public:
+  ScopedNoticeRecorder() : previous_(CurrentNoticeSink()) { SetNoticeSink(this); }
+  ~ScopedNoticeRecorder() override { SetNoticeSink(previous_); }
+  ScopedNoticeRecorder(const ScopedNoticeRecorder&) = delete;
+  ScopedNoticeRecorder& operator=(const ScopedNoticeRecorder&) = delete;
+
+ private:
+  NoticeSink* previous_;
+};
+
+}  // namespace tv
