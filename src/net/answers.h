@@ -1,7 +1,8 @@
 #pragma once
-// Parsers for every answer of the service. "@@" separates items, "||" fields;
-// separators are found character by character in GBK (a 0x40 or 0x7C trail byte
-// never matches). Pure functions, one forward pass, fields read in place.
+// Parsers for the item answers of the service. "@@" separates items, "||"
+// fields; separators are found character by character in GBK (a 0x40 or 0x7C
+// trail byte never matches). Pure functions, one forward pass, fields read in
+// place.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,7 +23,7 @@ using RecordVisitor = std::function<void(const InfoRecordView&)>;
 
 struct IdPair {
   std::string LogId;
-  std::string InfoId;
+  std::string InfoId;  // may be empty; callers ignore such an identifier
   bool operator==(const IdPair&) const = default;
 };
 
@@ -31,17 +32,28 @@ struct CountedPage {
   std::vector<InfoRecord> records;
 };
 
+// True when the body holds an item separator anywhere. "Error", "" and an HTML
+// error page are failed answers.
 bool HasItems(std::string_view body);
-// Total of a counted page, records delivered to `visit` in body order.
+// Total of a counted page ("@@" total "@@" record "@@" ...), records delivered
+// to `visit` in body order. The total is not compared with the records.
 std::int32_t ParseCountedPage(std::string_view body, const RecordVisitor& visit);
 CountedPage ParseCountedPage(std::string_view body);
+// Plain pages and new-record bodies ("@@" record "@@" ...).
 void ParseRecords(std::string_view body, const RecordVisitor& visit);
 std::vector<InfoRecord> ParseRecords(std::string_view body);
+// Deleted/closed identifier lists ("@@" logid "||" infoid "@@" ...), body order.
 std::vector<IdPair> ParseIdList(std::string_view body);
 
 // GBK-aware search: first position >= from where `needle` (ASCII) starts on a
-// character boundary, or npos. Shared by every "@@"/"||"/"@@@@@" split.
+// character boundary, or npos. `from` must itself be a character boundary.
+// Shared by every "@@" / "||" / "@@@@@" split.
 std::size_t FindSeparator(std::string_view text, std::string_view needle, std::size_t from = 0);
+
+// The service's "leading digits" number: optional blanks and sign, then
+// digits; anything else ends it; no digits gives 0. Saturates at the int32
+// limits instead of overflowing.
+std::int32_t LeadingInt(std::string_view text);
 
 }  // namespace tv
 
