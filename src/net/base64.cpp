@@ -10,7 +10,8 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 
 constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
   std::array<std::uint8_t, 256> table{};  // anything outside the alphabet: zero bits
-  for (int i = 0; i < 64; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
+  for (int i = 0; i < 64; ++i)
+    table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
   return table;
 }
 constexpr auto kDecode = MakeDecodeTable();
@@ -29,10 +30,11 @@ std::string DecodeBase64Lenient(std::string_view text) {
   out.resize(padded.size() / 4 * 3);
   std::size_t o = 0;
   for (std::size_t i = 0; i < padded.size(); i += 4) {
-    const std::uint32_t v = (std::uint32_t{kDecode[static_cast<unsigned char>(padded[i])]} << 18) |
-                            (std::uint32_t{kDecode[static_cast<unsigned char>(padded[i + 1])]} << 12) |
-                            (std::uint32_t{kDecode[static_cast<unsigned char>(padded[i + 2])]} << 6) |
-                            std::uint32_t{kDecode[static_cast<unsigned char>(padded[i + 3])]};
+    const std::uint32_t v =
+        (std::uint32_t{kDecode[static_cast<unsigned char>(padded[i])]} << 18) |
+        (std::uint32_t{kDecode[static_cast<unsigned char>(padded[i + 1])]} << 12) |
+        (std::uint32_t{kDecode[static_cast<unsigned char>(padded[i + 2])]} << 6) |
+        std::uint32_t{kDecode[static_cast<unsigned char>(padded[i + 3])]};
     out[o++] = static_cast<char>((v >> 16) & 0xFF);
     out[o++] = static_cast<char>((v >> 8) & 0xFF);
     out[o++] = static_cast<char>(v & 0xFF);

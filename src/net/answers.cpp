@@ -1,0 +1,173 @@
+#include "net/answers.h"
+
+#include <climits>
+#include <cstring>
+
+#include "core/text_time.h"
+
+namespace tv {
+namespace {
+
+constexpr std::string_view kItemSep = "@@";
+constexpr std::string_view kFieldSep = "||";
+
+// A byte that can open a double-byte character. Any byte outside this range
+// ends a character (it is a single byte or a trail byte), so a run of such
+// bytes pairs up from its start.
+inline bool IsHighByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// Whether `pos` starts a character, given that `known` (<= pos) does. Only the
+// run of high bytes just before `pos` matters: it starts on a boundary and
+// pairs up, so an odd run leaves `pos` as the trail of its last pair.
+inline bool IsBoundary(std::string_view text, std::size_t known, std::size_t pos) {
+  std::size_t run = 0;
+  while (pos - run > known && IsHighByte(static_cast<unsigned char>(text[pos - run - 1]))) ++run;
+  return run % 2 == 0;
+}
+
+// Walks the items of a body from the separator at `first`, handing each
+// non-empty item (the text strictly between two separators) to `visit`.
+template <typename Visit>
+void WalkItems(std::string_view body, std::size_t first, Visit&& visit) {
+  std::size_t p = first;
+  while (p != std::string_view::npos && p + kItemSep.size() < body.size()) {
+    const std::size_t next = FindSeparator(body, kItemSep, p + kItemSep.size());
+    if (next == std::string_view::npos) return;  // the unterminated tail is not an item
+    const std::size_t begin = p + kItemSep.size();
+    if (next > begin) visit(body.substr(begin, next - begin));
+    p = next;
+  }
+}
+
+bool HasSingleSeparatorChar(std::string_view field) {
+  return FindSeparator(field, "@") != std::string_view::npos ||
+         FindSeparator(field, "|") != std::string_view::npos;
+}
+
+// Splits one record item. False when the item fails a field test.
+bool SplitRecord(std::string_view item, InfoRecordView& out) {
+  std::string_view* const fields[] = {&out.InfoID, &out.City,    &out.Type, &out.Content, &out.Tel,
+                                      &out.QQ,     &out.Company, &out.Flag, &out.Deal};
+  std::size_t start = 0;
+  for (std::string_view* field : fields) {
+    const std::size_t sep = FindSeparator(item, kFieldSep, start);
+    if (sep == std::string_view::npos) return false;
+    *field = item.substr(start, sep - start);
+    start = sep + kFieldSep.size();
+  }
+  out.Time = item.substr(start);  // the whole rest, "||" included
+  if (out.InfoID.empty() || HasSingleSeparatorChar(out.InfoID)) return false;
+  return !out.City.empty() && !out.Type.empty() && !out.Content.empty() && !out.Tel.empty() &&
+         !out.Flag.empty() && !out.Deal.empty();
+}
+
+// Delivers the records of the items that follow the separator at `first`.
+// The replacement time is made once per body, only when a record needs it.
+void VisitRecords(std::string_view body, std::size_t first, const RecordVisitor& visit) {
+  std::string now;
+  WalkItems(body, first, [&](std::string_view item) {
+    InfoRecordView record;
+    if (!SplitRecord(item, record)) return;
+    if (record.Time.empty()) {
+      if (now.empty()) now = TimeTextNow();
+      record.Time = now;
+    }
+    visit(record);
+  });
+}
+
+}  // namespace
+
+std::size_t FindSeparator(std::string_view text, std::string_view needle, std::size_t from) {
+  if (needle.empty() || from > text.size() || needle.size() > text.size() - from) {
+    return std::string_view::npos;
+  }
+  const std::size_t last_start = text.size() - needle.size();
+  std::size_t known = from;  // a character boundary at or before `pos`
+  std::size_t pos = from;
+  while (pos <= last_start) {
+    const void* hit = std::memchr(text.data() + pos, needle[0], last_start - pos + 1);
+    if (hit == nullptr) return std::string_view::npos;
+    const std::size_t candidate = static_cast<const char*>(hit) - text.data();
+    if (IsBoundary(text, known, candidate) && text.compare(candidate, needle.size(), needle) == 0) {
+      return candidate;
+    }
+    // The candidate byte is ASCII or a trail byte: either way it ends a character.
+    known = candidate + 1;
+    pos = candidate + 1;
+  }
+  return std::string_view::npos;
+}
+
+std::int32_t LeadingInt(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) break;  // saturated below
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
+InfoRecord InfoRecordView::ToRecord() const {
+  return InfoRecord{std::string(InfoID),  std::string(City), std::string(Type),
+                    std::string(Content), std::string(Tel),  std::string(QQ),
+                    std::string(Company), std::string(Flag), std::string(Deal),
+                    std::string(Time)};
+}
+
+bool HasItems(std::string_view body) {
+  return FindSeparator(body, kItemSep) != std::string_view::npos;
+}
+
+std::int32_t ParseCountedPage(std::string_view body, const RecordVisitor& visit) {
+  // The page opens with "@@" and the total; the records begin at the next "@@".
+  if (body.size() < kItemSep.size()) return 0;
+  const std::size_t first = FindSeparator(body, kItemSep, kItemSep.size());
+  if (first == std::string_view::npos) return 0;
+  const std::int32_t total = LeadingInt(body.substr(kItemSep.size(), first - kItemSep.size()));
+  VisitRecords(body, first, visit);
+  return total;
+}
+
+CountedPage ParseCountedPage(std::string_view body) {
+  CountedPage page;
+  page.total = ParseCountedPage(
+      body, [&](const InfoRecordView& record) { page.records.push_back(record.ToRecord()); });
+  return page;
+}
+
+void ParseRecords(std::string_view body, const RecordVisitor& visit) {
+  const std::size_t first = FindSeparator(body, kItemSep);
+  if (first != std::string_view::npos) VisitRecords(body, first, visit);
+}
+
+std::vector<InfoRecord> ParseRecords(std::string_view body) {
+  std::vector<InfoRecord> records;
+  ParseRecords(body, [&](const InfoRecordView& record) { records.push_back(record.ToRecord()); });
+  return records;
+}
+
+std::vector<IdPair> ParseIdList(std::string_view body) {
+  std::vector<IdPair> pairs;
+  const std::size_t first = FindSeparator(body, kItemSep);
+  if (first == std::string_view::npos) return pairs;
+  WalkItems(body, first, [&](std::string_view item) {
+    // An item without "||" is all log identifier and has no information id.
+    const std::size_t sep = FindSeparator(item, kFieldSep);
+    const std::string_view log_id = item.substr(0, sep);
+    const std::string_view info_id =
+        sep == std::string_view::npos ? std::string_view() : item.substr(sep + kFieldSep.size());
+    if (log_id.empty() || HasSingleSeparatorChar(log_id)) return;
+    pairs.push_back(IdPair{std::string(log_id), std::string(info_id)});
+  });
+  return pairs;
+}
+
+}  // namespace tv

@@ -1,0 +1,290 @@
+#include "net/transport.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include "core/gbk.h"
+#include "net/transport_testing.h"
+
+namespace tv {
+namespace {
+
+// No answer of the service comes near this; a larger announcement is a broken
+// or hostile server, and nothing of that size is allocated.
+constexpr long long kMaxContentLength = 16LL * 1024 * 1024;
+constexpr long kConnectTimeoutSeconds = 30;
+constexpr std::size_t kDownloadPiece = 16384;
+
+std::atomic<long> g_stall_timeout_seconds{60};
+
+void EnsureCurlInitialised() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// "Agent" and the milliseconds since system start, wrapped to a signed
+// 32-bit number the way a 32-bit tick counter prints.
+std::string AgentString() {
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  const unsigned long long ms =
+      static_cast<unsigned long long>(now.tv_sec) * 1000ULL + now.tv_nsec / 1000000;
+  const auto ticks = static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
+  char agent[32];
+  std::snprintf(agent, sizeof agent, "Agent%ld", static_cast<long>(ticks));
+  return agent;
+}
+
+// "name" or "name:port" only: the host comes from the server list, and
+// nothing in it may reach into the rest of the URL.
+bool IsPlainHost(std::string_view host) {
+  if (host.empty()) return false;
+  for (char c : host) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    c == '.' || c == '-' || c == '_' || c == ':' || c == '[' || c == ']';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// Content-Length as a plain non-negative decimal; anything else is refused.
+std::optional<long long> ParseContentLength(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
+                           text.back() == '\n')) {
+    text.remove_suffix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > kMaxContentLength) return std::nullopt;
+  }
+  return value;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char a = text[i], b = prefix[i];
+    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+// Headers of the final response. A new status line starts over, so an
+// interim or proxy response never lends its Content-Length to the real one.
+struct HeaderState {
+  bool has_length = false;
+  bool length_valid = false;
+  long long length = 0;
+};
+
+std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* state = static_cast<HeaderState*>(user);
+  const std::string_view line(data, size * count);
+  if (StartsWithNoCase(line, "HTTP/")) {
+    *state = HeaderState{};
+  } else if (StartsWithNoCase(line, "Content-Length:")) {
+    const auto length = ParseContentLength(line.substr(15));
+    state->has_length = true;
+    state->length_valid = length.has_value();
+    state->length = length.value_or(0);
+  }
+  return size * count;
+}
+
+struct FetchState {
+  HeaderState headers;
+  std::string body;
+};
+
+std::size_t OnFetchBody(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* state = static_cast<FetchState*>(user);
+  const std::size_t n = size * count;
+  // No usable Content-Length: the answer fails anyway, so stop reading now
+  // rather than hold an unbounded body.
+  if (!state->headers.has_length || !state->headers.length_valid) return 0;
+  if (state->body.empty()) state->body.reserve(static_cast<std::size_t>(state->headers.length));
+  const std::size_t room = static_cast<std::size_t>(state->headers.length) - state->body.size();
+  state->body.append(data, n < room ? n : room);
+  return n;
+}
+
+struct CurlHandle {
+  CURL* curl = curl_easy_init();
+  curl_slist* headers = nullptr;
+  ~CurlHandle() {
+    if (curl != nullptr) curl_easy_cleanup(curl);
+    curl_slist_free_all(headers);
+  }
+  void AddHeader(const char* header) { headers = curl_slist_append(headers, header); }
+};
+
+// Options every exchange shares: agent, time limits, no signals (workers),
+// the proxy of the environment (libcurl's default).
+void SetCommonOptions(CURL* curl, const std::string& agent) {
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, g_stall_timeout_seconds.load());
+}
+
+}  // namespace
+
+void SetStallTimeoutForTesting(std::chrono::seconds seconds) {
+  g_stall_timeout_seconds = static_cast<long>(seconds.count());
+}
+
+std::string FetchPage(std::string_view verb, std::string_view host, std::string_view path) {
+  const std::string error(kError);
+  if (!IsPlainHost(host) || path.empty() || path.front() != '/') return error;
+  if (verb != "GET" && verb != "POST") return error;
+  EnsureCurlInitialised();
+  CurlHandle handle;
+  if (handle.curl == nullptr) return error;
+  CURL* curl = handle.curl;
+
+  const std::string url = "http://" + std::string(host) + std::string(path);
+  const std::string agent = AgentString();
+  SetCommonOptions(curl, agent);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+  curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
+  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+  // The request carries nothing but the request line, Host and User-Agent.
+  handle.AddHeader("Accept:");
+  if (verb == "POST") {
+    // All parameters travel in the query; the body is announced as empty.
+    curl_easy_setopt(curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, 0L);
+    handle.AddHeader("Content-Type:");
+  }
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, handle.headers);
+
+  FetchState state;
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &state.headers);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnFetchBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
+
+  const CURLcode rc = curl_easy_perform(curl);
+  // A body shorter than announced is passed on with the bytes that came.
+  if (rc != CURLE_OK && rc != CURLE_PARTIAL_FILE) return error;
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  if (status != 200 || !state.headers.has_length || !state.headers.length_valid) return error;
+  const std::size_t zero = state.body.find('\0');
+  if (zero != std::string::npos) state.body.resize(zero);
+  return std::move(state.body);
+}
+
+std::string FetchEncodedPage(std::string_view verb, std::string_view host, std::string_view path) {
+  std::string body = FetchPage(verb, host, path);
+  if (body == kError) return body;
+  return DecodeBase64Lenient(body);
+}
+
+namespace {
+
+struct DownloadState {
+  CURL* curl = nullptr;
+  const std::string* path = nullptr;
+  int fd = -1;
+  bool write_failed = false;
+  ~DownloadState() {
+    if (fd >= 0) ::close(fd);
+  }
+  bool Open() {
+    if (fd < 0) fd = ::open(path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return fd >= 0;
+  }
+};
+
+bool WriteAll(int fd, const char* data, std::size_t n) {
+  while (n > 0) {
+    const ssize_t written = ::write(fd, data, n);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    n -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+std::size_t OnDownloadBody(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* state = static_cast<DownloadState*>(user);
+  const std::size_t n = size * count;
+  // An error page is not the file asked for: nothing is created for it.
+  long status = 0;
+  curl_easy_getinfo(state->curl, CURLINFO_RESPONSE_CODE, &status);
+  if (status != 200) return 0;
+  if (!state->Open() || !WriteAll(state->fd, data, n)) {
+    state->write_failed = true;
+    return 0;
+  }
+  return n;
+}
+
+}  // namespace
+
+int DownloadToFile(const std::string& url, const std::string& file_path) {
+  EnsureCurlInitialised();
+  CurlHandle handle;
+  if (handle.curl == nullptr) return -1;
+  CURL* curl = handle.curl;
+
+  const std::string agent = AgentString();
+  SetCommonOptions(curl, agent);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kDownloadPiece));
+  // Always from the server itself, never from a cache on the way.
+  handle.AddHeader("Accept: */*");
+  handle.AddHeader("Pragma: no-cache");
+  handle.AddHeader("Cache-Control: no-cache");
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, handle.headers);
+
+  // The file is created once the server has answered, as the body starts.
+  DownloadState state;
+  state.curl = curl;
+  state.path = &file_path;
+  HeaderState headers;
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &headers);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnDownloadBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
+
+  // A body cut short of its announced length is a failed download: curl
+  // reports it as a partial file.
+  const CURLcode rc = curl_easy_perform(curl);
+  if (rc != CURLE_OK) return -1;
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  if (status != 200) return -1;
+  if (!state.Open()) return -1;  // an empty body still makes the file
+  return ::close(std::exchange(state.fd, -1)) == 0 ? 0 : -1;
+}
+
+}  // namespace tv
