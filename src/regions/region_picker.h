@@ -1,12 +1,12 @@
 #pragma once
 // The cascaded province / prefecture / county lists of the forms, as models
 // without widgets. A form (or the Qt binding of region_combo_binding.h) shows
-// the three RegionLists and reports the user's picks with Pick*().
+// the three PickerLists and reports the user's picks with Pick*().
 #include <string>
 #include <string_view>
 
 #include "regions/region_directory.h"
-#include "regions/region_list.h"
+#include "regions/picker_list.h"
 
 namespace tv {
 
@@ -14,9 +14,9 @@ class RegionPicker {
  public:
   virtual ~RegionPicker() = default;
 
-  const RegionList& ProvinceList() const { return province_; }
-  const RegionList& PrefectureList() const { return prefecture_; }
-  const RegionList& CountyList() const { return county_; }
+  const PickerList& ProvinceList() const { return province_; }
+  const PickerList& PrefectureList() const { return prefecture_; }
+  const PickerList& CountyList() const { return county_; }
 
   // Reading the picker: the selected texts, empty where nothing is selected.
   std::string_view ProvinceText() const { return province_.CurrentText(); }
@@ -31,9 +31,9 @@ class RegionPicker {
  protected:
   explicit RegionPicker(RegionTable table) : table_(table) {}
   RegionTable table_;
-  RegionList province_;
-  RegionList prefecture_;
-  RegionList county_;
+  PickerList province_;
+  PickerList prefecture_;
+  PickerList county_;
 };
 
 // The "发布城市" lists: no placeholders, opened on the member's own province

@@ -8,7 +8,7 @@
 
 namespace tv {
 
-class RegionList {
+class PickerList {
  public:
   const std::vector<std::string>& Items() const { return items_; }
   int Size() const { return static_cast<int>(items_.size()); }
