@@ -1,0 +1,479 @@
+#include "widgets/info_grid.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "widgets/image_strip.h"
+#include "widgets/marked_text.h"
+#include "widgets/qt_marked_surface.h"
+#include "widgets/qt_text_measure.h"
+
+namespace tv {
+
+InfoGrid::InfoGrid(QWidget* parent, int column_count)
+    : QAbstractScrollArea(parent), store_(column_count, std::make_shared<QtTextMeasure>()) {
+  setFocusPolicy(Qt::StrongFocus);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  verticalScrollBar()->setSingleStep(1);
+  // A released scroll bar ends the scroll, as the end-of-scroll code does.
+  verticalScrollBar()->installEventFilter(this);
+  const int lines = QApplication::wheelScrollLines();
+  wheel_step_ = lines > 0 ? lines : 3;
+  image_strip_ = StandardImageStrip();
+  store_.SetChangeHandler([this](RowStore::Change change) { OnStoreChanged(change); });
+  SetGridFont(store_.GridFont());
+}
+
+InfoGrid::~InfoGrid() { store_.SetChangeHandler(nullptr); }
+
+// --- look ------------------------------------------------------------------
+
+void InfoGrid::SetBackColour(Colour colour) {
+  back_colour_ = colour;
+  viewport()->update();
+}
+
+void InfoGrid::SetLineColour(Colour colour) {
+  line_colour_ = colour;
+  viewport()->update();
+}
+
+void InfoGrid::SetDefaultTextColour(Colour colour) {
+  text_colour_ = colour;
+  viewport()->update();
+}
+
+void InfoGrid::SetGridFont(const CellFont& font) {
+  store_.SetGridFont(font);
+  // New rows get the height a fitted one-line row of the grid font has.
+  if (const TextMeasure* measure = store_.Measure()) {
+    store_.SetDefaultRowHeight(measure->Measure(font, "1").height + 2);
+  }
+}
+
+void InfoGrid::SetImageStrip(const QPixmap& strip) {
+  image_strip_ = strip;
+  viewport()->update();
+}
+
+void InfoGrid::Redraw() { viewport()->update(); }
+
+void InfoGrid::OnStoreChanged(RowStore::Change change) {
+  if (change == RowStore::Change::kLook) qt_fonts_.erase(0);
+  if (change != RowStore::Change::kCells) UpdateScrollRanges();
+  viewport()->update();
+}
+
+// --- scrolling ---------------------------------------------------------------
+
+int InfoGrid::MaxTopRow() const {
+  const int n = store_.RowCount();
+  if (n == 0) return 0;
+  const int view_height = viewport()->height();
+  long long used = 0;
+  int row = n - 1;
+  while (row >= 0 && used + store_.RowHeight(row) <= view_height) {
+    used += store_.RowHeight(row);
+    --row;
+  }
+  // A last row taller than the view still gets to be the first row in view.
+  return std::min(row + 1, n - 1);
+}
+
+int InfoGrid::FullyVisibleRowCount() const {
+  const int n = store_.RowCount();
+  const int view_height = viewport()->height();
+  long long used = 0;
+  int count = 0;
+  for (int row = top_row_; row < n; ++row) {
+    used += store_.RowHeight(row);
+    if (used > view_height) break;
+    ++count;
+  }
+  return std::max(count, top_row_ < n ? 1 : 0);
+}
+
+int InfoGrid::PageDownTop() const {
+  return std::min(top_row_ + std::max(FullyVisibleRowCount(), 1), MaxTopRow());
+}
+
+int InfoGrid::PageUpTop() const {
+  const int view_height = viewport()->height();
+  long long used = 0;
+  int row = top_row_ - 1;
+  while (row >= 0 && used + store_.RowHeight(row) <= view_height) {
+    used += store_.RowHeight(row);
+    --row;
+  }
+  const int top = row + 1;
+  return top == top_row_ ? std::max(top_row_ - 1, 0) : top;
+}
+
+void InfoGrid::UpdateScrollRanges() {
+  const int max_top = MaxTopRow();
+  if (top_row_ > max_top) top_row_ = max_top;
+  if (focus_.row >= store_.RowCount() || focus_.column >= store_.ColumnCount()) {
+    focus_ = GridCellPos{};
+  }
+  updating_range_ = true;
+  QScrollBar* vbar = verticalScrollBar();
+  vbar->setRange(0, max_top);
+  vbar->setPageStep(std::max(FullyVisibleRowCount(), 1));
+  vbar->setValue(top_row_);
+  QScrollBar* hbar = horizontalScrollBar();
+  const int view_width = viewport()->width();
+  hbar->setRange(0, std::max(store_.TotalColumnWidth() - view_width, 0));
+  hbar->setPageStep(std::max(view_width, 1));
+  updating_range_ = false;
+}
+
+void InfoGrid::SetTopRow(int row) {
+  top_row_ = std::clamp(row, 0, MaxTopRow());
+  updating_range_ = true;
+  verticalScrollBar()->setValue(top_row_);
+  updating_range_ = false;
+  viewport()->update();
+}
+
+void InfoGrid::ScrollToRow(int row) { SetTopRow(row); }
+
+void InfoGrid::EndScroll() {
+  scroll_mark_ = top_row_ + 1;
+  // Posted, so the owner sees it after the scroll has been handled; dropped
+  // with the grid if the grid goes first.
+  QMetaObject::invokeMethod(
+      this, [this] { emit ScrollReport(); }, Qt::QueuedConnection);
+}
+
+void InfoGrid::Scroll(ScrollCode code) {
+  switch (code) {
+    case ScrollCode::kLineUp:
+      SetTopRow(top_row_ - 1);
+      break;
+    case ScrollCode::kLineDown:
+      SetTopRow(top_row_ + 1);
+      break;
+    case ScrollCode::kPageUp:
+      SetTopRow(PageUpTop());
+      break;
+    case ScrollCode::kPageDown:
+      SetTopRow(PageDownTop());
+      break;
+    case ScrollCode::kTop:
+      SetTopRow(0);
+      break;
+    case ScrollCode::kBottom:
+      SetTopRow(MaxTopRow());
+      EndScroll();
+      break;
+    case ScrollCode::kEndScroll:
+      EndScroll();
+      break;
+  }
+}
+
+void InfoGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
+  if (!updating_range_) top_row_ = std::clamp(verticalScrollBar()->value(), 0, MaxTopRow());
+  viewport()->update();
+}
+
+void InfoGrid::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateScrollRanges();
+}
+
+bool InfoGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == verticalScrollBar() && event->type() == QEvent::MouseButtonRelease) {
+    Scroll(ScrollCode::kEndScroll);
+  }
+  return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+// --- focus and hit testing ---------------------------------------------------
+
+void InfoGrid::SetFocusCell(int row, int column) {
+  if (row < 0 || row >= store_.RowCount() || column < 0 || column >= store_.ColumnCount()) {
+    focus_ = GridCellPos{};
+  } else {
+    focus_ = GridCellPos{row, column};
+  }
+  viewport()->update();
+}
+
+int InfoGrid::ColumnLeft(int column) const {
+  int x = -horizontalScrollBar()->value();
+  for (int c = 0; c < column; ++c) x += store_.ColumnWidth(c);
+  return x;
+}
+
+GridCellPos InfoGrid::CellAt(const QPoint& pos) const {
+  if (pos.y() < 0 || pos.x() < 0) return {};
+  GridCellPos hit;
+  long long y = 0;
+  const int n = store_.RowCount();
+  for (int row = top_row_; row < n && y <= pos.y(); ++row) {
+    const int h = store_.RowHeight(row);
+    if (pos.y() < y + h) {
+      hit.row = row;
+      break;
+    }
+    y += h;
+  }
+  if (hit.row < 0) return {};
+  int x = -horizontalScrollBar()->value();
+  for (int c = 0; c < store_.ColumnCount(); ++c) {
+    const int w = store_.ColumnWidth(c);
+    // Half-open: a column of width 0 covers no point at all.
+    if (pos.x() >= x && pos.x() < x + w) {
+      hit.column = c;
+      return hit;
+    }
+    x += w;
+  }
+  return {};
+}
+
+QRect InfoGrid::CellRect(int row, int column) const {
+  if (row < top_row_ || row >= store_.RowCount() || column < 0 || column >= store_.ColumnCount()) {
+    return {};
+  }
+  long long y = 0;
+  for (int r = top_row_; r < row; ++r) {
+    y += store_.RowHeight(r);
+    if (y > viewport()->height()) return {};
+  }
+  return QRect(ColumnLeft(column), static_cast<int>(y), store_.ColumnWidth(column),
+               store_.RowHeight(row));
+}
+
+void InfoGrid::MoveFocusRow(int delta) {
+  const int n = store_.RowCount();
+  if (n == 0) return;
+  int column = focus_.column;
+  if (column < 0) {
+    column = 0;
+    while (column < store_.ColumnCount() - 1 && store_.ColumnWidth(column) == 0) ++column;
+  }
+  const int old_row = focus_.row;
+  const int row = old_row < 0 ? top_row_ : std::clamp(old_row + delta, 0, n - 1);
+  focus_ = GridCellPos{row, column};
+  MakeFocusRowVisible(old_row);
+  viewport()->update();
+}
+
+// After a one-row focus move: when the focus row is no longer wholly in view,
+// scroll one line towards it.
+void InfoGrid::MakeFocusRowVisible(int old_row) {
+  const int row = focus_.row;
+  if (row < 0 || row == old_row) return;
+  if (row < top_row_) {
+    Scroll(ScrollCode::kLineUp);
+    return;
+  }
+  long long bottom = 0;
+  for (int r = top_row_; r <= row; ++r) {
+    bottom += store_.RowHeight(r);
+    if (bottom > viewport()->height()) {
+      Scroll(ScrollCode::kLineDown);
+      return;
+    }
+  }
+}
+
+void InfoGrid::MoveFocusColumn(int delta) {
+  const int columns = store_.ColumnCount();
+  if (columns == 0 || store_.RowCount() == 0) return;
+  if (focus_.row < 0) {
+    MoveFocusRow(0);
+    return;
+  }
+  // Step over hidden columns; stay put when there is no visible one that way.
+  for (int c = focus_.column + delta; c >= 0 && c < columns; c += delta) {
+    if (store_.ColumnWidth(c) > 0) {
+      focus_.column = c;
+      break;
+    }
+  }
+  viewport()->update();
+}
+
+// --- input -------------------------------------------------------------------
+
+void InfoGrid::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    const GridCellPos hit = CellAt(event->position().toPoint());
+    if (hit.IsValid()) SetFocusCell(hit.row, hit.column);
+  }
+  QAbstractScrollArea::mousePressEvent(event);
+}
+
+void InfoGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    const GridCellPos hit = CellAt(event->position().toPoint());
+    if (hit.IsValid()) {
+      SetFocusCell(hit.row, hit.column);
+      emit DoubleClick(hit.row, hit.column);
+    }
+  }
+  event->accept();
+}
+
+void InfoGrid::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  if (wheel_busy_) return;
+  const int delta = event->angleDelta().y();
+  if (delta == 0) return;
+  wheel_busy_ = true;
+  if (wheel_step_ == -1) {
+    // One page per notch (a fine-grained wheel still counts as one notch).
+    const int notches = std::max(std::abs(delta) / 120, 1);
+    for (int i = 0; i < notches; ++i) {
+      Scroll(delta > 0 ? ScrollCode::kPageUp : ScrollCode::kPageDown);
+    }
+  } else {
+    MoveFocusRow(delta > 0 ? -1 : 1);
+    Scroll(ScrollCode::kEndScroll);
+  }
+  wheel_busy_ = false;
+}
+
+void InfoGrid::keyPressEvent(QKeyEvent* event) {
+  const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  switch (event->key()) {
+    case Qt::Key_Up:
+      MoveFocusRow(-1);
+      break;
+    case Qt::Key_Down:
+      MoveFocusRow(1);
+      break;
+    case Qt::Key_Left:
+    case Qt::Key_Backtab:
+      MoveFocusColumn(-1);
+      break;
+    case Qt::Key_Right:
+      MoveFocusColumn(1);
+      break;
+    case Qt::Key_Tab:
+      MoveFocusColumn(event->modifiers() & Qt::ShiftModifier ? -1 : 1);
+      break;
+    case Qt::Key_PageUp:
+      Scroll(ScrollCode::kPageUp);
+      break;
+    case Qt::Key_PageDown:
+      Scroll(ScrollCode::kPageDown);
+      break;
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+      const bool home = event->key() == Qt::Key_Home;
+      if (ctrl) {
+        Scroll(home ? ScrollCode::kTop : ScrollCode::kBottom);
+      } else if (focus_.row >= 0) {
+        // From beyond the row's end towards it: the first (last) visible column.
+        const GridCellPos keep = focus_;
+        focus_.column = home ? -1 : store_.ColumnCount();
+        MoveFocusColumn(home ? 1 : -1);
+        if (focus_.column < 0 || focus_.column >= store_.ColumnCount()) focus_ = keep;
+      }
+      break;
+    }
+    default:
+      QAbstractScrollArea::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+}
+
+// --- painting ----------------------------------------------------------------
+
+const QFont& InfoGrid::QtFontOf(std::uint16_t font_id) {
+  auto it = qt_fonts_.find(font_id);
+  if (it == qt_fonts_.end())
+    it = qt_fonts_.emplace(font_id, ToQFont(store_.FontById(font_id))).first;
+  return it->second;
+}
+
+void InfoGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int column) {
+  const GridCell* cell = store_.FindCell(row, column);
+  const bool focused = focus_.row == row && focus_.column == column;
+  const Colour back =
+      cell && cell->back_colour != kDefaultColour ? cell->back_colour : back_colour_;
+  if (focused || back != back_colour_) painter.fillRect(rect, ToQColor(back));
+  if (!cell) return;
+  const QRect inner = rect.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin);
+  if (cell->image >= 0 && inner.width() >= kImageSize && inner.height() >= kImageSize &&
+      (cell->image + 1) * kImageSize <= image_strip_.width()) {
+    painter.drawPixmap(inner.topLeft(), image_strip_,
+                       QRect(cell->image * kImageSize, 0, kImageSize, kImageSize));
+  }
+  if (cell->text.empty() || inner.isEmpty()) return;
+  painter.setClipRect(rect);
+  painter.setFont(QtFontOf(cell->font_id));
+  const Colour colour = cell->text_colour != kDefaultColour ? cell->text_colour : text_colour_;
+  QtMarkedTextSurface surface(painter, colour, rect.bottom() + 1);
+  const GridRect text_rect{inner.left(), inner.top(), inner.right() + 1, inner.bottom() + 1};
+  DrawMarkedText(surface, text_rect, cell->text, text_rect.left);
+  painter.setClipping(false);
+}
+
+void InfoGrid::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(viewport());
+  const int view_width = viewport()->width();
+  const int view_height = viewport()->height();
+  painter.fillRect(0, 0, view_width, view_height, ToQColor(back_colour_));
+
+  const int n = store_.RowCount();
+  const int columns = store_.ColumnCount();
+  const int x0 = -horizontalScrollBar()->value();
+  int y = 0;
+  int last_row = top_row_;
+  for (int row = top_row_; row < n && y < view_height; ++row) {
+    const int h = store_.RowHeight(row);
+    int x = x0;
+    for (int c = 0; c < columns && x < view_width; ++c) {
+      const int w = store_.ColumnWidth(c);
+      if (w > 0 && h > 0 && x + w > 0) PaintCell(painter, QRect(x, y, w, h), row, c);
+      x += w;
+    }
+    y += h;
+    last_row = row + 1;
+  }
+
+  // Lines after the cells, along the right and bottom edge of every drawn cell.
+  if (last_row == top_row_) return;
+  painter.setPen(ToQColor(line_colour_));
+  const int cells_bottom = std::min(y, view_height);
+  int x = x0;
+  int cells_right = x0;
+  for (int c = 0; c < columns && x < view_width; ++c) {
+    const int w = store_.ColumnWidth(c);
+    x += w;
+    if (w == 0) continue;
+    cells_right = x;
+    if (x - 1 >= 0) painter.drawLine(x - 1, 0, x - 1, cells_bottom - 1);
+  }
+  cells_right = std::min(cells_right, view_width);
+  int line_y = 0;
+  for (int row = top_row_; row < last_row; ++row) {
+    line_y += store_.RowHeight(row);
+    if (line_y - 1 < view_height) painter.drawLine(0, line_y - 1, cells_right - 1, line_y - 1);
+  }
+
+  // The focus frame goes over the lines so that all four sides show.
+  if (focus_.IsValid() && store_.ColumnWidth(focus_.column) > 0) {
+    const QRect frame = CellRect(focus_.row, focus_.column);
+    if (!frame.isEmpty()) {
+      painter.setPen(ToQColor(kFocusFrameColour));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    }
+  }
+}
+
+}  // namespace tv

@@ -1,0 +1,131 @@
+#pragma once
+// InfoGrid: the scrolling message table. It paints a RowStore (which the feed
+// writes), scrolls by whole rows, keeps a focus cell, and tells its owner about
+// double clicks and about the end of vertical scrolls (the scroll report).
+//
+// The vertical scroll bar's value is the index of the first row in view, so
+// jumping anywhere in a million rows costs nothing and row offsets are never
+// summed.
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QPixmap>
+#include <memory>
+#include <unordered_map>
+
+#include "widgets/grid_types.h"
+#include "widgets/row_store.h"
+
+namespace tv {
+
+struct GridCellPos {
+  int row = -1;
+  int column = -1;
+  bool IsValid() const { return row >= 0 && column >= 0; }
+};
+
+class InfoGrid : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  // The vertical scroll requests of the scroll bar, the keys and the owner's
+  // page buttons.
+  enum class ScrollCode { kLineUp, kLineDown, kPageUp, kPageDown, kTop, kBottom, kEndScroll };
+
+  // Pixels between a cell's border and its image or text.
+  static constexpr int kCellMargin = 2;
+
+  explicit InfoGrid(QWidget* parent = nullptr, int column_count = 14);
+  ~InfoGrid() override;
+
+  // The rows. Writing them repaints the grid; row count and height changes
+  // also update the scroll range.
+  RowStore& Store() { return store_; }
+  const RowStore& Store() const { return store_; }
+
+  // --- look (set by the owner once after creation) -------------------------
+  void SetBackColour(Colour colour);
+  Colour BackColour() const { return back_colour_; }
+  void SetLineColour(Colour colour);
+  Colour LineColour() const { return line_colour_; }
+  void SetDefaultTextColour(Colour colour);
+  Colour DefaultTextColour() const { return text_colour_; }
+  // The grid font; also sets the default row height from it.
+  void SetGridFont(const CellFont& font);
+  // 16 x 16 pictures side by side, transparent where they should be.
+  void SetImageStrip(const QPixmap& strip);
+  // Repaints (the owner's "redraw").
+  void Redraw();
+
+  // --- scrolling ---------------------------------------------------------
+  void Scroll(ScrollCode code);
+  // One more than the first row in view, recorded when the last vertical
+  // scroll ended (end-of-scroll or a scroll to the bottom); 0 before any.
+  int ScrollMark() const { return scroll_mark_; }
+  int TopRow() const { return top_row_; }
+  // Makes `row` the first row in view (clamped); no scroll report.
+  void ScrollToRow(int row);
+  // Rows from TopRow() that are wholly inside the viewport (at least 1 when
+  // there are rows).
+  int FullyVisibleRowCount() const;
+  // Lines per wheel notch, read from the system at creation; -1: one page.
+  int WheelStep() const { return wheel_step_; }
+  void SetWheelStep(int step) { wheel_step_ = step; }
+
+  // --- focus cell and hit testing -----------------------------------------
+  GridCellPos FocusCell() const { return focus_; }
+  void SetFocusCell(int row, int column);
+  // The cell under a viewport point; invalid outside the cells and on
+  // columns of width 0.
+  GridCellPos CellAt(const QPoint& viewport_pos) const;
+  // The cell's rectangle in viewport coordinates (empty when not in view).
+  QRect CellRect(int row, int column) const;
+
+ signals:
+  // A double click on a cell.
+  void DoubleClick(int row, int column);
+  // Queued after a vertical scroll ended and after a scroll to the bottom;
+  // read ScrollMark() when it arrives.
+  void ScrollReport();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Tab moves the focus cell inside the grid instead of leaving the widget.
+  bool focusNextPrevChild(bool /*next*/) override { return false; }
+
+ private:
+  void OnStoreChanged(RowStore::Change change);
+  void UpdateScrollRanges();
+  int MaxTopRow() const;
+  int PageDownTop() const;
+  int PageUpTop() const;
+  void SetTopRow(int row);
+  void EndScroll();
+  void MoveFocusRow(int delta);
+  void MoveFocusColumn(int delta);
+  void MakeFocusRowVisible(int old_row);
+  int ColumnLeft(int column) const;
+  const QFont& QtFontOf(std::uint16_t font_id);
+  void PaintCell(class QPainter& painter, const QRect& rect, int row, int column);
+
+  RowStore store_;
+  int top_row_ = 0;
+  int scroll_mark_ = 0;
+  int wheel_step_ = 3;
+  bool wheel_busy_ = false;
+  bool updating_range_ = false;
+  GridCellPos focus_;
+  Colour back_colour_ = kDefaultBackColour;
+  Colour line_colour_ = kDefaultLineColour;
+  Colour text_colour_ = kDefaultTextColour;
+  QPixmap image_strip_;
+  std::unordered_map<std::uint16_t, QFont> qt_fonts_;  // by RowStore font id
+};
+
+}  // namespace tv
