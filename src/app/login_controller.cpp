@@ -1,0 +1,243 @@
+#include "app/login_controller.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <chrono>
+#include <thread>
+
+#include "app/server_discovery.h"
+#include "app/version_check.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/qt_gbk.h"
+#include "net/transport.h"
+#include "settings/store.h"
+#include "settings/values.h"
+
+namespace tv {
+namespace {
+
+// The login form's edits hold 19 bytes (a 20-byte field with its terminator).
+constexpr std::size_t kInputBytes = 19;
+constexpr int kGuestAttempts = 3;
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
+
+std::string CutGbk(std::string_view gbk, std::size_t max_bytes) {
+  std::size_t end = 0;
+  while (end < gbk.size()) {
+    std::size_t width = IsLeadByte(static_cast<unsigned char>(gbk[end])) ? 2 : 1;
+    if (end + width > max_bytes) break;
+    end += width;
+  }
+  return std::string(gbk.substr(0, std::min(end, gbk.size())));
+}
+
+LoginController::LoginController(ServerDiscovery& servers, Options options, QObject* parent)
+    : QObject(parent),
+      servers_(servers),
+      options_(std::move(options)),
+      cancelled_(std::make_shared<std::atomic<bool>>(false)) {
+  auto_timer_.setInterval(options_.tick_ms);
+  connect(&auto_timer_, &QTimer::timeout, this, &LoginController::OnTick);
+}
+
+LoginController::~LoginController() { cancelled_->store(true); }
+
+void LoginController::SetCaption(std::string_view gbk) { emit captionChanged(FromGbk(gbk)); }
+
+LoginController::FormStart LoginController::OpenForm() {
+  FormStart start;
+  start.remember = RememberPasswordChecked();
+  if (start.remember) {
+    start.user = CutGbk(StoredUserName(), kInputBytes);
+    start.password = CutGbk(StoredPassword(), kInputBytes);
+  }
+  // Any value but "0" ticks the box, as it always has.
+  std::string auto_login = ReadSettingOrDefault(kAutoLogin);
+  start.auto_login = !auto_login.empty() && auto_login != "0";
+  if (start.auto_login) {
+    SetCaption(TV_TEXT("正在登录..."));
+    ticks_ = 0;
+    auto_timer_.start();
+  }
+  return start;
+}
+
+void LoginController::SetRemember(bool remember) {
+  SetRememberPasswordChecked(remember);
+  // A member who no longer wants the password remembered wants it gone.
+  if (!remember) DeleteSetting(kMainKey, kPassword);
+}
+
+void LoginController::SetAutoLogin(bool on) {
+  SetAutoLoginChecked(on);
+  if (on) {
+    SetCaption(TV_TEXT("正在登录..."));
+    ticks_ = 0;
+    auto_timer_.start();
+  } else {
+    auto_timer_.stop();
+    SetCaption(TV_TEXT("登录"));
+  }
+}
+
+void LoginController::StopAutoLogin() { auto_timer_.stop(); }
+
+void LoginController::OnTick() {
+  if (++ticks_ == 3) emit autoLoginDue();
+}
+
+LoginController::InputProblem LoginController::StartLogin(const std::string& user,
+                                                          const std::string& password) {
+  auto_timer_.stop();
+  if (busy_) return InputProblem::kNone;
+  emit buttonEnabled(false);
+  SetCaption(TV_TEXT("检测登录信息..."));
+  InputProblem problem = InputProblem::kNone;
+  if (user.empty()) {
+    problem = InputProblem::kEmptyUser;
+  } else if (password.empty()) {
+    problem = InputProblem::kEmptyPassword;
+  }
+  if (problem != InputProblem::kNone) {
+    emit buttonEnabled(true);
+    return problem;
+  }
+  user_ = CutGbk(user, kInputBytes);
+  password_ = CutGbk(password, kInputBytes);
+  guest_pending_ = false;
+  RunSequence(false);
+  return InputProblem::kNone;
+}
+
+void LoginController::StartGuest() {
+  auto_timer_.stop();
+  if (busy_) return;
+  emit buttonEnabled(false);
+  RunSequence(true);
+}
+
+void LoginController::RunSequence(bool guest) {
+  busy_ = true;
+  SetCaption(TV_TEXT("正在检测网络..."));
+  QPointer<LoginController> self(this);
+  // Everything the worker touches is copied or outlives it (the discovery is
+  // the process-wide one); results come back through the application's queue
+  // and are dropped when the controller is gone.
+  auto post = [self](std::function<void(LoginController&)> apply) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, apply = std::move(apply)]() {
+          if (self) apply(*self);
+        },
+        Qt::QueuedConnection);
+  };
+  auto caption = [post](std::string gbk) {
+    post([gbk = std::move(gbk)](LoginController& c) { c.SetCaption(gbk); });
+  };
+  ServerDiscovery* servers = &servers_;
+  Options options = options_;
+  auto cancelled = cancelled_;
+  std::thread([=]() {
+    int failures = 0;
+    while (!servers->DiscoverServer()) {
+      if (cancelled->load()) return;
+      caption(TV_TEXT("连接网络失败..."));
+      if (guest) {
+        if (++failures >= kGuestAttempts) {
+          post([](LoginController& c) {
+            c.busy_ = false;
+            c.SetCaption(TV_TEXT("用户登录"));
+            emit c.buttonEnabled(true);
+            ShowNotice(TV_TEXT("网络连接失败,请检查网络是否正常!"));
+          });
+          return;
+        }
+        Pause(options.retry_pause_ms);
+        caption(TV_TEXT("正在检测网络..."));
+        Pause(options.retry_pause_ms);
+      } else {
+        // The member's login retries without end; a pause keeps a dead
+        // network from being hammered and lets the caption be read.
+        Pause(options.retry_pause_ms);
+        caption(TV_TEXT("正在检测网络..."));
+      }
+      if (cancelled->load()) return;
+    }
+    caption(TV_TEXT("正在检测新版本..."));
+    UpdateEnvironment env;
+    env.host = servers->CurrentHost();
+    env.program_path = options.program_path;
+    env.current_version = options.current_version;
+    env.caption = [caption](std::string_view gbk) { caption(std::string(gbk)); };
+    env.start_updater = options.start_updater;
+    if (CheckForUpdate(env) == UpdateOutcome::kUpdaterStarted) {
+      post([](LoginController& c) { emit c.updateStarted(); });
+      Pause(options.update_end_delay_ms);
+      post([](LoginController& c) {
+        if (c.options_.end_client) c.options_.end_client();
+      });
+      return;
+    }
+    post([guest](LoginController& c) { c.Finish(true, guest); });
+  }).detach();
+}
+
+void LoginController::Finish(bool accepted, bool guest) {
+  busy_ = false;
+  emit buttonEnabled(true);
+  if (!accepted) return;
+  guest_pending_ = guest;
+  emit formAccepted();
+}
+
+LoginAnswer LoginController::SendLogin(const std::string& host, const std::string& user,
+                                       const std::string& password) {
+  std::string path = "/qavel/client/client_login.asp?action=Login_Client&loginSign=0&username=" +
+                     EncodeQueryValue(user) + "&password=" + EncodeQueryValue(password);
+  return ParseLoginAnswer(FetchEncodedPage("POST", host, path));
+}
+
+void LoginController::Authenticate() {
+  if (guest_pending_) {
+    profile_ = GuestProfile();
+    flags_ = LoginFlags{};
+    flags_.GuestMode = true;
+    emit loginSucceeded();
+    return;
+  }
+  QPointer<LoginController> self(this);
+  std::string host = servers_.CurrentHost();
+  std::thread([self, host, user = user_, password = password_]() {
+    LoginAnswer answer = SendLogin(host, user, password);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, answer = std::move(answer), user, password]() {
+          if (!self) return;
+          LoginController& c = *self;
+          if (!answer.ok()) {
+            ShowNotice(LoginNotice(answer.outcome));
+            emit c.loginFailed();
+            return;
+          }
+          c.profile_ = answer.profile;
+          c.flags_ = answer.flags;
+          c.flags_.GuestMode = false;
+          // The user name is kept after every login; the password only while
+          // the member asked for it to be remembered.
+          SetStoredUserName(user);
+          if (RememberPasswordChecked()) {
+            SetStoredPassword(password);
+          } else {
+            DeleteSetting(kMainKey, kPassword);
+          }
+          emit c.loginSucceeded();
+        },
+        Qt::QueuedConnection);
+  }).detach();
+}
+
+}  // namespace tv

@@ -1,0 +1,140 @@
+#include "app/login_form.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+#include "app/login_controller.h"
+#include "core/qt_gbk.h"
+
+namespace tv {
+namespace {
+
+// The edits take what fits the 19 bytes of GBK the login request carries.
+class GbkLengthValidator : public QValidator {
+ public:
+  GbkLengthValidator(std::size_t max_bytes, QObject* parent)
+      : QValidator(parent), max_bytes_(max_bytes) {}
+  State validate(QString& input, int&) const override {
+    return ToGbk(input).size() <= max_bytes_ ? Acceptable : Invalid;
+  }
+
+ private:
+  std::size_t max_bytes_;
+};
+
+}  // namespace
+
+LoginForm::LoginForm(LoginController& controller, QWidget* parent)
+    : QDialog(parent), controller_(controller) {
+  setWindowTitle(QStringLiteral("登录"));
+  setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
+  setFixedSize(340, 360);
+
+  auto* banner = new QLabel(QStringLiteral("Tarvolo 配货信息"), this);
+  banner->setAlignment(Qt::AlignCenter);
+  banner->setStyleSheet(QStringLiteral("color: white; font-size: 22px; font-weight: bold;"));
+  banner->setMinimumHeight(90);
+
+  user_ = new QLineEdit(this);
+  user_->setObjectName(QStringLiteral("user"));
+  password_ = new QLineEdit(this);
+  password_->setObjectName(QStringLiteral("password"));
+  password_->setEchoMode(QLineEdit::Password);
+  for (QLineEdit* edit : {user_, password_}) edit->setValidator(new GbkLengthValidator(19, edit));
+
+  remember_ = new QCheckBox(QStringLiteral("记住用户与密码"), this);
+  auto_login_ = new QCheckBox(QStringLiteral("自动登录"), this);
+  login_ = new QPushButton(QStringLiteral("登录"), this);
+  login_->setObjectName(QStringLiteral("login"));
+  register_ = new QPushButton(QStringLiteral("注册会员"), this);
+  // Registration comes with its own form; until then the button is inert.
+  register_->setEnabled(false);
+  guest_ = new QPushButton(QStringLiteral("无帐户体验"), this);
+  guest_->setObjectName(QStringLiteral("guest"));
+  for (QPushButton* b : {login_, register_, guest_}) b->setAutoDefault(false);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(new QLabel(QStringLiteral("用户:"), this), 0, 0);
+  fields->addWidget(user_, 0, 1);
+  fields->addWidget(new QLabel(QStringLiteral("密码:"), this), 1, 0);
+  fields->addWidget(password_, 1, 1);
+  auto* boxes = new QHBoxLayout;
+  boxes->addWidget(remember_);
+  boxes->addWidget(auto_login_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(register_);
+  buttons->addWidget(guest_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(banner);
+  layout->addLayout(fields);
+  layout->addLayout(boxes);
+  layout->addWidget(login_);
+  layout->addLayout(buttons);
+  layout->addStretch();
+
+  connect(&controller_, &LoginController::captionChanged, login_, &QPushButton::setText);
+  connect(&controller_, &LoginController::buttonEnabled, this, [this](bool enabled) {
+    login_->setEnabled(enabled);
+    guest_->setEnabled(enabled);
+  });
+  connect(&controller_, &LoginController::autoLoginDue, this, &LoginForm::StartLogin);
+  connect(&controller_, &LoginController::formAccepted, this, &QDialog::accept);
+  connect(login_, &QPushButton::clicked, this, &LoginForm::StartLogin);
+  connect(guest_, &QPushButton::clicked, &controller_, &LoginController::StartGuest);
+  connect(remember_, &QCheckBox::clicked, &controller_, &LoginController::SetRemember);
+  connect(auto_login_, &QCheckBox::clicked, &controller_, &LoginController::SetAutoLogin);
+
+  LoginController::FormStart start = controller_.OpenForm();
+  remember_->setChecked(start.remember);
+  user_->setText(FromGbk(start.user));
+  password_->setText(FromGbk(start.password));
+  auto_login_->setChecked(start.auto_login);
+  user_->setFocus();
+}
+
+void LoginForm::StartLogin() {
+  switch (controller_.StartLogin(ToGbk(user_->text()), ToGbk(password_->text()))) {
+    case LoginController::InputProblem::kEmptyUser:
+      user_->setFocus();
+      break;
+    case LoginController::InputProblem::kEmptyPassword:
+      password_->setFocus();
+      break;
+    case LoginController::InputProblem::kNone:
+      break;
+  }
+}
+
+void LoginForm::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (login_->isEnabled()) StartLogin();
+      return;
+    case Qt::Key_Escape:
+      // Only the close box leaves the form.
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+void LoginForm::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  QLinearGradient top(0, 0, 0, 110);
+  top.setColorAt(0, QColor(0x1d, 0x5f, 0xa8));
+  top.setColorAt(1, QColor(0x4a, 0x8f, 0xd8));
+  painter.fillRect(rect(), QColor(0xf7, 0xdf, 0xd6).lighter(104));
+  painter.fillRect(QRect(0, 0, width(), 110), top);
+}
+
+}  // namespace tv

@@ -1,0 +1,100 @@
+// tarvolo: the desktop client. Start-up: one copy per machine, the logon start
+// list cleaned, the program name recorded, a left-over updater removed, then
+// the main window runs the login loop and everything after it.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QPalette>
+#include <QWebEngineView>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/build_constants.h"
+#include "app/login_controller.h"
+#include "app/message_box_notice.h"
+#include "app/platform.h"
+#include "app/server_discovery.h"
+#include "app/version_check.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "feed/main_window.h"
+#include "settings/values.h"
+#if __has_include("feed/feed_attach.h")
+#include "feed/feed_attach.h"
+#define TARVOLO_HAVE_FEED 1
+#endif
+
+namespace {
+
+// TARVOLO_TEST_HOOKS=1 makes the client report its progress on standard
+// output, one line per event, for the end-to-end tests.
+bool TestHooks() {
+  const char* value = std::getenv("TARVOLO_TEST_HOOKS");
+  return value != nullptr && *value != '\0' && std::string_view(value) != "0";
+}
+
+void Report(const char* event, const QString& detail = {}) {
+  if (!TestHooks()) return;
+  std::printf("TARVOLO %s %s\n", event, detail.toUtf8().constData());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The web views' sandbox cannot run as root (containers, CI).
+  if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  app.setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
+  app.setApplicationName(QStringLiteral("tarvolo"));
+
+  tv::MessageBoxNoticeSink notices;
+  tv::SetNoticeSink(&notices);
+
+  tv::InstanceLock lock;
+  if (!lock.TryAcquire()) {
+    Report("second-copy");
+    tv::ShowNotice(TV_TEXT("已经有一个程序示例在运行\n\n请关闭程序或注销,重启后再试!"));
+    tv::EndProcess(0);
+  }
+
+  // Dialogs: a light blue-grey background with black text.
+  QPalette palette = app.palette();
+  palette.setColor(QPalette::Window, QColor(0xD6, 0xDF, 0xF7));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  app.setPalette(palette);
+
+  tv::ServerDiscovery& servers = tv::Servers();
+  std::string program_path = tv::ProgramPath().value_or(std::string());
+  if (!program_path.empty()) tv::CleanStartupList(program_path);
+  tv::RecordProgramName(tv::ProgramBaseName(program_path));
+  tv::DeleteUpdaterFile(tv::UpdaterPath(tv::ProgramDirectory(program_path)));
+
+  tv::LoginController::Options options;
+  options.program_path = program_path;
+  options.current_version = tv::kCurrentVersion;
+  options.end_client = [] { tv::EndProcess(0); };
+  tv::LoginController login(servers, options);
+  QObject::connect(&login, &tv::LoginController::updateStarted, [] { Report("update-started"); });
+
+  tv::MainWindow window(servers, login);
+#ifdef TARVOLO_HAVE_FEED
+  tv::AttachFeed(window);
+#endif
+  if (TestHooks()) {
+    QObject::connect(&window, &tv::MainWindow::shownAfterLogin, [&window] {
+      Report("main-window-shown", window.windowTitle());
+      auto adverts_left = std::make_shared<int>(2);
+      for (int i = 0; i < 2; ++i) {
+        QObject::connect(window.AdvertView(i), &QWebEngineView::loadFinished, [adverts_left](bool) {
+          if (--*adverts_left == 0) Report("adverts-loaded");
+        });
+      }
+    });
+  }
+  window.RunLoginLoop();
+  Report("login-form-shown");
+  int code = app.exec();
+  tv::EndProcess(code);
+}

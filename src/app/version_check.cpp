@@ -1,0 +1,49 @@
+#include "app/version_check.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/platform.h"
+#include "core/gbk.h"
+#include "net/transport.h"
+#include "net/version_answer.h"
+
+namespace tv {
+UpdateOutcome CheckForUpdate(const UpdateEnvironment& env) {
+  std::string body = FetchPage("GET", env.host, "/qavel/client/UpdateVersion.htm");
+  if (body == kError) return UpdateOutcome::kNoUpdate;
+  VersionAnswer offered = ParseVersionAnswer(body);
+  if (!VersionLess(env.current_version, offered.version)) return UpdateOutcome::kNoUpdate;
+
+  if (env.caption) env.caption(TV_TEXT("正在升级,请稍候..."));
+  const std::string directory = ProgramDirectory(env.program_path);
+  const std::string new_program = directory + ProgramBaseName(env.program_path) + ".CRS";
+  const std::string updater = UpdaterPath(directory);
+  if (DownloadToFile(offered.program_url, new_program) != 0) {
+    // A download that broke off midway leaves nothing half-written behind.
+    ::unlink(new_program.c_str());
+    return UpdateOutcome::kDownloadFailed;
+  }
+  if (DownloadToFile("http://" + env.host + "/qavel/software/Update.exe", updater) != 0) {
+    ::unlink(new_program.c_str());
+    ::unlink(updater.c_str());
+    return UpdateOutcome::kDownloadFailed;
+  }
+  // Downloaded programs run as their owner only.
+  ::chmod(new_program.c_str(), 0700);
+  ::chmod(updater.c_str(), 0700);
+  if (env.caption) env.caption(TV_TEXT("升级成功,正在加载!"));
+  auto start = env.start_updater ? env.start_updater : StartUpdaterDetached;
+  if (!start(updater, new_program, env.program_path)) {
+    ::unlink(new_program.c_str());
+    return UpdateOutcome::kDownloadFailed;
+  }
+  return UpdateOutcome::kUpdaterStarted;
+}
+
+bool StartUpdaterDetached(const std::string& updater, const std::string& new_program,
+                          const std::string& program_path) {
+  return StartDetached(updater, {std::to_string(::getpid()), new_program, program_path});
+}
+
+}  // namespace tv
