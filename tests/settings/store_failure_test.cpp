@@ -1,0 +1,164 @@
+// A store that cannot be written, and a file that is not a sound database.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "settings/store.h"
+#include "temp_store.h"
+
+namespace tv {
+namespace {
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Replace(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Write-protects `path`; false when this process writes regardless (root).
+bool WriteProtect(const std::string& path, mode_t mode) {
+  chmod(path.c_str(), mode);
+  return access(path.c_str(), W_OK) != 0;
+}
+
+enum class Unwritable { kOpenedForReading, kReadOnlyFile, kReadOnlyFolder };
+
+class UnwritableStoreTest : public ::testing::TestWithParam<Unwritable> {
+ protected:
+  void SetUp() override {
+    {
+      auto store = SettingsStore::Open(path_);
+      ASSERT_TRUE(store->Write(kMainKey, "autologintavrelomin", "0"));
+      ASSERT_TRUE(store->CreateKey(kHistoryKey));
+      ASSERT_TRUE(store->Write(kHistoryKey, "1", "message"));
+    }
+    switch (GetParam()) {
+      case Unwritable::kOpenedForReading:
+        store_ = SettingsStore::Open(path_, SettingsAccess::kReadOnly);
+        return;
+      case Unwritable::kReadOnlyFile:
+        if (!WriteProtect(path_, 0400)) GTEST_SKIP() << "file permissions do not bind this user";
+        break;
+      case Unwritable::kReadOnlyFolder:
+        if (!WriteProtect(dir_.path(), 0500)) GTEST_SKIP() << "folder permissions do not bind";
+        break;
+    }
+    store_ = SettingsStore::Open(path_);
+  }
+
+  test::TempDir dir_;
+  std::string path_ = dir_.File("settings.db");
+  std::unique_ptr<SettingsStore> store_;
+};
+
+TEST_P(UnwritableStoreTest, ReadsWorkAndEveryWriteFails) {
+  EXPECT_EQ(store_->Read(kMainKey, "autologintavrelomin"), "0");
+  EXPECT_EQ(store_->Read(kHistoryKey, "1"), "message");
+  EXPECT_EQ(store_->Enumerate(kHistoryKey).size(), 1u);
+  EXPECT_FALSE(store_->Write(kMainKey, "autologintavrelomin", "1"));
+  EXPECT_FALSE(store_->CreateKey(kLocalSearchKey));
+  EXPECT_FALSE(store_->DeleteValue(kHistoryKey, "1"));
+  EXPECT_FALSE(store_->DeleteKey(kHistoryKey));
+  EXPECT_EQ(store_->Read(kMainKey, "autologintavrelomin"), "0");
+  EXPECT_EQ(store_->Read(kHistoryKey, "1"), "message");
+  EXPECT_TRUE(store_->KeyExists(kHistoryKey));
+  EXPECT_FALSE(store_->KeyExists(kLocalSearchKey));
+}
+
+TEST_P(UnwritableStoreTest, MemberWritesShowTheNoticeOthersStaySilent) {
+  UseSettingsStore(std::move(store_));
+  ScopedNoticeRecorder notices;
+  EXPECT_FALSE(WriteSettingOrWarn("autologintavrelomin", "1"));
+  ASSERT_EQ(notices.notices.size(), 1u);
+  EXPECT_EQ(notices.notices[0],
+            Utf8ToGbk("写入注册表错误\n\n为了程序的正常运行,请检查注册表是否可写"));
+  EXPECT_FALSE(WriteSetting(kMainKey, "GetServerUrltavrelomin2", "list"));
+  EXPECT_EQ(notices.notices.size(), 1u);
+  UseSettingsStore(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, UnwritableStoreTest,
+                         ::testing::Values(Unwritable::kOpenedForReading, Unwritable::kReadOnlyFile,
+                                           Unwritable::kReadOnlyFolder));
+
+TEST(WritableStore, MemberWriteShowsNothing) {
+  test::TempDir dir;
+  UseSettingsStore(SettingsStore::Open(dir.File("settings.db")));
+  ScopedNoticeRecorder notices;
+  EXPECT_TRUE(WriteSettingOrWarn("autologintavrelomin", "1"));
+  EXPECT_EQ(ReadSetting(kMainKey, "AUTOLOGINtavrelomin"), "1");
+  EXPECT_TRUE(notices.notices.empty());
+  UseSettingsStore(nullptr);
+}
+
+// A database whose inside has been overwritten: a sound header, broken pages.
+std::string BrokenDatabase(const std::string& path) {
+  {
+    auto store = SettingsStore::Open(path);
+    for (int i = 0; i < 200; ++i) {
+      store->Write(kMainKey, "v" + std::to_string(i), std::string(300, 'a' + i % 26));
+    }
+  }
+  std::string bytes = Contents(path);
+  for (std::size_t i = 4096; i < bytes.size(); i += 7) bytes[i] = static_cast<char>(i * 31);
+  return bytes;
+}
+
+TEST(DamagedStore, IsMovedAsideAndAFreshStoreStarts) {
+  struct Case {
+    const char* what;
+    bool moved;
+  };
+  for (Case c : {Case{"text", true}, Case{"broken pages", true}, Case{"empty file", false}}) {
+    SCOPED_TRACE(c.what);
+    test::TempDir dir;
+    std::string path = dir.File("settings.db");
+    std::string bytes = std::string(c.what) == "text"           ? std::string(3000, 'x')
+                        : std::string(c.what) == "broken pages" ? BrokenDatabase(path)
+                                                                : std::string();
+    Replace(path, bytes);
+    std::string moved_to;
+    {
+      auto store = SettingsStore::Open(path);
+      moved_to = store->MovedAsidePath();
+      EXPECT_TRUE(store->KeyExists(kMainKey));
+      EXPECT_TRUE(store->Write(kMainKey, "PName", "tarvolo"));
+      EXPECT_EQ(store->Read(kMainKey, "PName"), "tarvolo");
+    }
+    EXPECT_EQ(!moved_to.empty(), c.moved);
+    if (c.moved) {
+      EXPECT_EQ(moved_to.rfind(path + ".damaged-", 0), 0u) << moved_to;
+      EXPECT_EQ(Contents(moved_to), bytes);
+    }
+    // The fresh store is a sound one: it opens again without being moved.
+    EXPECT_EQ(SettingsStore::Open(path)->MovedAsidePath(), "");
+  }
+}
+
+TEST(DamagedStore, IsLeftAloneWhenItCannotBeMoved) {
+  test::TempDir dir;
+  std::string path = dir.File("settings.db");
+  const std::string bytes(3000, 'x');
+  Replace(path, bytes);
+  auto store = SettingsStore::Open(path, SettingsAccess::kReadOnly);
+  EXPECT_EQ(store->Read(kMainKey, "PName"), "Error");
+  EXPECT_FALSE(store->Write(kMainKey, "PName", "tarvolo"));
+  EXPECT_EQ(Contents(path), bytes);
+
+  if (WriteProtect(dir.path(), 0500)) {
+    auto in_locked_folder = SettingsStore::Open(path);
+    EXPECT_FALSE(in_locked_folder->Write(kMainKey, "PName", "tarvolo"));
+    EXPECT_EQ(Contents(path), bytes);
+  }
+}
+
+}  // namespace
+}  // namespace tv
