@@ -1,0 +1,273 @@
+#include "feed/feed_controller.h"
+
+#include <chrono>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "core/qt_gbk.h"
+#include "feed/feed_worker.h"
+#include "feed/paging_plan.h"
+#include "net/answers.h"
+
+namespace tv {
+namespace {
+
+void Pause(int ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace
+
+FeedController::FeedController(FeedStore& store, FeedServices services, QObject* parent)
+    : QObject(parent), store_(store), services_(WithDefaults(std::move(services))) {
+  timer0_.setSingleShot(false);
+  timer1_.setSingleShot(false);
+  connect(&timer0_, &QTimer::timeout, this, &FeedController::PollNewRecords);
+  connect(&timer1_, &QTimer::timeout, this, &FeedController::PollIdLists);
+}
+
+void FeedController::SetFeedHost(std::string host) {
+  if (host == feed_host_) return;
+  feed_host_ = std::move(host);
+  emit FeedHostChanged(QString::fromStdString(feed_host_));
+}
+
+void FeedController::SetPacing(int reload_pause_ms, int id_pause_ms) {
+  reload_pause_ms_ = reload_pause_ms;
+  id_pause_ms_ = id_pause_ms;
+}
+
+QString FeedController::Caption() const {
+  return FromGbk(RegionCaption(store_.View().regions, services_.area_code_of));
+}
+
+std::string FeedController::Fetch(const std::string& host, const std::string& path) const {
+  return services_.fetch(host, path);
+}
+
+void FeedController::StartPollTimer() {
+  new_records_ready_ = true;
+  timer0_.start(refresh_period_ms_);
+}
+
+void FeedController::StartFeed() {
+  logged_in_ = true;
+  struct Answer {
+    CountedPage page;
+    std::string deleted_max, closed_max;
+  };
+  const std::string host = feed_host_;
+  const std::string path = StartFeedPath(store_.Member().city, store_.View().view_type);
+  auto fetch = services_.fetch;
+  RunJob(
+      this,
+      [host, path, fetch] {
+        Answer a;
+        a.page = ParseCountedPage(fetch(host, path));
+        if (CappedTotal(a.page.total) != 0) {
+          a.deleted_max = fetch(host, MaxIdPath(IdListKind::kDeleted));
+          a.closed_max = fetch(host, MaxIdPath(IdListKind::kClosed));
+        }
+        return a;
+      },
+      [this](Answer a) {
+        store_.SetRowStyle(services_.row_style());
+        const bool filled = store_.ApplyStartPage(a.page);
+        emit CaptionChanged(Caption());
+        emit TotalChanged(store_.TotalCount());
+        if (filled) {
+          if (scrolling_on_) StartPollTimer();
+          // Stored as they come, "Error" included: those polls then find
+          // nothing for the rest of the run.
+          store_.SetMaxId(IdListKind::kDeleted, std::move(a.deleted_max));
+          store_.SetMaxId(IdListKind::kClosed, std::move(a.closed_max));
+          timer1_.start(kIdPollPeriodMs);
+        }
+        emit StartPageApplied(filled);
+      });
+}
+
+void FeedController::ReloadFirstPage() {
+  if (!page_ready_) {
+    reload_pending_ = true;
+    return;
+  }
+  page_ready_ = false;
+  reload_pending_ = false;
+  timer0_.stop();
+  ++view_generation_;
+  const std::string code = store_.Code();
+  store_.View().direction = DeriveDirection(store_.View().direction, code);
+  const std::string path = FirstPagePath(store_.Query(code, false));
+  const std::string host = feed_host_;
+  auto fetch = services_.fetch;
+  const int pause = reload_pause_ms_;
+  struct Answer {
+    CountedPage page;
+    bool has_items = false;
+  };
+  RunJob(
+      this,
+      [host, path, fetch, pause] {
+        const std::string body = fetch(host, path);
+        Pause(pause);
+        return Answer{ParseCountedPage(body), HasItems(body)};
+      },
+      [this](Answer a) {
+        store_.SetRowStyle(services_.row_style());
+        const bool filled = store_.ApplyReloadPage(a.page, a.has_items);
+        emit CaptionChanged(Caption());
+        emit TotalChanged(store_.TotalCount());
+        page_ready_ = true;
+        if (filled && scrolling_on_) StartPollTimer();
+        emit ReloadApplied(filled);
+        if (reload_pending_) ReloadFirstPage();
+      });
+}
+
+void FeedController::PollNewRecords() {
+  if (store_.View().direction == kFriend || !new_records_ready_) return;
+  new_records_ready_ = false;
+  const std::string code = store_.Code();
+  store_.View().direction = DeriveDirection(store_.View().direction, code);
+  const auto path = NewRecordsPath(store_.Query(code, false), store_.NewestId());
+  if (!path) {  // a friend's messages are never polled
+    new_records_ready_ = true;
+    return;
+  }
+  struct Answer {
+    std::vector<InfoRecord> records;
+    std::optional<std::string> new_host;
+  };
+  const std::string host = feed_host_;
+  const std::uint64_t generation = view_generation_;
+  auto services = services_;
+  RunJob(
+      this,
+      [host, path = *path, services] {
+        Answer a;
+        const std::string body = services.fetch(host, path);
+        if (body == "@@") return a;
+        if (!HasItems(body)) {
+          // The server is lost: find a working one for the next tick and
+          // move the feed there.
+          if (services.discover && services.discover()) a.new_host = services.current_host();
+          return a;
+        }
+        a.records = ParseRecords(body);
+        return a;
+      },
+      [this, generation](Answer a) {
+        new_records_ready_ = true;
+        if (a.new_host && !a.new_host->empty()) SetFeedHost(std::move(*a.new_host));
+        int inserted = 0;
+        // An answer asked for before the last reload belongs to another view.
+        if (generation == view_generation_ && !a.records.empty()) {
+          store_.SetRowStyle(services_.row_style());
+          inserted = store_.ApplyNewRecords(a.records);
+          if (inserted > 0) emit TotalChanged(store_.TotalCount());
+        }
+        emit NewRecordsApplied(inserted);
+      });
+}
+
+void FeedController::PollIdLists() {
+  const std::uint64_t generation = ++id_generation_;
+  for (IdListKind kind : {IdListKind::kDeleted, IdListKind::kClosed}) {
+    const std::string path = IdListPath(kind, store_.MaxId(kind));
+    const std::string host = feed_host_;
+    auto fetch = services_.fetch;
+    const int pause = id_pause_ms_;
+    RunJob(
+        this,
+        [host, path, fetch, pause] {
+          const std::string body = fetch(host, path);
+          Pause(pause);
+          return HasItems(body) ? std::optional(ParseIdList(body)) : std::nullopt;
+        },
+        [this, generation, kind](std::optional<std::vector<IdPair>> pairs) {
+          if (generation != id_generation_) return;  // abandoned by a later tick
+          if (pairs) {
+            store_.ApplyIdList(kind, *pairs);
+            emit RowsRebuilt();
+          }
+          emit IdListApplied(static_cast<int>(kind));
+        });
+  }
+}
+
+void FeedController::PauseFeed() { timer0_.stop(); }
+
+void FeedController::ResumeFeed() { timer0_.start(refresh_period_ms_); }
+
+void FeedController::SetScrolling(bool on) {
+  scrolling_on_ = on;
+  if (on) {
+    ResumeFeed();
+  } else {
+    PauseFeed();
+  }
+}
+
+void FeedController::SetMasked(bool masked) {
+  store_.View().masked = masked;
+  store_.RebuildRowsOnScreen();
+  emit RowsRebuilt();
+}
+
+void FeedController::RebuildRowsOnScreen() {
+  emit ScrollToTopRequested();
+  store_.RebuildRowsOnScreen();
+  emit RowsRebuilt();
+}
+
+void FeedController::SelectView(int view_type, int direction) {
+  store_.View().view_type = view_type;
+  store_.View().direction = direction;
+  ReloadFirstPage();
+}
+
+void FeedController::SelectRegion(const std::string& name) {
+  if (name == store_.Code()) return;
+  store_.View().regions = {name};
+  ApplyRegion();
+}
+
+void FeedController::ApplyRegion() {
+  FeedView& view = store_.View();
+  const std::string code = store_.Code();
+  view.direction = kDeparting;
+  if (IsWholeCountryRegion(code)) {
+    view.direction = kWholeCountry;
+  } else if (const FriendRow* row =
+                 friends_.FindByName(view.regions.empty() ? "" : view.regions.front())) {
+    view.friend_id = row->user_id;
+    view.direction = kFriend;
+  }
+  if (code.empty()) {
+    store_.Grid().RemoveAllRows();
+    store_.Grid().Redraw();
+    return;
+  }
+  ReloadFirstPage();
+  emit ScrollToTopRequested();
+}
+
+void FeedController::ApplyMultiArea(const std::string& text) {
+  store_.View().regions = SplitMultiArea(text);
+  ReloadFirstPage();
+}
+
+bool FeedController::BeginPageJob() {
+  if (!page_ready_) return false;
+  page_ready_ = false;
+  return true;
+}
+
+void FeedController::EndPageJob() {
+  page_ready_ = true;
+  if (reload_pending_) ReloadFirstPage();
+}
+
+}  // namespace tv

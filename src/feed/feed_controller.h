@@ -1,0 +1,109 @@
+#pragma once
+// The feed jobs: the first page after login, reloads for a changed view or
+// region, the new-records poll (timer 0) and the deleted/closed identifier
+// polls (timer 1). Each job runs its request on a worker; the answer is
+// applied to the record store on the UI thread in one piece. The ready flags
+// live here and are touched on the UI thread only.
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <string>
+
+#include "feed/feed_services.h"
+#include "feed/feed_store.h"
+#include "feed/friends_table.h"
+
+namespace tv {
+
+class FeedController : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kIdPollPeriodMs = 180'000;
+
+  FeedController(FeedStore& store, FeedServices services, QObject* parent = nullptr);
+
+  FeedStore& Store() { return store_; }
+  FriendsTable& Friends() { return friends_; }
+  const FeedServices& Services() const { return services_; }
+
+  const std::string& FeedHost() const { return feed_host_; }
+  void SetFeedHost(std::string host);
+  int RefreshPeriodMs() const { return refresh_period_ms_; }
+  void SetRefreshPeriodMs(int ms) { refresh_period_ms_ = ms > 0 ? ms : 10'000; }
+  // Pauses the reload and identifier polls take after their fetch (pacing of
+  // the server); tests shorten them.
+  void SetPacing(int reload_pause_ms, int id_pause_ms);
+
+  bool LoggedIn() const { return logged_in_; }
+  bool ScrollingOn() const { return scrolling_on_; }
+  bool NewRecordsReady() const { return new_records_ready_; }
+  bool PageReady() const { return page_ready_; }
+  bool PollTimerActive() const { return timer0_.isActive(); }
+  bool IdTimerActive() const { return timer1_.isActive(); }
+  QString Caption() const;
+
+  // After login: the member's own first page, then timers 0 and 1.
+  void StartFeed();
+  // The first page of the current view. Asked while a page fetch runs, it
+  // waits for that fetch to end instead of being lost.
+  void ReloadFirstPage();
+  void PollNewRecords();
+  void PollIdLists();
+  void PauseFeed();
+  void ResumeFeed();
+  void SetScrolling(bool on);
+  void SetMasked(bool masked);
+  // One of the six views: "inType" and direction, then a reload.
+  void SelectView(int view_type, int direction);
+  // A leaf of the region tree: reloads unless it is the region already shown.
+  void SelectRegion(const std::string& name);
+  // The stored multi-area text "A+B": its cities become the region list.
+  void ApplyMultiArea(const std::string& text);
+  // The layout changed: top of the grid, rows on screen rebuilt.
+  void RebuildRowsOnScreen();
+
+  // Page fetches share the reload's ready flag.
+  bool BeginPageJob();
+  void EndPageJob();
+
+ signals:
+  void TotalChanged(qint32 total);
+  void CaptionChanged(const QString& caption);
+  void FeedHostChanged(const QString& host);
+  void ScrollToTopRequested();
+  // Rows were rebuilt (the search panel refreshes its own rows then).
+  void RowsRebuilt();
+  // Completion of each job, applied or not (tests and the window wait on these).
+  void StartPageApplied(bool filled);
+  void ReloadApplied(bool filled);
+  void NewRecordsApplied(int inserted);
+  void IdListApplied(int kind);
+
+ private:
+  void ApplyRegion();
+  void StartPollTimer();
+  std::string Fetch(const std::string& host, const std::string& path) const;
+
+  FeedStore& store_;
+  FeedServices services_;
+  FriendsTable friends_;
+  std::string feed_host_;
+  int refresh_period_ms_ = 10'000;
+  int reload_pause_ms_ = 100;
+  int id_pause_ms_ = 400;
+  bool logged_in_ = false;
+  bool scrolling_on_ = true;
+  bool new_records_ready_ = false;
+  bool page_ready_ = true;
+  bool reload_pending_ = false;
+  // Raised by every reload: a poll answer for an older view is not applied.
+  std::uint64_t view_generation_ = 0;
+  // Raised by every timer-1 tick: answers of an earlier tick are dropped.
+  std::uint64_t id_generation_ = 0;
+  QTimer timer0_;
+  QTimer timer1_;
+};
+
+}  // namespace tv

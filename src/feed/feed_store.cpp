@@ -1,0 +1,140 @@
+#include "feed/feed_store.h"
+
+#include "core/gbk.h"
+#include "feed/paging_plan.h"
+#include "feed/row_text.h"
+
+namespace tv {
+
+std::int64_t LeadingNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value < 100'000'000'000'000LL) value = value * 10 + (text[i] - '0');
+  }
+  return negative ? -value : value;
+}
+
+ViewQuery FeedStore::Query(const std::string& code, bool derive) const {
+  ViewQuery q;
+  q.direction = derive ? DeriveDirection(view_.direction, code) : view_.direction;
+  q.view_type = view_.view_type;
+  q.region_code = code;
+  q.friend_id = view_.friend_id;
+  return q;
+}
+
+void FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
+  if (mode == PutMode::kFill && (row < 0 || row >= grid_.RowCount())) return;
+  const std::string code = Code();
+  FeedRowCells cells;
+  auto& t = cells.text;
+  t[kColTypeWord] = TypeWord(record.Type);
+  t[kColContent] = HighlightRegion(record.Content, code);
+  t[kColRowText] =
+      BuildRowText(FieldsOf(record, t[kColContent]), record.Deal == "1", view_.masked, deleted_);
+  if (mode == PutMode::kInsert) {
+    grid_.InsertTopRow();
+    row = 0;
+    ++total_count_;
+  }
+  t[kColInfoId] = record.InfoID;
+  t[kColCity] = record.City;
+  t[kColTel] = record.Tel;
+  t[kColFlag] = record.Flag;
+  t[kColTime] = record.Time;
+  t[kColQQ] = record.QQ;
+  t[kColDeal] = record.Deal;
+  t[kColCompany] = record.Company;
+  cells.type_icon = t[kColTypeWord] == TV_TEXT("车源") ? kImageTruck : kImageParcel;
+  cells.messenger_icon = record.QQ.empty() ? kImageMessengerGrey : kImageMessenger;
+  grid_.PutRow(row, std::move(cells), style_);
+}
+
+bool FeedStore::ApplyStartPage(const CountedPage& page) {
+  total_count_ = CappedTotal(page.total);
+  grid_.ResizeRows(total_count_);
+  if (total_count_ == 0) return false;
+  int row = 0;
+  for (const auto& record : page.records) PutRecord(record, PutMode::kFill, row++);
+  grid_.Redraw();
+  return true;
+}
+
+bool FeedStore::ApplyReloadPage(const CountedPage& page, bool has_items) {
+  total_count_ = CappedTotal(page.total);
+  // Every cell is empty before the page is written. Blanking a large grid
+  // first keeps a shrink from freeing text cell by cell as rows go.
+  const bool large = grid_.RowCount() > 100;
+  if (total_count_ == 0) {
+    if (large) grid_.BlankAllCells();
+    grid_.RemoveAllRows();
+  } else {
+    if (total_count_ <= 100 && large) grid_.BlankAllCells();
+    grid_.ResizeRows(total_count_);
+    grid_.BlankAllCells();
+  }
+  if (!has_items) return false;
+  if (total_count_ != 0) {
+    int row = 0;
+    for (const auto& record : page.records) PutRecord(record, PutMode::kFill, row++);
+  }
+  grid_.Redraw();
+  return true;
+}
+
+int FeedStore::ApplyNewRecords(const std::vector<InfoRecord>& records) {
+  int inserted = 0;
+  for (const auto& record : records) {
+    if (!member_.no_contact_rights && LeadingNumber(record.Flag) == member_.user_id) continue;
+    PutRecord(record, PutMode::kInsert, 0);
+    ++inserted;
+  }
+  grid_.Redraw();
+  return inserted;
+}
+
+void FeedStore::ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records) {
+  int index = 0;
+  for (const auto& record : records)
+    PutRecord(record, PutMode::kFill, PageRowFor(start_num, index++));
+  grid_.Redraw();
+}
+
+void FeedStore::ApplyIdList(IdListKind kind, const std::vector<IdPair>& pairs) {
+  IdMarks& marks = kind == IdListKind::kDeleted ? deleted_ : closed_;
+  if (!pairs.empty()) SetMaxId(kind, pairs.front().LogId);
+  for (const auto& pair : pairs) marks.Add(pair.InfoId);
+  RebuildRowsInView();
+}
+
+std::string FeedStore::RebuildRowText(int row) {
+  const std::string id(grid_.CellText(row, kColInfoId));
+  if (closed_.Contains(id)) grid_.PutCellText(row, kColDeal, "1");
+  const RowTextFields fields{id, grid_.CellText(row, kColCity), grid_.CellText(row, kColContent),
+                             grid_.CellText(row, kColTel), grid_.CellText(row, kColTime)};
+  return BuildRowText(fields, grid_.CellText(row, kColDeal) == "1", view_.masked, deleted_);
+}
+
+void FeedStore::RebuildRow(int row) {
+  if (row < 0 || row >= grid_.RowCount() || grid_.CellText(row, kColRowText).empty()) return;
+  grid_.PutCellText(row, kColRowText, RebuildRowText(row));
+  grid_.FitRowToText(row);
+}
+
+void FeedStore::RebuildRowsInView() {
+  const int mark = grid_.ScrollMark();
+  for (int row = mark; row < mark + 31; ++row) RebuildRow(row);
+  grid_.Redraw();
+}
+
+void FeedStore::RebuildRowsOnScreen() {
+  const int mark = grid_.ScrollMark();
+  for (int row = mark - 1; row < mark + 29; ++row) RebuildRow(row);
+  grid_.Redraw();
+}
+
+}  // namespace tv

@@ -1,0 +1,106 @@
+#pragma once
+// The record store of the feed: the view that decides what is watched, the
+// total, the deleted and closed marks, and every change the feed's answers
+// make to the grid. Plain C++: the controllers fetch on workers and hand the
+// parsed answers to these functions on the UI thread, one answer at a time.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/info_record.h"
+#include "feed/feed_grid.h"
+#include "feed/feed_requests.h"
+#include "feed/id_marks.h"
+#include "feed/region_list.h"
+#include "net/answers.h"
+
+namespace tv {
+
+struct FeedView {
+  int view_type = kViewBoth;
+  int direction = kDeparting;
+  std::string friend_id;
+  RegionList regions;
+  bool masked = false;
+};
+
+enum class PutMode { kFill, kInsert };
+
+// Who is logged in, as far as the feed cares.
+struct FeedMember {
+  std::string city;
+  std::int64_t user_id = 0;
+  bool no_contact_rights = false;
+};
+
+class FeedStore {
+ public:
+  explicit FeedStore(FeedGrid& grid) : grid_(grid) {}
+
+  FeedGrid& Grid() { return grid_; }
+  FeedView& View() { return view_; }
+  const FeedView& View() const { return view_; }
+  FeedMember& Member() { return member_; }
+  void SetRowStyle(RowStyle style) { style_ = std::move(style); }
+  const RowStyle& Style() const { return style_; }
+
+  std::string Code() const { return RegionCode(view_.regions); }
+  // The view as a request sees it; `derive` applies the whole-country rule.
+  ViewQuery Query(const std::string& code, bool derive) const;
+
+  std::int32_t TotalCount() const { return total_count_; }
+  // The newest held identifier: column 0 of row 0.
+  std::string NewestId() const { return std::string(grid_.CellText(0, kColInfoId)); }
+
+  const IdMarks& Deleted() const { return deleted_; }
+  const IdMarks& Closed() const { return closed_; }
+  const std::string& MaxId(IdListKind kind) const {
+    return kind == IdListKind::kDeleted ? deleted_max_id_ : closed_max_id_;
+  }
+  void SetMaxId(IdListKind kind, std::string value) {
+    (kind == IdListKind::kDeleted ? deleted_max_id_ : closed_max_id_) = std::move(value);
+  }
+
+  // Writes one record; the insert mode puts a new row on top and counts it.
+  void PutRecord(const InfoRecord& record, PutMode mode, int row);
+
+  // The login's first page: sizes the grid to the (capped) total and fills
+  // from row 0. False when the total is 0 (nothing more starts).
+  bool ApplyStartPage(const CountedPage& page);
+  // A reload's first page. `has_items`: the answer held "@@" at all. True
+  // when the grid was filled and polling may start again.
+  bool ApplyReloadPage(const CountedPage& page, bool has_items);
+  // A new-records answer; the member's own records are skipped. Returns the
+  // number of rows inserted.
+  int ApplyNewRecords(const std::vector<InfoRecord>& records);
+  // A page fetched at `start_num`: the first record one row above it.
+  void ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records);
+  // An identifier-list answer: new maxid and marks.
+  void ApplyIdList(IdListKind kind, const std::vector<IdPair>& pairs);
+
+  // The row text rebuilt from the cells (marks a closed row's deal cell).
+  std::string RebuildRowText(int row);
+  // Rebuilds and refits one row when it holds a row text.
+  void RebuildRow(int row);
+  // The 31 rows from the scroll mark (identifier polls).
+  void RebuildRowsInView();
+  // The 30 rows from one above the scroll mark (masking, layout).
+  void RebuildRowsOnScreen();
+
+ private:
+  FeedGrid& grid_;
+  FeedView view_;
+  FeedMember member_;
+  RowStyle style_;
+  std::int32_t total_count_ = 0;
+  std::string deleted_max_id_;
+  std::string closed_max_id_;
+  IdMarks deleted_;
+  IdMarks closed_;
+};
+
+// The leading-digits value of a text (0 when it does not start with a digit).
+std::int64_t LeadingNumber(std::string_view text);
+
+}  // namespace tv

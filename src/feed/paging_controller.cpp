@@ -1,0 +1,50 @@
+#include "feed/paging_controller.h"
+
+#include <optional>
+#include <vector>
+
+#include "feed/feed_worker.h"
+#include "feed/paging_plan.h"
+#include "net/answers.h"
+
+namespace tv {
+
+PagingController::PagingController(FeedController& feed, QObject* parent)
+    : QObject(parent), feed_(feed) {}
+
+void PagingController::LoadMissingRows() {
+  FeedStore& store = feed_.Store();
+  FeedGrid& grid = store.Grid();
+  const MissingRowsPlan plan = PlanMissingRows(
+      grid.ScrollMark(), [&grid](int row) { return !grid.CellText(row, kColRowText).empty(); });
+  for (int row : plan.rebuild) store.RebuildRow(row);
+  if (plan.redraw) grid.Redraw();
+  if (plan.fetch_start) FetchPageAt(*plan.fetch_start);
+}
+
+void PagingController::FetchPageAt(std::int32_t start_num) {
+  if (!feed_.BeginPageJob()) return;
+  start_num_ = start_num;
+  FeedStore& store = feed_.Store();
+  const std::string code = store.Code();
+  const std::string path = PagePath(store.Query(code, false), start_num, store.TotalCount());
+  const std::string host = feed_.FeedHost();
+  auto fetch = feed_.Services().fetch;
+  RunJob(
+      this,
+      [host, path, fetch] {
+        const std::string body = fetch(host, path);
+        return HasItems(body) ? std::optional(ParseRecords(body)) : std::nullopt;
+      },
+      [this, start_num](std::optional<std::vector<InfoRecord>> records) {
+        if (records) {
+          FeedStore& s = feed_.Store();
+          s.SetRowStyle(feed_.Services().row_style());
+          s.ApplyPage(start_num, *records);
+        }
+        feed_.EndPageJob();
+        emit PageApplied(start_num, records.has_value());
+      });
+}
+
+}  // namespace tv

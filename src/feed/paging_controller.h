@@ -1,0 +1,33 @@
+#pragma once
+// Paging: after every scroll report of the main grid, the rows that came into
+// view and are still empty are fetched one page at a time. Shares the
+// reload's ready flag, so a page fetch and a reload never overlap.
+#include <QObject>
+#include <cstdint>
+
+#include "feed/feed_controller.h"
+
+namespace tv {
+
+class PagingController : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit PagingController(FeedController& feed, QObject* parent = nullptr);
+
+  // The scroll report: rebuild the filled rows after the mark, fetch from the
+  // first empty one.
+  void LoadMissingRows();
+  // Dropped when a reload or another page fetch runs.
+  void FetchPageAt(std::int32_t start_num);
+  std::int32_t StartNum() const { return start_num_; }
+
+ signals:
+  void PageApplied(qint32 start_num, bool had_items);
+
+ private:
+  FeedController& feed_;
+  std::int32_t start_num_ = 0;
+};
+
+}  // namespace tv

@@ -1,0 +1,52 @@
+#pragma once
+// The row text of a message: city, content, telephone and short time on one
+// line, with the marker characters that the grid's cell drawing turns into
+// colour changes. Everything here is GBK.
+#include <string>
+#include <string_view>
+
+#include "core/info_record.h"
+
+namespace tv {
+
+class IdMarks;
+
+// Marker characters, one GBK double-byte character each; never drawn.
+inline constexpr std::string_view kMarkTel = "\xA6\xB7";        // "Ψ": blue from here
+inline constexpr std::string_view kMarkHighlight = "\xA6\xAE";  // "Ξ": save colour, red
+inline constexpr std::string_view kMarkTime = "\xA6\xC4";       // "δ": grey from here
+inline constexpr std::string_view kMarkEnd = "\xA1\xEC";        // "§": back to the saved colour
+
+// "3-7 9:05" from "2012-03-07 09:05:00"; parts that cannot be read count as 0.
+std::string ShortTime(std::string_view time);
+
+// "货源" for "0", "车源" for "1", "信息" otherwise (column 2 of the grid).
+const std::string& TypeWord(std::string_view type);
+
+// Every occurrence of `region` in `content` wrapped as "Ξ" region "§".
+// Matches start on character boundaries only, so a region name never splits
+// a double-byte character. An empty region leaves the content unchanged.
+std::string HighlightRegion(std::string_view content, std::string_view region);
+
+// The fields a row text is built from (the record itself, or the cells of a
+// grid row when it is rebuilt).
+struct RowTextFields {
+  std::string_view info_id;
+  std::string_view city;
+  std::string_view content;  // carries its highlight marks
+  std::string_view tel;
+  std::string_view time;  // as received
+};
+
+// "【City】Content Ψtel§ δshort§"; masked: the telephone reads "双击查看电话";
+// closed: "【已成交】" in front; deleted (id in `deleted`): only
+// "该条信息已被删除!".
+std::string BuildRowText(const RowTextFields& fields, bool closed, bool masked,
+                         const IdMarks& deleted);
+
+// The fields of a record as it arrives, content already highlighted.
+inline RowTextFields FieldsOf(const InfoRecord& record, std::string_view highlighted_content) {
+  return {record.InfoID, record.City, highlighted_content, record.Tel, record.Time};
+}
+
+}  // namespace tv

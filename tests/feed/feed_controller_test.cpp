@@ -1,0 +1,401 @@
+// The feed jobs, paging, counts and friends against a scripted network: the
+// order of effects, the ready flags and the answers that must be dropped.
+#include "feed/feed_controller.h"
+
+#include <gtest/gtest.h>
+#include <QTest>
+
+#include <memory>
+
+#include "core/notice.h"
+#include "feed/counts_controller.h"
+#include "feed/friends_loader.h"
+#include "feed/paging_controller.h"
+#include "feed_test_util.h"
+#include "scripted_fetch.h"
+
+namespace tv {
+namespace {
+
+using feed_test::Body;
+using feed_test::Counted;
+using feed_test::G;
+using feed_test::Rec;
+using feed_test::ScriptedFetch;
+using feed_test::U;
+
+constexpr int kWaitMs = 5000;
+
+class FeedControllerTest : public ::testing::Test {
+ protected:
+  FeedControllerTest() : store(grid) {
+    FeedServices services;
+    services.fetch = [this](std::string_view host, std::string_view path) {
+      return net(host, path);
+    };
+    services.current_host = [this] { return current_host; };
+    services.discover = [this] {
+      ++discoveries;
+      return discovery_finds_host;
+    };
+    feed = std::make_unique<FeedController>(store, services);
+    feed->SetFeedHost("a.example");
+    feed->SetPacing(0, 0);
+    store.Member() = FeedMember{G("济宁"), 31, false};
+    store.View().regions = {G("济宁")};
+  }
+
+  // The login's first page with records 1002, 1001, 1000 of a total of 250.
+  void Started() {
+    net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas",
+               Counted(250, {Rec("1002"), Rec("1001"), Rec("1000")}));
+    net.Answer("/qavel/client/GetDelInfo.asp?action=GetMaxID", "40");
+    net.Answer("/qavel/client/GetSuccessInfo.asp?action=GetMaxID", "Error");
+    bool filled = false, done = false;
+    QObject::connect(feed.get(), &FeedController::StartPageApplied, [&](bool f) {
+      filled = f;
+      done = true;
+    });
+    feed->StartFeed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs));
+    ASSERT_TRUE(filled);
+  }
+
+  int Poll() {
+    int inserted = -1;
+    auto c = QObject::connect(feed.get(), &FeedController::NewRecordsApplied,
+                              [&](int n) { inserted = n; });
+    feed->PollNewRecords();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return inserted >= 0; }, kWaitMs));
+    QObject::disconnect(c);
+    return inserted;
+  }
+
+  bool Reload() {
+    int filled = -1;
+    auto c =
+        QObject::connect(feed.get(), &FeedController::ReloadApplied, [&](bool f) { filled = f; });
+    feed->ReloadFirstPage();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return filled >= 0; }, kWaitMs));
+    QObject::disconnect(c);
+    return filled == 1;
+  }
+
+  std::string Id(int row) const { return std::string(grid.CellText(row, kColInfoId)); }
+
+  ScriptedFetch net;
+  std::string current_host = "b.example";
+  bool discovery_finds_host = true;
+  int discoveries = 0;
+  MemoryFeedGrid grid;
+  FeedStore store;
+  std::unique_ptr<FeedController> feed;
+};
+
+TEST_F(FeedControllerTest, StartFeedFillsTheMembersCityAndStartsBothTimers) {
+  qint32 shown = -1;
+  QString caption;
+  QObject::connect(feed.get(), &FeedController::TotalChanged, [&](qint32 t) { shown = t; });
+  QObject::connect(feed.get(), &FeedController::CaptionChanged,
+                   [&](const QString& c) { caption = c; });
+  Started();
+  EXPECT_EQ(net.Paths().front(),
+            "/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%BC%C3%C4%FE&inType=8");
+  EXPECT_EQ(grid.RowCount(), 250);
+  EXPECT_EQ(Id(2), "1000");
+  EXPECT_EQ(shown, 250);
+  EXPECT_EQ(caption, QString::fromUtf8("◆ 济宁"));
+  EXPECT_TRUE(feed->PollTimerActive());
+  EXPECT_TRUE(feed->IdTimerActive());
+  EXPECT_TRUE(feed->NewRecordsReady());
+  EXPECT_EQ(store.MaxId(IdListKind::kDeleted), "40");
+  EXPECT_EQ(store.MaxId(IdListKind::kClosed), "Error");
+}
+
+TEST_F(FeedControllerTest, AnEmptyStartPollsNothingUntilAReload) {
+  net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", "@@0@@");
+  bool done = false;
+  QObject::connect(feed.get(), &FeedController::StartPageApplied, [&](bool) { done = true; });
+  feed->StartFeed();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs));
+  EXPECT_FALSE(feed->PollTimerActive());
+  EXPECT_FALSE(feed->IdTimerActive());
+  EXPECT_EQ(net.Count("/qavel/client/GetDelInfo.asp"), 0);
+  feed->SetScrolling(true);  // scrolling alone does not make the poll ready
+  feed->PollNewRecords();
+  EXPECT_EQ(net.Count("/qavel/client/GetInfo.asp?action=GetNewDatas"), 0);
+
+  net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", Counted(1, {Rec("5")}));
+  ASSERT_TRUE(Reload());
+  EXPECT_TRUE(feed->PollTimerActive());
+  EXPECT_FALSE(feed->IdTimerActive());
+}
+
+TEST_F(FeedControllerTest, APollInsertsOnTopAfterTheNewestIdAndGrowsTheTotal) {
+  Started();
+  net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas",
+             Body({Rec("1003"), Rec("1004", "济宁", "自己的", "1", "", "31"), Rec("1005")}));
+  qint32 shown = -1;
+  QObject::connect(feed.get(), &FeedController::TotalChanged, [&](qint32 t) { shown = t; });
+  EXPECT_EQ(Poll(), 2);
+  EXPECT_EQ(net.Paths().back(),
+            "/qavel/client/GetInfo.asp?action=GetNewDatas&maxid=1002&Code=%BC%C3%C4%FE&inType=8");
+  EXPECT_EQ(Id(0), "1005");
+  EXPECT_EQ(Id(1), "1003");
+  EXPECT_EQ(Id(2), "1002");
+  EXPECT_EQ(shown, 252);
+  EXPECT_TRUE(feed->NewRecordsReady());
+
+  net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas", "@@");
+  EXPECT_EQ(Poll(), 0);
+  EXPECT_EQ(net.Paths().back(),
+            "/qavel/client/GetInfo.asp?action=GetNewDatas&maxid=1005&Code=%BC%C3%C4%FE&inType=8");
+}
+
+TEST_F(FeedControllerTest, ALostServerRunsDiscoveryAndTheFeedMovesToTheNewHost) {
+  Started();
+  // Nothing answers GetNewDatas: the transport's "Error".
+  EXPECT_EQ(Poll(), 0);
+  EXPECT_EQ(discoveries, 1);
+  EXPECT_EQ(feed->FeedHost(), "b.example");
+  net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas", Body({Rec("1003")}));
+  EXPECT_EQ(Poll(), 1);
+  EXPECT_EQ(net.Hosts().back(), "b.example");
+
+  // A discovery that finds nobody leaves the host alone; the poll goes on.
+  discovery_finds_host = false;
+  net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas", "<html>502</html>");
+  current_host = "c.example";
+  EXPECT_EQ(Poll(), 0);
+  EXPECT_EQ(feed->FeedHost(), "b.example");
+  EXPECT_TRUE(feed->NewRecordsReady());
+}
+
+TEST_F(FeedControllerTest, RegionsViewsAndFriendsChooseTheRequests) {
+  Started();
+  net.Answer("/qavel/client/", Counted(1, {Rec("9")}));
+  struct Case {
+    const char* region;
+    const char* expected;
+  } cases[] = {
+      {"全国货源", "/qavel/client/GetSearchInfo.asp?action=GetTopDatas&inType=1"},
+      {"大连", "/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%B4%F3%C1%AC&inType=1"},
+      {"全国信息", "/qavel/client/GetSearchInfo.asp?action=GetTopDatas&inType=1"},
+  };
+  feed->SelectView(kViewTrucks, kDeparting);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+  for (const auto& c : cases) {
+    feed->SelectRegion(G(c.region));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+    EXPECT_EQ(net.Paths().back(), c.expected) << c.region;
+  }
+  // The region already shown does not reload.
+  const auto asked = net.Paths().size();
+  feed->SelectRegion(G("全国信息"));
+  EXPECT_EQ(net.Paths().size(), asked);
+
+  // "<<到达车源": arriving, trucks.
+  feed->SelectRegion(G("大连"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+  feed->SelectView(kViewTrucks, kArriving);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+  EXPECT_EQ(net.Paths().back(),
+            "/qavel/client/GetSearchInfo.asp?action=GetTopDatas&KeyWords=%B4%F3%C1%AC&inType=1");
+
+  // A friend's messages are never polled.
+  feed->Friends().Append(FriendRow{"3", G("甲公司"), "", "", "7701"});
+  feed->SelectRegion(G("甲公司"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+  EXPECT_EQ(net.Paths().back(), "/qavel/client/GetInfoByID.asp?action=GetTopDatas&Msg_Flag=7701");
+  const auto before = net.Paths().size();
+  feed->PollNewRecords();
+  feed->PollNewRecords();
+  QTest::qWait(50);
+  EXPECT_EQ(net.Paths().size(), before);
+}
+
+TEST_F(FeedControllerTest, ScrollingOffStopsPollsButNotReloads) {
+  Started();
+  feed->SetScrolling(false);
+  EXPECT_FALSE(feed->PollTimerActive());
+  net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", Counted(2, {Rec("7"), Rec("6")}));
+  ASSERT_TRUE(Reload());
+  EXPECT_EQ(Id(0), "7");
+  EXPECT_FALSE(feed->PollTimerActive());
+  feed->SetScrolling(true);
+  EXPECT_TRUE(feed->PollTimerActive());
+  EXPECT_EQ(feed->RefreshPeriodMs(), 10'000);
+}
+
+TEST_F(FeedControllerTest, APollAnswerForAnEarlierViewIsNotApplied) {
+  Started();
+  net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas", Body({Rec("1003")}));
+  net.Hold("/qavel/client/GetInfo.asp?action=GetNewDatas");
+  int inserted = -1;
+  QObject::connect(feed.get(), &FeedController::NewRecordsApplied, [&](int n) { inserted = n; });
+  feed->PollNewRecords();
+  net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", Counted(1, {Rec("77")}));
+  ASSERT_TRUE(Reload());
+  net.Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return inserted >= 0; }, kWaitMs));
+  EXPECT_EQ(inserted, 0);
+  EXPECT_EQ(Id(0), "77");
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_TRUE(feed->NewRecordsReady());
+}
+
+TEST_F(FeedControllerTest, ATimerOneTickAbandonsTheLastTicksIdentifierWorkers) {
+  Started();
+  net.Answer("/qavel/client/GetDelInfo.asp?action=GetNewDelInfoID", "@@17||1001@@");
+  net.Answer("/qavel/client/GetSuccessInfo.asp?action=GetNewSuccessInfoID", "@@9||1000@@");
+  net.Hold("/qavel/client/Get");
+  int applied = 0;
+  QObject::connect(feed.get(), &FeedController::IdListApplied, [&](int) { ++applied; });
+  feed->PollIdLists();
+  feed->PollIdLists();
+  net.Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return applied == 2; }, kWaitMs));
+  QTest::qWait(100);
+  EXPECT_EQ(applied, 2);
+  EXPECT_EQ(store.Deleted().Text(), "B1001E");
+  EXPECT_EQ(net.Count("/qavel/client/GetDelInfo.asp?action=GetNewDelInfoID&maxid=40"), 2);
+  EXPECT_EQ(net.Count("/qavel/client/GetSuccessInfo.asp?action=GetNewSuccessInfoID&maxid=Error"),
+            2);
+  EXPECT_EQ(U(grid.CellText(1, kColRowText)), "该条信息已被删除!");
+  EXPECT_EQ(grid.CellText(2, kColDeal), "1");
+  EXPECT_EQ(store.MaxId(IdListKind::kDeleted), "17");
+}
+
+TEST_F(FeedControllerTest, PagingAsksFromTheFirstEmptyRowAndAReloadWaitsForIt) {
+  Started();
+  PagingController paging(*feed);
+  grid.SetScrollMark(41);
+  net.Answer("/qavel/client/GetInfo.asp?action=GetCurDatas", Body({Rec("700"), Rec("699")}));
+  net.Hold("/qavel/client/GetInfo.asp?action=GetCurDatas");
+  bool paged = false;
+  QObject::connect(&paging, &PagingController::PageApplied, [&](qint32, bool) { paged = true; });
+  paging.LoadMissingRows();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return net.Count("/qavel/client/GetInfo.asp?action=GetCurDatas") == 1; }, kWaitMs));
+  EXPECT_EQ(net.Paths().back(),
+            "/qavel/client/GetInfo.asp?action=GetCurDatas&Code=%BC%C3%C4%FE&StartNum=41"
+            "&TotalNum=250&inType=8");
+  // A second scroll report while the page runs is dropped.
+  paging.LoadMissingRows();
+  // A reload asked for meanwhile waits and then runs.
+  net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", Counted(3, {Rec("5")}));
+  bool reloaded = false;
+  QObject::connect(feed.get(), &FeedController::ReloadApplied, [&](bool) { reloaded = true; });
+  feed->ReloadFirstPage();
+  net.Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return paged && reloaded; }, kWaitMs));
+  EXPECT_EQ(net.Count("/qavel/client/GetInfo.asp?action=GetCurDatas"), 1);
+  EXPECT_EQ(grid.RowCount(), 3);
+  EXPECT_EQ(Id(0), "5");
+}
+
+TEST_F(FeedControllerTest, PagingFillsTheRowsItAskedFor) {
+  Started();
+  PagingController paging(*feed);
+  net.Answer("/qavel/client/GetInfo.asp?action=GetCurDatas", Body({Rec("700"), Rec("699")}));
+  grid.SetScrollMark(2);  // rows 1 and 2 are filled, row 3 is not
+  bool paged = false;
+  QObject::connect(&paging, &PagingController::PageApplied, [&](qint32, bool) { paged = true; });
+  paging.LoadMissingRows();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return paged; }, kWaitMs));
+  EXPECT_NE(net.Paths().back().find("StartNum=3&"), std::string::npos);
+  EXPECT_EQ(Id(2), "700");
+  EXPECT_EQ(Id(3), "699");
+}
+
+TEST_F(FeedControllerTest, CountsComeFromTheCurrentHostAndStandInForTheWholeCountry) {
+  Started();
+  CountsController counts(*feed);
+  QString count_text, national_text;
+  QObject::connect(&counts, &CountsController::CountTextChanged,
+                   [&](const QString& t) { count_text = t; });
+  QObject::connect(&counts, &CountsController::NationalTextChanged,
+                   [&](const QString& t) { national_text = t; });
+  net.Answer("/qavel/client/GetTNums.asp", "@@@@@52000@@@@@31000@@@@@21000@@@@@");
+  bool loaded = false;
+  QObject::connect(&counts, &CountsController::CountsLoaded, [&](bool) { loaded = true; });
+  counts.Start();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loaded; }, kWaitMs));
+  EXPECT_TRUE(counts.TimerActive());
+  EXPECT_EQ(net.Hosts().back(), "b.example");
+  EXPECT_EQ(national_text, "52000");
+  counts.ShowTotal(250);
+  EXPECT_EQ(count_text, QString::fromUtf8("共 250 条信息"));
+
+  net.Answer("/qavel/client/GetSearchInfo.asp?action=GetTopDatas", Counted(9, {Rec("1")}));
+  feed->SelectRegion(G("全国信息"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+  EXPECT_EQ(count_text, QString::fromUtf8("共 52000 条信息"));
+
+  // A failed totals answer changes nothing.
+  loaded = false;
+  net.Answer("/qavel/client/GetTNums.asp", "Error");
+  counts.LoadNationalCounts();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loaded; }, kWaitMs));
+  EXPECT_EQ(counts.NationalCount(), 52000);
+}
+
+TEST_F(FeedControllerTest, FriendsLoadAndRemoval) {
+  ScopedNoticeRecorder notices;
+  FriendsLoader friends(*feed);
+  net.Answer("/qavel/client/GetFrindInfo.asp?action=GetFrindInfo",
+             "@@11||" + G("甲公司") + "||123||456||7701@@12||" + G("乙") + "||||||7702@@");
+  int loaded = -1;
+  QObject::connect(&friends, &FriendsLoader::FriendsLoaded, [&](int n) { loaded = n; });
+  friends.LoadFriends(31);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loaded >= 0; }, kWaitMs));
+  EXPECT_EQ(loaded, 2);
+  EXPECT_EQ(net.Paths().back(), "/qavel/client/GetFrindInfo.asp?action=GetFrindInfo&UserID=31");
+
+  int finished = -1;
+  QString removed;
+  QObject::connect(&friends, &FriendsLoader::RemoveFinished, [&](bool ok) { finished = ok; });
+  QObject::connect(&friends, &FriendsLoader::FriendRemoved, [&](const QString& n) { removed = n; });
+  net.Answer("/qavel/client/GetFrindInfo.asp?action=DelFrindInfo", "Busy");
+  friends.RemoveFriend(G("甲公司"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return finished >= 0; }, kWaitMs));
+  ASSERT_EQ(notices.questions.size(), 1u);
+  EXPECT_EQ(U(notices.questions[0]), "确定要删除好友＂甲公司(7701)＂吗?");
+  ASSERT_EQ(notices.notices.size(), 1u);
+  EXPECT_EQ(U(notices.notices[0]), "删除失败,请稍后重试");
+  EXPECT_EQ(feed->Friends().Rows().size(), 2u);
+
+  finished = -1;
+  net.Answer("/qavel/client/GetFrindInfo.asp?action=DelFrindInfo", "DelOK");
+  friends.RemoveFriend(G("甲公司"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return finished >= 0; }, kWaitMs));
+  EXPECT_EQ(net.Paths().back(), "/qavel/client/GetFrindInfo.asp?action=DelFrindInfo&UserID=11");
+  EXPECT_EQ(removed, QString::fromUtf8("甲公司"));
+  EXPECT_EQ(feed->Friends().FindByName(G("甲公司")), nullptr);
+
+  // "No" asks nothing of the server.
+  notices.answer = false;
+  const auto asked = net.Paths().size();
+  friends.RemoveFriend(G("乙"));
+  EXPECT_EQ(net.Paths().size(), asked);
+}
+
+TEST_F(FeedControllerTest, MultiAreaReplacesTheRegionListAndKeepsTheDirection) {
+  Started();
+  net.Answer("/qavel/client/", Counted(1, {Rec("9")}));
+  QString caption;
+  QObject::connect(feed.get(), &FeedController::CaptionChanged,
+                   [&](const QString& c) { caption = c; });
+  feed->SelectView(kViewBoth, kArriving);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+  feed->ApplyMultiArea(G("济南+大连"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+  QTest::qWait(20);
+  EXPECT_EQ(net.Paths().back(),
+            "/qavel/client/GetSearchInfo.asp?action=GetTopDatas&KeyWords="
+            "%BC%C3%C4%CF%2C%B4%F3%C1%AC&inType=8");
+  EXPECT_EQ(caption, QString::fromUtf8("◆ 济南·大连"));
+}
+
+}  // namespace
+}  // namespace tv
