@@ -311,7 +311,7 @@ void InfoGrid::mousePressEvent(QMouseEvent* event) {
     const GridCellPos hit = CellAt(event->position().toPoint());
     if (hit.IsValid()) SetFocusCell(hit.row, hit.column);
   }
-  QAbstractScrollArea::mousePressEvent(event);
+  event->accept();
 }
 
 void InfoGrid::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -50,6 +50,8 @@ class RowStore {
   ~RowStore();
   RowStore(const RowStore&) = delete;
   RowStore& operator=(const RowStore&) = delete;
+  RowStore(RowStore&&) = default;
+  RowStore& operator=(RowStore&&) = default;
 
   // --- shape -------------------------------------------------------------
   int RowCount() const { return static_cast<int>(rows_.size()); }

@@ -1,0 +1,267 @@
+#include "widgets/info_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+#include <memory>
+
+#include "widgets/text_measure.h"
+
+namespace tv {
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "widgets_tests";
+  static char* argv[] = {name, nullptr};
+  // Run straight from the shell as well as under CTest.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+constexpr int kRowHeight = 22;
+constexpr int kRows = 100;
+
+// A grid laid out like the main feed: icon 30, text 200, detail 30,
+// messenger 30, every other column hidden; 100 rows of 22 pixels.
+class InfoGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    grid_ = std::make_unique<InfoGrid>();
+    grid_->setFrameShape(QFrame::NoFrame);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid_->resize(320, 20 * kRowHeight + 11);  // 20 whole rows and a part of the 21st
+    RowStore& store = grid_->Store();
+    store.SetTextMeasure(std::make_shared<FixedTextMeasure>(10, 20));
+    store.SetDefaultRowHeight(kRowHeight);
+    for (int c = 0; c < 14; ++c) store.PutColumnWidth(c, 0);
+    store.PutColumnWidth(7, 30);
+    store.PutColumnWidth(8, 200);
+    store.PutColumnWidth(10, 30);
+    store.PutColumnWidth(11, 30);
+    store.ResizeRows(kRows);
+    grid_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid_.get()));
+    ASSERT_EQ(grid_->viewport()->height(), 20 * kRowHeight + 11);
+    reports_ = std::make_unique<QSignalSpy>(grid_.get(), &InfoGrid::ScrollReport);
+  }
+
+  // The reports are posted: none may have arrived before the event loop runs.
+  int ReportsAfterEvents() {
+    EXPECT_EQ(reports_->count(), 0) << "scroll report sent instead of posted";
+    QCoreApplication::processEvents();
+    return static_cast<int>(reports_->count());
+  }
+
+  void Wheel(int delta_y) {
+    const QPoint pos(50, 50);
+    QWheelEvent event(pos, grid_->viewport()->mapToGlobal(pos), QPoint(), QPoint(0, delta_y),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(grid_->viewport(), &event);
+  }
+
+  std::unique_ptr<InfoGrid> grid_;
+  std::unique_ptr<QSignalSpy> reports_;
+};
+
+TEST_F(InfoGridTest, PageDownThenEndOfScrollReportsOnceWithTheMark) {
+  EXPECT_EQ(grid_->ScrollMark(), 0);
+  grid_->Scroll(InfoGrid::ScrollCode::kPageDown);
+  EXPECT_EQ(grid_->TopRow(), 20);  // the partly shown row 20 is the new first row
+  EXPECT_EQ(grid_->ScrollMark(), 0) << "the mark waits for the end of the scroll";
+  grid_->Scroll(InfoGrid::ScrollCode::kEndScroll);
+  EXPECT_EQ(grid_->ScrollMark(), 21);
+  EXPECT_EQ(ReportsAfterEvents(), 1);
+  EXPECT_EQ(grid_->verticalScrollBar()->value(), 20);
+
+  grid_->Scroll(InfoGrid::ScrollCode::kPageUp);
+  grid_->Scroll(InfoGrid::ScrollCode::kEndScroll);
+  EXPECT_EQ(grid_->TopRow(), 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(grid_->ScrollMark(), 1);
+  EXPECT_EQ(reports_->count(), 2);
+}
+
+TEST_F(InfoGridTest, PageKeysScrollWithoutReport) {
+  QTest::keyClick(grid_.get(), Qt::Key_PageDown);
+  QTest::keyClick(grid_.get(), Qt::Key_PageDown);
+  EXPECT_EQ(grid_->TopRow(), 40);
+  QTest::keyClick(grid_.get(), Qt::Key_PageUp);
+  EXPECT_EQ(grid_->TopRow(), 20);
+  QTest::keyClick(grid_.get(), Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(grid_->TopRow(), 0);
+  EXPECT_EQ(ReportsAfterEvents(), 0);
+  EXPECT_EQ(grid_->ScrollMark(), 0);
+}
+
+TEST_F(InfoGridTest, CtrlEndScrollsToTheLastPageAndReports) {
+  QTest::keyClick(grid_.get(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(grid_->TopRow(), kRows - 20);  // the last 20 rows fill the view
+  EXPECT_EQ(grid_->ScrollMark(), kRows - 20 + 1);
+  EXPECT_EQ(ReportsAfterEvents(), 1);
+  grid_->Scroll(InfoGrid::ScrollCode::kPageDown);  // already at the end
+  EXPECT_EQ(grid_->TopRow(), kRows - 20);
+}
+
+TEST_F(InfoGridTest, FewerRowsPullTheViewBack) {
+  grid_->ScrollToRow(70);
+  grid_->Store().ResizeRows(30);
+  EXPECT_EQ(grid_->TopRow(), 10);
+  grid_->Store().RemoveAllRows();
+  EXPECT_EQ(grid_->TopRow(), 0);
+  EXPECT_FALSE(grid_->FocusCell().IsValid());
+}
+
+TEST_F(InfoGridTest, RowsInsertedOnTopKeepTheFirstRowIndex) {
+  grid_->ScrollToRow(5);
+  grid_->Store().InsertRowAt("", 0);
+  EXPECT_EQ(grid_->TopRow(), 5);
+  EXPECT_EQ(grid_->verticalScrollBar()->maximum(), kRows + 1 - 20);
+}
+
+TEST_F(InfoGridTest, DoubleClickReportsRowAndColumnSkippingHiddenColumns) {
+  QSignalSpy clicks(grid_.get(), &InfoGrid::DoubleClick);
+  struct Case {
+    int x;
+    int expected_column;
+  };
+  // x = 0 is the start of the hidden columns 0-6: they must not take the hit.
+  const Case cases[] = {{0, 7},    {29, 7},   {30, 8},   {229, 8},
+                        {230, 10}, {259, 10}, {260, 11}, {289, 11}};
+  grid_->ScrollToRow(3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.x);
+    clicks.clear();
+    QTest::mouseDClick(grid_->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(c.x, 2 * kRowHeight + 5));
+    ASSERT_EQ(clicks.count(), 1);
+    EXPECT_EQ(clicks.at(0).at(0).toInt(), 5);
+    EXPECT_EQ(clicks.at(0).at(1).toInt(), c.expected_column);
+  }
+  clicks.clear();
+  QTest::mouseDClick(grid_->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(295, 5));
+  EXPECT_EQ(clicks.count(), 0) << "right of the last column is no cell";
+}
+
+TEST_F(InfoGridTest, ClickMakesTheFocusCell) {
+  QTest::mouseClick(grid_->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 30));
+  EXPECT_EQ(grid_->FocusCell().row, 1);
+  EXPECT_EQ(grid_->FocusCell().column, 8);
+  EXPECT_EQ(grid_->CellAt(QPoint(0, 30)).column, 7);
+}
+
+TEST_F(InfoGridTest, HiddenColumnIsNotDrawn) {
+  RowStore& store = grid_->Store();
+  grid_->SetLineColour(MakeColour(192, 192, 192));
+  // Black text and the red focus frame on the hidden columns only.
+  for (int c = 0; c < 7; ++c) store.PutCellText(0, c, "WWWWWWWW");
+  store.PutCellBackColour(0, 3, MakeColour(0, 0, 0));
+  grid_->SetFocusCell(0, 0);
+  const QImage image = grid_->viewport()->grab().toImage();
+  int dark = 0;
+  int red = 0;
+  for (int y = 0; y < kRowHeight; ++y) {
+    for (int x = 0; x < 290; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() < 120 && c.green() < 120 && c.blue() < 120) ++dark;
+      if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++red;
+    }
+  }
+  EXPECT_EQ(dark, 0);
+  EXPECT_EQ(red, 0);
+  // The same text in a shown column is drawn (the check above can fail).
+  store.PutCellText(0, 8, "WWWWWWWW");
+  const QImage shown = grid_->viewport()->grab().toImage();
+  int shown_dark = 0;
+  for (int y = 0; y < kRowHeight; ++y) {
+    for (int x = 30; x < 230; ++x) {
+      const QColor c = shown.pixelColor(x, y);
+      if (c.red() < 120 && c.green() < 120 && c.blue() < 120) ++shown_dark;
+    }
+  }
+  EXPECT_GT(shown_dark, 0);
+}
+
+TEST_F(InfoGridTest, WheelByLinesMovesTheFocusAndReportsEachEvent) {
+  ASSERT_NE(grid_->WheelStep(), -1);
+  grid_->SetFocusCell(0, 8);
+  Wheel(-120);  // towards the user
+  EXPECT_EQ(grid_->FocusCell().row, 1);
+  EXPECT_EQ(grid_->FocusCell().column, 8);
+  EXPECT_EQ(grid_->TopRow(), 0);
+  EXPECT_EQ(ReportsAfterEvents(), 1);
+  // Down to the last wholly shown row (19): no scrolling yet.
+  for (int i = 0; i < 18; ++i) Wheel(-120);
+  EXPECT_EQ(grid_->FocusCell().row, 19);
+  EXPECT_EQ(grid_->TopRow(), 0);
+  Wheel(-120);  // row 20 is only partly shown: one line down
+  EXPECT_EQ(grid_->FocusCell().row, 20);
+  EXPECT_EQ(grid_->TopRow(), 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(reports_->count(), 20);
+  EXPECT_EQ(grid_->ScrollMark(), 2);
+  // Up: row 1 is still in view, row 0 is not.
+  grid_->SetFocusCell(2, 8);
+  Wheel(120);
+  EXPECT_EQ(grid_->TopRow(), 1);
+  Wheel(120);
+  EXPECT_EQ(grid_->FocusCell().row, 0);
+  EXPECT_EQ(grid_->TopRow(), 0);
+  Wheel(120);  // stays within the rows
+  EXPECT_EQ(grid_->FocusCell().row, 0);
+}
+
+TEST_F(InfoGridTest, WheelByPagesScrollsWithoutReport) {
+  grid_->SetWheelStep(-1);
+  Wheel(-120);
+  EXPECT_EQ(grid_->TopRow(), 20);
+  Wheel(-240);  // two notches, two pages
+  EXPECT_EQ(grid_->TopRow(), 60);
+  Wheel(120);
+  EXPECT_EQ(grid_->TopRow(), 40);
+  EXPECT_EQ(ReportsAfterEvents(), 0);
+  EXPECT_FALSE(grid_->FocusCell().IsValid());
+}
+
+TEST_F(InfoGridTest, ArrowKeysMoveTheFocusOverShownColumnsOnly) {
+  grid_->SetFocusCell(0, 8);
+  QTest::keyClick(grid_.get(), Qt::Key_Right);
+  EXPECT_EQ(grid_->FocusCell().column, 10);
+  QTest::keyClick(grid_.get(), Qt::Key_Tab);
+  EXPECT_EQ(grid_->FocusCell().column, 11);
+  QTest::keyClick(grid_.get(), Qt::Key_Right);  // no shown column further right
+  EXPECT_EQ(grid_->FocusCell().column, 11);
+  QTest::keyClick(grid_.get(), Qt::Key_Home);
+  EXPECT_EQ(grid_->FocusCell().column, 7);
+  QTest::keyClick(grid_.get(), Qt::Key_End);
+  EXPECT_EQ(grid_->FocusCell().column, 11);
+  EXPECT_EQ(grid_->TopRow(), 0) << "Home and End alone do not scroll";
+  for (int i = 0; i < 20; ++i) QTest::keyClick(grid_.get(), Qt::Key_Down);
+  EXPECT_EQ(grid_->FocusCell().row, 20);
+  EXPECT_EQ(grid_->TopRow(), 1);
+  EXPECT_EQ(ReportsAfterEvents(), 0);
+}
+
+TEST_F(InfoGridTest, FittedRowsChangeTheLastPage) {
+  RowStore& store = grid_->Store();
+  // Rows of 51 pixels (three lines) at the end: fewer of them fit.
+  for (int r = kRows - 10; r < kRows; ++r) {
+    store.PutCellText(r, 8, std::string(50, 'x'));  // 500 px in a 200 px column
+    store.FitRowToText(r, 8, store.ColumnWidth(8));
+    ASSERT_EQ(store.RowHeight(r), 51);
+  }
+  grid_->Scroll(InfoGrid::ScrollCode::kBottom);
+  // 8 rows of 51 = 408 fit in 451; a ninth would not.
+  EXPECT_EQ(grid_->TopRow(), kRows - 8);
+  EXPECT_EQ(ReportsAfterEvents(), 1);
+}
+
+}  // namespace
+}  // namespace tv

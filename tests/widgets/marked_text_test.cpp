@@ -1,0 +1,140 @@
+#include "widgets/marked_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/gbk.h"
+
+namespace tv {
+namespace {
+
+struct DrawnChar {
+  int x;
+  int y;
+  std::string gbk;
+  Colour colour;
+};
+
+// Records every character DrawMarkedText draws, with the colour it had.
+class RecordingSurface final : public MarkedTextSurface {
+ public:
+  explicit RecordingSurface(Colour start, TextExtent one = {8, 18}) : colour_(start), one_(one) {}
+  Colour TextColour() const override { return colour_; }
+  void SetTextColour(Colour colour) override { colour_ = colour; }
+  TextExtent MeasureOne() const override { return one_; }
+  void DrawChar(int x, int y, std::string_view gbk_char) override {
+    drawn.push_back({x, y, std::string(gbk_char), colour_});
+  }
+  std::vector<DrawnChar> drawn;
+
+ private:
+  Colour colour_;
+  TextExtent one_;
+};
+
+constexpr Colour kBlack = MakeColour(0, 0, 0);
+constexpr Colour kGreen = MakeColour(0, 128, 0);
+
+// One letter per drawn character: k black, g green (a cell's own colour),
+// R red, B blue, G grey.
+char Letter(Colour c) {
+  if (c == kBlack) return 'k';
+  if (c == kGreen) return 'g';
+  if (c == kHighlightColour) return 'R';
+  if (c == kPhoneColour) return 'B';
+  if (c == kTimeColour) return 'G';
+  return '?';
+}
+
+std::string Draw(std::string_view gbk, Colour start, RecordingSurface* out = nullptr) {
+  RecordingSurface surface(start);
+  // Wide enough that nothing wraps.
+  DrawMarkedText(surface, GridRect{0, 0, 100000, 100}, gbk, 0);
+  std::string letters;
+  for (const DrawnChar& d : surface.drawn) letters += Letter(d.colour);
+  if (out) *out = surface;
+  return letters;
+}
+
+TEST(DrawMarkedText, ColourOfEveryCharacter) {
+  struct Case {
+    const char* name;
+    const char* utf8;
+    Colour start;
+    const char* colours;
+  };
+  const Case cases[] = {
+      {"plain text", "有货10吨", kBlack, "kkkkk"},
+      {"row text: city, highlight, phone, blank, time", "【济宁】有货Ξ济宁§10吨 Ψ8888§ δ3-7 9:05§",
+       kBlack, "kkkkkkRRkkkkBBBBkGGGGGGGG"},
+      {"closed row", "【已成交】【济】Ψ1§", kBlack, "kkkkkkkkB"},
+      {"the cell's own colour comes back after a segment", "aΨ1§bδ2§c", kGreen, "gBgGg"},
+      {"content carrying § switches back at that point", "【京】货Ξ京§物§件 Ψ1§", kBlack,
+       "kkkkRkkkB"},
+      {"content carrying Ψ turns the rest blue up to the next §", "货Ψ物 Ψ1§ δ2§", kBlack,
+       "kBBBkG"},
+      {"Ξ inside a blue segment saves blue", "Ψ1Ξ2§3§4", kBlack, "BRBB"},
+      {"δ does not save", "Ξ1δ2§3", kGreen, "RGg"},
+      {"§ with nothing saved is the start colour", "§a", kGreen, "g"},
+      {"markers only", "ΨΞδ§", kBlack, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Draw(Utf8ToGbk(c.utf8), c.start), c.colours);
+  }
+}
+
+TEST(DrawMarkedText, MarkersTakeNoSpaceAndCharactersAdvanceByBytes) {
+  RecordingSurface surface(kBlack);
+  DrawMarkedText(surface, GridRect{10, 5, 1000, 100}, Utf8ToGbk("aΨ货Ξ§1"), 10);
+  ASSERT_EQ(surface.drawn.size(), 3u);
+  EXPECT_EQ(surface.drawn[0].x, 10);  // a: one byte, w1 = 8
+  EXPECT_EQ(surface.drawn[1].x, 18);  // 货: two bytes, 2 x w1
+  EXPECT_EQ(surface.drawn[2].x, 34);
+  for (const DrawnChar& d : surface.drawn) EXPECT_EQ(d.y, 5);
+  EXPECT_EQ(surface.drawn[1].gbk, Utf8ToGbk("货"));
+}
+
+TEST(DrawMarkedText, WrapsWhenPastRightLessTwoW1) {
+  // right 100, w1 8: a line wraps once x > 84, i.e. after the 11th byte.
+  RecordingSurface surface(kBlack);
+  DrawMarkedText(surface, GridRect{0, 0, 100, 200}, std::string(13, 'a'), 4);
+  ASSERT_EQ(surface.drawn.size(), 13u);
+  EXPECT_EQ(surface.drawn[10].x, 80);
+  EXPECT_EQ(surface.drawn[10].y, 0);
+  // Next line at the left margin, 2 x w1 + h1 / 6 = 16 + 3 lower.
+  EXPECT_EQ(surface.drawn[11].x, 4);
+  EXPECT_EQ(surface.drawn[11].y, 19);
+  EXPECT_EQ(surface.drawn[12].x, 12);
+}
+
+TEST(DrawMarkedText, ByteEdgeCases) {
+  struct Case {
+    const char* name;
+    std::string gbk;
+    std::vector<std::string> drawn;
+  };
+  const Case cases[] = {
+      {"lone lead byte at the end is not drawn", "ab\xB0", {"a", "b"}},
+      {"lone lead byte alone", "\xD6", {}},
+      {"lone lead byte after a marker", "\xA6\xB7\xA6", {}},
+      {"lead bytes below 0xA1 still pair", "\x81\x40x", {"\x81\x40", "x"}},
+      {"a marker's bytes as a trail byte are no marker",
+       "\x81\xA6\xB7\xA1",
+       {"\x81\xA6", "\xB7\xA1"}},
+      {"0x80 and 0xFF are single bytes", "\x80\xFF", {"\x80", "\xFF"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingSurface surface(kBlack);
+    DrawMarkedText(surface, GridRect{0, 0, 1000, 100}, c.gbk, 0);
+    std::vector<std::string> drawn;
+    for (const DrawnChar& d : surface.drawn) drawn.push_back(d.gbk);
+    EXPECT_EQ(drawn, c.drawn);
+  }
+}
+
+}  // namespace
+}  // namespace tv

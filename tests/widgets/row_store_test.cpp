@@ -1,0 +1,225 @@
+#include "widgets/row_store.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tv {
+namespace {
+
+// Every byte is `font.height / 2` wide (10 with no font height), the line
+// height is the font height (20 by default): a cell font must be the one used.
+class FontScaledMeasure final : public TextMeasure {
+ public:
+  TextExtent Measure(const CellFont& font, std::string_view gbk) const override {
+    const int h = font.height != 0 ? font.height : 20;
+    return {static_cast<int>(gbk.size()) * h / 2, h};
+  }
+};
+
+RowStore MakeStore(int rows) {
+  RowStore store(14, std::make_shared<FontScaledMeasure>());
+  store.ResizeRows(rows);
+  return store;
+}
+
+struct FitCase {
+  const char* name;
+  int text_bytes;  // each 10 px wide at th = 20
+  int width;
+  int expected_height;
+};
+
+TEST(RowStoreFit, HeightFollowsLineCount) {
+  const FitCase cases[] = {
+      {"one line", 5, 100, 22},
+      {"empty text is one line", 0, 100, 22},
+      {"exactly full is one line", 10, 100, 22},
+      {"two and a half widths give three lines", 25, 100, 51},
+      {"exactly two widths", 20, 100, 36},
+      {"fourteen lines stay", 140, 100, 20 * 14 - 13 * 20 / 4 + 1},  // 216
+      {"nineteen lines stay", 190, 100, 291},
+      {"twenty lines reach 300: capped", 200, 100, 60},
+      {"width 0 counts as 1", 5, 0, 60},
+      {"negative width counts as 1", 1, -5, 10 * 20 - 9 * 20 / 4 + 1},
+  };
+  for (const FitCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    RowStore store = MakeStore(3);
+    store.PutCellText(1, 8, std::string(static_cast<std::size_t>(c.text_bytes), 'x'));
+    store.FitRowToText(1, 8, c.width);
+    EXPECT_EQ(store.RowHeight(1), c.expected_height);
+    EXPECT_EQ(store.CellFormatOf(1, 8), kFormatWordWrap | kFormatVCentre);
+    EXPECT_EQ(store.RowHeight(0), RowStore::kInitialRowHeight);  // neighbours untouched
+  }
+}
+
+TEST(RowStoreFit, UsesTheCellsOwnFont) {
+  RowStore store = MakeStore(1);
+  CellFont big;
+  big.height = 30;
+  store.PutCellText(0, 8, "abc");  // 45 px at 30 high
+  store.PutCellFont(0, 8, big);
+  store.FitRowToText(0, 8, 100);
+  EXPECT_EQ(store.RowHeight(0), 32);
+  store.FitRowToText(0, 8, 20);  // 3 lines of 30: 90 - 15 + 1
+  EXPECT_EQ(store.RowHeight(0), 76);
+}
+
+TEST(RowStoreFit, OutsideTheStoreDoesNothing) {
+  RowStore store = MakeStore(2);
+  store.FitRowToText(2, 8, 100);
+  store.FitRowToText(-1, 8, 100);
+  store.FitRowToText(0, 14, 100);
+  EXPECT_EQ(store.FilledRowCount(), 0u);
+  EXPECT_EQ(store.RowHeight(0), RowStore::kInitialRowHeight);
+}
+
+TEST(RowStore, MillionRowsStaySparseUntilWritten) {
+  RowStore store = MakeStore(1'000'000);
+  EXPECT_EQ(store.RowCount(), 1'000'000);
+  EXPECT_EQ(store.FilledRowCount(), 0u);
+  store.PutCellText(999'999, 8, "last");
+  store.PutCellText(5, 3, "");  // empty text into an unwritten row keeps it unwritten
+  store.PutCellImage(6, 7, kImageNone);
+  EXPECT_EQ(store.FilledRowCount(), 1u);
+  EXPECT_EQ(store.GetCellText(999'999, 8), "last");
+  EXPECT_EQ(store.GetCellText(999'998, 8), "");
+  EXPECT_EQ(store.FindCell(5, 3), nullptr);
+  store.ResizeRows(10);
+  EXPECT_EQ(store.FilledRowCount(), 0u);
+  store.ResizeRows(1'000'000);  // grown again: the old row does not come back
+  EXPECT_EQ(store.GetCellText(999'999, 8), "");
+}
+
+TEST(RowStore, OutsideCellsReadEmptyAndIgnoreWrites) {
+  RowStore store = MakeStore(2);
+  const int bad[][2] = {{-1, 0}, {2, 0}, {0, -1}, {0, 14}, {1 << 30, 1 << 30}};
+  for (const auto& rc : bad) {
+    store.PutCellText(rc[0], rc[1], "x");
+    store.PutCellImage(rc[0], rc[1], 3);
+    store.PutCellColour(rc[0], rc[1], 5);
+    store.PutCellFont(rc[0], rc[1], CellFont{});
+    store.PutRowHeight(rc[0], 99);
+    EXPECT_EQ(store.GetCellText(rc[0], rc[1]), "");
+    EXPECT_EQ(store.CellImage(rc[0], rc[1]), kImageNone);
+    EXPECT_EQ(store.CellColour(rc[0], rc[1]), kDefaultColour);
+  }
+  EXPECT_EQ(store.FilledRowCount(), 0u);
+  EXPECT_EQ(store.RowCount(), 2);
+}
+
+TEST(RowStore, InsertRowAt) {
+  struct Case {
+    const char* name;
+    int rows;
+    int index;
+    int expected;  // returned index
+  };
+  const Case cases[] = {
+      {"on top", 3, 0, 0},
+      {"in the middle", 3, 2, 2},
+      {"-1 appends", 3, -1, 3},
+      {"-1 appends to an empty store", 0, -1, 0},
+      {"at the end is outside", 3, 3, -1},
+      {"top of an empty store is outside", 0, 0, -1},
+      {"below -1 is outside", 3, -2, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RowStore store = MakeStore(c.rows);
+    for (int r = 0; r < c.rows; ++r) {
+      store.PutCellText(r, 8, std::to_string(r));
+      store.PutRowHeight(r, 30 + r);
+    }
+    EXPECT_EQ(store.InsertRowAt("", c.index), c.expected);
+    if (c.expected < 0) {
+      EXPECT_EQ(store.RowCount(), c.rows);
+      continue;
+    }
+    ASSERT_EQ(store.RowCount(), c.rows + 1);
+    EXPECT_EQ(store.GetCellText(c.expected, 8), "");
+    EXPECT_EQ(store.RowHeight(c.expected), store.DefaultRowHeight());
+    // Every old row keeps its text and height, shifted past the new one.
+    for (int r = 0; r < c.rows; ++r) {
+      const int now = r < c.expected ? r : r + 1;
+      EXPECT_EQ(store.GetCellText(now, 8), std::to_string(r));
+      EXPECT_EQ(store.RowHeight(now), 30 + r);
+    }
+  }
+}
+
+TEST(RowStore, InsertRowAtPutsTheTextInColumnZero) {
+  RowStore store = MakeStore(1);
+  EXPECT_EQ(store.InsertRowAt("id", 0), 0);
+  EXPECT_EQ(store.GetCellText(0, 0), "id");
+  EXPECT_EQ(store.FilledRowCount(), 1u);
+}
+
+TEST(RowStore, BlankAllCellsKeepsEverythingButTheText) {
+  RowStore store = MakeStore(3);
+  CellFont font;
+  font.height = 30;
+  store.PutCellText(1, 8, "text");
+  store.PutCellImage(1, 7, kImageTruck);
+  store.PutCellFont(1, 8, font);
+  store.PutCellColour(1, 8, MakeColour(1, 2, 3));
+  store.PutRowHeight(1, 51);
+  store.BlankAllCells();
+  EXPECT_EQ(store.RowCount(), 3);
+  EXPECT_EQ(store.GetCellText(1, 8), "");
+  EXPECT_EQ(store.CellImage(1, 7), kImageTruck);
+  ASSERT_NE(store.CellFontOf(1, 8), nullptr);
+  EXPECT_EQ(store.CellFontOf(1, 8)->height, 30);
+  EXPECT_EQ(store.CellColour(1, 8), MakeColour(1, 2, 3));
+  EXPECT_EQ(store.RowHeight(1), 51);
+}
+
+TEST(RowStore, CellFontSurvivesAGridFontChange) {
+  RowStore store = MakeStore(1);
+  CellFont font;
+  font.height = 20;
+  store.PutCellFont(0, 8, font);
+  CellFont other;
+  other.height = 12;
+  store.SetGridFont(other);
+  ASSERT_NE(store.CellFontOf(0, 8), nullptr);
+  EXPECT_EQ(store.CellFontOf(0, 8)->height, 20);
+  EXPECT_EQ(store.CellFontOf(0, 7), nullptr);
+  store.PutCellFont(0, 7, font);  // the same font is shared, not added twice
+  EXPECT_EQ(store.FontCount(), 2u);
+}
+
+TEST(RowStore, ReportsWhatChanged) {
+  RowStore store = MakeStore(0);
+  std::vector<RowStore::Change> seen;
+  store.SetChangeHandler([&seen](RowStore::Change c) { seen.push_back(c); });
+  store.ResizeRows(5);
+  store.ResizeRows(5);  // no change, no report
+  store.PutCellText(0, 8, std::string(25, 'x'));
+  store.FitRowToText(0, 8, 100);
+  store.PutColumnWidth(8, 100);
+  store.RemoveAllRows();
+  using C = RowStore::Change;
+  const std::vector<C> expected = {C::kRows,  C::kCells,   C::kHeights,
+                                   C::kCells, C::kColumns, C::kRows};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST(RowStore, SetColumnCountKeepsFilledRows) {
+  RowStore store = MakeStore(2);
+  store.PutCellText(0, 3, "keep");
+  store.PutCellText(0, 10, "drop");
+  store.SetColumnCount(5);
+  EXPECT_EQ(store.GetCellText(0, 3), "keep");
+  EXPECT_EQ(store.GetCellText(0, 10), "");
+  store.SetColumnCount(14);
+  EXPECT_EQ(store.GetCellText(0, 3), "keep");
+  EXPECT_EQ(store.GetCellText(0, 10), "");
+  EXPECT_EQ(store.FilledRowCount(), 1u);
+}
+
+}  // namespace
+}  // namespace tv
