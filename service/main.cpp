@@ -1,0 +1,106 @@
+// tarvolo-service: a substitute for the service's HTTP servers, on a real
+// store. Prints "listening on HOST:PORT" once it accepts connections.
+#include <httplib.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <thread>
+
+#include "demo_data.h"
+#include "options.h"
+#include "service_pages.h"
+#include "simulation.h"
+#include "store.h"
+
+namespace {
+
+// Block the stop signals in every thread; one thread waits for them and
+// stops the server from outside any signal handler.
+sigset_t StopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGHUP);
+  return set;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string message;
+  bool exit_ok = false;
+  auto options = tv::ParseServiceOptions(argc, argv, &message, &exit_ok);
+  if (!options) {
+    (exit_ok ? std::cout : std::cerr) << message;
+    return exit_ok ? 0 : 2;
+  }
+  signal(SIGPIPE, SIG_IGN);
+  sigset_t stop_signals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+  std::string error;
+  auto store = tv::ServiceStore::Open(options->db_path, &error);
+  if (!store) {
+    std::cerr << "tarvolo-service: cannot open " << options->db_path << ": " << error << "\n";
+    return 1;
+  }
+  if (options->demo && store->IsEmpty()) {
+    if (!tv::FillDemoData(*store, options->demo_count, options->seed, &error)) {
+      std::cerr << "tarvolo-service: demo data: " << error << "\n";
+      return 1;
+    }
+  }
+
+  httplib::Server server;
+  const int threads = options->threads;
+  server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+  // Pollers keep their connection; let them, instead of making them reconnect.
+  server.set_keep_alive_max_count(10000);
+  server.set_tcp_nodelay(true);
+
+  int port = options->listen_port;
+  if (port == 0) {
+    port = server.bind_to_any_port(options->listen_host);
+  } else if (!server.bind_to_port(options->listen_host, port)) {
+    port = -1;
+  }
+  if (port <= 0) {
+    std::cerr << "tarvolo-service: cannot listen on " << options->listen_host << ":"
+              << options->listen_port << "\n";
+    return 1;
+  }
+  // The server list hands out an address a client can reach.
+  const std::string reachable_host =
+      options->listen_host == "0.0.0.0" ? "127.0.0.1" : options->listen_host;
+  tv::ServicePages pages(*store, *options, reachable_host + ":" + std::to_string(port));
+  server.set_pre_routing_handler([&pages](const httplib::Request& req, httplib::Response& res) {
+    tv::Answer answer = pages.Handle(req.method, req.target, req.get_header_value("Host"));
+    res.status = answer.status;
+    res.set_content(std::move(answer.body), answer.content_type);
+    return httplib::Server::HandlerResponse::Handled;
+  });
+
+  std::thread stopper([&server, stop_signals] {
+    int sig = 0;
+    sigwait(&stop_signals, &sig);
+    server.stop();
+  });
+
+  std::unique_ptr<tv::Simulation> simulation;
+  if (options->simulate_seconds > 0) {
+    simulation = std::make_unique<tv::Simulation>(*store, options->simulate_seconds, options->seed);
+  }
+
+  std::printf("listening on %s:%d\n", options->listen_host.c_str(), port);
+  std::fflush(stdout);
+  const bool ok = server.listen_after_bind();
+  simulation.reset();
+  if (!ok && server.is_running()) return 1;
+  // If we stopped for another reason than a signal, release the stopper thread.
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
+  return 0;
+}

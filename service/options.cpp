@@ -1,0 +1,116 @@
+#include "options.h"
+
+#include <cstdlib>
+#include <string_view>
+
+#include "query.h"
+
+namespace tv {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: tarvolo-service [options]\n"
+    "  --listen HOST:PORT     address to serve (default 127.0.0.1:8080; port 0: any free port)\n"
+    "  --db FILE              database file, created when missing (default tarvolo-service.db)\n"
+    "  --demo                 fill an empty database with demo members and messages\n"
+    "  --demo-count N         number of demo messages (default 3000)\n"
+    "  --simulate SECONDS     publish one message every SECONDS, now and then delete or close one\n"
+    "  --role ROLE            portal | fallback | data | all (default all)\n"
+    "  --hosts LIST           '/'-separated data hosts the server list hands out (default: own)\n"
+    "  --approve              registrations wait for approval (answer RegNoGo)\n"
+    "  --offer-version V      version offered by UpdateVersion.htm (default: the client's own)\n"
+    "  --quota N              messages a member may publish per day (default 100; 0: no limit)\n"
+    "  --threads N            worker threads (default 128)\n"
+    "  --no-cache             build every answer anew (for measurements)\n"
+    "  --update-dir DIR       files served under /qavel/software/\n"
+    "  --seed N               seed of the demo data and the simulation\n";
+
+bool ParseInt(std::string_view text, int min, int max, int* out) {
+  auto v = ParseNumber(text);
+  if (!v || *v < min || *v > max) return false;
+  *out = static_cast<int>(*v);
+  return true;
+}
+
+}  // namespace
+
+std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::string* message,
+                                                  bool* exit_ok) {
+  ServiceOptions o;
+  *exit_ok = false;
+  auto fail = [&](const std::string& text) {
+    *message = text + "\n" + kUsage;
+    return std::nullopt;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    auto value = [&](std::string_view* out) {
+      if (i + 1 >= argc) return false;
+      *out = argv[++i];
+      return true;
+    };
+    std::string_view v;
+    if (arg == "--help" || arg == "-h") {
+      *message = kUsage;
+      *exit_ok = true;
+      return std::nullopt;
+    } else if (arg == "--demo") {
+      o.demo = true;
+    } else if (arg == "--approve") {
+      o.approve = true;
+    } else if (arg == "--no-cache") {
+      o.cache = false;
+    } else if (!value(&v)) {
+      return fail("unknown option or missing value: " + std::string(arg));
+    } else if (arg == "--listen") {
+      const std::size_t colon = v.rfind(':');
+      if (colon == std::string_view::npos || colon == 0 ||
+          !ParseInt(v.substr(colon + 1), 0, 65535, &o.listen_port)) {
+        return fail("--listen wants HOST:PORT");
+      }
+      o.listen_host = std::string(v.substr(0, colon));
+    } else if (arg == "--db") {
+      o.db_path = std::string(v);
+    } else if (arg == "--demo-count") {
+      if (!ParseInt(v, 0, 1000000, &o.demo_count)) return fail("--demo-count wants a number");
+    } else if (arg == "--simulate") {
+      char* end = nullptr;
+      const std::string text(v);
+      o.simulate_seconds = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || o.simulate_seconds < 0.01) {
+        return fail("--simulate wants a number of seconds (at least 0.01)");
+      }
+    } else if (arg == "--role") {
+      if (v == "portal") {
+        o.role = ServiceRole::kPortal;
+      } else if (v == "fallback") {
+        o.role = ServiceRole::kFallback;
+      } else if (v == "data") {
+        o.role = ServiceRole::kData;
+      } else if (v == "all") {
+        o.role = ServiceRole::kAll;
+      } else {
+        return fail("--role wants portal, fallback, data or all");
+      }
+    } else if (arg == "--hosts") {
+      o.hosts = std::string(v);
+    } else if (arg == "--offer-version") {
+      o.offer_version = std::string(v);
+    } else if (arg == "--quota") {
+      if (!ParseInt(v, 0, 1000000, &o.quota)) return fail("--quota wants a number");
+    } else if (arg == "--threads") {
+      if (!ParseInt(v, 1, 1024, &o.threads)) return fail("--threads wants 1 to 1024");
+    } else if (arg == "--update-dir") {
+      o.update_dir = std::string(v);
+    } else if (arg == "--seed") {
+      int seed = 0;
+      if (!ParseInt(v, 0, 2147483647, &seed)) return fail("--seed wants a number");
+      o.seed = static_cast<unsigned>(seed);
+    } else {
+      return fail("unknown option: " + std::string(arg));
+    }
+  }
+  return o;
+}
+
+}  // namespace tv

@@ -1,0 +1,33 @@
+#pragma once
+// Command-line options of tarvolo-service.
+#include <optional>
+#include <string>
+
+namespace tv {
+
+enum class ServiceRole { kPortal, kFallback, kData, kAll };
+
+struct ServiceOptions {
+  std::string listen_host = "127.0.0.1";
+  int listen_port = 8080;  // 0: any free port
+  std::string db_path = "tarvolo-service.db";
+  bool demo = false;
+  int demo_count = 3000;
+  double simulate_seconds = 0;  // 0: no live traffic
+  ServiceRole role = ServiceRole::kAll;
+  std::string hosts;  // "/"-separated host list handed out; empty: our own address
+  bool approve = false;
+  std::string offer_version;  // empty: the client's own version
+  int quota = 100;            // messages per member and day; 0: no limit
+  int threads = 128;
+  bool cache = true;
+  std::string update_dir;  // files served under /qavel/software/
+  unsigned seed = 20121210;
+};
+
+// nullopt with `message` set on a bad option; `message` also carries the
+// usage text for --help (then `exit_ok` is true).
+std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::string* message,
+                                                  bool* exit_ok);
+
+}  // namespace tv

@@ -1,0 +1,174 @@
+// The member pages: login, registration and the friends list.
+#include <string>
+#include <vector>
+
+#include "core/gbk.h"
+#include "password.h"
+#include "service_pages.h"
+#include "text_match.h"
+
+namespace tv {
+namespace {
+
+constexpr std::string_view kProfileSeparator = "@@@@@";
+
+// What a freshly registered member gets: an ordinary member who waits ten
+// seconds for contact data and may publish every thirty seconds.
+constexpr int kNewMemberStatus = -1;
+constexpr int kNewMemberWaitSeconds = 10;
+constexpr int kNewMemberPublishWait = 30;
+
+// The 27 profile fields in the order the client reads them; an ordinary
+// member (negative status) carries the two contact-wait fields after the status.
+std::string ProfileText(const Member& m) {
+  std::vector<std::string> f;
+  f.push_back(std::to_string(m.id));
+  f.push_back(m.real_name);
+  f.push_back(m.sex);
+  f.push_back(m.company);
+  f.push_back(m.phone);
+  f.push_back(m.mobile);
+  f.push_back(std::to_string(m.member_status));
+  if (m.member_status < 0) {
+    f.push_back(std::to_string(m.contact_wait_flag));
+    f.push_back(std::to_string(m.contact_wait_seconds));
+  }
+  f.push_back(std::to_string(m.publish_right));
+  f.push_back("0");
+  f.push_back(TV_TEXT("Tarvolo 配货信息网"));
+  f.push_back(TV_TEXT("客服热线: 400-810-6688"));
+  f.push_back(m.net_phone);
+  f.push_back(m.extension);
+  f.push_back(m.city);
+  f.push_back(m.province);
+  for (int i = 0; i < 4; ++i) f.push_back("");
+  f.push_back(std::to_string(m.publish_wait_seconds));
+  f.push_back(std::to_string(m.info_num));
+  f.push_back(std::to_string(m.content_limit));
+  for (int i = 0; i < 3; ++i) f.push_back("0");
+  f.push_back("");
+  f.push_back("");
+  std::string out(kProfileSeparator);
+  for (const auto& field : f) out.append(field).append(kProfileSeparator);
+  return out;
+}
+
+bool IsNameByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+         c == '-' || c == '.';
+}
+
+bool IsPasswordByte(char c) { return c > ' ' && c < 0x7F; }
+
+template <typename Pred>
+bool AllBytes(std::string_view text, Pred pred) {
+  for (char c : text) {
+    if (!pred(c)) return false;
+  }
+  return true;
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Answer ServicePages::Login(const Query& q, std::string_view) {
+  const std::string* user = q.Find("username");
+  const std::string* password = q.Find("password");
+  if (q.Get("action") != "Login_Client" || !user || !password) return BadRequest();
+  auto found = store_.FindLogin(*user);
+  if (!found) return Encoded("UserOrPassError");
+  const auto& [member, hash] = *found;
+  if (!VerifyPassword(hash, *password)) return Encoded("PassError");
+  // Awaiting approval or without contact rights: in, but with nothing shown.
+  if (!member.contact_right || !member.approved) return Encoded("NotGoSign");
+  return Encoded(ProfileText(member));
+}
+
+Answer ServicePages::Register(const Query& q, std::string_view) {
+  if (q.Get("action") != "Reg") return BadRequest();
+  for (const char* key : {"username", "password", "name1", "province", "tel"}) {
+    if (!q.Has(key)) return BadRequest();
+  }
+  const std::string user = q.Get("username");
+  const std::string password = q.Get("password");
+  const std::string name = StoredText(q.Get("name1"), 20);
+  // The form checks all of this before sending; a request that skipped the
+  // form is refused as a whole rather than stored half right.
+  const bool valid = user.size() >= 4 && user.size() <= 20 && AllBytes(user, IsNameByte) &&
+                     password.size() >= 4 && password.size() <= 20 &&
+                     AllBytes(password, IsPasswordByte) && !SameNoCase(user, password) &&
+                     !name.empty() && !q.Get("province").empty() && q.Get("tel").size() >= 3;
+  if (!valid) return Encoded("RegError");
+
+  Member m;
+  m.username = user;
+  m.real_name = name;
+  m.sex = StoredText(q.Get("sex"), 4);
+  m.company = StoredText(q.Get("company"), 100);
+  m.province = StoredText(q.Get("province"), 49);
+  m.city = StoredText(q.Get("city"), 49);
+  m.url = StoredText(q.Get("url"), 50);
+  m.mobile = StoredText(q.Get("sj"), 50);
+  m.phone = StoredText(q.Get("tel"), 60);
+  m.extension = StoredText(q.Get("tel1"), 20);
+  m.net_phone = StoredText(q.Get("sj1"), 20);
+  m.email = StoredText(q.Get("email"), 50);
+  m.address = StoredText(q.Get("address"), 200);
+  m.post = StoredText(q.Get("post"), 8);
+  m.town = StoredText(q.Get("town"), 49);
+  m.member_status = kNewMemberStatus;
+  m.contact_wait_flag = 1;
+  m.contact_wait_seconds = kNewMemberWaitSeconds;
+  m.publish_wait_seconds = kNewMemberPublishWait;
+  m.approved = !options_.approve;
+
+  if (store_.FindLogin(user)) return Encoded("HasReged");
+  auto hash = HashPassword(password);
+  if (!hash) return {500, "", "text/plain"};
+  if (store_.AddMember(m, *hash) == 0) return Encoded("HasReged");  // lost a race for the name
+  return Encoded(options_.approve ? "RegNoGo" : "RegSuccess");
+}
+
+Answer ServicePages::Friends(const Query& q, std::string_view) {
+  const std::string action = q.Get("action");
+  auto id = ParseNumber(q.Get("UserID"));
+  if (!id) return BadRequest();
+  if (action == "GetFrindInfo") {
+    std::string text = "@@";
+    for (const auto& f : store_.Friends(*id)) {
+      text += std::to_string(f.entry_id) + "||" + f.company + "||" + f.qq + "||" + f.net_phone +
+              "||" + std::to_string(f.friend_id) + "@@";
+    }
+    return Encoded(text);
+  }
+  if (action == "DelFrindInfo") {
+    // Here UserID carries the entry identifier of the friends list.
+    return Encoded(store_.DeleteFriend(*id) ? "DelOK" : "DelError");
+  }
+  if (action == "AddFrindInfo") {
+    auto friend_id = ParseNumber(q.Get("Msg_Flag"));
+    if (!friend_id) return BadRequest();
+    FriendEntry e;
+    e.friend_id = *friend_id;
+    e.company = StoredText(q.Get("Msg_Company"), 100);
+    e.qq = StoredText(q.Get("Msg_QQ"), 20);
+    e.net_phone = StoredText(q.Get("Msg_NetPhone"), 20);
+    if (e.company.empty()) {
+      if (auto member = store_.FindMember(e.friend_id)) e.company = member->company;
+    }
+    auto entry = store_.AddFriend(*id, e);
+    if (!entry) return Encoded("AddError");
+    return Encoded("AddOK||" + std::to_string(*entry));
+  }
+  return BadRequest();
+}
+
+}  // namespace tv

@@ -1,0 +1,142 @@
+#include "service_pages.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/version.h"
+#include "net/transport.h"
+
+namespace tv {
+namespace {
+
+constexpr std::string_view kClient = "/qavel/client/";
+constexpr std::string_view kSoftware = "/qavel/software/";
+// The program file the version file offers (the updater is "Update.exe").
+constexpr std::string_view kProgramFile = "tarvolo";
+
+}  // namespace
+
+Answer BadRequest() { return {400, "Bad Request", "text/plain"}; }
+Answer NotFound() { return {404, "Not Found", "text/plain"}; }
+Answer Encoded(std::string_view gbk_text) { return {200, EncodeBase64(gbk_text), "text/plain"}; }
+Answer Html(std::string gbk_html) { return {200, std::move(gbk_html), "text/html; charset=GBK"}; }
+
+ServicePages::ServicePages(ServiceStore& store, const ServiceOptions& options, std::string own_host)
+    : store_(store), options_(options), own_host_(std::move(own_host)) {
+  if (options_.offer_version.empty()) options_.offer_version = std::string(kClientVersion);
+  AddRoutes();
+}
+
+void ServicePages::AddRoutes() {
+  const bool portal = options_.role == ServiceRole::kPortal || options_.role == ServiceRole::kAll;
+  const bool fallback = options_.role == ServiceRole::kFallback;
+  const bool data = options_.role == ServiceRole::kData || options_.role == ServiceRole::kAll;
+  auto client = [&](std::string_view page, Handler h, bool cacheable) {
+    routes_.emplace(std::string(kClient) + std::string(page), Route{h, cacheable});
+  };
+  if (portal || fallback) client("getus.htm", &ServicePages::ServerList, false);
+  if (!data) return;
+  client("checkhost.htm", &ServicePages::CheckHost, false);
+  client("UpdateVersion.htm", &ServicePages::UpdateVersion, false);
+  client("client_login.asp", &ServicePages::Login, false);
+  client("GetInfo.asp", &ServicePages::GetInfo, true);
+  client("GetSearchInfo.asp", &ServicePages::GetSearchInfo, true);
+  client("GetInfoByID.asp", &ServicePages::GetInfoById, true);
+  client("GetDelInfo.asp", &ServicePages::GetDelInfo, true);
+  client("GetSuccessInfo.asp", &ServicePages::GetSuccessInfo, true);
+  client("GetTNums.asp", &ServicePages::GetTotals, true);
+  client("GetNewString.asp", &ServicePages::GetNewString, false);
+  client("SetInfo.asp", &ServicePages::SetInfo, false);
+  client("Register.asp", &ServicePages::Register, false);
+  client("GetFrindInfo.asp", &ServicePages::Friends, false);
+  client("adv/adv01.asp", &ServicePages::Advert1, false);
+  client("adv/adv02.asp", &ServicePages::Advert2, false);
+  routes_.emplace("/qavel/manager/myinfos.asp", Route{&ServicePages::MyInfos, false});
+  routes_.emplace("/qavel/manager/showmeminfo.asp", Route{&ServicePages::ShowMemberInfo, false});
+}
+
+Answer ServicePages::Handle(std::string_view method, std::string_view target,
+                            std::string_view host_header) {
+  if (method != "GET" && method != "POST" && method != "HEAD") return {405, "", "text/plain"};
+  const std::size_t mark = target.find('?');
+  const std::string_view path = target.substr(0, mark);
+  const std::string_view raw_query =
+      mark == std::string_view::npos ? std::string_view() : target.substr(mark + 1);
+
+  auto it = routes_.find(std::string(path));
+  if (it == routes_.end()) {
+    const bool data = options_.role == ServiceRole::kData || options_.role == ServiceRole::kAll;
+    const bool portal = options_.role == ServiceRole::kPortal || data;
+    if (data && path.starts_with(kSoftware)) return Download(path.substr(kSoftware.size()));
+    if (portal) return SitePage(path);
+    return NotFound();
+  }
+  const Route& route = it->second;
+  const bool use_cache = route.cacheable && options_.cache;
+  const std::uint64_t version = store_.version();
+  if (use_cache) {
+    if (auto hit = cache_.Get(target, version)) return {200, std::move(*hit), "text/plain"};
+  }
+  auto query = Query::Parse(raw_query);
+  if (!query) return BadRequest();
+  Answer answer = (this->*route.handler)(*query, host_header);
+  if (use_cache && answer.status == 200) cache_.Put(target, version, answer.body);
+  return answer;
+}
+
+Answer ServicePages::CheckHost(const Query&, std::string_view) {
+  return {200, "TestOK", "text/plain; charset=GBK"};
+}
+
+Answer ServicePages::ServerList(const Query&, std::string_view) {
+  const std::string hosts = options_.hosts.empty() ? own_host_ : options_.hosts;
+  std::size_t count = 0;
+  std::string_view rest = hosts;
+  while (!rest.empty()) {
+    const std::size_t slash = rest.find('/');
+    if (!rest.substr(0, slash).empty()) ++count;
+    if (slash == std::string_view::npos) break;
+    rest.remove_prefix(slash + 1);
+  }
+  const std::string text = std::to_string(count) + "@@" + hosts;
+  // The fall-back host hands the list out encoded, the portal in plain text.
+  if (options_.role == ServiceRole::kFallback) return Encoded(text);
+  return {200, text, "text/plain; charset=GBK"};
+}
+
+Answer ServicePages::UpdateVersion(const Query&, std::string_view host_header) {
+  const std::string host = host_header.empty() ? own_host_ : std::string(host_header);
+  return {200,
+          "Tarvolo#" + options_.offer_version + "#http://" + host + std::string(kSoftware) +
+              std::string(kProgramFile) + "#",
+          "text/plain; charset=GBK"};
+}
+
+Answer ServicePages::Download(std::string_view name) {
+  if (name.empty() || name.find('/') != std::string_view::npos || name.find("..") != name.npos) {
+    return NotFound();
+  }
+  if (!options_.update_dir.empty()) {
+    std::ifstream in(std::filesystem::path(options_.update_dir) / std::string(name),
+                     std::ios::binary);
+    if (!in) return NotFound();
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return {200, bytes.str(), "application/octet-stream"};
+  }
+  // Without an update directory the offered files are small stand-ins: the
+  // updater does nothing and the "program" says what it is.
+  if (name == "Update.exe") {
+    return {200, "#!/bin/sh\n# tarvolo-service stand-in updater: nothing to do\nexit 0\n",
+            "application/octet-stream"};
+  }
+  if (name == kProgramFile) {
+    return {200,
+            "#!/bin/sh\necho 'tarvolo-service stand-in program " + options_.offer_version + "'\n",
+            "application/octet-stream"};
+  }
+  return NotFound();
+}
+
+}  // namespace tv

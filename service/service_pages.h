@@ -1,0 +1,86 @@
+#pragma once
+// Every page of the service: one entry point that takes the request line's
+// verb and target and gives the answer. Pure of HTTP details, so the server
+// loop stays a thin shell and the pages can be exercised directly.
+#include <cstdint>
+#include <memory>
+#include <shared_mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "answer_cache.h"
+#include "options.h"
+#include "query.h"
+#include "store.h"
+
+namespace tv {
+
+struct Answer {
+  int status = 200;
+  std::string body;
+  const char* content_type = "text/plain";
+};
+
+class ServicePages {
+ public:
+  // `own_host` is "host:port" as the server list hands it out by default.
+  ServicePages(ServiceStore& store, const ServiceOptions& options, std::string own_host);
+
+  // `host_header` is the request's Host (used for absolute addresses).
+  Answer Handle(std::string_view method, std::string_view target, std::string_view host_header);
+
+  // Records per page of every list.
+  static constexpr int kPageSize = 30;
+
+ private:
+  using Handler = Answer (ServicePages::*)(const Query&, std::string_view host_header);
+  struct Route {
+    Handler handler;
+    bool cacheable;  // built only from messages and logs: reusable per store version
+  };
+
+  // Discovery, version and downloads.
+  Answer CheckHost(const Query&, std::string_view);
+  Answer ServerList(const Query&, std::string_view);
+  Answer UpdateVersion(const Query&, std::string_view);
+  // Message lists and their logs (pages_messages.cpp).
+  Answer GetInfo(const Query&, std::string_view);
+  Answer GetSearchInfo(const Query&, std::string_view);
+  Answer GetInfoById(const Query&, std::string_view);
+  Answer GetDelInfo(const Query&, std::string_view);
+  Answer GetSuccessInfo(const Query&, std::string_view);
+  Answer GetTotals(const Query&, std::string_view);
+  Answer GetNewString(const Query&, std::string_view);
+  Answer SetInfo(const Query&, std::string_view);
+  // Members (pages_members.cpp).
+  Answer Login(const Query&, std::string_view);
+  Answer Register(const Query&, std::string_view);
+  Answer Friends(const Query&, std::string_view);
+  // HTML (web_pages.cpp).
+  Answer Advert1(const Query&, std::string_view);
+  Answer Advert2(const Query&, std::string_view);
+  Answer MyInfos(const Query&, std::string_view);
+  Answer ShowMemberInfo(const Query&, std::string_view);
+
+  Answer MessageList(int page, const Query& q);
+  Answer LogList(LogKind kind, const Query& q, std::string_view list_action);
+  Answer SitePage(std::string_view path);
+  Answer Download(std::string_view name);
+
+  void AddRoutes();
+
+  ServiceStore& store_;
+  ServiceOptions options_;
+  std::string own_host_;
+  std::unordered_map<std::string, Route> routes_;
+  AnswerCache cache_;
+};
+
+// Shared by the page files.
+Answer BadRequest();
+Answer NotFound();
+Answer Encoded(std::string_view gbk_text);
+Answer Html(std::string gbk_html);
+
+}  // namespace tv

@@ -1,0 +1,158 @@
+#include "local_service.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+extern char** environ;
+
+namespace tv {
+namespace {
+
+constexpr auto kStartDeadline = std::chrono::seconds(30);
+constexpr auto kStopDeadline = std::chrono::seconds(5);
+
+bool HasOption(const std::vector<std::string>& args, const std::string& name) {
+  for (const auto& a : args) {
+    if (a == name) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+LocalService::LocalService() : LocalService(std::vector<std::string>{}) {}
+
+LocalService::LocalService(std::vector<std::string> args) { Start(std::move(args)); }
+
+LocalService::~LocalService() {
+  Stop();
+  if (!temp_dir_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(temp_dir_, ec);
+  }
+}
+
+std::string LocalService::BinaryPath() {
+  if (const char* explicit_path = std::getenv("TARVOLO_SERVICE"); explicit_path && *explicit_path) {
+    return explicit_path;
+  }
+  if (const char* build = std::getenv("TARVOLO_BUILD_DIR"); build && *build) {
+    std::filesystem::path p = std::filesystem::path(build) / "service" / "tarvolo-service";
+    if (std::filesystem::exists(p)) return p.string();
+  }
+#ifdef TARVOLO_SERVICE_PATH
+  return TARVOLO_SERVICE_PATH;
+#else
+  return "tarvolo-service";
+#endif
+}
+
+void LocalService::Start(std::vector<std::string> args) {
+  std::string templ = (std::filesystem::temp_directory_path() / "tv-service-XXXXXX").string();
+  if (mkdtemp(templ.data()) == nullptr) {
+    error_ = "mkdtemp failed";
+    return;
+  }
+  temp_dir_ = templ;
+  if (!HasOption(args, "--db")) {
+    db_path_ = temp_dir_ + "/service.db";
+    args.insert(args.begin(), {"--db", db_path_});
+  } else {
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+      if (args[i] == "--db") db_path_ = args[i + 1];
+    }
+  }
+  args.insert(args.begin(), {"--listen", "127.0.0.1:0"});
+  const std::string binary = BinaryPath();
+  args.insert(args.begin(), binary);
+
+  int fds[2];
+  if (pipe(fds) != 0) {
+    error_ = "pipe failed";
+    return;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  posix_spawn_file_actions_addclose(&actions, fds[1]);
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int rc = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    error_ = "cannot start " + binary + ": " + std::strerror(rc);
+    return;
+  }
+  pid_ = pid;
+
+  // Read the one "listening on HOST:PORT" line, with a deadline.
+  std::string line;
+  const auto deadline = std::chrono::steady_clock::now() + kStartDeadline;
+  while (line.find('\n') == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      error_ = "service did not report its port in time";
+      break;
+    }
+    pollfd p{fds[0], POLLIN, 0};
+    const int n = poll(&p, 1, static_cast<int>(left.count()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) continue;
+    char buf[256];
+    const ssize_t got = read(fds[0], buf, sizeof buf);
+    if (got <= 0) {
+      error_ = "service exited before listening: " + line;
+      break;
+    }
+    line.append(buf, static_cast<std::size_t>(got));
+  }
+  close(fds[0]);
+  const std::string prefix = "listening on ";
+  const std::size_t at = line.find(prefix);
+  const std::size_t colon = line.rfind(':');
+  if (error_.empty() && at != std::string::npos && colon != std::string::npos) {
+    port_ = std::atoi(line.c_str() + colon + 1);
+    host_ = "127.0.0.1:" + std::to_string(port_);
+  }
+  if (port_ <= 0) {
+    if (error_.empty()) error_ = "unexpected first line: " + line;
+    Stop();
+  }
+}
+
+int LocalService::Stop() {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + kStopDeadline;
+  pid_t done = 0;
+  while ((done = waitpid(pid_, &status, WNOHANG)) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  pid_ = -1;
+  port_ = 0;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace tv

@@ -1,0 +1,56 @@
+#pragma once
+// A real tarvolo-service on an ephemeral loopback port, for integration tests.
+//
+//   tv::LocalService service({"--demo"});          // fresh temp database
+//   ASSERT_TRUE(service.ok()) << service.error();
+//   tv::FetchEncodedPage("GET", service.host(), "/qavel/client/GetTNums.asp?action=getnum");
+//
+// Any option of the service may be passed (--demo, --approve, --quota 3,
+// --role fallback, --offer-version 9.0.0.0, --simulate 1 ...); --listen and,
+// unless given, --db are filled in here. The destructor stops the process
+// (SIGTERM, then SIGKILL after a few seconds) and removes the temp directory.
+// Link `tv_test_support`; it makes the test depend on the service being built.
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace tv {
+
+class LocalService {
+ public:
+  LocalService();
+  explicit LocalService(std::vector<std::string> args);
+  ~LocalService();
+  LocalService(const LocalService&) = delete;
+  LocalService& operator=(const LocalService&) = delete;
+
+  bool ok() const { return pid_ > 0 && port_ > 0; }
+  const std::string& error() const { return error_; }
+  // "127.0.0.1:PORT": the host text the transport takes.
+  const std::string& host() const { return host_; }
+  int port() const { return port_; }
+  // The database file in use (inside the temp directory unless --db was given).
+  const std::string& db_path() const { return db_path_; }
+  // The temp directory owned by this instance (removed by the destructor).
+  const std::string& temp_dir() const { return temp_dir_; }
+
+  // Stops the process now; returns its exit status (or -1). Idempotent.
+  int Stop();
+
+  // The service binary: $TARVOLO_SERVICE, else $TARVOLO_BUILD_DIR/service/
+  // tarvolo-service, else the path compiled in.
+  static std::string BinaryPath();
+
+ private:
+  void Start(std::vector<std::string> args);
+
+  pid_t pid_ = -1;
+  int port_ = 0;
+  std::string host_;
+  std::string db_path_;
+  std::string temp_dir_;
+  std::string error_;
+};
+
+}  // namespace tv
