@@ -3,6 +3,10 @@
 #include <climits>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/text_time.h"
 
 namespace tv {
@@ -25,13 +29,55 @@ inline bool IsBoundary(std::string_view text, std::size_t known, std::size_t pos
   return run % 2 == 0;
 }
 
+// First occurrence of `c` in [p, end), or end. Inline 16-byte compares:
+// the gaps between separators are short, where a library call costs more
+// than the search.
+inline const char* FindByte(const char* p, const char* end, char c) {
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi8(c);
+  for (; end - p >= 16; p += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p == c) return p;
+  }
+  return end;
+}
+
+inline std::size_t FindSep(std::string_view text, std::string_view needle, std::size_t from) {
+  if (needle.empty() || from > text.size() || needle.size() > text.size() - from) {
+    return std::string_view::npos;
+  }
+  const std::size_t last_start = text.size() - needle.size();
+  const char* const base = text.data();
+  const char* const scan_end = base + last_start + 1;
+  std::size_t known = from;  // a character boundary at or before the next candidate
+  const char* p = base + from;
+  while (p < scan_end) {
+    p = FindByte(p, scan_end, needle[0]);
+    if (p == scan_end) break;
+    const auto candidate = static_cast<std::size_t>(p - base);
+    if (IsBoundary(text, known, candidate) &&
+        std::memcmp(p + 1, needle.data() + 1, needle.size() - 1) == 0) {
+      return candidate;
+    }
+    // The candidate byte is ASCII or a trail byte: either way it ends a character.
+    known = candidate + 1;
+    ++p;
+  }
+  return std::string_view::npos;
+}
+
 // Walks the items of a body from the separator at `first`, handing each
 // non-empty item (the text strictly between two separators) to `visit`.
 template <typename Visit>
 void WalkItems(std::string_view body, std::size_t first, Visit&& visit) {
   std::size_t p = first;
   while (p != std::string_view::npos && p + kItemSep.size() < body.size()) {
-    const std::size_t next = FindSeparator(body, kItemSep, p + kItemSep.size());
+    const std::size_t next = FindSep(body, kItemSep, p + kItemSep.size());
     if (next == std::string_view::npos) return;  // the unterminated tail is not an item
     const std::size_t begin = p + kItemSep.size();
     if (next > begin) visit(body.substr(begin, next - begin));
@@ -40,8 +86,8 @@ void WalkItems(std::string_view body, std::size_t first, Visit&& visit) {
 }
 
 bool HasSingleSeparatorChar(std::string_view field) {
-  return FindSeparator(field, "@") != std::string_view::npos ||
-         FindSeparator(field, "|") != std::string_view::npos;
+  return FindSep(field, "@", 0) != std::string_view::npos ||
+         FindSep(field, "|", 0) != std::string_view::npos;
 }
 
 // Splits one record item. False when the item fails a field test.
@@ -50,7 +96,7 @@ bool SplitRecord(std::string_view item, InfoRecordView& out) {
                                       &out.QQ,     &out.Company, &out.Flag, &out.Deal};
   std::size_t start = 0;
   for (std::string_view* field : fields) {
-    const std::size_t sep = FindSeparator(item, kFieldSep, start);
+    const std::size_t sep = FindSep(item, kFieldSep, start);
     if (sep == std::string_view::npos) return false;
     *field = item.substr(start, sep - start);
     start = sep + kFieldSep.size();
@@ -79,24 +125,7 @@ void VisitRecords(std::string_view body, std::size_t first, const RecordVisitor&
 }  // namespace
 
 std::size_t FindSeparator(std::string_view text, std::string_view needle, std::size_t from) {
-  if (needle.empty() || from > text.size() || needle.size() > text.size() - from) {
-    return std::string_view::npos;
-  }
-  const std::size_t last_start = text.size() - needle.size();
-  std::size_t known = from;  // a character boundary at or before `pos`
-  std::size_t pos = from;
-  while (pos <= last_start) {
-    const void* hit = std::memchr(text.data() + pos, needle[0], last_start - pos + 1);
-    if (hit == nullptr) return std::string_view::npos;
-    const std::size_t candidate = static_cast<const char*>(hit) - text.data();
-    if (IsBoundary(text, known, candidate) && text.compare(candidate, needle.size(), needle) == 0) {
-      return candidate;
-    }
-    // The candidate byte is ASCII or a trail byte: either way it ends a character.
-    known = candidate + 1;
-    pos = candidate + 1;
-  }
-  return std::string_view::npos;
+  return FindSep(text, needle, from);
 }
 
 std::int32_t LeadingInt(std::string_view text) {
