@@ -68,13 +68,15 @@ enum CellFormat : std::uint8_t {
   kFormatVCentre = 1 << 1,
 };
 
-// The pictures of the standard image strip, by index.
+// The pictures of the standard image strip, by index (kImageNone: no picture).
 inline constexpr int kImageNone = -1;
-inline constexpr int kImageMessenger = 0;      // coloured messenger figure (has a QQ number)
-inline constexpr int kImageMessengerGrey = 1;  // grey messenger figure (no QQ number)
-inline constexpr int kImageParcel = 2;         // cargo source
-inline constexpr int kImageTruck = 3;          // truck source
-inline constexpr int kImageDetail = 4;         // detail page
+namespace strip {
+inline constexpr int kMessenger = 0;      // coloured messenger figure (has a QQ number)
+inline constexpr int kMessengerGrey = 1;  // grey messenger figure (no QQ number)
+inline constexpr int kParcel = 2;         // cargo source
+inline constexpr int kTruck = 3;          // truck source
+inline constexpr int kDetail = 4;         // detail page
+}  // namespace strip
 inline constexpr int kImageStripCount = 5;
 inline constexpr int kImageSize = 16;
 

@@ -76,18 +76,18 @@ void DrawDetailPage(QPainter& p, int x0) {
 }  // namespace
 
 QImage DrawImageStripKeyed() {
-  QImage strip(kImageSize * kImageStripCount, kImageSize, QImage::Format_RGB32);
-  strip.fill(kKeyGreen);
-  QPainter p(&strip);
+  QImage image(kImageSize * kImageStripCount, kImageSize, QImage::Format_RGB32);
+  image.fill(kKeyGreen);
+  QPainter p(&image);
   // No anti-aliasing: blended edge pixels would be near-green and survive the key.
   p.setRenderHint(QPainter::Antialiasing, false);
-  DrawMessenger(p, kImageMessenger * kImageSize, false);
-  DrawMessenger(p, kImageMessengerGrey * kImageSize, true);
-  DrawParcel(p, kImageParcel * kImageSize);
-  DrawTruck(p, kImageTruck * kImageSize);
-  DrawDetailPage(p, kImageDetail * kImageSize);
+  DrawMessenger(p, strip::kMessenger * kImageSize, false);
+  DrawMessenger(p, strip::kMessengerGrey * kImageSize, true);
+  DrawParcel(p, strip::kParcel * kImageSize);
+  DrawTruck(p, strip::kTruck * kImageSize);
+  DrawDetailPage(p, strip::kDetail * kImageSize);
   p.end();
-  return strip;
+  return image;
 }
 
 QImage ApplyGreenKey(const QImage& keyed) {

@@ -12,8 +12,8 @@ namespace {
 TEST(ImageStrip, GreenIsTransparentAndEveryPictureHasPixels) {
   const QImage keyed = DrawImageStripKeyed();
   ASSERT_EQ(keyed.size(), QSize(kImageSize * kImageStripCount, kImageSize));
-  const QImage strip = ApplyGreenKey(keyed);
-  ASSERT_TRUE(strip.hasAlphaChannel());
+  const QImage picture_strip = ApplyGreenKey(keyed);
+  ASSERT_TRUE(picture_strip.hasAlphaChannel());
   for (int i = 0; i < kImageStripCount; ++i) {
     SCOPED_TRACE(i);
     int opaque = 0;
@@ -21,7 +21,7 @@ TEST(ImageStrip, GreenIsTransparentAndEveryPictureHasPixels) {
     for (int y = 0; y < kImageSize; ++y) {
       for (int x = i * kImageSize; x < (i + 1) * kImageSize; ++x) {
         const QRgb keyed_pixel = keyed.pixel(x, y);
-        const QRgb pixel = strip.pixel(x, y);
+        const QRgb pixel = picture_strip.pixel(x, y);
         const bool green = (keyed_pixel & 0xFFFFFF) == 0x00FF00;
         EXPECT_EQ(qAlpha(pixel), green ? 0 : 255);
         (green ? transparent : opaque)++;
@@ -34,12 +34,12 @@ TEST(ImageStrip, GreenIsTransparentAndEveryPictureHasPixels) {
   bool differs = false;
   for (int y = 0; y < kImageSize; ++y) {
     for (int x = 0; x < kImageSize; ++x) {
-      const QRgb grey = strip.pixel(kImageMessengerGrey * kImageSize + x, y);
-      EXPECT_EQ(qAlpha(grey), qAlpha(strip.pixel(x, y)));
+      const QRgb grey = picture_strip.pixel(strip::kMessengerGrey * kImageSize + x, y);
+      EXPECT_EQ(qAlpha(grey), qAlpha(picture_strip.pixel(x, y)));
       if (qAlpha(grey) != 0) {
         EXPECT_TRUE(qRed(grey) == qGreen(grey) && qGreen(grey) == qBlue(grey));
       }
-      differs |= grey != strip.pixel(x, y);
+      differs |= grey != picture_strip.pixel(x, y);
     }
   }
   EXPECT_TRUE(differs);

@@ -163,14 +163,14 @@ TEST(RowStore, BlankAllCellsKeepsEverythingButTheText) {
   CellFont font;
   font.height = 30;
   store.PutCellText(1, 8, "text");
-  store.PutCellImage(1, 7, kImageTruck);
+  store.PutCellImage(1, 7, strip::kTruck);
   store.PutCellFont(1, 8, font);
   store.PutCellColour(1, 8, MakeColour(1, 2, 3));
   store.PutRowHeight(1, 51);
   store.BlankAllCells();
   EXPECT_EQ(store.RowCount(), 3);
   EXPECT_EQ(store.GetCellText(1, 8), "");
-  EXPECT_EQ(store.CellImage(1, 7), kImageTruck);
+  EXPECT_EQ(store.CellImage(1, 7), strip::kTruck);
   ASSERT_NE(store.CellFontOf(1, 8), nullptr);
   EXPECT_EQ(store.CellFontOf(1, 8)->height, 30);
   EXPECT_EQ(store.CellColour(1, 8), MakeColour(1, 2, 3));

@@ -74,9 +74,9 @@ int main(int argc, char** argv) {
     store.PutCellText(r, 2, tv::Utf8ToGbk(s.type));
     store.PutCellText(r, 8, RowText(s));
     store.PutCellText(r, 9, s.qq);
-    store.PutCellImage(r, 7, truck ? tv::kImageTruck : tv::kImageParcel);
-    store.PutCellImage(r, 10, tv::kImageDetail);
-    store.PutCellImage(r, 11, *s.qq ? tv::kImageMessenger : tv::kImageMessengerGrey);
+    store.PutCellImage(r, 7, truck ? tv::strip::kTruck : tv::strip::kParcel);
+    store.PutCellImage(r, 10, tv::strip::kDetail);
+    store.PutCellImage(r, 11, *s.qq ? tv::strip::kMessenger : tv::strip::kMessengerGrey);
     store.PutCellFont(r, 8, row_font);
     store.FitRowToText(r, 8, store.ColumnWidth(8));
     store.PutCellColour(r, 8, tv::MakeColour(0, 0, 0));
