@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "regions/region_directory.h"
 #include "regions/picker_list.h"
+#include "regions/region_directory.h"
 
 namespace tv {
 

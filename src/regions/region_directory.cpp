@@ -1,0 +1,61 @@
+#include "regions/region_directory.h"
+
+#include "core/gbk.h"
+#include "regions/region_tables.h"
+
+namespace tv {
+namespace {
+
+// True when `needle` occurs in `hay` starting on a character boundary. A match
+// that began on the trail byte of a two-byte character would pair halves of
+// two different characters and name a place the text does not contain.
+bool ContainsWholeChars(std::string_view hay, std::string_view needle) {
+  if (needle.size() > hay.size()) return false;
+  std::size_t pos = 0;
+  while (pos + needle.size() <= hay.size()) {
+    if (hay.compare(pos, needle.size(), needle) == 0) return true;
+    pos += IsLeadByte(static_cast<unsigned char>(hay[pos])) ? 2 : 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::span<const std::string_view> Provinces(ProvinceOrder order) {
+  return order == ProvinceOrder::kPublish ? region_data::PublishOrder()
+                                          : region_data::BrowseOrder();
+}
+
+std::vector<std::string> ListProvinces(ProvinceOrder order) {
+  std::span<const std::string_view> names = Provinces(order);
+  return {names.begin(), names.end()};
+}
+
+std::span<const RegionPair> Rows(RegionTable table) {
+  return table == RegionTable::kCountyDirectory ? region_data::CountyDirectory()
+                                                : region_data::PrefectureDirectory();
+}
+
+std::span<const AreaCodeRow> AreaCodeTable() { return region_data::AreaCodes(); }
+
+std::vector<std::string> ListChildren(RegionTable table, std::string_view parent) {
+  std::vector<std::string> children;
+  // No index: the tables are small and a scan keeps table order and duplicates.
+  for (const RegionPair& row : Rows(table)) {
+    if (row.parent == parent) children.emplace_back(row.child);
+  }
+  return children;
+}
+
+std::string AreaCodeOf(std::span<const AreaCodeRow> table, std::string_view name) {
+  // The empty text is contained in every row; it names no place.
+  if (name.empty()) return {};
+  for (const AreaCodeRow& row : table) {
+    if (ContainsWholeChars(row.place, name)) return std::string(row.code);
+  }
+  return {};
+}
+
+std::string AreaCodeOf(std::string_view name) { return AreaCodeOf(AreaCodeTable(), name); }
+
+}  // namespace tv
