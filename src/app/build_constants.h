@@ -17,8 +17,6 @@ inline constexpr std::string_view kProductTitleUtf8 = "Tarvolo 配货信息网 w
 inline constexpr std::string_view kHotlineUtf8 = "客服热线:400-800-6688";
 // The extra line of the About box.
 inline constexpr std::string_view kAboutLineUtf8 = "Tarvolo 配货信息客户端";
-// The version this client reports and compares against the offered one.
-inline constexpr std::string_view kCurrentVersion = "8.1.0.1";
 
 // host[:port] texts, each from its environment variable when that is set and
 // not empty: TARVOLO_PORTAL_HOST, TARVOLO_FALLBACK_HOST, TARVOLO_WEB_HOST.

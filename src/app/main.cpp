@@ -17,6 +17,7 @@
 #include "app/version_check.h"
 #include "core/gbk.h"
 #include "core/notice.h"
+#include "core/version.h"
 #include "feed/main_window.h"
 #include "settings/values.h"
 #if __has_include("feed/feed_attach.h")
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
   app.setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
   app.setApplicationName(QStringLiteral("tarvolo"));
 
-  tv::MessageBoxNoticeSink notices;
+  tv::MessageBoxNoticeSink notices(TestHooks() ? 1500 : 0);
   tv::SetNoticeSink(&notices);
 
   tv::InstanceLock lock;
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
 
   tv::LoginController::Options options;
   options.program_path = program_path;
-  options.current_version = tv::kCurrentVersion;
+  options.current_version = tv::kClientVersion;
   options.end_client = [] { tv::EndProcess(0); };
   tv::LoginController login(servers, options);
   QObject::connect(&login, &tv::LoginController::updateStarted, [] { Report("update-started"); });

@@ -1,0 +1,128 @@
+// Server discovery against real local services in their portal, fall-back and
+// data roles, and a staged portal that answers with an HTML page.
+#include <httplib.h>
+
+#include <thread>
+
+#include "app/server_discovery.h"
+#include "app_fixture.h"
+#include "local_service.h"
+#include "settings/values.h"
+
+namespace tv {
+namespace {
+
+class DiscoveryTest : public ::testing::Test {
+ protected:
+  TempSettings settings_;
+};
+
+TEST_F(DiscoveryTest, FirstRunTakesTheListFromThePortalAndRemembersTheHost) {
+  LocalService data({"--role", "data"});
+  ASSERT_TRUE(data.ok()) << data.error();
+  LocalService portal({"--role", "portal", "--hosts", data.host()});
+  ASSERT_TRUE(portal.ok()) << portal.error();
+
+  ServerDiscovery discovery(portal.host(), DeadHost());
+  ASSERT_TRUE(discovery.DiscoverServer());
+  EXPECT_EQ(discovery.CurrentHost(), data.host());
+  EXPECT_EQ(StoredHost(), data.host());
+  EXPECT_EQ(StoredServerList(), "1@@" + data.host());
+  EXPECT_EQ(discovery.Table()[0], data.host());
+  EXPECT_EQ(discovery.Table()[1], "NULL");
+  EXPECT_EQ(discovery.DiscoveryCounter(), 0);
+}
+
+TEST_F(DiscoveryTest, LaterRunUsesTheStoredListAndChecksTheStoredHostFirst) {
+  LocalService listed({"--role", "data"});
+  LocalService remembered({"--role", "data"});
+  ASSERT_TRUE(listed.ok() && remembered.ok());
+  RecordStoredServerList("2@@" + listed.host() + "/" + listed.host());
+  RecordStoredHost(remembered.host());
+
+  // The portal is down: the stored list must be enough.
+  ServerDiscovery discovery(DeadHost(), DeadHost());
+  ASSERT_TRUE(discovery.DiscoverServer());
+  EXPECT_EQ(discovery.CurrentHost(), remembered.host());
+  // Later discoveries go by the draw (slots 0 and 1 only).
+  ASSERT_TRUE(discovery.DiscoverServer());
+  EXPECT_EQ(discovery.CurrentHost(), listed.host());
+}
+
+TEST_F(DiscoveryTest, HtmlFromThePortalLeadsToTheFallbacksEncodedList) {
+  LocalService data({"--role", "data"});
+  LocalService fallback({"--role", "fallback", "--hosts", data.host()});
+  ASSERT_TRUE(data.ok() && fallback.ok());
+  httplib::Server proxy;
+  proxy.Get("/qavel/client/getus.htm", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<html><body>proxy error</body></html>", "text/html");
+  });
+  int port = proxy.bind_to_any_port("127.0.0.1");
+  std::thread serve([&] { proxy.listen_after_bind(); });
+
+  ServerDiscovery discovery("127.0.0.1:" + std::to_string(port), fallback.host());
+  bool found = discovery.DiscoverServer();
+  proxy.stop();
+  serve.join();
+  ASSERT_TRUE(found);
+  EXPECT_EQ(discovery.CurrentHost(), data.host());
+  EXPECT_EQ(StoredServerList(), "1@@" + data.host());
+}
+
+TEST_F(DiscoveryTest, AHostThatIsDownIsPassedOver) {
+  LocalService data({"--role", "data"});
+  ASSERT_TRUE(data.ok());
+  const std::string dead = DeadHost();
+  for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+    RecordStoredServerList("2@@" + dead + "/" + data.host());
+    ServerDiscovery discovery(DeadHost(), DeadHost());
+    discovery.Seed(seed);
+    ASSERT_TRUE(discovery.DiscoverServer()) << "seed " << seed;
+    EXPECT_EQ(discovery.CurrentHost(), data.host());
+  }
+}
+
+TEST_F(DiscoveryTest, NothingAnywhereFailsWithoutTouchingTheTable) {
+  ServerDiscovery discovery(DeadHost(), DeadHost());
+  EXPECT_FALSE(discovery.DiscoverServer());
+  EXPECT_EQ(discovery.DiscoveryCounter(), 1);
+  EXPECT_EQ(discovery.Table()[2], "NULL");
+  EXPECT_EQ(StoredServerList(), "");
+}
+
+TEST_F(DiscoveryTest, ALoneHostThatFailsIsRetriedAndTheCallEnds) {
+  const std::string dead = DeadHost();
+  RecordStoredServerList("1@@" + dead);
+  ServerDiscovery discovery(DeadHost(), DeadHost());
+  EXPECT_FALSE(discovery.DiscoverServer());
+  EXPECT_EQ(discovery.CurrentHost(), dead);
+  EXPECT_EQ(StoredHost(), "");
+}
+
+TEST_F(DiscoveryTest, ListsBeyondNineHostsKeepTheFirstNine) {
+  std::string list = "12@@";
+  for (int i = 1; i <= 12; ++i) list += (i > 1 ? "/" : "") + DeadHost();
+  RecordStoredServerList(list);
+  ServerDiscovery discovery(DeadHost(), DeadHost());
+  EXPECT_FALSE(discovery.DiscoverServer());
+  auto table = discovery.Table();
+  ASSERT_EQ(table.size(), 10u);
+  for (int i = 0; i < 9; ++i) EXPECT_NE(table[static_cast<std::size_t>(i)], "NULL");
+  EXPECT_EQ(table[9], "NULL");
+}
+
+TEST_F(DiscoveryTest, FiveFailuresInARowMakeTheNextCallReadTheListAgain) {
+  ServerDiscovery discovery(DeadHost(), DeadHost());
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(discovery.DiscoverServer());
+  // The list arrives in the store meanwhile; only a refresh can see it.
+  LocalService data({"--role", "data"});
+  ASSERT_TRUE(data.ok());
+  RecordStoredServerList("1@@" + data.host());
+  ASSERT_TRUE(discovery.DiscoverServer());
+  EXPECT_EQ(discovery.CurrentHost(), data.host());
+  // Success at a counter above five leaves it, so the next call refreshes too.
+  EXPECT_EQ(discovery.DiscoveryCounter(), 6);
+}
+
+}  // namespace
+}  // namespace tv

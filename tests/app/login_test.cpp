@@ -1,0 +1,162 @@
+// The login sequence headless: the form's remembered values and auto-login,
+// discovery and the version check on a worker, the login answers of each kind
+// of member, the guest entry and the settings written afterwards.
+#include <QSignalSpy>
+
+#include "app/login_controller.h"
+#include "app/server_discovery.h"
+#include "app_fixture.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/qt_gbk.h"
+#include "core/version.h"
+#include "local_service.h"
+#include "settings/values.h"
+
+namespace tv {
+namespace {
+
+class LoginTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    TestApp();
+    service_ = new LocalService({"--demo", "--demo-count", "50"});
+  }
+  static void TearDownTestSuite() {
+    delete service_;
+    service_ = nullptr;
+  }
+
+  LoginTest() { ResetController(service_->host()); }
+
+  void ResetController(const std::string& portal) {
+    controller_.reset();
+    discovery_ = std::make_unique<ServerDiscovery>(portal, DeadHost());
+    LoginController::Options options;
+    options.current_version = kClientVersion;
+    options.tick_ms = 5;
+    options.retry_pause_ms = 1;
+    options.update_end_delay_ms = 1;
+    options.end_client = [this] { ++ended_; };
+    controller_ = std::make_unique<LoginController>(*discovery_, options);
+    QObject::connect(controller_.get(), &LoginController::captionChanged,
+                     [this](const QString& c) { captions_.push_back(c.toStdString()); });
+  }
+
+  // Runs the member's sequence and the login request; true on success.
+  bool LogIn(const std::string& user, const std::string& password) {
+    QSignalSpy accepted(controller_.get(), &LoginController::formAccepted);
+    if (controller_->StartLogin(Utf8ToGbk(user), Utf8ToGbk(password)) !=
+        LoginController::InputProblem::kNone) {
+      return false;
+    }
+    if (!WaitFor([&] { return accepted.count() == 1; })) return false;
+    return Authenticate();
+  }
+
+  bool Authenticate() {
+    QSignalSpy ok(controller_.get(), &LoginController::loginSucceeded);
+    QSignalSpy failed(controller_.get(), &LoginController::loginFailed);
+    controller_->Authenticate();
+    WaitFor([&] { return ok.count() + failed.count() > 0; });
+    return ok.count() == 1;
+  }
+
+  static LocalService* service_;
+  TempSettings settings_;
+  ScopedNoticeRecorder notices_;
+  std::unique_ptr<ServerDiscovery> discovery_;
+  std::unique_ptr<LoginController> controller_;
+  std::vector<std::string> captions_;
+  int ended_ = 0;
+};
+LocalService* LoginTest::service_ = nullptr;
+
+TEST_F(LoginTest, AnEmptyFieldStopsBeforeTheNetworkAndShowsNothing) {
+  ASSERT_TRUE(service_->ok()) << service_->error();
+  EXPECT_EQ(controller_->StartLogin("", "x"), LoginController::InputProblem::kEmptyUser);
+  EXPECT_EQ(controller_->StartLogin("someone", ""), LoginController::InputProblem::kEmptyPassword);
+  EXPECT_FALSE(controller_->Busy());
+  EXPECT_TRUE(notices_.notices.empty());
+  EXPECT_EQ(captions_.back(), "检测登录信息...");
+}
+
+TEST_F(LoginTest, GuestEntersWithTheVisitorProfile) {
+  ASSERT_TRUE(service_->ok()) << service_->error();
+  QSignalSpy accepted(controller_.get(), &LoginController::formAccepted);
+  controller_->StartGuest();
+  ASSERT_TRUE(WaitFor([&] { return accepted.count() == 1; }));
+  ASSERT_TRUE(Authenticate());
+  EXPECT_TRUE(controller_->Flags().GuestMode);
+  EXPECT_EQ(controller_->Profile(), GuestProfile());
+  EXPECT_EQ(captions_, (std::vector<std::string>{"正在检测网络...", "正在检测新版本..."}));
+  EXPECT_EQ(StoredUserName(), "");
+}
+
+TEST_F(LoginTest, GuestGivesUpAfterThreeFailedDiscoveries) {
+  ResetController(DeadHost());
+  QSignalSpy enabled(controller_.get(), &LoginController::buttonEnabled);
+  controller_->StartGuest();
+  ASSERT_TRUE(WaitFor([&] { return !notices_.notices.empty(); }));
+  EXPECT_EQ(GbkToUtf8(notices_.notices[0]), "网络连接失败,请检查网络是否正常!");
+  EXPECT_EQ(captions_.back(), "用户登录");
+  EXPECT_FALSE(controller_->Busy());
+  EXPECT_EQ(enabled.last().at(0).toBool(), true);
+  EXPECT_EQ(std::count(captions_.begin(), captions_.end(), "连接网络失败..."), 3);
+}
+
+TEST_F(LoginTest, TheMemberLoginRetriesDiscoveryUntilAServerAnswers) {
+  // The stored list names a dead host first; the portal is never asked.
+  RecordStoredServerList("1@@" + DeadHost());
+  QSignalSpy accepted(controller_.get(), &LoginController::formAccepted);
+  controller_->StartLogin("someone", "secret");
+  ASSERT_TRUE(WaitFor([&] { return captions_.size() >= 4; }));
+  EXPECT_EQ(accepted.count(), 0);
+  EXPECT_TRUE(controller_->Busy());
+  // The service appears in the list: the sixth discovery reads it again.
+  RecordStoredServerList("1@@" + service_->host());
+  ASSERT_TRUE(WaitFor([&] { return accepted.count() == 1; }));
+  EXPECT_NE(std::find(captions_.begin(), captions_.end(), "连接网络失败..."), captions_.end());
+}
+
+TEST_F(LoginTest, AutoLoginFiresOnTheThirdTick) {
+  SetAutoLoginChecked(true);
+  SetRememberPasswordChecked(true);
+  SetStoredUserName(Utf8ToGbk("zhang"));
+  SetStoredPassword("pw");
+  QSignalSpy due(controller_.get(), &LoginController::autoLoginDue);
+  LoginController::FormStart start = controller_->OpenForm();
+  EXPECT_TRUE(start.remember);
+  EXPECT_TRUE(start.auto_login);
+  EXPECT_EQ(start.user, "zhang");
+  EXPECT_EQ(start.password, "pw");
+  EXPECT_EQ(captions_.back(), "正在登录...");
+  ASSERT_TRUE(WaitFor([&] { return due.count() == 1; }));
+  // Nothing more after the third tick until the form starts the login.
+  controller_->StopAutoLogin();
+}
+
+TEST_F(LoginTest, RememberedValuesAreFilledOnlyWhenTheBoxIsTicked) {
+  SetStoredUserName("zhang");
+  SetStoredPassword("pw");
+  WriteSetting(kMainKey, kAutoLogin, "0");
+  LoginController::FormStart start = controller_->OpenForm();
+  EXPECT_FALSE(start.remember);
+  EXPECT_FALSE(start.auto_login);
+  EXPECT_EQ(start.user, "");
+  // Unticking the box forgets the stored password.
+  controller_->SetRemember(false);
+  EXPECT_EQ(StoredPassword(), "");
+  EXPECT_EQ(StoredUserName(), "zhang");
+}
+
+TEST(CutGbkTest, NeverSplitsACharacter) {
+  const std::string text = Utf8ToGbk("ab货源车源");  // 2 + 4 x 2 bytes
+  EXPECT_EQ(CutGbk(text, 19), text);
+  EXPECT_EQ(CutGbk(text, 5), Utf8ToGbk("ab1").substr(0, 2) + Utf8ToGbk("货"));
+  EXPECT_EQ(CutGbk(text, 3), "ab");
+  EXPECT_EQ(CutGbk(std::string(25, 'x'), 19), std::string(19, 'x'));
+}
+
+}  // namespace
+}  // namespace tv

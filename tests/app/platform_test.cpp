@@ -1,0 +1,92 @@
+// The platform layer: the single-instance lock, the logon start list, the
+// program's names, the updater clean-up, detached starts, window lookup.
+#include <cstdlib>
+#include <fstream>
+
+#include "app/platform.h"
+#include "app_fixture.h"
+#include "settings/store.h"
+
+namespace tv {
+namespace {
+
+TEST(InstanceLockTest, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
+  TempSettings dir;
+  const std::string path = dir.Dir() + "/instance.lock";
+  auto first = std::make_unique<InstanceLock>(path);
+  ASSERT_TRUE(first->TryAcquire());
+  InstanceLock second(path);
+  EXPECT_FALSE(second.TryAcquire());
+  first.reset();
+  EXPECT_TRUE(second.TryAcquire());
+}
+
+TEST(StartupListTest, OnlyEntriesWithTheExactProgramPathAreRemoved) {
+  TempSettings settings;
+  ASSERT_TRUE(CreateSettingKey(kRunKey));
+  const std::string program = "/opt/tarvolo/tarvolo";
+  WriteSetting(kRunKey, "Tarvolo", program);
+  WriteSetting(kRunKey, "Again", program);
+  WriteSetting(kRunKey, "Upper", "/opt/Tarvolo/tarvolo");
+  WriteSetting(kRunKey, "Other", "/usr/bin/other");
+  EXPECT_EQ(CleanStartupList(program), 2);
+  std::vector<std::string> left;
+  for (const auto& v : EnumerateSettings(kRunKey)) left.push_back(v.name);
+  EXPECT_EQ(left, (std::vector<std::string>{"Upper", "Other"}));
+}
+
+TEST(ProgramNamesTest, DirectoryAndBaseName) {
+  struct Case {
+    const char* path;
+    const char* directory;
+    const char* base;
+  };
+  for (const Case& c :
+       {Case{"/opt/tarvolo/tarvolo", "/opt/tarvolo/", "tarvolo"},
+        Case{"/opt/x/tarvolo.exe", "/opt/x/", "tarvolo"}, Case{"tarvolo", "./", "tarvolo"}}) {
+    EXPECT_EQ(ProgramDirectory(c.path), c.directory) << c.path;
+    EXPECT_EQ(ProgramBaseName(c.path), c.base) << c.path;
+  }
+  EXPECT_EQ(UpdaterPath("/opt/x/"), "/opt/x/UpDate.exe");
+  auto self = ProgramPath();
+  ASSERT_TRUE(self.has_value());
+  EXPECT_EQ(ProgramBaseName(*self), "app_tests");
+}
+
+TEST(UpdaterFileTest, IsDeletedOnceAndAMissingFileIsGivenUpOn) {
+  TempSettings dir;
+  const std::string path = UpdaterPath(dir.Dir() + "/");
+  std::ofstream(path) << "old updater";
+  EXPECT_TRUE(DeleteUpdaterFile(path, 10, 1));
+  EXPECT_FALSE(DeleteUpdaterFile(path, 3, 1));
+}
+
+TEST(StartDetachedTest, ReportsWhetherTheProgramStarted) {
+  TempSettings dir;
+  const std::string marker = dir.Dir() + "/started";
+  EXPECT_TRUE(StartDetached("/bin/sh", {"-c", "echo ok > '" + marker + "'"}));
+  EXPECT_TRUE(WaitFor([&] { return std::ifstream(marker).good(); }, 10000));
+  EXPECT_FALSE(StartDetached(dir.Dir() + "/no-such-program"));
+}
+
+TEST(FindProgramTest, LooksAlongThePath) {
+  EXPECT_TRUE(FindProgram({"no-such-program-here", "sh"}).has_value());
+  EXPECT_FALSE(FindProgram({"no-such-program-here"}).has_value());
+}
+
+TEST(TopLevelWindowTest, NothingIsFoundWithoutAnX11Display) {
+  const char* saved = std::getenv("DISPLAY");
+  std::string keep = saved ? saved : "";
+  ::unsetenv("DISPLAY");
+  EXPECT_FALSE(TopLevelWindowExists("Tarvolo"));
+  ::setenv("DISPLAY", ":987", 1);  // no server there
+  EXPECT_FALSE(TopLevelWindowExists("Tarvolo"));
+  if (saved) {
+    ::setenv("DISPLAY", keep.c_str(), 1);
+  } else {
+    ::unsetenv("DISPLAY");
+  }
+}
+
+}  // namespace
+}  // namespace tv

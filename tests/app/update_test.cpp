@@ -1,0 +1,114 @@
+// The version check and the downloads of an update, against a local service
+// offering a chosen version and files.
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <fstream>
+
+#include "app/version_check.h"
+#include "app_fixture.h"
+#include "core/gbk.h"
+#include "core/version.h"
+#include "local_service.h"
+
+namespace tv {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class UpdateTest : public ::testing::Test {
+ protected:
+  UpdateTest() {
+    QDir(dir_.path()).mkpath(QStringLiteral("offer"));
+    QDir(dir_.path()).mkpath(QStringLiteral("bin"));
+    offer_ = dir_.filePath(QStringLiteral("offer")).toStdString();
+    program_ = dir_.filePath(QStringLiteral("bin/tarvolo")).toStdString();
+    WriteAll(program_, "running program");
+  }
+
+  UpdateOutcome Check(const std::string& host) {
+    UpdateEnvironment env;
+    env.host = host;
+    env.program_path = program_;
+    env.current_version = kClientVersion;
+    env.caption = [this](std::string_view gbk) { captions_.push_back(GbkToUtf8(gbk)); };
+    env.start_updater = [this](const std::string& updater, const std::string& new_program,
+                               const std::string& program) {
+      started_ = {updater, new_program, program};
+      return true;
+    };
+    return CheckForUpdate(env);
+  }
+
+  std::string Bin(const char* name) const {
+    return program_.substr(0, program_.rfind('/') + 1) + name;
+  }
+
+  QTemporaryDir dir_;
+  std::string offer_;
+  std::string program_;
+  std::vector<std::string> captions_;
+  std::vector<std::string> started_;
+};
+
+TEST_F(UpdateTest, ANewerVersionIsDownloadedBesideTheProgramAndTheUpdaterStarted) {
+  WriteAll(offer_ + "/tarvolo", "new program");
+  WriteAll(offer_ + "/Update.exe", "updater");
+  LocalService service({"--offer-version", "8.2.0.0", "--update-dir", offer_});
+  ASSERT_TRUE(service.ok()) << service.error();
+
+  ASSERT_EQ(Check(service.host()), UpdateOutcome::kUpdaterStarted);
+  EXPECT_EQ(ReadAll(Bin("tarvolo.CRS")), "new program");
+  EXPECT_EQ(ReadAll(Bin("UpDate.exe")), "updater");
+  EXPECT_EQ(ReadAll(program_), "running program");
+  for (const char* name : {"tarvolo.CRS", "UpDate.exe"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(Bin(name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << name;
+  }
+  EXPECT_EQ(started_, (std::vector<std::string>{Bin("UpDate.exe"), Bin("tarvolo.CRS"), program_}));
+  EXPECT_EQ(captions_, (std::vector<std::string>{"正在升级,请稍候...", "升级成功,正在加载!"}));
+}
+
+TEST_F(UpdateTest, OnlyTheFirstTwoVersionComponentsCount) {
+  WriteAll(offer_ + "/tarvolo", "new program");
+  WriteAll(offer_ + "/Update.exe", "updater");
+  struct Case {
+    const char* offered;
+    UpdateOutcome expected;
+  };
+  for (const Case& c :
+       {Case{"8.1.9.9", UpdateOutcome::kNoUpdate}, Case{"8.1.0.1", UpdateOutcome::kNoUpdate},
+        Case{"7.9.0.0", UpdateOutcome::kNoUpdate}, Case{"9.0", UpdateOutcome::kUpdaterStarted}}) {
+    LocalService service({"--offer-version", c.offered, "--update-dir", offer_});
+    ASSERT_TRUE(service.ok()) << service.error();
+    EXPECT_EQ(Check(service.host()), c.expected) << c.offered;
+  }
+}
+
+TEST_F(UpdateTest, AFailedUpdaterDownloadRemovesTheNewProgram) {
+  WriteAll(offer_ + "/tarvolo", "new program");  // no Update.exe offered
+  LocalService service({"--offer-version", "8.2.0.0", "--update-dir", offer_});
+  ASSERT_TRUE(service.ok()) << service.error();
+  EXPECT_EQ(Check(service.host()), UpdateOutcome::kDownloadFailed);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(Bin("tarvolo.CRS"))));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(Bin("UpDate.exe"))));
+  EXPECT_TRUE(started_.empty());
+}
+
+TEST_F(UpdateTest, NoVersionFileMeansNoUpdate) {
+  EXPECT_EQ(Check(DeadHost()), UpdateOutcome::kNoUpdate);
+  EXPECT_TRUE(captions_.empty());
+}
+
+}  // namespace
+}  // namespace tv

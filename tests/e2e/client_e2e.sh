@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# End to end: the real tarvolo against a real local service, under Xvfb.
+#   1. a stored member logs in automatically; the main window shows with the
+#      member's title; a screenshot goes to test-artifacts/
+#   2. a second copy exits with its notice
+#   3. an offered newer version is downloaded, the updater started, the client
+#      ends and the updater starts the new program
+# Usage: client_e2e.sh BUILD_DIR ARTIFACT_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+artifacts=$2
+mkdir -p "$artifacts"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+service_bin=$build/service/tarvolo-service
+cli=$build/cli/tarvolo-cli
+# The client runs from a copy: the update scenario replaces it.
+mkdir -p "$work/bin"
+cp "$build/src/app/tarvolo" "$work/bin/tarvolo"
+
+wait_for_line() {  # file pattern seconds
+  local deadline=$((SECONDS + $3))
+  until grep -q -- "$2" "$1" 2>/dev/null; do
+    if ((SECONDS > deadline)); then
+      echo "e2e: timed out waiting for '$2' in $1" >&2
+      cat "$1" >&2 || true
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+start_service() {  # log, extra args...
+  local log=$1
+  shift
+  "$service_bin" --listen 127.0.0.1:0 "$@" >"$log" 2>&1 &
+  pids+=($!)
+  wait_for_line "$log" "listening on" 30
+  sed -n 's/.*listening on \([0-9.:]*\).*/\1/p' "$log" | head -1
+}
+
+host=$(start_service "$work/service.log" --demo --demo-count 400 --db "$work/service.db")
+export TARVOLO_SETTINGS=$work/settings.db
+export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
+export TARVOLO_TEST_HOOKS=1
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+unset QT_QPA_PLATFORM
+
+member=${TARVOLO_E2E_USER:-zhangwei}
+password=${TARVOLO_E2E_PASSWORD:-123456}
+main='Software\Microsoft\Windows\CurrentVersion\'
+"$cli" settings set "$main" usernametavrelomin "$member" >/dev/null
+"$cli" settings set "$main" passwordtavrelomin "$password" >/dev/null
+"$cli" settings set "$main" nopasstavrelomin 1 >/dev/null
+"$cli" settings set "$main" autologintavrelomin 1 >/dev/null
+
+# 1. automatic login and the main window
+start=$SECONDS
+"$work/bin/tarvolo" >"$work/client.log" 2>"$work/client.err" &
+client=$!
+pids+=($client)
+wait_for_line "$work/client.log" "TARVOLO main-window-shown" 40
+echo "e2e: main window after $((SECONDS - start)) s: $(grep main-window-shown "$work/client.log")"
+wait_for_line "$work/client.log" "TARVOLO adverts-loaded" 20 || true
+sleep 1  # let the compositor-less X server finish painting the web views
+import -window root "$artifacts/e2e_main_window.png"
+echo "e2e: screenshot $artifacts/e2e_main_window.png"
+if ! grep -q "TARVOLO main-window-shown ." "$work/client.log"; then
+  echo "e2e: the main window has no title" >&2
+  exit 1
+fi
+
+# 2. a second copy refuses to run and exits 0
+"$work/bin/tarvolo" >"$work/second.log" 2>&1 &
+second=$!
+wait_for_line "$work/second.log" "TARVOLO notice 已经有一个程序示例在运行" 20
+import -window root "$artifacts/e2e_second_copy.png"
+wait "$second"
+echo "e2e: second copy exited with its notice"
+kill -0 "$client"  # the first copy is unaffected
+kill "$client"
+wait "$client" 2>/dev/null || true
+
+# 3. an offered newer version
+mkdir -p "$work/offer"
+cp "$build/src/app/tarvolo-update" "$work/offer/Update.exe"
+printf '#!/bin/sh\necho updated > "%s/updated"\n' "$work" >"$work/offer/tarvolo"
+uhost=$(start_service "$work/update-service.log" --db "$work/service.db" \
+  --offer-version 8.2.0.0 --update-dir "$work/offer")
+export TARVOLO_PORTAL_HOST=$uhost TARVOLO_FALLBACK_HOST=$uhost TARVOLO_WEB_HOST=$uhost
+"$cli" settings set "$main" initloginurltavrelomin2 "$uhost" >/dev/null
+"$cli" settings set "$main" GetServerUrltavrelomin2 "1@@$uhost" >/dev/null
+"$work/bin/tarvolo" >"$work/update.log" 2>&1 &
+updating=$!
+wait_for_line "$work/update.log" "TARVOLO update-started" 40
+deadline=$((SECONDS + 15))
+while kill -0 "$updating" 2>/dev/null; do
+  if ((SECONDS > deadline)); then echo "e2e: client did not end after the update" >&2; exit 1; fi
+  sleep 0.1
+done
+deadline=$((SECONDS + 20))
+until [ -f "$work/updated" ]; do
+  if ((SECONDS > deadline)); then echo "e2e: the updater did not start the new program" >&2; exit 1; fi
+  sleep 0.1
+done
+echo "e2e: update downloaded, client ended, new program started"
