@@ -35,6 +35,18 @@ CurrentMessage CurrentMessageFromRow(const RowCellReader& cell) {
   return message;
 }
 
+DetailViewer ViewerOf(const MemberProfile& profile, const LoginFlags& flags, bool logged_in) {
+  DetailViewer viewer;
+  viewer.logged_in = logged_in;
+  viewer.guest_mode = flags.GuestMode;
+  viewer.no_contact_rights = flags.NoContactRights;
+  viewer.ordinary_member = flags.OrdinaryMember;
+  viewer.contact_wait_flag = profile.ContactWaitFlag;
+  viewer.contact_wait_seconds = profile.ContactWaitSeconds;
+  viewer.user_id = profile.UserId;
+  return viewer;
+}
+
 bool LacksMemberRights(const DetailViewer& viewer) {
   return viewer.no_contact_rights || viewer.guest_mode || viewer.ordinary_member;
 }

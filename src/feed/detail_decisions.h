@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "net/login_answer.h"
+#include "widgets/grid_types.h"
+
 namespace tv {
 
 // The row last opened in the detail view. GBK texts.
@@ -58,19 +61,15 @@ struct DetailViewer {
   std::int64_t user_id = 0;
 };
 
+DetailViewer ViewerOf(const MemberProfile& profile, const LoginFlags& flags, bool logged_in);
+
 // Any of the three flags keeps contact data and member-only functions away.
 bool LacksMemberRights(const DetailViewer& viewer);
 
-struct Rgb {
-  int red = 0;
-  int green = 0;
-  int blue = 0;
-  bool operator==(const Rgb&) const = default;
-};
-inline constexpr Rgb kDetailBlue{0, 0, 255};
-inline constexpr Rgb kDetailRed{255, 0, 0};
-inline constexpr Rgb kDetailGrey{102, 102, 102};
-inline constexpr Rgb kDetailDarkRed{0x84, 0, 0};
+inline constexpr Colour kDetailBlue = MakeColour(0, 0, 255);
+inline constexpr Colour kDetailRed = MakeColour(255, 0, 0);
+inline constexpr Colour kDetailGrey = MakeColour(102, 102, 102);
+inline constexpr Colour kDetailDarkRed = MakeColour(0x84, 0, 0);
 
 // Removes the four colour markers of the row text, character by character.
 std::string StripRowMarkers(std::string_view gbk);
@@ -90,7 +89,7 @@ std::string CountdownText(std::int64_t seconds_total);
 
 struct StatusLine {
   std::string text;
-  Rgb colour;
+  Colour colour = kDetailRed;
   bool operator==(const StatusLine&) const = default;
 };
 // "信息状态:".

@@ -19,11 +19,13 @@
 namespace tv {
 namespace {
 
-QString ColourName(Rgb colour) { return QColor(colour.red, colour.green, colour.blue).name(); }
+QString ColourName(Colour colour) {
+  return QColor(ColourRed(colour), ColourGreen(colour), ColourBlue(colour)).name();
+}
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-QTextEdit* ReadOnlyBox(QWidget* parent, const QString& text, Rgb colour, double point_size,
+QTextEdit* ReadOnlyBox(QWidget* parent, const QString& text, Colour colour, double point_size,
                        bool bold) {
   auto* box = new QTextEdit(parent);
   box->setReadOnly(true);
@@ -40,7 +42,7 @@ QTextEdit* ReadOnlyBox(QWidget* parent, const QString& text, Rgb colour, double 
 
 QLabel* Caption(QWidget* parent, const char* utf8) { return new QLabel(Utf8(utf8), parent); }
 
-QLabel* ColouredLabel(QWidget* parent, const QString& text, Rgb colour) {
+QLabel* ColouredLabel(QWidget* parent, const QString& text, Colour colour) {
   auto* label = new QLabel(text, parent);
   label->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(ColourName(colour)));
   return label;

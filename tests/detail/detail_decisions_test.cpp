@@ -69,7 +69,7 @@ TEST(DetailDecisions, StatusSourceAndLinkByDealAndFlag) {
     const char* deal;
     const char* flag;
     const char* status;
-    Rgb colour;
+    Colour colour;
     const char* source;
     bool link_acts;
   };
