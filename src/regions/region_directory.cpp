@@ -41,8 +41,13 @@ std::span<const AreaCodeRow> AreaCodeTable() { return region_data::AreaCodes(); 
 std::vector<std::string> ListChildren(RegionTable table, std::string_view parent) {
   std::vector<std::string> children;
   // No index: the tables are small and a scan keeps table order and duplicates.
+  if (parent.empty()) return children;
+  // The first byte rules out almost every row before a whole comparison is needed.
+  const char first = parent.front();
   for (const RegionPair& row : Rows(table)) {
-    if (row.parent == parent) children.emplace_back(row.child);
+    if (row.parent.size() == parent.size() && row.parent.front() == first && row.parent == parent) {
+      children.emplace_back(row.child);
+    }
   }
   return children;
 }
