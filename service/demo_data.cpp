@@ -177,11 +177,11 @@ const std::vector<DemoLogin>& DemoLogins() {
   return logins;
 }
 
-DemoPublisher DemoTraffic::RandomPublisher(std::int64_t flag) {
+DemoPublisher DemoTraffic::RandomPublisher(std::int64_t flag, int city_index) {
   const auto& cities = ServiceCities();
   // Two draws, the smaller wins: the busy hubs at the front get more traffic.
   const int n = static_cast<int>(cities.size());
-  const ServiceCity& city = cities[std::min(Pick(n), Pick(n))];
+  const ServiceCity& city = cities[city_index >= 0 ? city_index % n : std::min(Pick(n), Pick(n))];
   const std::string company_utf8 =
       GbkToUtf8(city.name) + kWords[Pick(Size(kWords))] + kSuffixes[Pick(Size(kSuffixes))];
   const std::string person =
@@ -307,7 +307,8 @@ bool FillDemoData(ServiceStore& store, int count, unsigned seed, std::string* er
   }
   std::vector<DemoPublisher> publishers;
   for (int i = 1; i <= kPublishers; ++i) {
-    DemoPublisher p = traffic.RandomPublisher(0);
+    // Two publishers in each of the busiest hubs, so their lists are long.
+    DemoPublisher p = traffic.RandomPublisher(0, (i - 1) % (kPublishers / 2));
     Member m;
     m.username = PublisherName(i);
     m.company = p.company;

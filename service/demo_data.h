@@ -31,8 +31,9 @@ class DemoTraffic {
   explicit DemoTraffic(unsigned seed) : rng_(seed) {}
   // A new message of a publisher (GBK), created at `when`.
   NewMessage Next(const DemoPublisher& publisher, std::time_t when);
-  // A made-up publisher of one of the cities (staff when flag is 0).
-  DemoPublisher RandomPublisher(std::int64_t flag);
+  // A made-up publisher (staff when flag is 0) of the city at `city_index`
+  // of ServiceCities(), or of a random one (busy hubs more often) when -1.
+  DemoPublisher RandomPublisher(std::int64_t flag, int city_index = -1);
   std::mt19937& rng() { return rng_; }
 
  private:

@@ -1,8 +1,12 @@
 #pragma once
 // Talks to a LocalService through the project's own transport, the way the
 // client does: GBK values through EncodeQueryValue, answers decoded.
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/gbk.h"
 #include "local_service.h"
@@ -30,6 +34,22 @@ class ServiceClient {
 
  private:
   std::string host_;
+};
+
+// A suite whose tests share one service, started in SetUpTestSuite:
+//   static void SetUpTestSuite() { StartShared({"--demo"}); }
+//   static void TearDownTestSuite() { StopShared(); }
+class SharedServiceTest : public ::testing::Test {
+ protected:
+  static void StartShared(std::vector<std::string> args) {
+    shared_ = std::make_unique<LocalService>(std::move(args));
+    ASSERT_TRUE(shared_->ok()) << shared_->error();
+  }
+  static void StopShared() { shared_.reset(); }
+  ServiceClient client() const { return ServiceClient(*shared_); }
+
+ private:
+  static inline std::unique_ptr<LocalService> shared_;
 };
 
 }  // namespace tv::test

@@ -1,0 +1,141 @@
+// Publishing: the answers, the stored text, and how a new message reaches the
+// new-records polls of the views it belongs to.
+#include <gtest/gtest.h>
+
+#include "net/answers.h"
+#include "net/login_answer.h"
+#include "service_client.h"
+
+namespace tv::test {
+namespace {
+
+struct Publication {
+  std::string sign = "NewInfo";
+  std::string city = "郑州";
+  std::string start_city = "郑州";
+  std::string type = "0";
+  std::string content;
+  std::string tel = "0371-65881234 13903712345 郑州宏达物流有限公司 王建国";
+  std::string flag = "10001";
+  std::string net_phone = "80012345";
+  std::string company = "郑州宏达物流有限公司";
+};
+
+std::string PublishPath(const Publication& p) {
+  return "SetInfo.asp?action=Client_AddInfo&InfoSign=0&AddSign=" + p.sign +
+         "&Msg_Code=" + Q(p.city) + "&Msg_Type=" + p.type + "&Msg_Content=" + Q(p.content) +
+         "&Msg_Tel=" + Q(p.tel) + "&Msg_Flag=" + p.flag + "&Msg_StartCity=" + Q(p.start_city) +
+         "&Msg_NetPhone=" + Q(p.net_phone) + "&Msg_Company=" + Q(p.company) + "&InfoNum=1";
+}
+
+std::string Register(const ServiceClient& client, const std::string& user) {
+  return client.Post("Register.asp?action=Reg&username=" + user + "&password=pw" + user +
+                     "&name1=" + Q("张三") + "&sex=" + Q("男") + "&company=" + Q("测试物流") +
+                     "&province=" + Q("河南省") + "&city=" + Q("郑州") +
+                     "&url=&sj=13900000000&tel=" + Q("0371-1234567") +
+                     "&tel1=&sj1=&email=&address=&post=&town=");
+}
+
+TEST(servicePublish, NewMessageReachesItsViewsWithTheStoredText) {
+  LocalService service({"--demo", "--demo-count", "50"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  ServiceClient client(service);
+  const std::string newest =
+      ParseCountedPage(client.Get("GetSearchInfo.asp?action=GetTopDatas")).records.at(0).InfoID;
+
+  Publication p;
+  p.city = "郑州";
+  p.start_city = "洛阳";
+  p.type = "1";
+  p.content = "9.6米高栏车 洛阳@@到||广州 求货|运费面议";
+  EXPECT_EQ(client.Post(PublishPath(p)), "AddOK");
+
+  // The member's newest identifier and the stored text of the content.
+  const std::string id = client.Get("GetInfo.asp?action=GetInfoID&Msg_Flag=10001");
+  EXPECT_GT(std::stoll(id), std::stoll(newest));
+  const std::string stored = client.Get("GetNewString.asp?action=GetNew&oldString=" + Q(p.content));
+  EXPECT_EQ(U(stored), "9.6米高栏车 洛阳＠＠到｜｜广州 求货｜运费面议");
+
+  // Publishing city, departure city, arriving and national views all see it.
+  for (const std::string& path :
+       {"GetInfo.asp?action=GetNewDatas&maxid=" + newest + "&Code=" + Q("郑州") + "&inType=8",
+        "GetInfo.asp?action=GetNewDatas&maxid=" + newest + "&Code=" + Q("洛阳") + "&inType=1",
+        "GetSearchInfo.asp?action=GetNewDatas&maxid=" + newest + "&KeyWords=" + Q("广州") +
+            "&inType=8",
+        "GetSearchInfo.asp?action=GetNewDatas&maxid=" + newest + "&inType=8",
+        "GetSearchInfo.asp?action=GetNewDatas&maxid=" + newest + "&Code=" + Q("郑州") +
+            "&KeyWords=" + Q("高栏")}) {
+    SCOPED_TRACE(path);
+    const auto records = ParseRecords(client.Get(path));
+    ASSERT_EQ(records.size(), 1u);
+    const InfoRecord& r = records[0];
+    EXPECT_EQ(r.InfoID, id);
+    EXPECT_EQ(U(r.City), "郑州");
+    EXPECT_EQ(r.Type, "1");
+    EXPECT_EQ(r.Content, stored);
+    EXPECT_EQ(U(r.Tel), p.tel);
+    EXPECT_EQ(r.QQ, "80012345");
+    EXPECT_EQ(U(r.Company), p.company);
+    EXPECT_EQ(r.Flag, "10001");
+    EXPECT_EQ(r.Deal, "0");
+  }
+  // Views it does not belong to, and a poll from the new identifier, find nothing.
+  for (const std::string& path :
+       {"GetInfo.asp?action=GetNewDatas&maxid=" + newest + "&Code=" + Q("郑州") + "&inType=0",
+        "GetInfo.asp?action=GetNewDatas&maxid=" + newest + "&Code=" + Q("拉萨") + "&inType=8",
+        "GetSearchInfo.asp?action=GetNewDatas&maxid=" + id + "&inType=8"}) {
+    EXPECT_EQ(client.Get(path), "@@") << path;
+  }
+  // Two more come back oldest first.
+  p.content = "second";
+  ASSERT_EQ(client.Post(PublishPath(p)), "AddOK");
+  p.content = "third";
+  ASSERT_EQ(client.Post(PublishPath(p)), "AddOK");
+  const auto two = ParseRecords(client.Get("GetSearchInfo.asp?action=GetNewDatas&maxid=" + id));
+  ASSERT_EQ(two.size(), 2u);
+  EXPECT_EQ(two[0].Content, "second");
+  EXPECT_EQ(two[1].Content, "third");
+}
+
+TEST(servicePublish, DuplicatesQuotaAndRights) {
+  LocalService service({"--demo", "--demo-count", "10", "--quota", "3"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  ServiceClient client(service);
+  ASSERT_TRUE(Register(client, "quota01").starts_with("RegSuccess"));
+  const LoginAnswer login = ParseLoginAnswer(client.Post(
+      "client_login.asp?action=Login_Client&loginSign=0&username=quota01&password=pwquota01"));
+  ASSERT_TRUE(login.ok());
+  const std::string flag = std::to_string(login.profile.UserId);
+  ASSERT_EQ(client.Get("GetInfo.asp?action=GetInfoID&Msg_Flag=" + flag), "0");
+
+  Publication p;
+  p.flag = flag;
+  struct Step {
+    const char* sign;
+    const char* content;
+    const char* answer;
+  };
+  const Step steps[] = {
+      {"NewInfo", "A", "AddOK"},     {"NewInfo", "A", "AddError"},  // same text within a day
+      {"LoopInfo", "A", "AddError"},                                // a loop re-send right away
+      {"LoopInfo", "B", "AddOK"},    {"NewInfo", "C", "AddOK"},
+      {"NewInfo", "D", "AddFull"},  // the fourth of the day
+      {"LoopInfo", "E", "AddFull"},
+  };
+  for (const Step& s : steps) {
+    p.sign = s.sign;
+    p.content = s.content;
+    EXPECT_EQ(client.Post(PublishPath(p)), s.answer) << s.sign << " " << s.content;
+  }
+
+  // Members without the right, or no member at all, cannot publish.
+  p.sign = "NewInfo";
+  p.content = "X";
+  for (const char* who : {"10004", "999999", "0"}) {
+    p.flag = who;
+    EXPECT_EQ(client.Post(PublishPath(p)), "AddNoRight") << who;
+  }
+}
+
+}  // namespace
+}  // namespace tv::test
