@@ -24,7 +24,8 @@ struct CliRun {
   int exit_code;
 };
 
-CliRun RunCli(const std::string& cli, const std::string& store, const std::vector<std::string>& args) {
+CliRun RunCli(const std::string& cli, const std::string& store,
+              const std::vector<std::string>& args) {
   std::string command = "TARVOLO_SETTINGS=" + ShellQuote(store) + " " + ShellQuote(cli);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " 2>/dev/null";

@@ -99,6 +99,17 @@ TEST(WritableStore, MemberWriteShowsNothing) {
   UseSettingsStore(nullptr);
 }
 
+TEST(UnopenableStore, ReadsGiveErrorAndWritesFail) {
+  test::TempDir dir;
+  Replace(dir.File("plain-file"), "x");  // a file where the folder should be
+  auto store = SettingsStore::Open(dir.File("plain-file/settings.db"));
+  EXPECT_EQ(store->Read(kMainKey, "PName"), "Error");
+  EXPECT_FALSE(store->Write(kMainKey, "PName", "tarvolo"));
+  EXPECT_FALSE(store->CreateKey(kHistoryKey));
+  EXPECT_FALSE(store->KeyExists(kMainKey));
+  EXPECT_TRUE(store->Enumerate(kMainKey).empty());
+}
+
 // A database whose inside has been overwritten: a sound header, broken pages.
 std::string BrokenDatabase(const std::string& path) {
   {

@@ -194,6 +194,7 @@ TEST(SettingsLocation, EnvironmentChoosesTheFile) {
       {"", "/cfg", "/cfg/tarvolo/settings.db"},
       {std::nullopt, std::nullopt, "/home/member/.config/tarvolo/settings.db"},
       {std::nullopt, "", "/home/member/.config/tarvolo/settings.db"},
+      {std::nullopt, "relative/cfg", "/home/member/.config/tarvolo/settings.db"},
   };
   ScopedEnv home("HOME", "/home/member");
   for (const Case& c : cases) {
