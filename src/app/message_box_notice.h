@@ -3,6 +3,8 @@
 // question box. Installed once by main(); tests use a recorder instead.
 #include "core/notice.h"
 
+class QMessageBox;
+
 namespace tv {
 
 class MessageBoxNoticeSink : public NoticeSink {
@@ -15,7 +17,7 @@ class MessageBoxNoticeSink : public NoticeSink {
   bool Ask(const std::string& gbk_text) override;
 
  private:
-  void Prepare(class QMessageBox& box, const std::string& gbk_text);
+  void Prepare(QMessageBox& box, const std::string& gbk_text);
   int report_and_close_ms_;
 };
 
