@@ -52,7 +52,7 @@ std::vector<std::string> ListChildren(RegionTable table, std::string_view parent
   return children;
 }
 
-std::string AreaCodeOf(std::span<const AreaCodeRow> table, std::string_view name) {
+std::string AreaCodeIn(std::span<const AreaCodeRow> table, std::string_view name) {
   // The empty text is contained in every row; it names no place.
   if (name.empty()) return {};
   for (const AreaCodeRow& row : table) {
@@ -61,6 +61,6 @@ std::string AreaCodeOf(std::span<const AreaCodeRow> table, std::string_view name
   return {};
 }
 
-std::string AreaCodeOf(std::string_view name) { return AreaCodeOf(AreaCodeTable(), name); }
+std::string AreaCodeOf(std::string_view name) { return AreaCodeIn(AreaCodeTable(), name); }
 
 }  // namespace tv

@@ -47,8 +47,9 @@ std::vector<std::string> ListChildren(RegionTable table, std::string_view parent
 // The code of the first area-code row whose place name contains `name`
 // (so "济南" finds "济南市"); empty when none does or `name` is empty.
 std::string AreaCodeOf(std::string_view name);
-// The same over any table, for callers and tests that bring their own rows.
-std::string AreaCodeOf(std::span<const AreaCodeRow> table, std::string_view name);
+// The same over any table (a separate name keeps AreaCodeOf usable as a plain
+// function pointer).
+std::string AreaCodeIn(std::span<const AreaCodeRow> table, std::string_view name);
 
 // The raw tables, in order, for callers that walk them (the region tree).
 std::span<const RegionPair> Rows(RegionTable table);

@@ -55,19 +55,14 @@ TEST(AreaCodeOf, EmptyNameHasNoCode) { EXPECT_EQ(AreaCodeOf(""), ""); }
 TEST(AreaCodeOf, MatchesWholeCharactersOnly) {
   const AreaCodeRow rows[] = {{"\xB1\xB1\xBE\xA9\xCA\xD0", "010"},    // 北京市
                               {"\xB1\xBE\xCF\xAA\xCA\xD0", "0414"}};  // 本溪市
-  EXPECT_EQ(AreaCodeOf(rows, G("本")), "0414");
-  EXPECT_EQ(AreaCodeOf(rows, G("京")), "010");
+  EXPECT_EQ(AreaCodeIn(rows, G("本")), "0414");
+  EXPECT_EQ(AreaCodeIn(rows, G("京")), "010");
   EXPECT_EQ(AreaCodeOf(G("本")), "0414");
-  // ASCII inside a name is matched like any other character.
-  const AreaCodeRow ascii[] = {{"A\xB1\xB1", "1"},
-                               {"\xB1\xB1"
-                                "A",
-                                "2"}};
-  EXPECT_EQ(AreaCodeOf(ascii, "A"), "1");
-  EXPECT_EQ(AreaCodeOf(ascii,
-                       "\xB1"
-                       "A"),
-            "");
+  // A single byte of a two-byte character is never a match on its own.
+  const std::string b1_a = std::string("\xB1") + "A";
+  const AreaCodeRow ascii[] = {{"A\xB1\xB1", "1"}, {"\xB1\xB1\x41", "2"}};
+  EXPECT_EQ(AreaCodeIn(ascii, "A"), "1");
+  EXPECT_EQ(AreaCodeIn(ascii, b1_a), "");
 }
 
 TEST(AreaCodeTable, CodesAreDigitStringsAndPlacesAreUnique) {
