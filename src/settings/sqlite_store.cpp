@@ -190,8 +190,9 @@ SqliteSettingsStore::OpenResult SqliteSettingsStore::Start() {
   if (!writer_) return OpenResult::kUnavailable;
   // SQLite quietly opens a write-protected file for reading only.
   if (sqlite3_db_readonly(writer_->db(), "main") != 0) return OpenResult::kUnavailable;
-  rc = writer_->Exec("PRAGMA journal_mode=WAL");
-  if (rc == SQLITE_OK) rc = writer_->QuickCheck();
+  // Check before anything is written: a damaged file is moved aside as found.
+  rc = writer_->QuickCheck();
+  if (rc == SQLITE_OK) rc = writer_->Exec("PRAGMA journal_mode=WAL");
   if (rc != SQLITE_OK) {
     // An error other than damage here means the file or its folder cannot be written.
     return (rc & 0xFF) == SQLITE_ERROR ? OpenResult::kUnavailable : Classify(rc);

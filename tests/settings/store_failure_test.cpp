@@ -111,30 +111,43 @@ TEST(UnopenableStore, ReadsGiveErrorAndWritesFail) {
 }
 
 // A database whose inside has been overwritten: a sound header, broken pages.
-std::string BrokenDatabase(const std::string& path) {
+// `rollback_journal`: as a database that never used a write-ahead log.
+std::string BrokenDatabase(const std::string& path, bool rollback_journal) {
   {
     auto store = SettingsStore::Open(path);
-    for (int i = 0; i < 200; ++i) {
-      store->Write(kMainKey, "v" + std::to_string(i), std::string(300, 'a' + i % 26));
+    for (int i = 0; i < 40; ++i) {
+      store->Write(kMainKey, "v" + std::to_string(i), std::string(450, 'a' + i % 26));
     }
   }
   std::string bytes = Contents(path);
   for (std::size_t i = 4096; i < bytes.size(); i += 7) bytes[i] = static_cast<char>(i * 31);
+  if (rollback_journal) bytes[18] = bytes[19] = 1;  // file format versions
   return bytes;
 }
 
-TEST(DamagedStore, IsMovedAsideAndAFreshStoreStarts) {
+TEST(DamagedStore, IsMovedAsideUntouchedAndAFreshStoreStarts) {
+  enum class Content { kText, kBrokenPages, kBrokenPagesRollback, kEmpty };
   struct Case {
-    const char* what;
+    Content content;
     bool moved;
   };
-  for (Case c : {Case{"text", true}, Case{"broken pages", true}, Case{"empty file", false}}) {
-    SCOPED_TRACE(c.what);
+  for (Case c : {Case{Content::kText, true}, Case{Content::kBrokenPages, true},
+                 Case{Content::kBrokenPagesRollback, true}, Case{Content::kEmpty, false}}) {
+    SCOPED_TRACE(static_cast<int>(c.content));
     test::TempDir dir;
     std::string path = dir.File("settings.db");
-    std::string bytes = std::string(c.what) == "text"           ? std::string(3000, 'x')
-                        : std::string(c.what) == "broken pages" ? BrokenDatabase(path)
-                                                                : std::string();
+    std::string bytes;
+    switch (c.content) {
+      case Content::kText:
+        bytes.assign(3000, 'x');
+        break;
+      case Content::kBrokenPages:
+      case Content::kBrokenPagesRollback:
+        bytes = BrokenDatabase(path, c.content == Content::kBrokenPagesRollback);
+        break;
+      case Content::kEmpty:
+        break;
+    }
     Replace(path, bytes);
     std::string moved_to;
     {
