@@ -10,6 +10,8 @@
 
 namespace tv {
 
+// The three lists and how they are read. Forms whose lists cascade by other rules
+// (registration, the search forms) derive their own picker from this one.
 class RegionPicker {
  public:
   virtual ~RegionPicker() = default;
