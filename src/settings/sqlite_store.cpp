@@ -62,16 +62,23 @@ void Bind(sqlite3_stmt* stmt, int index, std::string_view bytes) {
                     SQLITE_STATIC);
 }
 
-SqliteSettingsStore::OpenResult Classify(int rc) {
-  switch (rc & 0xFF) {
-    case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
-    case SQLITE_FORMAT:
-    case SQLITE_ERROR:  // a database, but not laid out as ours
-      return SqliteSettingsStore::OpenResult::kDamaged;
-    default:
-      return SqliteSettingsStore::OpenResult::kUnavailable;
-  }
+// A file that is not a sound database.
+bool IsDamage(int rc) {
+  int primary = rc & 0xFF;
+  return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_FORMAT;
+}
+
+SqliteSettingsStore::OpenResult FromCheck(int rc) {
+  return IsDamage(rc) ? SqliteSettingsStore::OpenResult::kDamaged
+                      : SqliteSettingsStore::OpenResult::kUnavailable;
+}
+
+// Setting up the tables: a sound database whose tables are not laid out as
+// ours (SQLITE_ERROR) counts as damaged too, since it cannot be used.
+SqliteSettingsStore::OpenResult FromLayout(int rc) {
+  return IsDamage(rc) || (rc & 0xFF) == SQLITE_ERROR
+             ? SqliteSettingsStore::OpenResult::kDamaged
+             : SqliteSettingsStore::OpenResult::kUnavailable;
 }
 
 }  // namespace
@@ -180,8 +187,7 @@ SqliteSettingsStore::OpenResult SqliteSettingsStore::Start() {
     std::unique_ptr<SettingsConnection> reader = SettingsConnection::Open(uri_, reader_flags_, &rc);
     if (!reader) return OpenResult::kUnavailable;
     rc = reader->QuickCheck();
-    if (rc != SQLITE_OK)
-      return Classify(rc) == OpenResult::kDamaged ? OpenResult::kDamaged : OpenResult::kUnavailable;
+    if (rc != SQLITE_OK) return FromCheck(rc);
     ReleaseReader(std::move(reader));
     return OpenResult::kOk;
   }
@@ -193,17 +199,15 @@ SqliteSettingsStore::OpenResult SqliteSettingsStore::Start() {
   // Check before anything is written: a damaged file is moved aside as found.
   rc = writer_->QuickCheck();
   if (rc == SQLITE_OK) rc = writer_->Exec("PRAGMA journal_mode=WAL");
-  if (rc != SQLITE_OK) {
-    // An error other than damage here means the file or its folder cannot be written.
-    return (rc & 0xFF) == SQLITE_ERROR ? OpenResult::kUnavailable : Classify(rc);
-  }
+  // An error other than damage here: the file or its folder cannot be written.
+  if (rc != SQLITE_OK) return FromCheck(rc);
   // A write that reported success must survive the process being killed at any
   // moment, and a power cut too: settings are written rarely, the fsync is cheap.
   rc = writer_->Exec("PRAGMA synchronous=FULL");
   if (rc == SQLITE_OK) rc = writer_->Exec(kSchema);
-  if (rc != SQLITE_OK) return Classify(rc);
+  if (rc != SQLITE_OK) return FromLayout(rc);
   for (Sql sql : {kReadSql, kEnumerateSql, kWriteSql, kCreateKeySql, kDeleteKeySql}) {
-    if (writer_->Statement(sql) == nullptr) return Classify(sqlite3_errcode(writer_->db()));
+    if (writer_->Statement(sql) == nullptr) return FromLayout(sqlite3_errcode(writer_->db()));
   }
   // The main key always exists; the logon list exists so that cleaning it at
   // start-up has something to look at.
