@@ -240,10 +240,11 @@ void FeedController::ApplyRegion() {
   view.direction = kDeparting;
   if (IsWholeCountryRegion(code)) {
     view.direction = kWholeCountry;
-  } else if (const FriendRow* row =
-                 friends_.FindByName(view.regions.empty() ? "" : view.regions.front())) {
-    view.friend_id = row->user_id;
-    view.direction = kFriend;
+  } else if (view.regions.size() == 1) {
+    if (const FriendRow* row = friends_.FindByName(view.regions.front())) {
+      view.friend_id = row->user_id;
+      view.direction = kFriend;
+    }
   }
   if (code.empty()) {
     store_.Grid().RemoveAllRows();
@@ -252,6 +253,14 @@ void FeedController::ApplyRegion() {
   }
   ReloadFirstPage();
   emit ScrollToTopRequested();
+}
+
+void FeedController::ShowFriendMessages(const std::string& name) {
+  const FriendRow* row = friends_.FindByName(name);
+  if (row == nullptr) return;
+  store_.View().friend_id = row->user_id;
+  store_.View().direction = kFriend;
+  ReloadFirstPage();
 }
 
 void FeedController::ApplyMultiArea(const std::string& text) {

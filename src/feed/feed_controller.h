@@ -59,6 +59,8 @@ class FeedController : public QObject {
   void SelectView(int view_type, int direction);
   // A leaf of the region tree: reloads unless it is the region already shown.
   void SelectRegion(const std::string& name);
+  // "配货信息" of a friend in the tree: that member's messages.
+  void ShowFriendMessages(const std::string& name);
   // The stored multi-area text "A+B": its cities become the region list.
   void ApplyMultiArea(const std::string& text);
   // The layout changed: top of the grid, rows on screen rebuilt.

@@ -5,11 +5,13 @@
 // implement it. Texts are GBK. Rows and columns outside the grid are ignored
 // by writes and read as empty text.
 #include <array>
-#include <deque>
-#include <memory>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "widgets/grid_types.h"
+#include "widgets/row_store.h"
 
 namespace tv {
 
@@ -32,14 +34,12 @@ enum FeedColumn : int {
 };
 inline constexpr int kFeedColumns = 14;
 
-// Pictures of the grid's image strip.
-enum FeedImage : int {
-  kImageMessenger = 0,
-  kImageMessengerGrey = 1,
-  kImageParcel = 2,
-  kImageTruck = 3,
-  kImageDetail = 4,
-};
+// Pictures of the grid's image strip that the feed puts in its rows.
+inline constexpr int kFeedImageMessenger = 0;      // has a QQ number
+inline constexpr int kFeedImageMessengerGrey = 1;  // no QQ number
+inline constexpr int kFeedImageParcel = 2;
+inline constexpr int kFeedImageTruck = 3;
+inline constexpr int kFeedImageDetail = 4;
 
 // The row text's own font and colour (the display settings).
 struct RowStyle {
@@ -51,8 +51,8 @@ struct RowStyle {
 // One row as the feed writes it: every cell text and the three pictures.
 struct FeedRowCells {
   std::array<std::string, kFeedColumns> text;
-  int type_icon = kImageParcel;
-  int messenger_icon = kImageMessengerGrey;
+  int type_icon = kFeedImageParcel;
+  int messenger_icon = kFeedImageMessengerGrey;
 };
 
 class FeedGrid {
@@ -76,56 +76,49 @@ class FeedGrid {
   virtual void Redraw() = 0;
 };
 
-// A grid kept in memory, with a fixed-width text measure (every byte 6 units
-// wide, lines 12 high) for the row heights. Used by tests, benchmarks and
-// the command line.
-class MemoryFeedGrid : public FeedGrid {
+// The feed's face of the information grid's row store. The scroll mark and
+// the redraw belong to the widget that paints the store; headless users set
+// the mark themselves.
+class RowStoreGrid : public FeedGrid {
  public:
-  // Cells are allocated when a row is first written, so a million empty
-  // rows cost little.
-  struct Cells {
-    std::array<std::string, kFeedColumns> text;
-    int type_icon = -1;
-    int messenger_icon = -1;
-    int detail_icon = -1;
-    RowStyle style;
-  };
-  struct Row {
-    std::unique_ptr<Cells> cells;
-    int height = 0;
-  };
+  explicit RowStoreGrid(RowStore& store) : store_(store) {}
 
-  int RowCount() const override { return static_cast<int>(rows_.size()); }
-  void ResizeRows(int rows) override;
-  void RemoveAllRows() override { rows_.clear(); }
-  void BlankAllCells() override;
+  void SetScrollMarkSource(std::function<int()> source) { mark_source_ = std::move(source); }
+  void SetRedraw(std::function<void()> redraw) { redraw_ = std::move(redraw); }
+  void SetScrollMark(int mark) { fixed_mark_ = mark; }
+
+  int RowCount() const override { return store_.RowCount(); }
+  void ResizeRows(int rows) override { store_.ResizeRows(rows); }
+  void RemoveAllRows() override { store_.RemoveAllRows(); }
+  void BlankAllCells() override { store_.BlankAllCells(); }
   void InsertTopRow() override;
-  std::string_view CellText(int row, int column) const override;
-  void PutCellText(int row, int column, std::string text) override;
+  std::string_view CellText(int row, int column) const override {
+    return store_.GetCellText(row, column);
+  }
+  void PutCellText(int row, int column, std::string text) override {
+    store_.PutCellText(row, column, text);
+  }
   void PutRow(int row, FeedRowCells cells, const RowStyle& style) override;
   void FitRowToText(int row) override;
-  int ScrollMark() const override { return scroll_mark_; }
-  void Redraw() override { ++redraws_; }
+  int ScrollMark() const override { return mark_source_ ? mark_source_() : fixed_mark_; }
+  void Redraw() override {
+    ++redraws_;
+    if (redraw_) redraw_();
+  }
 
-  void SetScrollMark(int mark) { scroll_mark_ = mark; }
-  void SetRowTextWidth(int width) { row_text_width_ = width; }
-  const Cells& CellsAt(int row) const;
-  int HeightAt(int row) const { return rows_.at(static_cast<std::size_t>(row)).height; }
+  RowStore& Store() { return store_; }
   int Redraws() const { return redraws_; }
 
  private:
-  Cells& Materialise(int row);
-  bool Inside(int row, int column) const {
-    return row >= 0 && row < RowCount() && column >= 0 && column < kFeedColumns;
-  }
-  std::deque<Row> rows_;  // new rows go on top: cheap at the front
-  int scroll_mark_ = 0;
-  int row_text_width_ = 600;
+  RowStore& store_;
+  std::function<int()> mark_source_;
+  std::function<void()> redraw_;
+  int fixed_mark_ = 0;
   int redraws_ = 0;
 };
 
-// The row height rule of the grid: lines × th − (lines − 1) × th ÷ 4, plus one
-// more for a one-line row, plus one; 60 when that reaches 300.
-int FittedRowHeight(int text_width, int text_height, int column_width);
+// Sets the feed's column layout on a fresh store: 14 columns, widths of the
+// hidden columns 0, the three pictures 30, the row text `row_text_width`.
+void SetFeedColumns(RowStore& store, int row_text_width);
 
 }  // namespace tv

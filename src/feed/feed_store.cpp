@@ -49,8 +49,8 @@ void FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   t[kColQQ] = record.QQ;
   t[kColDeal] = record.Deal;
   t[kColCompany] = record.Company;
-  cells.type_icon = t[kColTypeWord] == TV_TEXT("车源") ? kImageTruck : kImageParcel;
-  cells.messenger_icon = record.QQ.empty() ? kImageMessengerGrey : kImageMessenger;
+  cells.type_icon = t[kColTypeWord] == TV_TEXT("车源") ? kFeedImageTruck : kFeedImageParcel;
+  cells.messenger_icon = record.QQ.empty() ? kFeedImageMessengerGrey : kFeedImageMessenger;
   grid_.PutRow(row, std::move(cells), style_);
 }
 

@@ -87,7 +87,7 @@ class FeedControllerTest : public ::testing::Test {
   std::string current_host = "b.example";
   bool discovery_finds_host = true;
   int discoveries = 0;
-  MemoryFeedGrid grid;
+  feed_test::TestGrid grid;
   FeedStore store;
   std::unique_ptr<FeedController> feed;
 };

@@ -17,11 +17,12 @@ class FeedStoreTest : public ::testing::Test {
   FeedStoreTest() : store(grid) {
     store.View().regions = {G("济宁")};
     store.Member().user_id = 31;
+    store.SetRowStyle(RowStyle{G("宋体"), 20, 0x0000FF});
   }
   std::string RowText(int row) const { return U(grid.CellText(row, kColRowText)); }
   std::string Id(int row) const { return std::string(grid.CellText(row, kColInfoId)); }
 
-  MemoryFeedGrid grid;
+  feed_test::TestGrid grid;
   FeedStore store;
 };
 
@@ -38,23 +39,29 @@ TEST_F(FeedStoreTest, FirstPageSizesTheGridToTheTotalAndFillsFromRowZero) {
   EXPECT_TRUE(grid.CellText(249, kColInfoId).empty());
   EXPECT_EQ(store.NewestId(), "1000");
 
-  const auto& c = grid.CellsAt(0);
-  EXPECT_EQ(U(c.text[kColCity]), "济宁");
-  EXPECT_EQ(U(c.text[kColTypeWord]), "车源");
-  EXPECT_EQ(U(c.text[kColContent]), "Ξ济宁§到北京");
-  EXPECT_EQ(c.text[kColTel], "8888");
-  EXPECT_EQ(c.text[kColFlag], "9");
-  EXPECT_EQ(c.text[kColTime], "2012-03-07 09:05:00");
-  EXPECT_EQ(c.text[kColQQ], "12345");
-  EXPECT_EQ(c.text[kColDeal], "0");
-  EXPECT_EQ(U(c.text[kColCompany]), "公司");
+  const auto cell = [&](int column) { return U(grid.CellText(0, column)); };
+  EXPECT_EQ(cell(kColCity), "济宁");
+  EXPECT_EQ(cell(kColTypeWord), "车源");
+  EXPECT_EQ(cell(kColContent), "Ξ济宁§到北京");
+  EXPECT_EQ(cell(kColTel), "8888");
+  EXPECT_EQ(cell(kColFlag), "9");
+  EXPECT_EQ(cell(kColTime), "2012-03-07 09:05:00");
+  EXPECT_EQ(cell(kColQQ), "12345");
+  EXPECT_EQ(cell(kColDeal), "0");
+  EXPECT_EQ(cell(kColCompany), "公司");
   EXPECT_EQ(RowText(0), "【济宁】Ξ济宁§到北京 Ψ8888§ δ3-7 9:05§");
-  EXPECT_EQ(c.type_icon, kImageTruck);
-  EXPECT_EQ(c.messenger_icon, kImageMessenger);
-  EXPECT_EQ(c.detail_icon, kImageDetail);
-  EXPECT_EQ(grid.CellsAt(1).type_icon, kImageParcel);
-  EXPECT_EQ(grid.CellsAt(1).messenger_icon, kImageMessengerGrey);
-  EXPECT_GT(grid.HeightAt(0), 0);
+  const RowStore& s = grid.store;
+  EXPECT_EQ(s.CellImage(0, kColTypeIcon), kFeedImageTruck);
+  EXPECT_EQ(s.CellImage(0, kColMessengerIcon), kFeedImageMessenger);
+  EXPECT_EQ(s.CellImage(0, kColDetailIcon), kFeedImageDetail);
+  EXPECT_EQ(s.CellImage(1, kColTypeIcon), kFeedImageParcel);
+  EXPECT_EQ(s.CellImage(1, kColMessengerIcon), kFeedImageMessengerGrey);
+  // The row text's own font and colour from the display settings.
+  ASSERT_NE(s.CellFontOf(0, kColRowText), nullptr);
+  EXPECT_EQ(s.CellFontOf(0, kColRowText)->height, 20);
+  EXPECT_EQ(s.CellColour(0, kColRowText), 0x0000FFu);
+  // One line of 41 bytes at 6 pixels fits 600: 12 + 1 + 1.
+  EXPECT_EQ(s.RowHeight(0), 14);
 }
 
 TEST_F(FeedStoreTest, ABogusTotalSizesTheGridToAMillionRowsAndCountsThat) {

@@ -5,6 +5,8 @@
 
 #include "core/gbk.h"
 #include "core/info_record.h"
+#include "feed/feed_grid.h"
+#include "widgets/text_measure.h"
 
 namespace tv::feed_test {
 
@@ -28,5 +30,12 @@ inline InfoRecord Rec(std::string id, std::string_view city = "济宁",
   r.Time = std::move(time);
   return r;
 }
+
+// A feed grid over a real row store, measured with fixed-width characters
+// (6 pixels a byte, lines 12 high) and a row-text column 600 wide.
+struct TestGrid : RowStoreGrid {
+  TestGrid() : RowStoreGrid(store) { SetFeedColumns(store, 600); }
+  RowStore store{kFeedColumns, std::make_shared<FixedTextMeasure>(6, 12)};
+};
 
 }  // namespace tv::feed_test
