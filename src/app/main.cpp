@@ -49,6 +49,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
   app.setApplicationName(QStringLiteral("tarvolo"));
+  // Between the login form and the main window no window shows; the program
+  // ends only through the main window or the login form's close box.
+  app.setQuitOnLastWindowClosed(false);
 
   tv::MessageBoxNoticeSink notices(TestHooks() ? 1500 : 0);
   tv::SetNoticeSink(&notices);
@@ -78,6 +81,9 @@ int main(int argc, char** argv) {
   options.end_client = [] { tv::EndProcess(0); };
   tv::LoginController login(servers, options);
   QObject::connect(&login, &tv::LoginController::updateStarted, [] { Report("update-started"); });
+  QObject::connect(&login, &tv::LoginController::captionChanged,
+                   [](const QString& caption) { Report("login-caption", caption); });
+  QObject::connect(&login, &tv::LoginController::loginSucceeded, [] { Report("logged-in"); });
 
   tv::MainWindow window(servers, login);
 #ifdef TARVOLO_HAVE_FEED

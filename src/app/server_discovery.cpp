@@ -80,8 +80,10 @@ bool ServerDiscovery::RefreshList() {
       text = FetchEncodedPage("GET", fallback_host_, "/qavel/client/getus.htm");
       if (!IsAcceptableServerList(text)) return false;
     }
+    // A list read from the store is already there; writing it back could
+    // only overwrite a newer one.
+    RecordStoredServerList(text);
   }
-  RecordStoredServerList(text);
   FillTable(text);
   return true;
 }

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStyle>
 #include <QTimer>
@@ -46,7 +47,7 @@ constexpr ViewChoice kViews[6] = {
 constexpr int kTreeWidth = 126;
 constexpr int kButtonRowHeight = 25;
 constexpr int kStatusHeight = 20;
-constexpr int kAdvertHeight = 64;
+constexpr int kAdvertHeight = 72;
 
 }  // namespace
 
@@ -192,7 +193,20 @@ void MainWindow::BuildControls() {
   split->addWidget(grid_);
   split->addWidget(search_area_);
   split->setChildrenCollapsible(false);
-  column->addWidget(caption_label_);
+  // The view's count sits at the right of the caption strip, where its
+  // bright colour reads on the dark strip.
+  auto* caption_strip = new QWidget(grid_column_);
+  caption_strip->setObjectName(QStringLiteral("captionStrip"));
+  caption_strip->setFixedHeight(22);
+  caption_strip->setStyleSheet(QStringLiteral("#captionStrip { background: #1d5fa8; }"));
+  auto* strip = new QHBoxLayout(caption_strip);
+  strip->setContentsMargins(0, 0, 8, 0);
+  total_label_ = new QLabel(caption_strip);
+  total_label_->setObjectName(QStringLiteral("total"));
+  caption_label_->setParent(caption_strip);
+  strip->addWidget(caption_label_, 1);
+  strip->addWidget(total_label_);
+  column->addWidget(caption_strip);
   column->addWidget(split, 1);
 
   auto* message_area = new QWidget(central_);
@@ -220,13 +234,9 @@ void MainWindow::BuildControls() {
   auto* status_row = new QHBoxLayout(status);
   status_row->setContentsMargins(6, 0, 6, 0);
   status_label_ = new QLabel(status);
-  total_label_ = new QLabel(status);
-  total_label_->setObjectName(QStringLiteral("total"));
   national_label_ = new QLabel(status);
   national_label_->setObjectName(QStringLiteral("national"));
   status_row->addWidget(status_label_, 1);
-  status_row->addWidget(total_label_);
-  status_row->addSpacing(24);
   status_row->addWidget(national_label_);
 
   auto* layout = new QVBoxLayout(central_);
@@ -327,6 +337,9 @@ void MainWindow::OnLoginSucceeded() {
       QUrl(QStringLiteral("http://%1/qavel/client/adv/adv01.asp?city=%2").arg(host, city)));
   advert2_->load(
       QUrl(QStringLiteral("http://%1/qavel/client/adv/adv02.asp?city=%2").arg(host, city)));
+  // Without a window manager (a bare X server) maximising is only a wish;
+  // the screen's free area is taken first so the window fills it either way.
+  if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
   showMaximized();
   emit shownAfterLogin();
 }

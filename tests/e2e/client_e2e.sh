@@ -31,6 +31,7 @@ wait_for_line() {  # file pattern seconds
     if ((SECONDS > deadline)); then
       echo "e2e: timed out waiting for '$2' in $1" >&2
       cat "$1" >&2 || true
+      for f in "$work"/*.err; do echo "--- $f" >&2; tail -20 "$f" >&2; done
       return 1
     fi
     sleep 0.1
@@ -53,8 +54,8 @@ export TARVOLO_TEST_HOOKS=1
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 unset QT_QPA_PLATFORM
 
-member=${TARVOLO_E2E_USER:-zhangwei}
-password=${TARVOLO_E2E_PASSWORD:-123456}
+member=${TARVOLO_E2E_USER:-demo_vip}
+password=${TARVOLO_E2E_PASSWORD:-vip123}
 main='Software\Microsoft\Windows\CurrentVersion\'
 "$cli" settings set "$main" usernametavrelomin "$member" >/dev/null
 "$cli" settings set "$main" passwordtavrelomin "$password" >/dev/null
