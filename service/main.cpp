@@ -1,7 +1,11 @@
 // tarvolo-service: a substitute for the service's HTTP servers, on a real
 // store. Prints "listening on HOST:PORT" once it accepts connections.
 #include <httplib.h>
+#include <netdb.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
@@ -16,6 +20,8 @@
 
 namespace {
 
+constexpr int kListenBacklog = 1024;
+
 // Block the stop signals in every thread; one thread waits for them and
 // stops the server from outside any signal handler.
 sigset_t StopSignals() {
@@ -25,6 +31,45 @@ sigset_t StopSignals() {
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGHUP);
   return set;
+}
+
+// The library binds with SO_REUSEPORT, so a second service on a taken port
+// would silently share it; a plain bind first tells whether the port is free.
+bool PortIsFree(const std::string& host, int port) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
+  bool free = false;
+  for (addrinfo* ai = found; ai && !free; ai = ai->ai_next) {
+    const int fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    if (fd < 0) continue;
+    int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    free = bind(fd, ai->ai_addr, ai->ai_addrlen) == 0;
+    close(fd);
+  }
+  freeaddrinfo(found);
+  return free;
+}
+
+// The library keeps its listening socket to itself; find it by its port.
+int FindListeningSocket(int port) {
+  for (int fd = 3; fd < 1024; ++fd) {
+    int accepting = 0;
+    socklen_t len = sizeof accepting;
+    if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &len) != 0 || !accepting) continue;
+    sockaddr_storage addr{};
+    socklen_t addr_len = sizeof addr;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &addr_len) != 0) continue;
+    int bound = -1;
+    if (addr.ss_family == AF_INET) bound = ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+    if (addr.ss_family == AF_INET6)
+      bound = ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
+    if (bound == port) return fd;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -60,9 +105,10 @@ int main(int argc, char** argv) {
   // Pollers keep their connection; let them, instead of making them reconnect.
   server.set_keep_alive_max_count(10000);
   server.set_tcp_nodelay(true);
-
   int port = options->listen_port;
-  if (port == 0) {
+  if (port != 0 && !PortIsFree(options->listen_host, port)) {
+    port = -1;
+  } else if (port == 0) {
     port = server.bind_to_any_port(options->listen_host);
   } else if (!server.bind_to_port(options->listen_host, port)) {
     port = -1;
@@ -72,6 +118,9 @@ int main(int argc, char** argv) {
               << options->listen_port << "\n";
     return 1;
   }
+  // The library listens with a backlog of 5: a burst of new connections (every
+  // client opens one per request) would be dropped and retried a second later.
+  if (const int fd = FindListeningSocket(port); fd >= 0) ::listen(fd, kListenBacklog);
   // The server list hands out an address a client can reach.
   const std::string reachable_host =
       options->listen_host == "0.0.0.0" ? "127.0.0.1" : options->listen_host;

@@ -11,12 +11,6 @@ std::string_view ArgText(sqlite3_value* v) {
            : std::string_view();
 }
 
-// tv_city_in(city, start_city, list): either city is one of the listed names.
-void CityIn(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  const std::string_view list = ArgText(argv[2]);
-  sqlite3_result_int(ctx, ListHas(list, ArgText(argv[0])) || ListHas(list, ArgText(argv[1])));
-}
-
 // tv_names_any(text, list): the text names one of the listed words (GBK-aware).
 void NamesAny(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_int(ctx, ContainsAnyGbk(ArgText(argv[0]), ArgText(argv[1])));
@@ -34,8 +28,6 @@ std::unique_ptr<SqlDb> SqlDb::Open(const std::string& path, std::string* error) 
   }
   sqlite3_busy_timeout(db, 10000);
   const int fn_flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-  sqlite3_create_function_v2(db, "tv_city_in", 3, fn_flags, nullptr, CityIn, nullptr, nullptr,
-                             nullptr);
   sqlite3_create_function_v2(db, "tv_names_any", 2, fn_flags, nullptr, NamesAny, nullptr, nullptr,
                              nullptr);
   std::unique_ptr<SqlDb> out(new SqlDb(db));

@@ -1,5 +1,7 @@
 #include "store.h"
 
+#include <algorithm>
+
 #include "text_match.h"
 
 namespace tv {
@@ -21,6 +23,8 @@ CREATE TABLE IF NOT EXISTS messages(
   created INTEGER NOT NULL,
   deleted INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX IF NOT EXISTS messages_by_flag ON messages(flag, created);
+CREATE INDEX IF NOT EXISTS messages_by_city ON messages(city);
+CREATE INDEX IF NOT EXISTS messages_by_start_city ON messages(start_city);
 CREATE TABLE IF NOT EXISTS deleted_log(
   log_id INTEGER PRIMARY KEY AUTOINCREMENT,
   info_id INTEGER NOT NULL,
@@ -63,12 +67,25 @@ CREATE TABLE IF NOT EXISTS friends(
 constexpr char kMessageColumns[] =
     "SELECT id, city, start_city, type, content, tel, qq, company, flag, deal, time FROM messages";
 
-// Parameters: ?1 type, ?2 flag, ?3 cities, ?4 words, ?5 offset or identifier, ?6 limit.
+// Parameters: ?1 type, ?2 flag, ?4 words, ?5 offset or identifier, ?6 limit,
+// ?10 on the cities. The cities are spelled out as an IN list so the city
+// indexes serve it; one statement per list length stays in the cache.
+constexpr int kFirstCityParam = 10;
+constexpr std::size_t kMaxCities = 200;
+
 std::string WhereOf(const MessageFilter& f) {
   std::string w = " WHERE deleted = 0";
   if (f.type) w += " AND type = ?1";
   if (f.flag) w += " AND flag = ?2";
-  if (!f.cities.empty()) w += " AND tv_city_in(city, start_city, ?3)";
+  if (!f.cities.empty()) {
+    std::string list;
+    const std::size_t n = std::min(f.cities.size(), kMaxCities);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i) list += ", ";
+      list += "?" + std::to_string(kFirstCityParam + static_cast<int>(i));
+    }
+    w += " AND (city IN (" + list + ") OR start_city IN (" + list + "))";
+  }
   if (!f.words.empty()) {
     w += f.words_in_tel ? " AND (tv_names_any(content, ?4) OR tv_names_any(tel, ?4))"
                         : " AND tv_names_any(content, ?4)";
@@ -79,7 +96,8 @@ std::string WhereOf(const MessageFilter& f) {
 void BindFilter(SqlStmt& s, const MessageFilter& f) {
   if (f.type) s.Bind(1, std::int64_t{*f.type});
   if (f.flag) s.Bind(2, *f.flag);
-  if (!f.cities.empty()) s.Bind(3, JoinList(f.cities));
+  const std::size_t n = std::min(f.cities.size(), kMaxCities);
+  for (std::size_t i = 0; i < n; ++i) s.Bind(kFirstCityParam + static_cast<int>(i), f.cities[i]);
   if (!f.words.empty()) s.Bind(4, JoinList(f.words));
 }
 

@@ -33,15 +33,6 @@ bool ContainsAnyGbk(std::string_view text, std::string_view list) {
   return false;
 }
 
-bool ListHas(std::string_view list, std::string_view name) {
-  while (true) {
-    const std::size_t comma = list.find(',');
-    if (list.substr(0, comma) == name) return true;
-    if (comma == std::string_view::npos) return false;
-    list.remove_prefix(comma + 1);
-  }
-}
-
 std::vector<std::string> SplitList(std::string_view list) {
   std::vector<std::string> out;
   while (true) {

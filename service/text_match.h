@@ -12,8 +12,6 @@ namespace tv {
 bool ContainsGbk(std::string_view text, std::string_view needle);
 // True when any of the ","-separated names of `list` occurs in `text`.
 bool ContainsAnyGbk(std::string_view text, std::string_view list);
-// True when `name` equals one of the ","-separated names of `list`.
-bool ListHas(std::string_view list, std::string_view name);
 // Splits at ",", dropping empty pieces.
 std::vector<std::string> SplitList(std::string_view list);
 std::string JoinList(const std::vector<std::string>& names);

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Answer rate of tarvolo-service under wrk (100 connections on loopback),
+# beside nginx serving static files of the same sizes in the same run:
+#   1. "GetNewDatas" polls that find nothing new (the steady load of every
+#      client: one poll per client every 10 s);
+#   2. first pages ("GetTopDatas") of a busy city.
+# Each is measured keep-alive (as wrk does) and with one connection per request
+# (as the client does: HTTP/1.0), and the first page also without the answer
+# cache. Figures: requests/s and 99th-percentile latency; ratio to nginx.
+#   usage: bench/service/run.sh [seconds per run, default 10]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build_dir=${TARVOLO_BUILD_DIR:-build}
+service_bin=$build_dir/service/tarvolo-service
+duration=${1:-10}
+connections=100
+threads=2
+
+for tool in wrk nginx curl base64 python3; do
+  command -v "$tool" >/dev/null || { echo "bench/service: $tool is missing" >&2; exit 1; }
+done
+if [ ! -x "$service_bin" ]; then
+  echo "bench/service: building tarvolo-service into $build_dir" >&2
+  TARVOLO_BUILD_DIR=$build_dir bash scripts/build.sh --target tarvolo-service >/dev/null
+fi
+
+work=$(mktemp -d /tmp/tv-bench-service.XXXXXX)
+service_pid=""
+nginx_pid=""
+cleanup() {
+  [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null && wait "$service_pid" 2>/dev/null
+  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+start_service() {  # extra options...
+  "$service_bin" --db "$work/service.db" --demo --listen 127.0.0.1:0 "$@" >"$work/service.out" 2>"$work/service.err" &
+  service_pid=$!
+  for _ in $(seq 1 200); do
+    grep -q '^listening on ' "$work/service.out" 2>/dev/null && break
+    sleep 0.05
+  done
+  service_port=$(sed -n 's/^listening on .*:\([0-9]*\)$/\1/p' "$work/service.out")
+  [ -n "$service_port" ] || { echo "bench/service: service did not start" >&2; cat "$work/service.err" >&2; exit 1; }
+}
+stop_service() {
+  kill "$service_pid"; wait "$service_pid" 2>/dev/null || true; service_pid=""
+}
+
+free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
+}
+
+# wrk URL [extra wrk args]: prints "rate p99" (requests/s, p99 in ms)
+measure() {
+  local url=$1; shift
+  wrk -t"$threads" -c"$connections" -d"${duration}s" --latency "$@" "$url" >"$work/wrk.out" 2>&1 || true
+  python3 - "$work/wrk.out" <<'PY'
+import re, sys
+text = open(sys.argv[1]).read()
+rate = re.search(r"Requests/sec:\s*([\d.]+)", text)
+p99 = re.search(r"^\s*99%\s+([\d.]+)(us|ms|s)\b", text, re.M)
+errors = re.search(r"Non-2xx or 3xx responses: (\d+)", text)
+if not rate or not p99:
+    print("nan nan"); sys.exit()
+scale = {"us": 0.001, "ms": 1.0, "s": 1000.0}[p99.group(2)]
+bad = int(errors.group(1)) if errors else 0
+print(f"{float(rate.group(1)):.0f} {float(p99.group(1)) * scale:.2f} {bad}")
+PY
+}
+
+code=$(printf '%%D6%%A3%%D6%%DD')  # "郑州" in GBK, as EncodeQueryValue writes it
+set_urls() {  # after every start: the port is new; one request of each warms up
+  base="http://127.0.0.1:$service_port/qavel/client"
+  page_url="$base/GetInfo.asp?action=GetTopDatas&Code=$code&inType=8"
+  newest=$(curl -s "$base/GetSearchInfo.asp?action=GetTopDatas" | base64 -d | python3 -c 'import sys; print(sys.stdin.buffer.read().split(b"@@")[2].split(b"||")[0].decode())')
+  poll_url="$base/GetInfo.asp?action=GetNewDatas&maxid=$newest&Code=$code&inType=8"
+  curl -s "$page_url" >/dev/null
+  curl -s "$poll_url" >/dev/null
+}
+start_service
+set_urls
+poll_body=$(curl -s "$poll_url")
+[ "$(printf '%s' "$poll_body" | base64 -d)" = "@@" ] || { echo "bench/service: poll is not empty" >&2; exit 1; }
+curl -s "$page_url" -o "$work/page.body"
+page_total=$(base64 -d <"$work/page.body" | python3 -c 'import sys; print(sys.stdin.buffer.read().split(b"@@")[1].decode())')
+
+# nginx: an unprivileged instance with its own prefix, files of the same sizes.
+mkdir -p "$work/nginx/html" "$work/nginx/logs" "$work/nginx/tmp"
+printf '%s' "$poll_body" >"$work/nginx/html/poll.txt"
+cp "$work/page.body" "$work/nginx/html/page.txt"
+nginx_port=$(free_port)
+cat >"$work/nginx/nginx.conf" <<CONF
+worker_processes 2;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/logs/error.log;
+events { worker_connections 1024; }
+http {
+  access_log off;
+  client_body_temp_path $work/nginx/tmp/body;
+  proxy_temp_path $work/nginx/tmp/proxy;
+  fastcgi_temp_path $work/nginx/tmp/fastcgi;
+  uwsgi_temp_path $work/nginx/tmp/uwsgi;
+  scgi_temp_path $work/nginx/tmp/scgi;
+  keepalive_requests 10000;
+  server {
+    listen 127.0.0.1:$nginx_port;
+    root $work/nginx/html;
+    default_type text/plain;
+  }
+}
+CONF
+nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -g 'daemon off;' 2>"$work/nginx/logs/stderr" &
+nginx_pid=$!
+for _ in $(seq 1 100); do
+  curl -sf "http://127.0.0.1:$nginx_port/poll.txt" >/dev/null && break
+  sleep 0.05
+done
+nginx_base="http://127.0.0.1:$nginx_port"
+
+echo "tarvolo-service vs nginx, wrk $threads threads, $connections connections, ${duration}s per run"
+echo "poll answer ${#poll_body} bytes; first page of 郑州: $(stat -c %s "$work/page.body") bytes, total $page_total"
+printf '%-44s %12s %10s %12s %10s %8s\n' "load" "service r/s" "p99 ms" "nginx r/s" "p99 ms" "ratio"
+row() {  # label service-result nginx-result
+  read -r s_rate s_p99 s_bad <<<"$2"
+  read -r n_rate n_p99 _ <<<"$3"
+  ratio=$(python3 -c "print(f'{$s_rate/$n_rate:.2f}' if $n_rate > 0 else 'nan')" 2>/dev/null || echo nan)
+  printf '%-44s %12s %10s %12s %10s %8s\n' "$1" "$s_rate" "$s_p99" "$n_rate" "$n_p99" "$ratio"
+  [ "${s_bad:-0}" = 0 ] || echo "  (service: $s_bad non-2xx answers)"
+}
+close=(-H "Connection: close")
+row "GetNewDatas poll, nothing new (keep-alive)" "$(measure "$poll_url")" "$(measure "$nginx_base/poll.txt")"
+row "GetNewDatas poll, nothing new (per request)" "$(measure "$poll_url" "${close[@]}")" "$(measure "$nginx_base/poll.txt" "${close[@]}")"
+row "GetTopDatas 郑州 (keep-alive)" "$(measure "$page_url")" "$(measure "$nginx_base/page.txt")"
+row "GetTopDatas 郑州 (per request)" "$(measure "$page_url" "${close[@]}")" "$(measure "$nginx_base/page.txt" "${close[@]}")"
+stop_service
+start_service --no-cache
+set_urls
+row "GetTopDatas 郑州, no answer cache" "$(measure "$page_url")" "$(measure "$nginx_base/page.txt")"
+row "GetNewDatas poll, no answer cache" "$(measure "$poll_url")" "$(measure "$nginx_base/poll.txt")"
