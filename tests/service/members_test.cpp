@@ -135,6 +135,25 @@ TEST(serviceApproval, RegistrationsWaitForApproval) {
   EXPECT_EQ(client.Post(LoginPath("later1", "secret1")), "NotGoSign");
 }
 
+TEST(serviceStore, MembersAndMessagesOutliveARestart) {
+  LocalService scratch;  // only for its temp directory
+  ASSERT_TRUE(scratch.ok());
+  const std::string db = scratch.temp_dir() + "/kept.db";
+  std::string total;
+  {
+    LocalService first({"--db", db, "--demo", "--demo-count", "20"});
+    ASSERT_TRUE(first.ok()) << first.error();
+    ServiceClient client(first);
+    ASSERT_TRUE(client.Post(RegisterPath("keep01", "secret1")).starts_with("RegSuccess"));
+    total = client.Get("GetTNums.asp?action=getnum");
+  }
+  LocalService second({"--db", db, "--demo", "--demo-count", "20"});
+  ASSERT_TRUE(second.ok()) << second.error();
+  ServiceClient client(second);
+  EXPECT_TRUE(ParseLoginAnswer(client.Post(LoginPath("keep01", "secret1"))).ok());
+  EXPECT_EQ(client.Get("GetTNums.asp?action=getnum"), total);  // no second demo fill
+}
+
 TEST_F(serviceMembers, FriendsAreListedAddedAndRemoved) {
   const auto before = Friends(client(), "10001");
   ASSERT_EQ(before.size(), 4u);
