@@ -31,6 +31,20 @@ bool WriteProtect(const std::string& path, mode_t mode) {
 
 enum class Unwritable { kOpenedForReading, kReadOnlyFile, kReadOnlyFolder };
 
+const char* UnwritableName(Unwritable way) {
+  switch (way) {
+    case Unwritable::kOpenedForReading:
+      return "OpenedForReading";
+    case Unwritable::kReadOnlyFile:
+      return "ReadOnlyFile";
+    case Unwritable::kReadOnlyFolder:
+      return "ReadOnlyFolder";
+  }
+  return "Other";
+}
+
+void PrintTo(Unwritable way, std::ostream* out) { *out << UnwritableName(way); }
+
 class UnwritableStoreTest : public ::testing::TestWithParam<Unwritable> {
  protected:
   void SetUp() override {
@@ -87,7 +101,10 @@ TEST_P(UnwritableStoreTest, MemberWritesShowTheNoticeOthersStaySilent) {
 
 INSTANTIATE_TEST_SUITE_P(Ways, UnwritableStoreTest,
                          ::testing::Values(Unwritable::kOpenedForReading, Unwritable::kReadOnlyFile,
-                                           Unwritable::kReadOnlyFolder));
+                                           Unwritable::kReadOnlyFolder),
+                         [](const ::testing::TestParamInfo<Unwritable>& info) {
+                           return std::string(UnwritableName(info.param));
+                         });
 
 TEST(WritableStore, MemberWriteShowsNothing) {
   test::TempDir dir;
