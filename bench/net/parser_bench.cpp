@@ -34,7 +34,8 @@ const std::string& Body() {
       const std::string from = pick(cities), to = pick(cities);
       std::string content = from + "到" + to + ",有" + std::to_string(10 + random() % 40) + "吨" +
                             pick(goods) + ",求" + pick(trucks) + "一辆,价格面议,装货时间" +
-                            std::to_string(1 + random() % 28) + "号,联系电话见下,非诚勿扰";
+                            std::to_string(1 + random() % 28) +
+                            "号,全程高速,可开发票,回程车优先,欢迎来电洽谈,联系电话见下,非诚勿扰";
       std::string record =
           std::to_string(id--) + "||" + pick(cities) + "||" + std::to_string(random() % 2) + "||" +
           content + "||1" + std::to_string(3800000000LL + random() % 99999999) + "||" +

@@ -60,10 +60,10 @@ inline std::size_t FindSep(std::string_view text, std::string_view needle, std::
     p = FindByte(p, scan_end, needle[0]);
     if (p == scan_end) break;
     const auto candidate = static_cast<std::size_t>(p - base);
-    if (IsBoundary(text, known, candidate) &&
-        std::memcmp(p + 1, needle.data() + 1, needle.size() - 1) == 0) {
-      return candidate;
-    }
+    // Needles are at most five bytes: a library memcmp costs more than this.
+    std::size_t matched = 1;
+    while (matched < needle.size() && p[matched] == needle[matched]) ++matched;
+    if (matched == needle.size() && IsBoundary(text, known, candidate)) return candidate;
     // The candidate byte is ASCII or a trail byte: either way it ends a character.
     known = candidate + 1;
     ++p;
