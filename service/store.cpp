@@ -23,8 +23,8 @@ CREATE TABLE IF NOT EXISTS messages(
   created INTEGER NOT NULL,
   deleted INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX IF NOT EXISTS messages_by_flag ON messages(flag, created);
-CREATE INDEX IF NOT EXISTS messages_by_city ON messages(city);
-CREATE INDEX IF NOT EXISTS messages_by_start_city ON messages(start_city);
+CREATE INDEX IF NOT EXISTS messages_city_view ON messages(city, deleted, type);
+CREATE INDEX IF NOT EXISTS messages_start_city_view ON messages(start_city, deleted, type);
 CREATE TABLE IF NOT EXISTS deleted_log(
   log_id INTEGER PRIMARY KEY AUTOINCREMENT,
   info_id INTEGER NOT NULL,
