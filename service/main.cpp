@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -132,9 +134,14 @@ int main(int argc, char** argv) {
     return httplib::Server::HandlerResponse::Handled;
   });
 
-  std::thread stopper([&server, stop_signals] {
+  std::atomic<bool> serving_done{false};
+  std::thread stopper([&server, &serving_done, stop_signals] {
     int sig = 0;
     sigwait(&stop_signals, &sig);
+    // A signal that comes before the server runs must still stop it.
+    while (!serving_done && !server.is_running()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     server.stop();
   });
 
@@ -146,10 +153,10 @@ int main(int argc, char** argv) {
   std::printf("listening on %s:%d\n", options->listen_host.c_str(), port);
   std::fflush(stdout);
   const bool ok = server.listen_after_bind();
+  serving_done = true;
   simulation.reset();
-  if (!ok && server.is_running()) return 1;
   // If we stopped for another reason than a signal, release the stopper thread.
   pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();
-  return 0;
+  return ok ? 0 : 1;
 }

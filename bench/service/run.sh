@@ -139,3 +139,12 @@ start_service --no-cache
 set_urls
 row "GetTopDatas 郑州, no answer cache" "$(measure "$page_url")" "$(measure "$nginx_base/page.txt")"
 row "GetNewDatas poll, no answer cache" "$(measure "$poll_url")" "$(measure "$nginx_base/poll.txt")"
+stop_service
+
+# The same answers in process, without HTTP (Google Benchmark, with its baseline).
+pages_bench=$build_dir/bench/service/service_pages_bench
+if [ -x "$pages_bench" ]; then
+  echo
+  "$pages_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true 2>/dev/null |
+    grep -E '^(Benchmark|BM_.*_median)'
+fi
