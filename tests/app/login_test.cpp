@@ -150,6 +150,72 @@ TEST_F(LoginTest, RememberedValuesAreFilledOnlyWhenTheBoxIsTicked) {
   EXPECT_EQ(StoredUserName(), "zhang");
 }
 
+TEST_F(LoginTest, EachKindOfMemberGetsItsAnswer) {
+  ASSERT_TRUE(service_->ok()) << service_->error();
+  struct Case {
+    const char* user;
+    const char* password;
+    bool ok;
+    bool no_contact;
+    bool ordinary;
+    const char* notice;  // after a failure
+  };
+  const Case cases[] = {
+      {"demo_vip", "vip123", true, false, false, nullptr},
+      {"demo_member", "member123", true, false, true, nullptr},
+      {"demo_nocontact", "nocontact123", true, true, false, nullptr},
+      {"demo_nopub", "nopub123", true, false, false, nullptr},
+      {"demo_vip", "wrong", false, false, false, "      密码错误!      "},
+      {"nobody_here", "x", false, false, false, "      用户名错误或者此用户名不存在!      "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.user);
+    notices_.notices.clear();
+    ResetController(service_->host());
+    EXPECT_EQ(LogIn(c.user, c.password), c.ok);
+    if (!c.ok) {
+      ASSERT_EQ(notices_.notices.size(), 1u);
+      EXPECT_EQ(GbkToUtf8(notices_.notices[0]), c.notice);
+      continue;
+    }
+    EXPECT_TRUE(notices_.notices.empty());
+    EXPECT_EQ(controller_->Flags().NoContactRights, c.no_contact);
+    EXPECT_EQ(controller_->Flags().OrdinaryMember, c.ordinary);
+    EXPECT_FALSE(controller_->Flags().GuestMode);
+    if (c.no_contact) {
+      EXPECT_EQ(controller_->Profile(), GuestProfile());
+    } else {
+      EXPECT_NE(controller_->Profile().UserId, 0);
+      EXPECT_FALSE(controller_->Profile().Phone.empty());
+    }
+  }
+}
+
+TEST_F(LoginTest, AfterALoginTheNameIsKeptAndThePasswordOnlyWhenRemembered) {
+  ASSERT_TRUE(service_->ok()) << service_->error();
+  SetStoredPassword("old");
+  controller_->SetRemember(false);
+  ASSERT_TRUE(LogIn("demo_vip", "vip123"));
+  EXPECT_EQ(StoredUserName(), "demo_vip");
+  EXPECT_EQ(StoredPassword(), "");
+
+  controller_->SetRemember(true);
+  ASSERT_TRUE(LogIn("demo_nopub", "nopub123"));
+  EXPECT_EQ(StoredUserName(), "demo_nopub");
+  EXPECT_EQ(StoredPassword(), "nopub123");
+  // The server that answered is remembered for the next run.
+  EXPECT_EQ(StoredHost(), service_->host());
+}
+
+TEST_F(LoginTest, RememberedValuesLongerThanTheEditsAreCut) {
+  SetRememberPasswordChecked(true);
+  SetStoredUserName(Utf8ToGbk("货运") + std::string(16, 'u') + Utf8ToGbk("车"));
+  SetStoredPassword(std::string(30, 'p'));
+  LoginController::FormStart start = controller_->OpenForm();
+  EXPECT_EQ(start.user, Utf8ToGbk("货运") + std::string(15, 'u'));
+  EXPECT_EQ(start.password, std::string(19, 'p'));
+}
+
 TEST(CutGbkTest, NeverSplitsACharacter) {
   const std::string text = Utf8ToGbk("ab货源车源");  // 2 + 4 x 2 bytes
   EXPECT_EQ(CutGbk(text, 19), text);

@@ -1,5 +1,10 @@
 #!/usr/bin/env bash
-# Runs one end-to-end script under a private X server (xvfb-run -a picks a
-# free display number).
+# Runs one end-to-end script (*.sh) or test program under a private X server
+# (xvfb-run -a picks a free display number).
 set -euo pipefail
-exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$@"
+unset QT_QPA_PLATFORM
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+if [[ $1 == *.sh ]]; then
+  exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$@"
+fi
+exec xvfb-run -a -s "-screen 0 1280x800x24" "$@"

@@ -1,0 +1,329 @@
+// The main window, the login form and the web page window, offscreen (and the
+// exact-title window lookup on a real X server when one is there).
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
+#include <cstdlib>
+
+#include "app/build_constants.h"
+#include "app/login_controller.h"
+#include "app/login_form.h"
+#include "app/platform.h"
+#include "app/server_discovery.h"
+#include "app_fixture.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/version.h"
+#include "feed/main_window.h"
+#include "feed/web_page_window.h"
+#include "settings/values.h"
+
+namespace tv {
+namespace {
+
+QApplication& GuiApp() {
+  static QApplication* app = [] {
+    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    static int argc = 1;
+    static char name[] = "app_window_tests";
+    static char* argv[] = {name, nullptr};
+    return new QApplication(argc, argv);
+  }();
+  return *app;
+}
+
+// Every action of a menu tree, by its caption path ("系统(&S)/会员中心/用户资料").
+void CollectActions(QMenu* menu, const QString& prefix, std::map<QString, QAction*>& out) {
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator()) continue;
+    QString path = prefix + a->text();
+    if (a->menu()) {
+      CollectActions(a->menu(), path + "/", out);
+    } else {
+      out[path] = a;
+    }
+  }
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() : discovery_("127.0.0.1:9", "127.0.0.1:9") {
+    GuiApp();
+    ::setenv("TARVOLO_WEB_HOST", "web.example", 1);
+  }
+  ~WindowTest() override { ::unsetenv("TARVOLO_WEB_HOST"); }
+
+  std::unique_ptr<MainWindow> MakeWindow() {
+    LoginController::Options options;
+    options.current_version = kClientVersion;
+    login_ = std::make_unique<LoginController>(discovery_, options);
+    auto window = std::make_unique<MainWindow>(discovery_, *login_);
+    for (QAction* a : window->menuBar()->actions()) {
+      if (a->menu()) {
+        CollectActions(a->menu(), a->text() + "/", actions_);
+      } else {
+        actions_[a->text()] = a;
+      }
+    }
+    return window;
+  }
+
+  TempSettings settings_;
+  ScopedNoticeRecorder notices_;
+  ServerDiscovery discovery_;
+  std::unique_ptr<LoginController> login_;
+  std::map<QString, QAction*> actions_;
+};
+
+TEST_F(WindowTest, ButtonsCarryTheirCaptionsAndTooltips) {
+  auto w = MakeWindow();
+  struct Case {
+    MainButton id;
+    const char* caption;
+    const char* tip;
+    bool enabled;
+  };
+  for (const Case& c : {
+           Case{kButtonView, "全部出发信息", "", true},
+           Case{kButtonMultiArea, "多地区定制", "", true},
+           Case{kButtonScroll, "滚动开", "切换是否下载并滚动信息", true},
+           Case{kButtonMask, "加密", "切换是否不显示电话及用户名", true},
+           Case{kButtonSearch1, "搜索1", "本地搜索(出城信息)", false},
+           Case{kButtonSearch2, "搜索2", "综合搜索", false},
+           Case{kButtonPublish1, "发布1", "发布信息(经典)", false},
+           Case{kButtonPublish2, "发布2", "发布信息(改进)", false},
+           Case{kButtonTree, "<<", "收缩/显示站点列表", true},
+           Case{kButtonReload, "", "刷新显示", true},
+           Case{kButtonTop, "", "首页", true},
+           Case{kButtonPageUp, "", "上页", true},
+           Case{kButtonPageDown, "", "下页", true},
+           Case{kButtonEnd, "", "末页", true},
+       }) {
+    QPushButton* b = w->Button(c.id);
+    ASSERT_NE(b, nullptr) << c.id;
+    EXPECT_EQ(b->text().toStdString(), c.caption) << c.id;
+    EXPECT_EQ(b->toolTip().toStdString(), c.tip) << c.id;
+    EXPECT_EQ(b->isEnabled(), c.enabled) << c.id;
+  }
+  // A command's button follows its menu item once its form is wired.
+  w->CommandAction(MainCommand::kPublishQuick)->setEnabled(true);
+  EXPECT_TRUE(w->Button(kButtonPublish2)->isEnabled());
+}
+
+TEST_F(WindowTest, ChoosingAViewSetsCaptionMarkAndState) {
+  auto w = MakeWindow();
+  QSignalSpy selected(w.get(), &MainWindow::viewSelected);
+  w->ViewActions()[2]->trigger();  // ">>出发车源" from the main menu
+  EXPECT_EQ(w->Button(kButtonView)->text(), QStringLiteral(">>出发车源"));
+  EXPECT_EQ(w->State().view_type, 1);
+  EXPECT_EQ(w->State().view_direction, 0);
+  EXPECT_TRUE(w->ViewPopupActions()[2]->isChecked());
+  EXPECT_FALSE(w->ViewPopupActions()[0]->isChecked());
+  w->ViewPopupActions()[4]->trigger();  // "<< 到达货源" from the pop-up
+  EXPECT_EQ(w->Button(kButtonView)->text(), QStringLiteral("<< 到达货源"));
+  EXPECT_EQ(w->State().view_type, 0);
+  EXPECT_EQ(w->State().view_direction, 1);
+  EXPECT_EQ(selected.count(), 2);
+  std::vector<std::string> menu;
+  for (QAction* a : w->ViewActions()) menu.push_back(a->text().toStdString());
+  EXPECT_EQ(menu, (std::vector<std::string>{"全部出发信息", ">>出发货源", ">>出发车源",
+                                            "全部到达信息", "<<到达货源", "<<到达车源"}));
+}
+
+TEST_F(WindowTest, TogglesDoNothingBeforeLogin) {
+  auto w = MakeWindow();
+  QSignalSpy scrolling(w.get(), &MainWindow::scrollingToggled);
+  w->Button(kButtonScroll)->click();
+  w->Button(kButtonMask)->click();
+  EXPECT_EQ(scrolling.count(), 0);
+  EXPECT_EQ(w->Button(kButtonScroll)->text(), QStringLiteral("滚动开"));
+  EXPECT_EQ(w->Button(kButtonMask)->text(), QStringLiteral("加密"));
+  // Their effects, as the buttons give them after login.
+  w->SetScrolling(false);
+  EXPECT_EQ(w->Button(kButtonScroll)->text(), QStringLiteral("滚动关"));
+  w->SetScrolling(true);
+  EXPECT_EQ(w->Button(kButtonScroll)->text(), QStringLiteral("滚动开"));
+  EXPECT_EQ(scrolling.count(), 2);
+}
+
+TEST_F(WindowTest, AlwaysMaskedLocksTheMaskingButton) {
+  WriteSetting(kMainKey, kPwd, "1");
+  auto w = MakeWindow();
+  EXPECT_EQ(w->Button(kButtonMask)->text(), QStringLiteral("解密"));
+  EXPECT_FALSE(w->Button(kButtonMask)->isEnabled());
+  EXPECT_TRUE(w->State().masked);
+}
+
+TEST_F(WindowTest, TheTreeButtonPointsWhereTheTreeGoes) {
+  struct Case {
+    const char* side;
+    bool shown;
+    const char* caption;
+  };
+  for (const Case& c : {Case{"Left", true, "<<"}, Case{"Left", false, ">>"},
+                        Case{"Right", true, ">>"}, Case{"Right", false, "<<"}}) {
+    WriteSetting(kMainKey, kTreeCity, c.side);
+    auto w = MakeWindow();
+    w->SetTreeShown(c.shown);
+    EXPECT_EQ(w->Button(kButtonTree)->text().toStdString(), c.caption) << c.side << c.shown;
+    EXPECT_EQ(w->TreeArea()->isVisibleTo(w.get()), c.shown);
+  }
+}
+
+TEST_F(WindowTest, WebItemsOpenOneWindowOnTheWebHost) {
+  auto w = MakeWindow();
+  struct Case {
+    const char* path;
+    const char* url;
+    const char* title;
+  };
+  for (const Case& c : {
+           Case{"系统(&S)/登陆系统", "http://web.example/", "网站首页"},
+           Case{"系统(&S)/代理加盟", "http://web.example/join/default.asp", "加盟注册"},
+           Case{"系统(&S)/陆运信息/国内停车场", "http://web.example/zonghe/tingchechang/",
+                "Tarvolo"},
+           Case{"工具(&T)/万 年 历", "http://web.example/wannianli/", "Tarvolo"},
+           Case{"黄页", "http://web.example/huangye/", "Tarvolo"},
+           Case{"增值服务(&M)/保险/意外险", "http://web.example/baoxian/yiwai/", "Tarvolo"},
+           Case{"帮助(&H)/服务条款", "http://web.example/reg_read.asp", "Tarvolo"},
+       }) {
+    SCOPED_TRACE(c.path);
+    ASSERT_TRUE(actions_.count(QString::fromUtf8(c.path)));
+    actions_[QString::fromUtf8(c.path)]->trigger();
+    ASSERT_TRUE(w->WebPageOpen());
+    WebPageWindow* page = w->WebPage();
+    EXPECT_EQ(page->Address().toString().toStdString(), c.url);
+    EXPECT_EQ(page->windowTitle().toStdString(), c.title);
+    // A second item while the window is open does nothing.
+    actions_[QStringLiteral("帮助(&H)/客服中心")]->trigger();
+    EXPECT_EQ(w->WebPage(), page);
+    page->close();
+    ASSERT_TRUE(WaitFor([&] { return !w->WebPageOpen(); }, 5000));
+  }
+}
+
+TEST_F(WindowTest, EveryMenuItemIsPresent) {
+  auto w = MakeWindow();
+  // Web pages: 系统 13+7+3+2+2 ... counted by caption rather than by number.
+  for (const char* path : {"系统(&S)/会员中心/用户登录",
+                           "系统(&S)/会员中心/用户资料",
+                           "系统(&S)/商务合作",
+                           "系统(&S)/企业名片",
+                           "系统(&S)/帮助中心",
+                           "系统(&S)/海运信息/船舶信息",
+                           "系统(&S)/航运信息/国外航运",
+                           "系统(&S)/铁路快运",
+                           "系统(&S)/速递信息/国际速递",
+                           "系统(&S)/物流公司",
+                           "系统(&S)/其他信息",
+                           "系统(&S)/系统设置",
+                           "系统(&S)/退出程序",
+                           "搜索(&F)/本地搜索(出城信息)",
+                           "搜索(&F)/综合搜索",
+                           "搜索(&F)/我发布的信息",
+                           "发布(&U)/发布信息(经典)",
+                           "发布(&U)/发布信息(改进)",
+                           "工具(&T)/计 算 器",
+                           "工具(&T)/记 事 本",
+                           "工具(&T)/手机配货",
+                           "运价",
+                           "车库",
+                           "专线",
+                           "园区",
+                           "配货站",
+                           "二手车",
+                           "增值服务(&M)/证件核查",
+                           "增值服务(&M)/GPS定位",
+                           "增值服务(&M)/车管家",
+                           "增值服务(&M)/自助建站",
+                           "帮助(&H)/司机之家",
+                           "帮助(&H)/关于程序"}) {
+    EXPECT_TRUE(actions_.count(QString::fromUtf8(path))) << path;
+  }
+  // Forms that come with later parts of the client are not pretended.
+  for (MainCommand c :
+       {MainCommand::kLocalSearch, MainCommand::kWideSearch, MainCommand::kPublishClassic,
+        MainCommand::kPublishQuick, MainCommand::kPreferences}) {
+    EXPECT_FALSE(w->CommandAction(c)->isEnabled());
+  }
+}
+
+TEST_F(WindowTest, MemberPagesNeedALoginAndAnIdentifier) {
+  auto w = MakeWindow();
+  w->OpenMemberProfile("0");
+  w->OpenMemberProfile("");
+  EXPECT_FALSE(w->WebPageOpen());
+  w->OpenMemberProfile("42");
+  ASSERT_TRUE(w->WebPageOpen());
+  EXPECT_EQ(w->WebPage()->PageMode(), WebPageWindow::Mode::kProfile);
+  EXPECT_EQ(w->WebPage()->size(), QSize(370, 345));
+  EXPECT_EQ(w->WebPage()->windowTitle(), QStringLiteral("发布用户信息"));
+  EXPECT_EQ(w->WebPage()->Address().toString().toStdString(),
+            "http://127.0.0.1:9/qavel/manager/showmeminfo.asp?userid=42");
+}
+
+TEST_F(WindowTest, LoginFormStartsFromItsRememberedValuesAndKeepsEditsShort) {
+  SetRememberPasswordChecked(true);
+  SetStoredUserName("demo_vip");
+  SetStoredPassword("vip123");
+  LoginController::Options options;
+  LoginController controller(discovery_, options);
+  LoginForm form(controller);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("登录"));
+  EXPECT_EQ(form.UserEdit()->text(), QStringLiteral("demo_vip"));
+  EXPECT_EQ(form.PasswordEdit()->text(), QStringLiteral("vip123"));
+  EXPECT_TRUE(form.RememberBox()->isChecked());
+  EXPECT_FALSE(form.AutoLoginBox()->isChecked());
+  EXPECT_FALSE(form.RegisterButton()->isEnabled());
+
+  // 19 bytes of GBK: nine Chinese characters and one more letter, no more.
+  form.UserEdit()->clear();
+  for (QChar c : QStringLiteral("货运车源配货信息网站ab")) form.UserEdit()->insert(QString(c));
+  EXPECT_EQ(form.UserEdit()->text(), QStringLiteral("货运车源配货信息网a"));
+
+  // An empty password puts the focus there and starts nothing.
+  form.show();
+  form.PasswordEdit()->clear();
+  form.UserEdit()->setFocus();
+  QTest::keyClick(&form, Qt::Key_Return);
+  EXPECT_FALSE(controller.Busy());
+  EXPECT_EQ(form.focusWidget(), form.PasswordEdit());
+  // Escape does not close the form.
+  QTest::keyClick(&form, Qt::Key_Escape);
+  EXPECT_TRUE(form.isVisible());
+
+  // The auto-login box starts the timer and writes its setting.
+  form.AutoLoginBox()->click();
+  EXPECT_TRUE(AutoLoginChecked());
+  EXPECT_EQ(form.LoginButton()->text(), QStringLiteral("正在登录..."));
+  form.AutoLoginBox()->click();
+  EXPECT_FALSE(AutoLoginChecked());
+  EXPECT_EQ(form.LoginButton()->text(), QStringLiteral("登录"));
+  EXPECT_TRUE(notices_.notices.empty());
+}
+
+// Runs on a real X server only (the e2e wrapper starts one).
+TEST_F(WindowTest, X11FindsAShownWindowByItsExactTitle) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
+    GTEST_SKIP() << "needs an X11 display";
+  }
+  QWidget probe;
+  probe.setWindowTitle(QStringLiteral("Tarvolo 配货 窗口标题"));
+  probe.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&probe));
+  EXPECT_TRUE(WaitFor([] { return TopLevelWindowExists("Tarvolo 配货 窗口标题"); }, 5000));
+  EXPECT_FALSE(TopLevelWindowExists("Tarvolo 配货"));
+  EXPECT_FALSE(TopLevelWindowExists("Tarvolo 配货 窗口标题 "));
+}
+
+}  // namespace
+}  // namespace tv
