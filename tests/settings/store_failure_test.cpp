@@ -1,9 +1,14 @@
 // A store that cannot be written, and a file that is not a sound database.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "core/gbk.h"
@@ -23,10 +28,44 @@ void Replace(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Write-protects `path`; false when this process writes regardless (root).
+// Runs `body` after `protect` has write-protected something, where permissions
+// bind: directly for an ordinary user; for root (who writes regardless) in a
+// child process switched to the "nobody" user, to whom `dir` is handed first.
+// False when neither is possible; the child's failures fail the test.
+bool RunWherePermissionsBind(const std::string& dir, const std::function<bool()>& protect,
+                             const std::function<void()>& body) {
+  if (geteuid() != 0) {
+    if (!protect()) return false;
+    body();
+    return true;
+  }
+  constexpr uid_t kNobody = 65534;
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir, ignored)) {
+    if (chown(entry.path().c_str(), kNobody, kNobody) != 0) return false;
+  }
+  if (chown(dir.c_str(), kNobody, kNobody) != 0) return false;
+  std::fflush(stdout);
+  pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    constexpr int kCannot = 77;
+    if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(kCannot);
+    if (!protect()) _exit(kCannot);
+    body();
+    std::fflush(stdout);
+    _exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 77) return false;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failed as the nobody user";
+  return true;
+}
+
+// chmod, then whether it binds.
 bool WriteProtect(const std::string& path, mode_t mode) {
-  chmod(path.c_str(), mode);
-  return access(path.c_str(), W_OK) != 0;
+  return chmod(path.c_str(), mode) == 0 && access(path.c_str(), W_OK) != 0;
 }
 
 enum class Unwritable { kOpenedForReading, kReadOnlyFile, kReadOnlyFolder };
@@ -48,55 +87,58 @@ void PrintTo(Unwritable way, std::ostream* out) { *out << UnwritableName(way); }
 class UnwritableStoreTest : public ::testing::TestWithParam<Unwritable> {
  protected:
   void SetUp() override {
-    {
-      auto store = SettingsStore::Open(path_);
-      ASSERT_TRUE(store->Write(kMainKey, "autologintavrelomin", "0"));
-      ASSERT_TRUE(store->CreateKey(kHistoryKey));
-      ASSERT_TRUE(store->Write(kHistoryKey, "1", "message"));
+    auto store = SettingsStore::Open(path_);
+    ASSERT_TRUE(store->Write(kMainKey, "autologintavrelomin", "0"));
+    ASSERT_TRUE(store->CreateKey(kHistoryKey));
+    ASSERT_TRUE(store->Write(kHistoryKey, "1", "message"));
+  }
+
+  // Runs `body` on the store made unwritable in the way of the parameter.
+  void WithUnwritableStore(const std::function<void(std::unique_ptr<SettingsStore>)>& body) {
+    if (GetParam() == Unwritable::kOpenedForReading) {
+      body(SettingsStore::Open(path_, SettingsAccess::kReadOnly));
+      return;
     }
-    switch (GetParam()) {
-      case Unwritable::kOpenedForReading:
-        store_ = SettingsStore::Open(path_, SettingsAccess::kReadOnly);
-        return;
-      case Unwritable::kReadOnlyFile:
-        if (!WriteProtect(path_, 0400)) GTEST_SKIP() << "file permissions do not bind this user";
-        break;
-      case Unwritable::kReadOnlyFolder:
-        if (!WriteProtect(dir_.path(), 0500)) GTEST_SKIP() << "folder permissions do not bind";
-        break;
-    }
-    store_ = SettingsStore::Open(path_);
+    std::string target = GetParam() == Unwritable::kReadOnlyFile ? path_ : dir_.path();
+    mode_t mode = GetParam() == Unwritable::kReadOnlyFile ? 0400 : 0500;
+    bool ran = RunWherePermissionsBind(
+        dir_.path(), [&] { return WriteProtect(target, mode); },
+        [&] { body(SettingsStore::Open(path_)); });
+    if (!ran) GTEST_SKIP() << "permissions cannot be made to bind here";
   }
 
   test::TempDir dir_;
   std::string path_ = dir_.File("settings.db");
-  std::unique_ptr<SettingsStore> store_;
 };
 
 TEST_P(UnwritableStoreTest, ReadsWorkAndEveryWriteFails) {
-  EXPECT_EQ(store_->Read(kMainKey, "autologintavrelomin"), "0");
-  EXPECT_EQ(store_->Read(kHistoryKey, "1"), "message");
-  EXPECT_EQ(store_->Enumerate(kHistoryKey).size(), 1u);
-  EXPECT_FALSE(store_->Write(kMainKey, "autologintavrelomin", "1"));
-  EXPECT_FALSE(store_->CreateKey(kLocalSearchKey));
-  EXPECT_FALSE(store_->DeleteValue(kHistoryKey, "1"));
-  EXPECT_FALSE(store_->DeleteKey(kHistoryKey));
-  EXPECT_EQ(store_->Read(kMainKey, "autologintavrelomin"), "0");
-  EXPECT_EQ(store_->Read(kHistoryKey, "1"), "message");
-  EXPECT_TRUE(store_->KeyExists(kHistoryKey));
-  EXPECT_FALSE(store_->KeyExists(kLocalSearchKey));
+  WithUnwritableStore([](std::unique_ptr<SettingsStore> store) {
+    EXPECT_EQ(store->Read(kMainKey, "autologintavrelomin"), "0");
+    EXPECT_EQ(store->Read(kHistoryKey, "1"), "message");
+    EXPECT_EQ(store->Enumerate(kHistoryKey).size(), 1u);
+    EXPECT_FALSE(store->Write(kMainKey, "autologintavrelomin", "1"));
+    EXPECT_FALSE(store->CreateKey(kLocalSearchKey));
+    EXPECT_FALSE(store->DeleteValue(kHistoryKey, "1"));
+    EXPECT_FALSE(store->DeleteKey(kHistoryKey));
+    EXPECT_EQ(store->Read(kMainKey, "autologintavrelomin"), "0");
+    EXPECT_EQ(store->Read(kHistoryKey, "1"), "message");
+    EXPECT_TRUE(store->KeyExists(kHistoryKey));
+    EXPECT_FALSE(store->KeyExists(kLocalSearchKey));
+  });
 }
 
 TEST_P(UnwritableStoreTest, MemberWritesShowTheNoticeOthersStaySilent) {
-  UseSettingsStore(std::move(store_));
-  ScopedNoticeRecorder notices;
-  EXPECT_FALSE(WriteSettingOrWarn("autologintavrelomin", "1"));
-  ASSERT_EQ(notices.notices.size(), 1u);
-  EXPECT_EQ(notices.notices[0],
-            Utf8ToGbk("写入注册表错误\n\n为了程序的正常运行,请检查注册表是否可写"));
-  EXPECT_FALSE(WriteSetting(kMainKey, "GetServerUrltavrelomin2", "list"));
-  EXPECT_EQ(notices.notices.size(), 1u);
-  UseSettingsStore(nullptr);
+  WithUnwritableStore([](std::unique_ptr<SettingsStore> store) {
+    UseSettingsStore(std::move(store));
+    ScopedNoticeRecorder notices;
+    EXPECT_FALSE(WriteSettingOrWarn("autologintavrelomin", "1"));
+    ASSERT_EQ(notices.notices.size(), 1u);
+    EXPECT_EQ(notices.notices[0],
+              Utf8ToGbk("写入注册表错误\n\n为了程序的正常运行,请检查注册表是否可写"));
+    EXPECT_FALSE(WriteSetting(kMainKey, "GetServerUrltavrelomin2", "list"));
+    EXPECT_EQ(notices.notices.size(), 1u);
+    UseSettingsStore(nullptr);
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, UnwritableStoreTest,
@@ -194,11 +236,14 @@ TEST(DamagedStore, IsLeftAloneWhenItCannotBeMoved) {
   EXPECT_FALSE(store->Write(kMainKey, "PName", "tarvolo"));
   EXPECT_EQ(Contents(path), bytes);
 
-  if (WriteProtect(dir.path(), 0500)) {
-    auto in_locked_folder = SettingsStore::Open(path);
-    EXPECT_FALSE(in_locked_folder->Write(kMainKey, "PName", "tarvolo"));
-    EXPECT_EQ(Contents(path), bytes);
-  }
+  RunWherePermissionsBind(
+      dir.path(), [&] { return WriteProtect(dir.path(), 0500); },
+      [&] {
+        auto in_locked_folder = SettingsStore::Open(path);
+        EXPECT_FALSE(in_locked_folder->Write(kMainKey, "PName", "tarvolo"));
+        EXPECT_EQ(in_locked_folder->MovedAsidePath(), "");
+        EXPECT_EQ(Contents(path), bytes);
+      });
 }
 
 }  // namespace
