@@ -18,6 +18,7 @@
 
 #include "app/login_controller.h"
 #include "app/server_discovery.h"
+#include "core/gbk.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
 #include "core/version.h"
@@ -26,6 +27,7 @@
 #include "feed/feed_attach.h"
 #include "feed/main_window.h"
 #include "feed/region_tree.h"
+#include "feed/web_page_window.h"
 #include "settings/store.h"
 #include "support/local_service.h"
 #include "widgets/info_grid.h"
@@ -142,6 +144,7 @@ TEST_F(DetailInClient, OrdinaryMemberSeesTheCountdownThenTheTelephone) {
     seen.contact_at_open = window->contactShown();
     seen.counter_at_open = window->counterShown();
     seen.countdown_at_open = window->countdownShowing();
+    window->ActivateSource();  // "用户发布": not for this member
     QTimer::singleShot(2500, window, [window] { SaveScreen(window, "e2e_detail_countdown"); });
     QObject::connect(window->state(), &DetailState::contactRevealed, window, [&, window] {
       seen.waited_ms = clock.elapsed();
@@ -162,6 +165,9 @@ TEST_F(DetailInClient, OrdinaryMemberSeesTheCountdownThenTheTelephone) {
   EXPECT_FALSE(seen.countdown_at_end);
   EXPECT_EQ(seen.contact_at_end, tel);
   EXPECT_GE(seen.waited_ms, 9000);
+  EXPECT_EQ(notices.notices,
+            std::vector<std::string>{Utf8ToGbk("对不起，您暂时没有权限查看会员资料.")});
+  EXPECT_FALSE(client.Window().WebPageOpen());
 }
 
 TEST_F(DetailInClient, FullMemberAddsThePublisherUnderTheFriendsList) {
@@ -172,7 +178,9 @@ TEST_F(DetailInClient, FullMemberAddsThePublisherUnderTheFriendsList) {
   ASSERT_TRUE(row.has_value());
   const QString company = FromGbk(client.Grid()->Store().GetCellText(*row, 13));
 
+  const std::string flag = client.Grid()->Store().GetCellText(*row, 5);
   bool added = false;
+  QString profile_address;
   QObject::connect(client.Detail(), &DetailView::windowOpened, [&](DetailWindow* window) {
     QTimer::singleShot(500, window, [window] {
       SaveScreen(window, "e2e_detail_full_member");
@@ -184,12 +192,22 @@ TEST_F(DetailInClient, FullMemberAddsThePublisherUnderTheFriendsList) {
   });
   QObject::connect(client.Detail(), &DetailView::friendAdded, [&] {
     added = true;
-    if (DetailWindow* window = client.Detail()->openWindow()) window->accept();
+    if (DetailWindow* window = client.Detail()->openWindow()) {
+      window->ActivateSource();  // the publisher's profile page
+      if (WebPageWindow* page = client.Window().WebPage()) {
+        profile_address = page->Address().toString();
+        page->close();
+      }
+      window->accept();
+    }
   });
   client.DoubleClickRowText(*row);
   ASSERT_TRUE(added);
   EXPECT_TRUE(notices.notices.empty());
   ASSERT_EQ(notices.questions.size(), 1u);
+  EXPECT_TRUE(profile_address.endsWith(
+      QString::fromStdString("/qavel/manager/showmeminfo.asp?userid=" + flag)))
+      << profile_address.toStdString();
 
   // The publisher is now a child of "好友列表".
   QTreeWidget* tree = FeedOf(client.Window())->Tree();
