@@ -33,18 +33,32 @@ enum class SettingsAccess { kReadWrite, kReadOnly };
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
-  // Opens (creating when missing, mode 0600) the store file. A damaged file is
-  // moved aside and a fresh store started. Never returns null.
+  // Opens (creating it and its folder when missing, mode 0600) the store file,
+  // with the main key and the logon list key in it. A file that cannot be
+  // written is opened for reading; a damaged file is moved aside to
+  // PATH.damaged-YYYYMMDD-HHMMSS and a fresh store started (when it cannot be
+  // moved, nothing is read or written). Never returns null, never throws.
   static std::unique_ptr<SettingsStore> Open(const std::string& path,
                                              SettingsAccess access = SettingsAccess::kReadWrite);
   // $TARVOLO_SETTINGS, else $XDG_CONFIG_HOME/tarvolo/settings.db (~/.config).
   static std::string DefaultPath();
 
+  // "Error" for a missing key or value, or a text of 500 bytes or more.
+  // Safe from any thread.
   virtual std::string Read(std::string_view key, std::string_view name) = 0;
+  // False when the key does not exist (never creates it) or the store cannot
+  // be written. Names and texts end at a zero byte, as C strings do. A rewrite
+  // keeps the value's place in the enumeration and its first spelling.
   virtual bool Write(std::string_view key, std::string_view name, std::string_view text) = 0;
+  // Creates the key and the keys above it; true when it exists afterwards.
   virtual bool CreateKey(std::string_view key) = 0;
+  // False when the value is missing.
   virtual bool DeleteValue(std::string_view key, std::string_view name) = 0;
+  // Removes the key with its values. False when it is missing or still has a
+  // key below it (as the registry refuses; so the main key never takes the
+  // history keys along).
   virtual bool DeleteKey(std::string_view key) = 0;
+  // The key's values in the order they were first written.
   virtual std::vector<SettingValue> Enumerate(std::string_view key) = 0;
 
   // Whether the key exists (Enumerate cannot tell a missing key from an empty one).
