@@ -392,10 +392,14 @@ void InfoGrid::keyPressEvent(QKeyEvent* event) {
 
 // --- painting ----------------------------------------------------------------
 
-const QFont& InfoGrid::QtFontOf(std::uint16_t font_id) {
+const InfoGrid::QtCellFont& InfoGrid::QtFontOf(std::uint16_t font_id) {
   auto it = qt_fonts_.find(font_id);
-  if (it == qt_fonts_.end())
-    it = qt_fonts_.emplace(font_id, ToQFont(store_.FontById(font_id))).first;
+  if (it == qt_fonts_.end()) {
+    QtCellFont entry;
+    entry.font = ToQFont(store_.FontById(font_id));
+    entry.raw = QRawFont::fromFont(entry.font);
+    it = qt_fonts_.emplace(font_id, std::move(entry)).first;
+  }
   return it->second;
 }
 
@@ -414,11 +418,14 @@ void InfoGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int colu
   }
   if (cell->text.empty() || inner.isEmpty()) return;
   painter.setClipRect(rect);
-  painter.setFont(QtFontOf(cell->font_id));
+  const QtCellFont& font = QtFontOf(cell->font_id);
+  painter.setFont(font.font);
   const Colour colour = cell->text_colour != kDefaultColour ? cell->text_colour : text_colour_;
-  QtMarkedTextSurface surface(painter, colour, rect.bottom() + 1);
-  const GridRect text_rect{inner.left(), inner.top(), inner.right() + 1, inner.bottom() + 1};
-  DrawMarkedText(surface, text_rect, cell->text, text_rect.left);
+  {
+    QtMarkedTextSurface surface(painter, font.raw, colour, rect.bottom() + 1);
+    const GridRect text_rect{inner.left(), inner.top(), inner.right() + 1, inner.bottom() + 1};
+    DrawMarkedText(surface, text_rect, cell->text, text_rect.left);
+  }  // the surface draws what it holds before the clip goes
   painter.setClipping(false);
 }
 

@@ -9,6 +9,7 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QPixmap>
+#include <QRawFont>
 #include <memory>
 #include <unordered_map>
 
@@ -111,7 +112,11 @@ class InfoGrid : public QAbstractScrollArea {
   void MoveFocusColumn(int delta);
   void MakeFocusRowVisible(int old_row);
   int ColumnLeft(int column) const;
-  const QFont& QtFontOf(std::uint16_t font_id);
+  struct QtCellFont {
+    QFont font;
+    QRawFont raw;
+  };
+  const QtCellFont& QtFontOf(std::uint16_t font_id);
   void PaintCell(class QPainter& painter, const QRect& rect, int row, int column);
 
   RowStore store_;
@@ -125,7 +130,7 @@ class InfoGrid : public QAbstractScrollArea {
   Colour line_colour_ = kDefaultLineColour;
   Colour text_colour_ = kDefaultTextColour;
   QPixmap image_strip_;
-  std::unordered_map<std::uint16_t, QFont> qt_fonts_;  // by RowStore font id
+  std::unordered_map<std::uint16_t, QtCellFont> qt_fonts_;  // by RowStore font id
 };
 
 }  // namespace tv

@@ -27,13 +27,21 @@ QString GbkCharToQString(std::string_view gbk_char) {
   return QString(QChar(slot));
 }
 
-QtMarkedTextSurface::QtMarkedTextSurface(QPainter& painter, Colour text_colour, int clip_bottom)
-    : painter_(painter), metrics_(painter.font()), colour_(text_colour), clip_bottom_(clip_bottom) {
+QtMarkedTextSurface::QtMarkedTextSurface(QPainter& painter, const QRawFont& raw_font,
+                                         Colour text_colour, int clip_bottom)
+    : painter_(painter),
+      raw_font_(raw_font),
+      metrics_(painter.font()),
+      colour_(text_colour),
+      clip_bottom_(clip_bottom) {
   painter_.setPen(ToQColor(colour_));
 }
 
+QtMarkedTextSurface::~QtMarkedTextSurface() { Flush(); }
+
 void QtMarkedTextSurface::SetTextColour(Colour colour) {
   if (colour == colour_) return;
+  Flush();
   colour_ = colour;
   painter_.setPen(ToQColor(colour_));
 }
@@ -44,7 +52,31 @@ TextExtent QtMarkedTextSurface::MeasureOne() const {
 
 void QtMarkedTextSurface::DrawChar(int x, int y, std::string_view gbk_char) {
   if (y >= clip_bottom_) return;
-  painter_.drawText(QPoint(x, y + metrics_.ascent()), GbkCharToQString(gbk_char));
+  const QString text = GbkCharToQString(gbk_char);
+  const QPointF baseline(x, y + metrics_.ascent());
+  quint32 glyph = 0;
+  int count = 1;
+  if (raw_font_.isValid() && raw_font_.glyphIndexesForChars(text.constData(), 1, &glyph, &count) &&
+      count == 1 && glyph != 0) {
+    glyphs_.append(glyph);
+    positions_.append(baseline);
+    return;
+  }
+  // Not in the cell's face: let the painter find a face that has it.
+  Flush();
+  painter_.drawText(baseline, text);
+}
+
+void QtMarkedTextSurface::Flush() {
+  if (glyphs_.isEmpty()) return;
+  QGlyphRun run;
+  run.setRawFont(raw_font_);
+  run.setGlyphIndexes(glyphs_);
+  run.setPositions(positions_);
+  run.setUnderline(painter_.font().underline());
+  painter_.drawGlyphRun(QPointF(0, 0), run);
+  glyphs_.clear();
+  positions_.clear();
 }
 
 }  // namespace tv

@@ -1,8 +1,17 @@
 #pragma once
 // DrawMarkedText on a QPainter: the painter's font and clip are the cell's,
 // the colour changes go to the pen.
+//
+// Characters are collected into glyph runs (one per colour segment) with the
+// positions DrawMarkedText chose, and drawn when the colour changes or the
+// surface goes: drawing character by character through drawText shaped every
+// character on its own and cost most of a frame.
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QPointF>
+#include <QRawFont>
+#include <QVector>
 
 #include "widgets/marked_text.h"
 
@@ -10,9 +19,12 @@ namespace tv {
 
 class QtMarkedTextSurface final : public MarkedTextSurface {
  public:
-  // `painter` has the cell's font and clip set already; characters that
-  // start below `clip_bottom` are not sent to the painter at all.
-  QtMarkedTextSurface(QPainter& painter, Colour text_colour, int clip_bottom);
+  // `painter` has the cell's font and clip set already; `raw_font` is that
+  // font's QRawFont (an invalid one makes every character go through
+  // drawText). Characters that start below `clip_bottom` are skipped.
+  QtMarkedTextSurface(QPainter& painter, const QRawFont& raw_font, Colour text_colour,
+                      int clip_bottom);
+  ~QtMarkedTextSurface() override;
 
   Colour TextColour() const override { return colour_; }
   void SetTextColour(Colour colour) override;
@@ -20,10 +32,15 @@ class QtMarkedTextSurface final : public MarkedTextSurface {
   void DrawChar(int x, int y, std::string_view gbk_char) override;
 
  private:
+  void Flush();
+
   QPainter& painter_;
+  const QRawFont& raw_font_;
   QFontMetrics metrics_;
   Colour colour_;
   int clip_bottom_;
+  QVector<quint32> glyphs_;
+  QVector<QPointF> positions_;
 };
 
 // One GBK character (one or two bytes) as a QString, through a cache: cell
