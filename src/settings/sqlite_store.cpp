@@ -192,13 +192,19 @@ SqliteSettingsStore::OpenResult SqliteSettingsStore::Start() {
     return OpenResult::kOk;
   }
 
+  // Check through a reading connection before anything is written: a damaged
+  // file (and its log) is moved aside as found.
+  {
+    std::unique_ptr<SettingsConnection> reader = SettingsConnection::Open(uri_, reader_flags_, &rc);
+    if (reader) rc = reader->QuickCheck();
+    if (rc != SQLITE_OK) return FromCheck(rc);
+    ReleaseReader(std::move(reader));
+  }
   writer_ = SettingsConnection::Open(uri_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &rc);
   if (!writer_) return OpenResult::kUnavailable;
   // SQLite quietly opens a write-protected file for reading only.
   if (sqlite3_db_readonly(writer_->db(), "main") != 0) return OpenResult::kUnavailable;
-  // Check before anything is written: a damaged file is moved aside as found.
-  rc = writer_->QuickCheck();
-  if (rc == SQLITE_OK) rc = writer_->Exec("PRAGMA journal_mode=WAL");
+  rc = writer_->Exec("PRAGMA journal_mode=WAL");
   // An error other than damage here: the file or its folder cannot be written.
   if (rc != SQLITE_OK) return FromCheck(rc);
   // A write that reported success must survive the process being killed at any

@@ -226,6 +226,20 @@ TEST(DamagedStore, IsMovedAsideUntouchedAndAFreshStoreStarts) {
   }
 }
 
+TEST(DamagedStore, TakesItsWriteAheadLogAlong) {
+  test::TempDir dir;
+  std::string path = dir.File("settings.db");
+  const std::string log(5000, 'w');
+  Replace(path, std::string(3000, 'x'));
+  Replace(path + "-wal", log);
+  std::string moved_to = SettingsStore::Open(path)->MovedAsidePath();
+  ASSERT_NE(moved_to, "");
+  EXPECT_EQ(Contents(moved_to + "-wal"), log);
+  auto store = SettingsStore::Open(path);
+  EXPECT_EQ(store->MovedAsidePath(), "");
+  EXPECT_TRUE(store->Write(kMainKey, "PName", "tarvolo"));
+}
+
 TEST(DamagedStore, IsLeftAloneWhenItCannotBeMoved) {
   test::TempDir dir;
   std::string path = dir.File("settings.db");
