@@ -6,8 +6,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -37,12 +35,13 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
     : QDialog(parent), controller_(controller) {
   setWindowTitle(QStringLiteral("登录"));
   setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
-  setFixedSize(340, 360);
 
   auto* banner = new QLabel(QStringLiteral("Tarvolo 配货信息"), this);
   banner->setAlignment(Qt::AlignCenter);
-  banner->setStyleSheet(QStringLiteral("color: white; font-size: 22px; font-weight: bold;"));
-  banner->setMinimumHeight(90);
+  banner->setStyleSheet(
+      QStringLiteral("QLabel { color: white; font-size: 22px; font-weight: bold; background: "
+                     "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #1d5fa8, stop:1 #4a8fd8); }"));
+  banner->setFixedHeight(90);
 
   user_ = new QLineEdit(this);
   user_->setObjectName(QStringLiteral("user"));
@@ -73,13 +72,19 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(register_);
   buttons->addWidget(guest_);
+  auto* body = new QVBoxLayout;
+  body->setContentsMargins(16, 12, 16, 16);
+  body->setSpacing(8);
+  body->addLayout(fields);
+  body->addLayout(boxes);
+  body->addWidget(login_);
+  body->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
   layout->addWidget(banner);
-  layout->addLayout(fields);
-  layout->addLayout(boxes);
-  layout->addWidget(login_);
-  layout->addLayout(buttons);
-  layout->addStretch();
+  layout->addLayout(body);
+  setFixedSize(340, sizeHint().height());
 
   connect(&controller_, &LoginController::captionChanged, login_, &QPushButton::setText);
   connect(&controller_, &LoginController::buttonEnabled, this, [this](bool enabled) {
@@ -126,15 +131,6 @@ void LoginForm::keyPressEvent(QKeyEvent* event) {
     default:
       QDialog::keyPressEvent(event);
   }
-}
-
-void LoginForm::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  QLinearGradient top(0, 0, 0, 110);
-  top.setColorAt(0, QColor(0x1d, 0x5f, 0xa8));
-  top.setColorAt(1, QColor(0x4a, 0x8f, 0xd8));
-  painter.fillRect(rect(), QColor(0xf7, 0xdf, 0xd6).lighter(104));
-  painter.fillRect(QRect(0, 0, width(), 110), top);
 }
 
 }  // namespace tv

@@ -30,7 +30,6 @@ class LoginForm : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
 
  private:
   LoginController& controller_;

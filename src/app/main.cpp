@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPalette>
 #include <QWebEngineView>
 #include <cstdio>
@@ -36,7 +37,13 @@ bool TestHooks() {
 
 void Report(const char* event, const QString& detail = {}) {
   if (!TestHooks()) return;
-  std::printf("TARVOLO %s %s\n", event, detail.toUtf8().constData());
+  static QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  std::printf("TARVOLO %s %s [%lld ms]\n", event, detail.toUtf8().constData(),
+              static_cast<long long>(clock.elapsed()));
   std::fflush(stdout);
 }
 
