@@ -197,28 +197,26 @@ std::int64_t ServiceStore::CountMessages(const MessageFilter& filter) {
   return s.Step() ? s.Int(0) : 0;
 }
 
-std::vector<MessageRow> ServiceStore::PageMessages(const MessageFilter& filter, std::int64_t offset,
-                                                   int limit) {
+std::vector<MessageRow> ServiceStore::SelectMessages(const MessageFilter& filter, const char* order,
+                                                     std::int64_t p5, int limit) {
   std::vector<MessageRow> rows;
   auto db = readers_.Acquire();
   if (!db.valid()) return rows;
-  SqlStmt s(*db, kMessageColumns + WhereOf(filter) + " ORDER BY id DESC LIMIT ?6 OFFSET ?5");
+  SqlStmt s(*db, kMessageColumns + WhereOf(filter) + order);
   BindFilter(s, filter);
-  s.Bind(5, offset).Bind(6, std::int64_t{limit});
+  s.Bind(5, p5).Bind(6, std::int64_t{limit});
   while (s.Step()) rows.push_back(ReadRow(s));
   return rows;
 }
 
+std::vector<MessageRow> ServiceStore::PageMessages(const MessageFilter& filter, std::int64_t offset,
+                                                   int limit) {
+  return SelectMessages(filter, " ORDER BY id DESC LIMIT ?6 OFFSET ?5", offset, limit);
+}
+
 std::vector<MessageRow> ServiceStore::NewerMessages(const MessageFilter& filter,
                                                     std::int64_t after_id, int limit) {
-  std::vector<MessageRow> rows;
-  auto db = readers_.Acquire();
-  if (!db.valid()) return rows;
-  SqlStmt s(*db, kMessageColumns + WhereOf(filter) + " AND id > ?5 ORDER BY id ASC LIMIT ?6");
-  BindFilter(s, filter);
-  s.Bind(5, after_id).Bind(6, std::int64_t{limit});
-  while (s.Step()) rows.push_back(ReadRow(s));
-  return rows;
+  return SelectMessages(filter, " AND id > ?5 ORDER BY id ASC LIMIT ?6", after_id, limit);
 }
 
 std::optional<std::int64_t> ServiceStore::NewestIdOf(std::int64_t flag) {

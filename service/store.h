@@ -132,6 +132,9 @@ class ServiceStore {
   bool CreateSchema();
   void Changed();
   std::int64_t CountSince(SqlDb& db, std::int64_t flag, std::time_t since);
+  // `order` follows the filter's WHERE clause and uses ?5 and ?6 (= limit).
+  std::vector<MessageRow> SelectMessages(const MessageFilter& filter, const char* order,
+                                         std::int64_t p5, int limit);
 
   SqlPool readers_;
   std::mutex write_mutex_;
