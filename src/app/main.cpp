@@ -78,9 +78,11 @@ int main(int argc, char** argv) {
 
   tv::ServerDiscovery& servers = tv::Servers();
   std::string program_path = tv::ProgramPath().value_or(std::string());
-  if (!program_path.empty()) tv::CleanStartupList(program_path);
-  tv::RecordProgramName(tv::ProgramBaseName(program_path));
-  tv::DeleteUpdaterFile(tv::UpdaterPath(tv::ProgramDirectory(program_path)));
+  if (!program_path.empty()) {
+    tv::CleanStartupList(program_path);
+    tv::RecordProgramName(tv::ProgramBaseName(program_path));
+    tv::DeleteUpdaterFile(tv::UpdaterPath(tv::ProgramDirectory(program_path)));
+  }
 
   tv::LoginController::Options options;
   options.program_path = program_path;

@@ -298,8 +298,13 @@ void MainWindow::SetMasked(bool masked) {
 }
 
 void MainWindow::RunLoginLoop() {
+  if (login_form_) {  // the loop runs already
+    login_form_->raise();
+    return;
+  }
   hide();
   auto* form = new LoginForm(login_);
+  login_form_ = form;
   form->setAttribute(Qt::WA_DeleteOnClose);
   connect(form, &QDialog::finished, this, [this](int result) {
     // Closing the form is the member's way out of the client.

@@ -208,6 +208,7 @@ class MainWindow : public QMainWindow {
   std::array<QAction*, 5> command_actions_{};
   std::array<QPushButton*, 21> buttons_{};  // by control number - 1001
   QPointer<WebPageWindow> web_page_;
+  QPointer<QWidget> login_form_;
 };
 
 }  // namespace tv
