@@ -12,6 +12,7 @@
 #include "core/gbk.h"
 #include "core/qt_gbk.h"
 #include "feed/detail_view.h"
+#include "feed/feed_test_hooks.h"
 #include "feed/main_window.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
@@ -265,7 +266,10 @@ void FeedAttachment::AddFriend(const AddedFriend& row) {
   tree_->AddFriendItem(FromGbk(row.name));
 }
 
-void AttachFeed(MainWindow& window) { new FeedAttachment(window); }
+void AttachFeed(MainWindow& window) {
+  auto* feed = new FeedAttachment(window);
+  InstallFeedTestHooks(*feed);
+}
 
 FeedAttachment* FeedOf(MainWindow& window) {
   return window.findChild<FeedAttachment*>(QString::fromLatin1(kAttachmentName),

@@ -82,7 +82,7 @@ void FeedController::StartFeed() {
           // nothing for the rest of the run.
           store_.SetMaxId(IdListKind::kDeleted, std::move(a.deleted_max));
           store_.SetMaxId(IdListKind::kClosed, std::move(a.closed_max));
-          timer1_.start(kIdPollPeriodMs);
+          timer1_.start(id_poll_period_ms_);
         }
         emit StartPageApplied(filled);
       });

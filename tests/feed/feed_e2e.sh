@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# End to end for the live feed: the real tarvolo against a real local service
+# with live traffic, under Xvfb (run through tests/e2e/run_under_xvfb.sh).
+#   1. after login the grid shows the member's city (highlighted region name,
+#      blue telephone, grey time)
+#   2. a message published on the service appears on top within one refresh
+#   3. a deleted message reads "该条信息已被删除!" after the deletion poll
+#   4. "末页" loads the last rows
+#   5. the multi-area form applies two cities; the caption reads "◆ A·B"
+# Screenshots go to ARTIFACT_DIR/feed_*.png.
+# Usage: feed_e2e.sh BUILD_DIR ARTIFACT_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+artifacts=$2
+mkdir -p "$artifacts"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  exec 3>&- 2>/dev/null || true
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "feed e2e: $*" >&2
+  tail -30 "$work/client.log" >&2 || true
+  tail -20 "$work/client.err" >&2 || true
+  exit 1
+}
+
+wait_for_line() {  # file pattern seconds
+  local deadline=$((SECONDS + $3))
+  until grep -q -- "$2" "$1" 2>/dev/null; do
+    ((SECONDS <= deadline)) || fail "timed out waiting for '$2'"
+    sleep 0.1
+  done
+}
+
+# Sends one command to the client and waits until it has run it.
+send() {
+  local before
+  before=$(grep -c "TARVOLO feed-done" "$work/client.log" || true)
+  echo "$*" >&3
+  local deadline=$((SECONDS + 10))
+  until (($(grep -c "TARVOLO feed-done" "$work/client.log" || true) > before)); do
+    ((SECONDS <= deadline)) || fail "command '$*' not run"
+    sleep 0.05
+  done
+}
+
+row_text() {  # row -> "id text" of the last dump of that row
+  grep "TARVOLO feed-row $1 " "$work/client.log" | tail -1 | cut -d' ' -f4-
+}
+
+gbk() { python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1].encode("gbk"), safe=""))' "$1"; }
+
+shot() {
+  sleep 0.5  # the X server without a compositor paints a moment later
+  import -window root "$artifacts/$1"
+  echo "feed e2e: screenshot $artifacts/$1"
+}
+
+service_bin=$build/service/tarvolo-service
+cli=$build/cli/tarvolo-cli
+"$service_bin" --listen 127.0.0.1:0 --demo --demo-count 600 --no-cache --quota 0 \
+  --simulate 5 --db "$work/service.db" >"$work/service.log" 2>&1 &
+pids+=($!)
+wait_for_line "$work/service.log" "listening on" 30
+host=$(sed -n 's/.*listening on \([0-9.:]*\).*/\1/p' "$work/service.log" | head -1)
+
+export TARVOLO_SETTINGS=$work/settings.db
+export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
+export TARVOLO_TEST_HOOKS=1 TARVOLO_ID_POLL_MS=3000
+main='Software\Microsoft\Windows\CurrentVersion\'
+"$cli" settings set "$main" usernametavrelomin demo_vip >/dev/null
+"$cli" settings set "$main" passwordtavrelomin vip123 >/dev/null
+"$cli" settings set "$main" nopasstavrelomin 1 >/dev/null
+"$cli" settings set "$main" autologintavrelomin 1 >/dev/null
+"$cli" settings set "$main" RefreshTimertavrelomin 2 >/dev/null
+
+mkfifo "$work/in"
+"$build/src/app/tarvolo" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
+pids+=($!)
+exec 3>"$work/in"
+
+# 1. the member's city
+wait_for_line "$work/client.log" "TARVOLO feed-first-page 1" 60
+wait_for_line "$work/client.log" "TARVOLO main-window-shown" 30
+send dump 0 3
+first=$(row_text 0)
+echo "feed e2e: row 0: $first"
+[[ $first == *"【郑州】"* ]] || fail "row 0 is not a message of the member's city"
+[[ $first == *"Ψ"*"§ δ"*"§" ]] || fail "row 0 lacks its telephone and time marks"
+grep -q "TARVOLO feed-caption ◆ 郑州(0371)" "$work/client.log" || fail "caption is not the member's city"
+shot feed_1_city.png
+
+# 2. a new message on top within one refresh period (2 s)
+member=$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select id from members where username=\"demo_member\"").fetchone()[0])' "$work/service.db")
+content="端到端新消息 郑州到西安 有货8吨 $RANDOM"
+answer=$(curl -s -X POST "http://$host/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=$(gbk 郑州)&Msg_StartCity=$(gbk 郑州)&Msg_Type=0&Msg_Content=$(gbk "$content")&Msg_Tel=13700000000&Msg_Flag=$member")
+[ "$(echo "$answer" | base64 -d)" = AddOK ] || fail "publish answered $answer"
+published=$SECONDS
+new_id=$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select max(id) from messages").fetchone()[0])' "$work/service.db")
+wait_for_line "$work/client.log" "TARVOLO feed-new-records [0-9]* $new_id" 5
+echo "feed e2e: new message $new_id on top after $((SECONDS - published)) s"
+send dump 0 2
+[[ $(row_text 0) == "$new_id "*"端到端新消息"* ]] || fail "row 0 is not the new message: $(row_text 0)"
+shot feed_2_new_on_top.png
+
+# 3. a deletion marks the row
+victim=$(row_text 1 | cut -d' ' -f1)
+python3 - "$work/service.db" "$victim" <<'PY'
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+db.execute("update messages set deleted = 1 where id = ?", (sys.argv[2],))
+db.execute("insert into deleted_log(info_id, at) values(?, strftime('%s','now'))", (sys.argv[2],))
+db.commit()
+PY
+# The deletion poll runs every 3 s here; a tick already under way may miss
+# the deletion, so look until the row reads as deleted.
+marked() {
+  send dump 0 8
+  grep "TARVOLO feed-row [0-9]* $victim " "$work/client.log" | tail -1 | grep -q "该条信息已被删除!"
+}
+deadline=$((SECONDS + 12))
+until marked; do
+  ((SECONDS <= deadline)) || fail "deleted message $victim is not marked"
+  sleep 0.5
+done
+echo "feed e2e: deleted message $victim marked"
+shot feed_3_deleted.png
+
+# 4. "末页" loads the last rows
+pages=$(grep -c "TARVOLO feed-page" "$work/client.log" || true)
+send press 1021
+deadline=$((SECONDS + 10))
+until (($(grep -c "TARVOLO feed-page [0-9]* 1" "$work/client.log" || true) > pages)); do
+  ((SECONDS <= deadline)) || fail "no page fetched after 末页"
+  sleep 0.1
+done
+send dump 0 0
+rows=$(grep "TARVOLO feed-rows" "$work/client.log" | tail -1 | cut -d' ' -f3)
+# A row deleted since the first page stays in the grid but no longer in the
+# server's list, so the very last row may stay empty; the rows above it fill.
+send dump $((rows - 10)) 10
+filled=0
+for ((r = rows - 10; r < rows; r++)); do
+  [[ $(row_text $r) == *"【"* ]] && filled=$((filled + 1))
+done
+((filled >= 8)) || fail "only $filled of the last 10 rows filled after 末页"
+echo "feed e2e: $filled of the last 10 rows of $rows filled after 末页"
+shot feed_4_last_page.png
+
+# 5. the multi-area form
+send multiarea "河南省:郑州,湖北省:武汉"
+grep -q "TARVOLO feed-form 2" "$work/client.log" || fail "the form did not take two cities"
+shot feed_5_multi_area_form.png
+send confirm
+wait_for_line "$work/client.log" "TARVOLO feed-caption ◆ 郑州·武汉" 10
+wait_for_line "$work/client.log" "TARVOLO feed-reload 1" 10
+[ "$("$cli" settings get "$main" MutiArea_tavrelomin 2>/dev/null)" = "郑州+武汉" ] ||
+  echo "feed e2e: note: stored multi-area text not read back by the cli"
+shot feed_6_multi_area_applied.png
+echo "feed e2e: all steps passed"
