@@ -1,7 +1,10 @@
 // The login sequence headless: the form's remembered values and auto-login,
 // discovery and the version check on a worker, the login answers of each kind
 // of member, the guest entry and the settings written afterwards.
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <fstream>
 
 #include "app/login_controller.h"
 #include "app/server_discovery.h"
@@ -205,6 +208,37 @@ TEST_F(LoginTest, AfterALoginTheNameIsKeptAndThePasswordOnlyWhenRemembered) {
   EXPECT_EQ(StoredPassword(), "nopub123");
   // The server that answered is remembered for the next run.
   EXPECT_EQ(StoredHost(), service_->host());
+}
+
+TEST_F(LoginTest, AnOfferedUpdateEndsTheClientInsteadOfLoggingIn) {
+  QTemporaryDir dir;
+  QDir(dir.path()).mkpath(QStringLiteral("offer"));
+  QDir(dir.path()).mkpath(QStringLiteral("bin"));
+  const std::string offer = dir.filePath(QStringLiteral("offer")).toStdString();
+  for (const char* name : {"tarvolo", "Update.exe"}) {
+    std::ofstream(offer + "/" + name) << name;
+  }
+  LocalService updating({"--offer-version", "8.2.0.0", "--update-dir", offer});
+  ASSERT_TRUE(updating.ok()) << updating.error();
+  discovery_ = std::make_unique<ServerDiscovery>(updating.host(), DeadHost());
+  LoginController::Options options;
+  options.program_path = dir.filePath(QStringLiteral("bin/tarvolo")).toStdString();
+  options.current_version = kClientVersion;
+  options.update_end_delay_ms = 1;
+  options.end_client = [this] { ++ended_; };
+  int started = 0;
+  options.start_updater = [&](const std::string&, const std::string&, const std::string&) {
+    ++started;
+    return true;
+  };
+  LoginController controller(*discovery_, options);
+  QSignalSpy accepted(&controller, &LoginController::formAccepted);
+  QSignalSpy update(&controller, &LoginController::updateStarted);
+  controller.StartGuest();
+  ASSERT_TRUE(WaitFor([&] { return ended_ == 1; }));
+  EXPECT_EQ(started, 1);
+  EXPECT_EQ(update.count(), 1);
+  EXPECT_EQ(accepted.count(), 0);
 }
 
 TEST_F(LoginTest, RememberedValuesLongerThanTheEditsAreCut) {

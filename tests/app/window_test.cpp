@@ -24,6 +24,7 @@
 #include "core/version.h"
 #include "feed/main_window.h"
 #include "feed/web_page_window.h"
+#include "local_service.h"
 #include "settings/values.h"
 
 namespace tv {
@@ -309,6 +310,41 @@ TEST_F(WindowTest, LoginFormStartsFromItsRememberedValuesAndKeepsEditsShort) {
   EXPECT_FALSE(AutoLoginChecked());
   EXPECT_EQ(form.LoginButton()->text(), QStringLiteral("登录"));
   EXPECT_TRUE(notices_.notices.empty());
+}
+
+TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
+  LocalService service({"--demo", "--demo-count", "30"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  ServerDiscovery servers(service.host(), DeadHost());
+  LoginController::Options options;
+  options.current_version = kClientVersion;
+  LoginController login(servers, options);
+  MainWindow w(servers, login);
+  QSignalSpy logged_in(&w, &MainWindow::loggedIn);
+  QSignalSpy shown(&w, &MainWindow::shownAfterLogin);
+  w.RunLoginLoop();
+  auto* form = qobject_cast<LoginForm*>(QApplication::activeModalWidget());
+  ASSERT_NE(form, nullptr);
+  EXPECT_FALSE(w.isVisible());
+  form->GuestButton()->click();
+  ASSERT_TRUE(WaitFor([&] { return shown.count() == 1; }));
+  EXPECT_EQ(logged_in.count(), 1);
+  EXPECT_TRUE(w.IsLoggedIn());
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.FeedHost(), service.host());
+  EXPECT_EQ(w.windowTitle().toStdString(),
+            std::string(kProductTitleUtf8) + " " + std::string(kHotlineUtf8));
+  // Guests see contact data masked and cannot unmask it.
+  EXPECT_TRUE(w.State().masked);
+  EXPECT_FALSE(w.Button(kButtonMask)->isEnabled());
+  EXPECT_EQ(w.Button(kButtonMask)->text(), QStringLiteral("解密"));
+  ASSERT_TRUE(WaitFor([&] { return !w.AdvertView(0)->url().isEmpty(); }, 15000));
+  EXPECT_EQ(w.AdvertView(0)->url().toString(QUrl::FullyEncoded).toStdString(),
+            "http://" + service.host() + "/qavel/client/adv/adv01.asp?city=%B1%B1%BE%A9");
+  w.OpenOwnMessages();
+  EXPECT_FALSE(w.WebPageOpen());
+  ASSERT_EQ(notices_.notices.size(), 1u);
+  EXPECT_EQ(GbkToUtf8(notices_.notices[0]), "对不起，您暂时没有权限查看.");
 }
 
 // Runs on a real X server only (the e2e wrapper starts one).
