@@ -18,6 +18,11 @@
 namespace tv {
 
 std::string DefaultInstanceLockPath() {
+  // A client pointed at its own settings store (development, tests) is a
+  // separate installation and locks beside that store; every other copy
+  // shares the one machine-wide lock.
+  const char* settings = std::getenv("TARVOLO_SETTINGS");
+  if (settings != nullptr && *settings != '\0') return std::string(settings) + ".lock";
   std::error_code ec;
   std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
   if (ec) dir = "/tmp";

@@ -28,6 +28,8 @@ class InstanceLock {
   std::string path_;
   int fd_ = -1;
 };
+// tarvolo-instance.lock in the temporary folder; with TARVOLO_SETTINGS set,
+// that store's path + ".lock".
 std::string DefaultInstanceLockPath();
 
 // Full path of the running executable, or nothing when it cannot be learnt.

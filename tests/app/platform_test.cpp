@@ -21,6 +21,17 @@ TEST(InstanceLockTest, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
   EXPECT_TRUE(second.TryAcquire());
 }
 
+TEST(InstanceLockTest, AClientOnItsOwnSettingsStoreLocksBesideIt) {
+  const char* saved = std::getenv("TARVOLO_SETTINGS");
+  std::string keep = saved ? saved : "";
+  ::setenv("TARVOLO_SETTINGS", "/tmp/x/settings.db", 1);
+  EXPECT_EQ(DefaultInstanceLockPath(), "/tmp/x/settings.db.lock");
+  ::unsetenv("TARVOLO_SETTINGS");
+  EXPECT_EQ(DefaultInstanceLockPath().substr(DefaultInstanceLockPath().rfind('/')),
+            "/tarvolo-instance.lock");
+  if (saved) ::setenv("TARVOLO_SETTINGS", keep.c_str(), 1);
+}
+
 TEST(StartupListTest, OnlyEntriesWithTheExactProgramPathAreRemoved) {
   TempSettings settings;
   ASSERT_TRUE(CreateSettingKey(kRunKey));
