@@ -38,16 +38,19 @@ wait_for_line() {  # file pattern seconds
   done
 }
 
+# Starts a service in this shell (not a subshell, so cleanup knows its pid)
+# and leaves its host in $service_host.
 start_service() {  # log, extra args...
   local log=$1
   shift
   "$service_bin" --listen 127.0.0.1:0 "$@" >"$log" 2>&1 &
   pids+=($!)
   wait_for_line "$log" "listening on" 30
-  sed -n 's/.*listening on \([0-9.:]*\).*/\1/p' "$log" | head -1
+  service_host=$(sed -n 's/.*listening on \([0-9.:]*\).*/\1/p' "$log" | head -1)
 }
 
-host=$(start_service "$work/service.log" --demo --demo-count 400 --db "$work/service.db")
+start_service "$work/service.log" --demo --demo-count 400 --db "$work/service.db"
+host=$service_host
 export TARVOLO_SETTINGS=$work/settings.db
 export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
 export TARVOLO_TEST_HOOKS=1
@@ -101,8 +104,9 @@ wait "$client" 2>/dev/null || true
 mkdir -p "$work/offer"
 cp "$build/src/app/tarvolo-update" "$work/offer/Update.exe"
 printf '#!/bin/sh\necho updated > "%s/updated"\n' "$work" >"$work/offer/tarvolo"
-uhost=$(start_service "$work/update-service.log" --db "$work/service.db" \
-  --offer-version 8.2.0.0 --update-dir "$work/offer")
+start_service "$work/update-service.log" --db "$work/service.db" \
+  --offer-version 8.2.0.0 --update-dir "$work/offer"
+uhost=$service_host
 export TARVOLO_PORTAL_HOST=$uhost TARVOLO_FALLBACK_HOST=$uhost TARVOLO_WEB_HOST=$uhost
 "$cli" settings set "$main" initloginurltavrelomin2 "$uhost" >/dev/null
 "$cli" settings set "$main" GetServerUrltavrelomin2 "1@@$uhost" >/dev/null
