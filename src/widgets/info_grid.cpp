@@ -27,6 +27,7 @@ InfoGrid::InfoGrid(QWidget* parent, int column_count)
   const int lines = QApplication::wheelScrollLines();
   wheel_step_ = lines > 0 ? lines : 3;
   image_strip_ = StandardImageStrip();
+  text_colour_ = FromQColor(palette().color(QPalette::WindowText));
   store_.SetChangeHandler([this](RowStore::Change change) { OnStoreChanged(change); });
   SetGridFont(store_.GridFont());
 }

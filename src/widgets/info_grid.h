@@ -128,7 +128,7 @@ class InfoGrid : public QAbstractScrollArea {
   GridCellPos focus_;
   Colour back_colour_ = kDefaultBackColour;
   Colour line_colour_ = kDefaultLineColour;
-  Colour text_colour_ = kDefaultTextColour;
+  Colour text_colour_ = kDefaultTextColour;  // the system's window text colour once built
   QPixmap image_strip_;
   std::unordered_map<std::uint16_t, QtCellFont> qt_fonts_;  // by RowStore font id
 };

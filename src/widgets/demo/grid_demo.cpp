@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   parser.addOption({"shot", "Save a screenshot to <file> and quit.", "file"});
   parser.addOption({"rows", "Number of rows (the samples repeat).", "count", "200"});
   parser.addOption({"width", "Window width.", "pixels", "1000"});
+  parser.addOption({"announce", "Print \"ready\" once the window has been drawn."});
   parser.process(app);
 
   tv::InfoGrid grid;
@@ -40,6 +41,13 @@ int main(int argc, char** argv) {
   grid.SetFocusCell(1, 8);
   grid.show();
 
+  if (parser.isSet("announce")) {
+    // Queued behind the show and its first paint.
+    QTimer::singleShot(100, &grid, [] {
+      std::printf("ready\n");
+      std::fflush(stdout);
+    });
+  }
   if (parser.isSet("shot")) {
     const QString file = parser.value("shot");
     QTimer::singleShot(500, &grid, [&grid, file] {
