@@ -24,7 +24,8 @@ WebPageWindow::WebPageWindow(Mode mode, const QUrl& url, const QString& title, Q
   switch (mode) {
     case Mode::kAddress:
       setWindowTitle(title);
-      setGeometry(0, 0, w, h - 60);
+      move(0, 0);
+      resize(w, h - 60);
       break;
     case Mode::kOwnMessages:
       setWindowTitle(QStringLiteral("我发布的信息"));
@@ -33,7 +34,8 @@ WebPageWindow::WebPageWindow(Mode mode, const QUrl& url, const QString& title, Q
       break;
     case Mode::kProfile:
       setWindowTitle(QStringLiteral("发布用户信息"));
-      setGeometry((w - 370) / 2, (h - 345) / 2, 370, 345);
+      move((w - 370) / 2, (h - 345) / 2);
+      resize(370, 345);
       break;
   }
   view_->load(url);

@@ -8,7 +8,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineView>
 #include <cstdlib>
@@ -204,6 +206,10 @@ TEST_F(WindowTest, WebItemsOpenOneWindowOnTheWebHost) {
     WebPageWindow* page = w->WebPage();
     EXPECT_EQ(page->Address().toString().toStdString(), c.url);
     EXPECT_EQ(page->windowTitle().toStdString(), c.title);
+    // Address pages take the screen's width and leave 60 pixels of its height.
+    const QRect screen = page->screen()->geometry();
+    EXPECT_EQ(page->frameGeometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(page->size(), QSize(screen.width(), screen.height() - 60));
     // A second item while the window is open does nothing.
     actions_[QStringLiteral("帮助(&H)/客服中心")]->trigger();
     EXPECT_EQ(w->WebPage(), page);
@@ -256,6 +262,19 @@ TEST_F(WindowTest, EveryMenuItemIsPresent) {
         MainCommand::kPublishQuick, MainCommand::kPreferences}) {
     EXPECT_FALSE(w->CommandAction(c)->isEnabled());
   }
+}
+
+TEST_F(WindowTest, AMissingCalculatorOrEditorIsSaid) {
+  auto w = MakeWindow();
+  QTemporaryDir empty;
+  const std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ::setenv("PATH", empty.path().toUtf8().constData(), 1);
+  w->StartCalculator();
+  w->StartTextEditor();
+  ::setenv("PATH", saved.c_str(), 1);
+  ASSERT_EQ(notices_.notices.size(), 2u);
+  EXPECT_EQ(GbkToUtf8(notices_.notices[0]), "没有找到计算器程序");
+  EXPECT_EQ(GbkToUtf8(notices_.notices[1]), "没有找到文本编辑程序");
 }
 
 TEST_F(WindowTest, MemberPagesNeedALoginAndAnIdentifier) {
