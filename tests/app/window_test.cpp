@@ -314,7 +314,7 @@ TEST_F(WindowTest, LoginFormStartsFromItsRememberedValuesAndKeepsEditsShort) {
   form.show();
   form.PasswordEdit()->clear();
   form.UserEdit()->setFocus();
-  QTest::keyClick(&form, Qt::Key_Return);
+  QTest::keyClick(form.UserEdit(), Qt::Key_Return);
   EXPECT_FALSE(controller.Busy());
   EXPECT_EQ(form.focusWidget(), form.PasswordEdit());
   // Escape does not close the form.
