@@ -20,6 +20,7 @@
 #include "core/notice.h"
 #include "core/version.h"
 #include "feed/main_window.h"
+#include "feed/web_page_window.h"
 #include "settings/values.h"
 #if __has_include("feed/feed_attach.h")
 #include "feed/feed_attach.h"
@@ -45,6 +46,20 @@ void Report(const char* event, const QString& detail = {}) {
   std::printf("TARVOLO %s %s [%lld ms]\n", event, detail.toUtf8().constData(),
               static_cast<long long>(clock.elapsed()));
   std::fflush(stdout);
+}
+
+// TARVOLO_TEST_WEB_PAGE=/path (with the test hooks): once the adverts are in,
+// the web page window opens that page of the web host, as a menu item would.
+void OpenTestPage(tv::MainWindow& window) {
+  const char* path = std::getenv("TARVOLO_TEST_WEB_PAGE");
+  if (path == nullptr || *path == '\0') return;
+  window.OpenWebAddress(
+      QStringLiteral("http://%1%2").arg(QString::fromStdString(tv::WebHost()), path),
+      QStringLiteral("Tarvolo"));
+  if (tv::WebPageWindow* page = window.WebPage()) {
+    QObject::connect(page->View(), &QWebEngineView::loadFinished,
+                     [](bool ok) { Report("web-page-loaded", ok ? "ok" : "failed"); });
+  }
 }
 
 }  // namespace
@@ -103,9 +118,13 @@ int main(int argc, char** argv) {
       Report("main-window-shown", window.windowTitle());
       auto adverts_left = std::make_shared<int>(2);
       for (int i = 0; i < 2; ++i) {
-        QObject::connect(window.AdvertView(i), &QWebEngineView::loadFinished, [adverts_left](bool) {
-          if (--*adverts_left == 0) Report("adverts-loaded");
-        });
+        QObject::connect(window.AdvertView(i), &QWebEngineView::loadFinished,
+                         [&window, adverts_left](bool) {
+                           if (--*adverts_left == 0) {
+                             Report("adverts-loaded");
+                             OpenTestPage(window);
+                           }
+                         });
       }
     });
   }

@@ -53,7 +53,7 @@ start_service "$work/service.log" --demo --demo-count 400 --db "$work/service.db
 host=$service_host
 export TARVOLO_SETTINGS=$work/settings.db
 export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
-export TARVOLO_TEST_HOOKS=1
+export TARVOLO_TEST_HOOKS=1 TARVOLO_TEST_WEB_PAGE=/huoyuan/
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 unset QT_QPA_PLATFORM
 
@@ -80,10 +80,14 @@ echo "e2e: main window after $((SECONDS - start)) s: $(grep main-window-shown "$
 pressed=$(sed -n 's/.*login-caption 检测登录信息... \[\([0-9]*\) ms\]/\1/p' "$work/client.log" | head -1)
 shown=$(sed -n 's/.*main-window-shown .*\[\([0-9]*\) ms\]/\1/p' "$work/client.log" | head -1)
 echo "e2e: login sequence to main window: $((shown - pressed)) ms"
-wait_for_line "$work/client.log" "TARVOLO adverts-loaded" 20 || true
+wait_for_line "$work/client.log" "TARVOLO adverts-loaded" 20
 sleep 1  # let the compositor-less X server finish painting the web views
 import -window root "$artifacts/e2e_main_window.png"
 echo "e2e: screenshot $artifacts/e2e_main_window.png"
+# The web page window over it, on the page of a menu item.
+wait_for_line "$work/client.log" "TARVOLO web-page-loaded ok" 20
+sleep 1
+import -window root "$artifacts/e2e_web_page.png"
 if ! grep -q "TARVOLO main-window-shown ." "$work/client.log"; then
   echo "e2e: the main window has no title" >&2
   exit 1
