@@ -12,6 +12,8 @@ using TestApplication = QCoreApplication;
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  // Test discovery runs the binary without the test environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   TestApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }
