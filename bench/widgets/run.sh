@@ -22,7 +22,7 @@ for name in $("$bench" --benchmark_list_tests=true --benchmark_filter='Memory' 2
 done
 
 python3 - "$out" <<'PY'
-import glob, json, os, sys
+import glob, json, os, re, sys
 out = sys.argv[1]
 def load(path):
     with open(path) as f:
@@ -32,7 +32,8 @@ print("Timing (median of 3 runs; wall time, thread CPU time in brackets):")
 print(f"  {'case':62} {'wall':>12} {'cpu':>12}")
 by = {}
 for b in rows:
-    name = b["run_name"]
+    # Match the two sides by case and arguments, without the run settings.
+    name = re.sub(r"/(iterations|min_time):[^/]*", "", b["run_name"])
     unit = b["time_unit"]
     by[name] = b
     print(f"  {name:62} {b['real_time']:9.3f} {unit:2} ({b['cpu_time']:8.3f} {unit})")
