@@ -1,5 +1,7 @@
 #include "feed/feed_store.h"
 
+#include <algorithm>
+
 #include "core/gbk.h"
 #include "feed/paging_plan.h"
 #include "feed/row_text.h"
@@ -40,6 +42,7 @@ void FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
     grid_.InsertTopRow();
     row = 0;
     ++total_count_;
+    ++top_inserts_;
   }
   t[kColInfoId] = record.InfoID;
   t[kColCity] = record.City;
@@ -97,10 +100,15 @@ int FeedStore::ApplyNewRecords(const std::vector<InfoRecord>& records) {
   return inserted;
 }
 
-void FeedStore::ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records) {
-  int index = 0;
-  for (const auto& record : records)
+void FeedStore::ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records,
+                          std::uint64_t inserts_then) {
+  // New messages that went on top while the page was under way pushed the
+  // rows it continues down; written where they were, it would overwrite them.
+  int index = static_cast<int>(std::min<std::uint64_t>(top_inserts_ - inserts_then,
+                                                       static_cast<std::uint64_t>(kMaxFeedRows)));
+  for (const auto& record : records) {
     PutRecord(record, PutMode::kFill, PageRowFor(start_num, index++));
+  }
   grid_.Redraw();
 }
 

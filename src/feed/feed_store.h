@@ -74,8 +74,13 @@ class FeedStore {
   // A new-records answer; the member's own records are skipped. Returns the
   // number of rows inserted.
   int ApplyNewRecords(const std::vector<InfoRecord>& records);
-  // A page fetched at `start_num`: the first record one row above it.
-  void ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records);
+  // A page fetched at `start_num`: the first record one row above it, moved
+  // down by the rows inserted on top since the fetch was asked for
+  // (`inserts_then` is TopInserts() at that moment).
+  void ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records,
+                 std::uint64_t inserts_then);
+  // Rows inserted on top so far (a page fetch places its rows by it).
+  std::uint64_t TopInserts() const { return top_inserts_; }
   // An identifier-list answer: new maxid and marks.
   void ApplyIdList(IdListKind kind, const std::vector<IdPair>& pairs);
 
@@ -94,6 +99,7 @@ class FeedStore {
   FeedMember member_;
   RowStyle style_;
   std::int32_t total_count_ = 0;
+  std::uint64_t top_inserts_ = 0;
   std::string deleted_max_id_;
   std::string closed_max_id_;
   IdMarks deleted_;

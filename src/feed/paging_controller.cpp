@@ -30,17 +30,18 @@ void PagingController::FetchPageAt(std::int32_t start_num) {
   const std::string path = PagePath(store.Query(code, false), start_num, store.TotalCount());
   const std::string host = feed_.FeedHost();
   auto fetch = feed_.Services().fetch;
+  const std::uint64_t inserts_then = store.TopInserts();
   RunJob(
       this,
       [host, path, fetch] {
         const std::string body = fetch(host, path);
         return HasItems(body) ? std::optional(ParseRecords(body)) : std::nullopt;
       },
-      [this, start_num](std::optional<std::vector<InfoRecord>> records) {
+      [this, start_num, inserts_then](std::optional<std::vector<InfoRecord>> records) {
         if (records) {
           FeedStore& s = feed_.Store();
           s.SetRowStyle(feed_.Services().row_style());
-          s.ApplyPage(start_num, *records);
+          s.ApplyPage(start_num, *records, inserts_then);
         }
         feed_.EndPageJob();
         emit PageApplied(start_num, records.has_value());

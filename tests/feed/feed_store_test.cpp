@@ -140,14 +140,23 @@ TEST_F(FeedStoreTest, APageFillsFromTheRowAboveItsStartAndNeverPastTheGrid) {
   CountedPage page{250, {}};
   for (int i = 0; i < 30; ++i) page.records.push_back(Rec(std::to_string(1000 - i)));
   ASSERT_TRUE(store.ApplyStartPage(page));
-  store.ApplyPage(41, {Rec("700"), Rec("699"), Rec("698")});
+  store.ApplyPage(41, {Rec("700"), Rec("699"), Rec("698")}, store.TopInserts());
   EXPECT_EQ(Id(40), "700");
   EXPECT_EQ(Id(42), "698");
   EXPECT_TRUE(grid.CellText(39, kColInfoId).empty());
 
-  store.ApplyPage(250, {Rec("2"), Rec("1")});  // only the last row can be written
+  store.ApplyPage(250, {Rec("2"), Rec("1")}, store.TopInserts());  // only the last row fits
   EXPECT_EQ(Id(249), "2");
   EXPECT_EQ(grid.RowCount(), 250);
+
+  // Two new messages arrive on top while a page is under way: its rows move
+  // down with the rows they continue instead of overwriting them.
+  const auto asked_at = store.TopInserts();
+  store.ApplyNewRecords({Rec("1001"), Rec("1002")});
+  store.ApplyPage(31, {Rec("970"), Rec("969")}, asked_at);
+  EXPECT_EQ(Id(31), "971");  // the first page's last row, moved down by two
+  EXPECT_EQ(Id(32), "970");
+  EXPECT_EQ(Id(33), "969");
 }
 
 TEST_F(FeedStoreTest, MaskingRebuildsOnlyTheRowsOnScreen) {
