@@ -196,6 +196,18 @@ void ExpectEveryMessageOnce(ServiceFeed& f, const std::string& db, std::int64_t 
 // A member number no publisher has: staff messages ("0") are not the member's own.
 constexpr std::int64_t kNobody = 987654321;
 
+// Shows the whole country and lets a few polls run; gives the newest id held
+// before anything goes wrong.
+std::int64_t FollowWholeCountry(ServiceFeed& f) {
+  f.store.Member().user_id = kNobody;
+  f.store.View().regions = {G("全国信息")};
+  f.feed->ReloadFirstPage();
+  f.WaitReady();
+  const std::int64_t start = f.Newest();
+  QTest::qWait(300);
+  return start;
+}
+
 int OutageMs() {
   const char* v = std::getenv("TARVOLO_FEED_OUTAGE_MS");
   return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : 1500;
@@ -207,14 +219,8 @@ TEST(FeedOutageTest, TheFeedMovesToTheSecondServerAndMissesNothing) {
   LocalService second({"--db", first.db_path(), "--simulate", "0.05", "--quota", "0"});
   ASSERT_TRUE(second.ok()) << second.error();
   ServiceFeed f({first.host(), second.host()});
-  f.store.Member().user_id = kNobody;
-  f.store.View().regions = {G("全国信息")};
-  f.feed->ReloadFirstPage();
-  f.WaitReady();
-  const std::int64_t start = f.Newest();
+  const std::int64_t start = FollowWholeCountry(f);
   ASSERT_GT(start, 0);
-
-  QTest::qWait(300);
   first.Stop();
   QTest::qWait(OutageMs());
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.feed->FeedHost() == second.host(); }, kWaitMs));
@@ -257,12 +263,8 @@ TEST(FeedOutageTest, ALoneServerThatHangsAndComesBackIsFollowedWithoutGapsOrRepe
   LocalService service({"--demo", "--quota", "0", "--simulate", "0.05"});
   ASSERT_TRUE(service.ok()) << service.error();
   ServiceFeed f({service.host()});
-  f.store.Member().user_id = kNobody;
-  f.store.View().regions = {G("全国信息")};
-  f.feed->ReloadFirstPage();
-  f.WaitReady();
-  const std::int64_t start = f.Newest();
-  QTest::qWait(300);
+  const std::int64_t start = FollowWholeCountry(f);
+  ASSERT_GT(start, 0);
 
   const pid_t pid = ServicePid(service.db_path(), "--demo");
   ASSERT_GT(pid, 0);
@@ -287,12 +289,8 @@ TEST(FeedOutageTest, ALoneServerRestartedOnItsPortIsFollowedWithoutGapsOrRepeats
   const std::string db = service->db_path();
   const std::string host = service->host();
   ServiceFeed f({host});
-  f.store.Member().user_id = kNobody;
-  f.store.View().regions = {G("全国信息")};
-  f.feed->ReloadFirstPage();
-  f.WaitReady();
-  const std::int64_t start = f.Newest();
-  QTest::qWait(300);
+  const std::int64_t start = FollowWholeCountry(f);
+  ASSERT_GT(start, 0);
 
   service->Stop();
   PublishMeanwhile(db);
