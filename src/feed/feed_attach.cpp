@@ -129,8 +129,12 @@ FeedAttachment::FeedAttachment(MainWindow& window)
   });
   connect(feed_.get(), &FeedController::FeedHostChanged, this,
           [this](const QString& host) { window_.SetFeedHost(host.toStdString()); });
-  connect(feed_.get(), &FeedController::ScrollToTopRequested, this,
-          [this] { window_.Grid()->ScrollToRow(0); });
+  // A real scroll to the top: the scroll mark then names the top rows, which
+  // the rebuild that follows a layout change works on.
+  connect(feed_.get(), &FeedController::ScrollToTopRequested, this, [this] {
+    window_.Grid()->Scroll(InfoGrid::ScrollCode::kTop);
+    window_.Grid()->Scroll(InfoGrid::ScrollCode::kEndScroll);
+  });
   connect(feed_.get(), &FeedController::RowsRebuilt, this, &FeedAttachment::rowsRebuilt);
   connect(feed_.get(), &FeedController::ReloadApplied, this, [this] { PushView(); });
   StyleCountLabel(window.TotalLabel(), QColor(237, 245, 72));
