@@ -36,7 +36,9 @@ sigset_t StopSignals() {
 }
 
 // The library binds with SO_REUSEPORT, so a second service on a taken port
-// would silently share it; a plain bind first tells whether the port is free.
+// would silently share it. A port is free when nothing accepts a connection on
+// it and a bind succeeds; the bind takes SO_REUSEPORT as the library does, so
+// the TIME_WAIT connections of a service that just stopped do not hold it.
 bool PortIsFree(const std::string& host, int port) {
   addrinfo hints{};
   hints.ai_socktype = SOCK_STREAM;
@@ -45,10 +47,16 @@ bool PortIsFree(const std::string& host, int port) {
   if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
   bool free = false;
   for (addrinfo* ai = found; ai && !free; ai = ai->ai_next) {
+    const int probe = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    if (probe < 0) continue;
+    const bool someone_listens = connect(probe, ai->ai_addr, ai->ai_addrlen) == 0;
+    close(probe);
+    if (someone_listens) continue;
     const int fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
     if (fd < 0) continue;
     int yes = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes);
     free = bind(fd, ai->ai_addr, ai->ai_addrlen) == 0;
     close(fd);
   }

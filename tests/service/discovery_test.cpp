@@ -22,6 +22,26 @@ TEST(serviceDiscovery, DataServerAnswersHostCheckAndListsItself) {
   EXPECT_EQ(parsed.hosts, std::vector<std::string>{service.host()});
 }
 
+// A service restarted on its port must come up while the last run's closed
+// connections linger in TIME_WAIT, yet a second service on a live port must
+// be refused rather than share it.
+TEST(serviceDiscovery, RestartsOnItsOwnPortButRefusesALiveOne) {
+  LocalService first;
+  ASSERT_TRUE(first.ok()) << first.error();
+  ServiceClient client(first);
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(client.Plain("/qavel/client/checkhost.htm"), "TestOK");
+  const std::string listen = first.host();
+
+  LocalService rival({"--listen", listen});
+  EXPECT_FALSE(rival.ok());
+
+  first.Stop();
+  LocalService again({"--listen", listen});
+  ASSERT_TRUE(again.ok()) << again.error();
+  EXPECT_EQ(again.host(), listen);
+  EXPECT_EQ(ServiceClient(again).Plain("/qavel/client/checkhost.htm"), "TestOK");
+}
+
 TEST(serviceDiscovery, RolesHandOutTheListTheirWay) {
   LocalService fallback({"--role", "fallback", "--hosts", "a.example/b.example:8080/c.example"});
   LocalService portal({"--role", "portal", "--hosts", "a.example/b.example"});
