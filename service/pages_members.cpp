@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ascii.h"
 #include "core/gbk.h"
 #include "password.h"
 #include "service_pages.h"
@@ -68,15 +69,6 @@ bool AllBytes(std::string_view text, Pred pred) {
   return true;
 }
 
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 Answer ServicePages::Login(const Query& q, std::string_view) {
@@ -104,7 +96,7 @@ Answer ServicePages::Register(const Query& q, std::string_view) {
   // form is refused as a whole rather than stored half right.
   const bool valid = user.size() >= 4 && user.size() <= 20 && AllBytes(user, IsNameByte) &&
                      password.size() >= 4 && password.size() <= 20 &&
-                     AllBytes(password, IsPasswordByte) && !SameNoCase(user, password) &&
+                     AllBytes(password, IsPasswordByte) && !EqualsNoCase(user, password) &&
                      !name.empty() && !q.Get("province").empty() && q.Get("tel").size() >= 3;
   if (!valid) return Encoded("RegError");
 

@@ -2,16 +2,10 @@
 
 #include <sodium.h>
 
+#include "core/ascii.h"
+
 namespace tv {
 namespace {
-
-std::string Folded(std::string_view password) {
-  std::string out(password);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 bool Ready() {
   static const bool ready = sodium_init() >= 0;
@@ -22,7 +16,7 @@ bool Ready() {
 
 std::optional<std::string> HashPassword(std::string_view password) {
   if (!Ready()) return std::nullopt;
-  const std::string folded = Folded(password);
+  const std::string folded = AsciiFolded(password);
   char out[crypto_pwhash_STRBYTES];
   if (crypto_pwhash_str(out, folded.data(), folded.size(), crypto_pwhash_OPSLIMIT_MIN,
                         crypto_pwhash_MEMLIMIT_MIN) != 0) {
@@ -33,7 +27,7 @@ std::optional<std::string> HashPassword(std::string_view password) {
 
 bool VerifyPassword(const std::string& hash, std::string_view password) {
   if (!Ready()) return false;
-  const std::string folded = Folded(password);
+  const std::string folded = AsciiFolded(password);
   return crypto_pwhash_str_verify(hash.c_str(), folded.data(), folded.size()) == 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "core/ascii.h"
+
 namespace tv {
 namespace {
 
@@ -32,17 +34,6 @@ std::optional<std::string> Decode(std::string_view text) {
   }
   if (!IsValidGbk(out)) return std::nullopt;
   return out;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/ascii.h"
 #include "core/gbk.h"
 #include "net/transport_testing.h"
 
@@ -73,17 +74,6 @@ std::optional<long long> ParseContentLength(std::string_view text) {
     if (value > kMaxContentLength) return std::nullopt;
   }
   return value;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = text[i], b = prefix[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
 }
 
 // Headers of the final response. A new status line starts over, so an
