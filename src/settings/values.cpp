@@ -53,12 +53,6 @@ constexpr int kDefaultRefreshSeconds = 10;
 
 bool IsOne(std::string_view name) { return ReadSettingOrDefault(name) == "1"; }
 
-int ClampToInt(long value) {
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
-}
-
 const char* FlagText(bool on) { return on ? "1" : "0"; }
 
 }  // namespace
@@ -110,6 +104,13 @@ int RefreshPeriodFromText(std::string_view text) {
   return static_cast<int>(seconds > kLongestRefreshSeconds ? kLongestRefreshSeconds : seconds);
 }
 
+int FontSizeFromText(std::string_view text) {
+  const long size = ParseSettingNumber(text);
+  if (size < kMinFontSize) return kMinFontSize;
+  if (size > kMaxFontSize) return kMaxFontSize;
+  return static_cast<int>(size);
+}
+
 SettingColor ColorFromText(std::string_view text) {
   return {static_cast<std::uint32_t>(ParseSettingNumber(text)) & 0x00FFFFFFu};
 }
@@ -135,7 +136,7 @@ std::string_view ContactItemSettingName(ContactItem item) {
 int RefreshPeriodSeconds() { return RefreshPeriodFromText(ReadSettingOrDefault(kRefreshTimer)); }
 SettingColor BackColor() { return ColorFromText(ReadSettingOrDefault(kBackColor)); }
 SettingColor FontColor() { return ColorFromText(ReadSettingOrDefault(kFontColor)); }
-int FontSize() { return ClampToInt(ParseSettingNumber(ReadSettingOrDefault(kFontSize))); }
+int FontSize() { return FontSizeFromText(ReadSettingOrDefault(kFontSize)); }
 std::string FontFace() { return ReadSettingOrDefault(kFontType); }
 TreeSide TreeCitySide() {
   return ReadSettingOrDefault(kTreeCity) == "Right" ? TreeSide::kRight : TreeSide::kLeft;

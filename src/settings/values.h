@@ -60,6 +60,11 @@ std::string ReadSettingOrDefault(std::string_view name);
 long ParseSettingNumber(std::string_view text);
 // A period that is not a positive number counts as 10 seconds.
 int RefreshPeriodFromText(std::string_view text);
+// The font height in pixels, kept within the size slider's range: a stored
+// text that is not a number converts to 0, which would draw invisible text.
+inline constexpr int kMinFontSize = 5;
+inline constexpr int kMaxFontSize = 40;
+int FontSizeFromText(std::string_view text);
 
 // A colour as stored: 0x00BBGGRR, red in the low byte.
 struct SettingColor {

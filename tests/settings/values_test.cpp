@@ -64,6 +64,15 @@ TEST_F(ValuesTest, ReadersApplyTheirDefaults) {
       {kFontSize, std::nullopt, font_size, "20"},
       {kFontSize, "", font_size, "20"},
       {kFontSize, "14", font_size, "14"},
+      // Kept within the size slider's 5 to 40: a text that is not a number
+      // would otherwise give 0, and invisible rows.
+      {kFontSize, "abc", font_size, "5"},
+      {kFontSize, "0", font_size, "5"},
+      {kFontSize, "-12", font_size, "5"},
+      {kFontSize, "5", font_size, "5"},
+      {kFontSize, "40", font_size, "40"},
+      {kFontSize, "41", font_size, "40"},
+      {kFontSize, "99999999999999999999", font_size, "40"},
       {kFontType, std::nullopt, face, "宋体"},
       {kFontType, "", face, "宋体"},
       {kFontType, Utf8ToGbk("黑体"), face, "黑体"},
