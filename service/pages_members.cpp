@@ -59,7 +59,8 @@ bool IsNameByte(char c) {
          c == '-' || c == '.';
 }
 
-bool IsPasswordByte(char c) { return c > ' ' && c < 0x7F; }
+// Any printable ASCII, blanks too: the form takes every byte below 128.
+bool IsPasswordByte(char c) { return c >= ' ' && c < 0x7F; }
 
 template <typename Pred>
 bool AllBytes(std::string_view text, Pred pred) {

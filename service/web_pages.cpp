@@ -78,6 +78,17 @@ constexpr SitePageInfo kSitePages[] = {
     {"/bbs/", "司机之家", "司机交流论坛。"},
 };
 
+// The service terms that the registration form links to, clause by clause.
+constexpr const char* kTermsClauses[] = {
+    "注册会员须提供真实、准确的姓名、单位和联系方式；资料变更时请及时联系客服更新。",
+    "会员名和密码由会员自行保管；以会员名发布的一切信息由该会员负责。",
+    "发布的货源、车源信息须真实有效；禁止发布虚假、重复、违法或与物流无关的信息。",
+    "成交或失效的信息请及时标记或删除；本站有权删除违规信息并暂停违规会员的服务。",
+    "信息中的运价、车况等由发布者提供，交易前请自行核实对方身份与资质。",
+    "本站尊重会员隐私，不向第三方出售会员资料；依法配合有关部门的查询除外。",
+    "普通会员查看联系方式可能需要等待；升级会员的办法请咨询客服热线 400-810-6688。",
+};
+
 std::string Escape(std::string_view gbk) {
   // Safe byte by byte: GBK trail bytes are never below 0x40.
   std::string out;
@@ -211,6 +222,11 @@ Answer ServicePages::SitePage(std::string_view path) {
       MessageFilter f;
       f.type = path == "/huoyuan/" ? 0 : 1;
       body += MessageTable(store_.PageMessages(f, 0, 30), false);
+    }
+    if (path == "/reg_read.asp") {
+      body += "<ol>\n";
+      for (const char* clause : kTermsClauses) body += "<li>" + Utf8ToGbk(clause) + "</li>\n";
+      body += "</ol>";
     }
     if (path == "/") {
       body += "<ul>\n";

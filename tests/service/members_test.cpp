@@ -116,15 +116,22 @@ TEST_F(serviceMembers, RegistrationCreatesOrdinaryMembers) {
   struct Case {
     std::string user, password, name;
   };
-  const Case refused[] = {
-      {"abc", "secret1", "张三"},    {Utf8ToGbk("王五六七"), "secret1", "张三"},
-      {"same01", "SAME01", "张三"},  {"toolongusername123456", "secret1", "张三"},
-      {"pass01", "a b c d", "张三"}, {"noname1", "secret1", ""}};
+  const Case refused[] = {{"abc", "secret1", "张三"},
+                          {Utf8ToGbk("王五六七"), "secret1", "张三"},
+                          {"same01", "SAME01", "张三"},
+                          {"toolongusername123456", "secret1", "张三"},
+                          {"pass01", Utf8ToGbk("密码12"), "张三"},
+                          {"noname1", "secret1", ""}};
   for (const Case& c : refused) {
     EXPECT_EQ(client().Post(RegisterPath(c.user, c.password, c.name)), "RegError") << c.user;
     EXPECT_EQ(ParseLoginAnswer(client().Post(LoginPath(c.user, c.password))).outcome,
               LoginOutcome::kUnknownUser);
   }
+}
+
+TEST_F(serviceMembers, PasswordsMayHoldBlanks) {
+  EXPECT_TRUE(client().Post(RegisterPath("blank01", "a b c d")).starts_with("RegSuccess"));
+  EXPECT_TRUE(ParseLoginAnswer(client().Post(LoginPath("blank01", "A B C D"))).ok());
 }
 
 TEST(serviceApproval, RegistrationsWaitForApproval) {
