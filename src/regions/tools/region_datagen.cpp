@@ -13,73 +13,32 @@
 #include <string>
 #include <vector>
 
-#include "core/gbk.h"
+#include "core/datagen_text.h"
 
 namespace {
 
 using Row = std::vector<std::string>;
+using tv::datagen::GbkLiteral;
 
 bool ReadRows(const std::string& path, std::size_t fields, std::vector<Row>& rows) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "%s: cannot open\n", path.c_str());
-    return false;
-  }
-  std::string line;
-  int number = 0;
-  while (std::getline(in, line)) {
-    ++number;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    Row row;
-    std::size_t start = 0;
-    for (;;) {
-      std::size_t tab = line.find('\t', start);
-      row.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
-      if (tab == std::string::npos) break;
-      start = tab + 1;
-    }
-    if (row.size() != fields) {
+  std::vector<tv::datagen::DataLine> lines;
+  if (!tv::datagen::ReadDataLines(path, lines)) return false;
+  for (tv::datagen::DataLine& line : lines) {
+    if (line.fields.size() != fields) {
       std::fprintf(stderr, "%s:%d: expected %zu TAB-separated fields, found %zu\n", path.c_str(),
-                   number, fields, row.size());
+                   line.number, fields, line.fields.size());
       return false;
     }
-    for (std::string& field : row) {
-      if (field.empty()) {
-        std::fprintf(stderr, "%s:%d: empty field\n", path.c_str(), number);
-        return false;
-      }
-      std::string gbk = tv::Utf8ToGbk(field);
-      if (tv::GbkToUtf8(gbk) != field) {
-        std::fprintf(stderr, "%s:%d: \"%s\" does not survive GBK\n", path.c_str(), number,
-                     field.c_str());
-        return false;
-      }
-      field = std::move(gbk);
-    }
-    rows.push_back(std::move(row));
+    rows.push_back(std::move(line.fields));
   }
   return true;
-}
-
-// Every byte as an escape: GBK trail bytes may look like ASCII quotes or
-// backslashes, and nothing in the output then depends on the source charset.
-std::string Literal(const std::string& bytes) {
-  std::string out = "\"";
-  char buffer[8];
-  for (unsigned char c : bytes) {
-    std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
-    out += buffer;
-  }
-  out += "\"sv";
-  return out;
 }
 
 void WritePairs(std::ostringstream& out, const char* type, const char* name,
                 const std::vector<Row>& rows) {
   out << "constexpr " << type << " k" << name << "[] = {\n";
   for (const Row& row : rows)
-    out << "    {" << Literal(row[0]) << ", " << Literal(row[1]) << "},\n";
+    out << "    {" << GbkLiteral(row[0]) << ", " << GbkLiteral(row[1]) << "},\n";
   out << "};\n";
   out << "}  // namespace\n\nstd::span<const " << type << "> " << name << "() { return k" << name
       << "; }\n\nnamespace {\n";
@@ -124,7 +83,7 @@ int main(int argc, char** argv) {
   for (auto [name, list] :
        {std::pair{"PublishOrder", &publish}, std::pair{"BrowseOrder", &browse}}) {
     out << "constexpr std::string_view k" << name << "[] = {\n";
-    for (const std::string& province : *list) out << "    " << Literal(province) << ",\n";
+    for (const std::string& province : *list) out << "    " << GbkLiteral(province) << ",\n";
     out << "};\n}  // namespace\n\nstd::span<const std::string_view> " << name << "() { return k"
         << name << "; }\n\nnamespace {\n";
   }

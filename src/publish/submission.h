@@ -1,0 +1,38 @@
+#pragma once
+// The checks behind a form's "发布" and the publication they produce: the
+// right to publish, an empty or unsendable or too long content, the contact
+// line, the type, the record. Pure; GBK throughout.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/login_answer.h"
+#include "publish/contact_block.h"
+#include "publish/publish_record.h"
+
+namespace tv {
+
+// What a form hands over at "发布".
+struct SubmitForm {
+  std::string content;               // the editor's text in GBK
+  std::vector<char32_t> unsendable;  // characters of the editor GBK cannot hold
+  std::string departure_city;        // the selected "发布城市" prefecture
+  std::string info_type;             // the selected "信息类型:" text
+  ContactChoices contact;
+};
+
+enum class SubmitRefusal { kNone, kNoRight, kEmpty, kUnsendable, kTooLong };
+
+struct Submission {
+  SubmitRefusal refusal = SubmitRefusal::kNone;
+  std::string notice;                   // GBK, blanks included; empty when accepted
+  std::optional<PublishRecord> record;  // set when accepted
+};
+
+// In this order: no right to publish; an empty content; characters the
+// service cannot carry (the notice names them); a content of ContentLimit
+// characters or more (counted from the end), or a content, contact line or
+// history text too long for the record.
+Submission PrepareSubmission(const MemberProfile& profile, const SubmitForm& form);
+
+}  // namespace tv
