@@ -14,8 +14,8 @@
 #include "core/gbk.h"
 #include "feed/feed_store.h"
 #include "feed/row_text.h"
+#include "grid/text_measure.h"
 #include "widgets/qt_text_measure.h"
-#include "widgets/text_measure.h"
 
 namespace tv {
 namespace {

@@ -10,22 +10,20 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/build_constants.h"
 #include "app/login_controller.h"
 #include "app/message_box_notice.h"
-#include "app/platform.h"
 #include "app/server_discovery.h"
+#include "app/shell_setup.h"
 #include "app/version_check.h"
+#include "core/build_constants.h"
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/version.h"
-#include "feed/main_window.h"
-#include "feed/web_page_window.h"
-#include "settings/values.h"
-#if __has_include("feed/feed_attach.h")
 #include "feed/feed_attach.h"
-#define TARVOLO_HAVE_FEED 1
-#endif
+#include "platform/platform.h"
+#include "settings/values.h"
+#include "shell/main_window.h"
+#include "shell/web_page_window.h"
 
 namespace {
 
@@ -109,10 +107,9 @@ int main(int argc, char** argv) {
                    [](const QString& caption) { Report("login-caption", caption); });
   QObject::connect(&login, &tv::LoginController::loginSucceeded, [] { Report("logged-in"); });
 
-  tv::MainWindow window(servers, login);
-#ifdef TARVOLO_HAVE_FEED
+  std::unique_ptr<tv::MainWindow> main_window = tv::CreateMainWindow(servers, login);
+  tv::MainWindow& window = *main_window;
   tv::AttachFeed(window);
-#endif
   if (TestHooks()) {
     QObject::connect(&window, &tv::MainWindow::shownAfterLogin, [&window] {
       Report("main-window-shown", window.windowTitle());

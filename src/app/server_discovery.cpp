@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/build_constants.h"
+#include "core/build_constants.h"
 #include "core/gbk.h"
 #include "net/server_list.h"
 #include "net/transport.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/platform.h"
 #include "core/gbk.h"
 #include "net/transport.h"
 #include "net/version_answer.h"
+#include "platform/platform.h"
 
 namespace tv {
 UpdateOutcome CheckForUpdate(const UpdateEnvironment& env) {

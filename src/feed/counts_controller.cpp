@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/gbk.h"
-#include "feed/feed_worker.h"
+#include "core/jobs.h"
 #include "net/totals_answer.h"
 
 namespace tv {

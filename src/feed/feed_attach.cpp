@@ -7,18 +7,17 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "app/build_constants.h"
-#include "app/server_discovery.h"
+#include "core/build_constants.h"
 #include "core/gbk.h"
 #include "core/qt_gbk.h"
-#include "feed/detail_view.h"
+#include "detail/detail_view.h"
 #include "feed/feed_test_hooks.h"
-#include "feed/main_window.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
 #include "net/transport.h"
 #include "regions/region_directory.h"
 #include "settings/values.h"
+#include "shell/main_window.h"
 #include "widgets/image_strip.h"
 #include "widgets/info_grid.h"
 
@@ -29,13 +28,13 @@ constexpr char kAttachmentName[] = "feedAttachment";
 // The hidden columns and the three pictures take this much of the grid.
 constexpr int kFixedColumnsWidth = 111;
 
-FeedServices ProgramServices(ServerDiscovery& servers) {
+FeedServices ProgramServices(const ShellEnvironment& environment) {
   FeedServices s;
   s.fetch = [](std::string_view host, std::string_view path) {
     return FetchEncodedPage("GET", host, path);
   };
-  s.discover = [&servers] { return servers.DiscoverServer(); };
-  s.current_host = [&servers] { return servers.CurrentHost(); };
+  s.discover = environment.discover;
+  s.current_host = environment.current_host;
   s.row_style = [] {
     return RowStyle{FontFace(), FontSize(), static_cast<int>(FontColor().value)};
   };
@@ -59,10 +58,11 @@ FeedAttachment::FeedAttachment(MainWindow& window)
       window_(window),
       grid_(window.Grid()->Store()),
       store_(grid_),
-      feed_(std::make_unique<FeedController>(store_, ProgramServices(window.Servers()))),
+      feed_(std::make_unique<FeedController>(store_, ProgramServices(window.Environment()))),
       paging_(std::make_unique<PagingController>(*feed_)),
       counts_(std::make_unique<CountsController>(*feed_)),
-      friends_(std::make_unique<FriendsLoader>(*feed_)) {
+      friends_(std::make_unique<FriendsLoader>(feed_->Friends(), feed_->Services().fetch,
+                                               [this] { return feed_->FeedHost(); })) {
   setObjectName(QString::fromLatin1(kAttachmentName));
   InfoGrid* grid = window.Grid();
   SetUpGrid();

@@ -6,11 +6,11 @@
 #include <QPointer>
 #include <memory>
 
+#include "detail/friends_loader.h"
 #include "feed/counts_controller.h"
 #include "feed/feed_controller.h"
 #include "feed/feed_grid.h"
 #include "feed/feed_store.h"
-#include "feed/friends_loader.h"
 #include "feed/paging_controller.h"
 
 namespace tv {

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/jobs.h"
 #include "core/qt_gbk.h"
-#include "feed/feed_worker.h"
 #include "feed/paging_plan.h"
 #include "net/answers.h"
 

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
+#include "detail/friends_table.h"
 #include "feed/feed_services.h"
 #include "feed/feed_store.h"
-#include "feed/friends_table.h"
 
 namespace tv {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "widgets/grid_types.h"
-#include "widgets/row_store.h"
+#include "grid/grid_types.h"
+#include "grid/row_store.h"
 
 namespace tv {
 

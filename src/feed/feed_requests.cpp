@@ -90,12 +90,4 @@ std::string IdListPath(IdListKind kind, std::string_view max_id) {
 
 std::string TotalsPath() { return "/qavel/client/GetTNums.asp?action=getnum"; }
 
-std::string FriendsPath(std::int64_t user_id) {
-  return "/qavel/client/GetFrindInfo.asp?action=GetFrindInfo&UserID=" + Num(user_id);
-}
-
-std::string DeleteFriendPath(std::string_view entry_id) {
-  return "/qavel/client/GetFrindInfo.asp?action=DelFrindInfo&UserID=" + EncodeQueryValue(entry_id);
-}
-
 }  // namespace tv

@@ -48,7 +48,5 @@ std::string MaxIdPath(IdListKind kind);
 std::string IdListPath(IdListKind kind, std::string_view max_id);
 
 std::string TotalsPath();
-std::string FriendsPath(std::int64_t user_id);
-std::string DeleteFriendPath(std::string_view entry_id);
 
 }  // namespace tv

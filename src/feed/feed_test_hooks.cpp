@@ -14,9 +14,9 @@
 
 #include "core/qt_gbk.h"
 #include "feed/feed_attach.h"
-#include "feed/main_window.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
+#include "shell/main_window.h"
 #include "widgets/info_grid.h"
 
 namespace tv {

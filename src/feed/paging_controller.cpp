@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "feed/feed_worker.h"
+#include "core/jobs.h"
 #include "feed/paging_plan.h"
 #include "net/answers.h"
 

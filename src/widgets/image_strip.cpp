@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPolygon>
 
-#include "widgets/grid_types.h"
+#include "grid/grid_types.h"
 
 namespace tv {
 namespace {

@@ -9,8 +9,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "grid/marked_text.h"
 #include "widgets/image_strip.h"
-#include "widgets/marked_text.h"
 #include "widgets/qt_marked_surface.h"
 #include "widgets/qt_text_measure.h"
 

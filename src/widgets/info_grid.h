@@ -13,8 +13,8 @@
 #include <memory>
 #include <unordered_map>
 
-#include "widgets/grid_types.h"
-#include "widgets/row_store.h"
+#include "grid/grid_types.h"
+#include "grid/row_store.h"
 
 namespace tv {
 

@@ -13,7 +13,7 @@
 #include <QRawFont>
 #include <QVector>
 
-#include "widgets/marked_text.h"
+#include "grid/marked_text.h"
 
 namespace tv {
 

@@ -6,8 +6,8 @@
 #include <QFontMetrics>
 #include <optional>
 
-#include "widgets/grid_types.h"
-#include "widgets/text_measure.h"
+#include "grid/grid_types.h"
+#include "grid/text_measure.h"
 
 namespace tv {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/platform.h"
 #include "app_fixture.h"
+#include "platform/platform.h"
 #include "settings/store.h"
 
 namespace tv {

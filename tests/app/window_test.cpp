@@ -15,19 +15,20 @@
 #include <QWebEngineView>
 #include <cstdlib>
 
-#include "app/build_constants.h"
 #include "app/login_controller.h"
 #include "app/login_form.h"
-#include "app/platform.h"
 #include "app/server_discovery.h"
+#include "app/shell_setup.h"
 #include "app_fixture.h"
+#include "core/build_constants.h"
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/version.h"
-#include "feed/main_window.h"
-#include "feed/web_page_window.h"
 #include "local_service.h"
+#include "platform/platform.h"
 #include "settings/values.h"
+#include "shell/main_window.h"
+#include "shell/web_page_window.h"
 
 namespace tv {
 namespace {
@@ -69,7 +70,7 @@ class WindowTest : public ::testing::Test {
     LoginController::Options options;
     options.current_version = kClientVersion;
     login_ = std::make_unique<LoginController>(discovery_, options);
-    auto window = std::make_unique<MainWindow>(discovery_, *login_);
+    auto window = CreateMainWindow(discovery_, *login_);
     for (QAction* a : window->menuBar()->actions()) {
       if (a->menu()) {
         CollectActions(a->menu(), a->text() + "/", actions_);
@@ -338,7 +339,8 @@ TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   LoginController::Options options;
   options.current_version = kClientVersion;
   LoginController login(servers, options);
-  MainWindow w(servers, login);
+  std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
+  MainWindow& w = *window;
   QSignalSpy logged_in(&w, &MainWindow::loggedIn);
   QSignalSpy shown(&w, &MainWindow::shownAfterLogin);
   w.RunLoginLoop();

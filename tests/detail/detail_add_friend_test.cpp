@@ -1,4 +1,4 @@
-#include "feed/detail_add_friend.h"
+#include "detail/detail_add_friend.h"
 
 #include <gtest/gtest.h>
 

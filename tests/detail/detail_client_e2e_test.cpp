@@ -18,17 +18,18 @@
 
 #include "app/login_controller.h"
 #include "app/server_discovery.h"
+#include "app/shell_setup.h"
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
 #include "core/version.h"
-#include "feed/detail_state.h"
-#include "feed/detail_view.h"
+#include "detail/detail_state.h"
+#include "detail/detail_view.h"
 #include "feed/feed_attach.h"
-#include "feed/main_window.h"
 #include "feed/region_tree.h"
-#include "feed/web_page_window.h"
 #include "settings/store.h"
+#include "shell/main_window.h"
+#include "shell/web_page_window.h"
 #include "support/local_service.h"
 #include "widgets/info_grid.h"
 
@@ -59,7 +60,7 @@ class ClientRun {
     options.tick_ms = 50;
     options.end_client = [] { ADD_FAILURE() << "the client wanted to end"; };
     login_ = std::make_unique<LoginController>(Servers(), options);
-    window_ = std::make_unique<MainWindow>(Servers(), *login_);
+    window_ = CreateMainWindow(Servers(), *login_);
     AttachFeed(*window_);
   }
 

@@ -1,12 +1,12 @@
-#include "feed/detail_decisions.h"
+#include "detail/detail_decisions.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <optional>
 
+#include "detail/detail_friend_rules.h"
 #include "detail_fixtures.h"
-#include "feed/detail_friend_rules.h"
 
 namespace tv {
 namespace {

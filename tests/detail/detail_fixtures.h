@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/gbk.h"
-#include "feed/detail_decisions.h"
+#include "detail/detail_decisions.h"
 
 namespace tv::detail_test {
 

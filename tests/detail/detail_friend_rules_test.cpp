@@ -1,4 +1,4 @@
-#include "feed/detail_friend_rules.h"
+#include "detail/detail_friend_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -8,10 +8,10 @@
 #include <optional>
 
 #include "core/notice.h"
+#include "detail/detail_add_friend.h"
+#include "detail/detail_state.h"
+#include "detail/detail_window.h"
 #include "detail_fixtures.h"
-#include "feed/detail_add_friend.h"
-#include "feed/detail_state.h"
-#include "feed/detail_window.h"
 #include "net/answers.h"
 #include "net/login_answer.h"
 #include "net/transport.h"

@@ -1,4 +1,4 @@
-#include "feed/detail_state.h"
+#include "detail/detail_state.h"
 
 #include <gtest/gtest.h>
 

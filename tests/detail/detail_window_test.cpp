@@ -1,4 +1,4 @@
-#include "feed/detail_window.h"
+#include "detail/detail_window.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +17,9 @@
 
 #include "core/notice.h"
 #include "core/qt_gbk.h"
+#include "detail/detail_state.h"
+#include "detail/detail_view.h"
 #include "detail_fixtures.h"
-#include "feed/detail_state.h"
-#include "feed/detail_view.h"
 
 namespace tv {
 namespace {

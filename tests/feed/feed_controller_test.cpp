@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "core/notice.h"
+#include "detail/friends_loader.h"
 #include "feed/counts_controller.h"
-#include "feed/friends_loader.h"
 #include "feed/paging_controller.h"
 #include "feed_test_util.h"
 #include "scripted_fetch.h"
@@ -342,7 +342,8 @@ TEST_F(FeedControllerTest, CountsComeFromTheCurrentHostAndStandInForTheWholeCoun
 
 TEST_F(FeedControllerTest, FriendsLoadAndRemoval) {
   ScopedNoticeRecorder notices;
-  FriendsLoader friends(*feed);
+  FriendsLoader friends(feed->Friends(), feed->Services().fetch,
+                        [this] { return feed->FeedHost(); });
   net.Answer("/qavel/client/GetFrindInfo.asp?action=GetFrindInfo",
              "@@11||" + G("甲公司") + "||123||456||7701@@12||" + G("乙") + "||||||7702@@");
   int loaded = -1;

@@ -6,7 +6,7 @@
 #include "core/gbk.h"
 #include "core/info_record.h"
 #include "feed/feed_grid.h"
-#include "widgets/text_measure.h"
+#include "grid/text_measure.h"
 
 namespace tv::feed_test {
 

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "feed/friends_table.h"
+#include "detail/friends_table.h"
 #include "feed/paging_plan.h"
 #include "feed/region_list.h"
 #include "feed_test_util.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "detail/friends_table.h"
 #include "feed_test_util.h"
 
 namespace tv {

@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "widgets/grid_types.h"
+#include "grid/grid_types.h"
 
 namespace tv {
 namespace {

@@ -10,7 +10,7 @@
 #include <QWheelEvent>
 #include <memory>
 
-#include "widgets/text_measure.h"
+#include "grid/text_measure.h"
 
 namespace tv {
 namespace {

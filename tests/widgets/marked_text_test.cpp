@@ -1,4 +1,4 @@
-#include "widgets/marked_text.h"
+#include "grid/marked_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "widgets/row_store.h"
+#include "grid/row_store.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/gbk.h"
-#include "widgets/row_store.h"
+#include "grid/row_store.h"
 
 namespace tv::demo {
 

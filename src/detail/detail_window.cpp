@@ -1,0 +1,191 @@
+#include "detail/detail_window.h"
+
+#include <QColor>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/qt_gbk.h"
+#include "detail/detail_state.h"
+
+namespace tv {
+namespace {
+
+QString ColourName(Colour colour) {
+  return QColor(ColourRed(colour), ColourGreen(colour), ColourBlue(colour)).name();
+}
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+QTextEdit* ReadOnlyBox(QWidget* parent, const QString& text, Colour colour, double point_size,
+                       bool bold) {
+  auto* box = new QTextEdit(parent);
+  box->setReadOnly(true);
+  box->setAcceptRichText(false);
+  box->setContextMenuPolicy(Qt::NoContextMenu);
+  QFont font = box->font();
+  font.setPointSizeF(point_size);
+  font.setBold(bold);
+  box->setFont(font);
+  box->setStyleSheet(QStringLiteral("QTextEdit { color: %1; }").arg(ColourName(colour)));
+  box->setPlainText(text);
+  return box;
+}
+
+QLabel* Caption(QWidget* parent, const char* utf8) { return new QLabel(Utf8(utf8), parent); }
+
+QLabel* ColouredLabel(QWidget* parent, const QString& text, Colour colour) {
+  auto* label = new QLabel(text, parent);
+  label->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(ColourName(colour)));
+  return label;
+}
+
+}  // namespace
+
+DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& viewer,
+                           DetailActions actions, QWidget* parent)
+    : QDialog(parent),
+      state_(new DetailState(message, viewer, this)),
+      actions_(std::move(actions)) {
+  setWindowTitle(Utf8("查看信息"));
+  setModal(true);
+  // About 370 x 215 dialog units of the usual dialog font.
+  resize(560, 360);
+
+  // The content is drawn 250 twips high: 12.5 points.
+  content_ = ReadOnlyBox(this, FromGbk(DetailContentText(message)), kDetailBlue, 12.5, false);
+  contact_ = ReadOnlyBox(this, FromGbk(state_->contactText()), kDetailDarkRed, 10.5, true);
+  contact_->setFixedHeight(48);
+
+  source_ = ColouredLabel(this, {}, kDetailBlue);
+  const QString source_text = FromGbk(SourceText(message)).toHtmlEscaped();
+  if (SourceLinkActs(message)) {
+    source_->setText(QStringLiteral("<a href=\"#source\" style=\"color:%1\">%2</a>")
+                         .arg(ColourName(kDetailBlue), source_text));
+    source_->setCursor(Qt::PointingHandCursor);
+  } else {
+    source_->setText(source_text);
+  }
+  source_->setTextFormat(Qt::RichText);
+  source_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  connect(source_, &QLabel::linkActivated, this, [this](const QString&) { ActivateSource(); });
+
+  StatusLine status = DealStatus(message);
+  status_ = ColouredLabel(this, FromGbk(status.text), status.colour);
+
+  countdown_text_ = ColouredLabel(this, {}, kDetailRed);
+  counter_ = ColouredLabel(this, {}, kDetailRed);
+  countdown_text_->hide();
+  counter_->hide();
+
+  auto* add_friend = new QPushButton(Utf8("加入好友"), this);
+  auto* close = new QPushButton(Utf8("关闭"), this);
+  add_friend->setAutoDefault(false);
+  close->setAutoDefault(false);
+  connect(add_friend, &QPushButton::clicked, this, [this] {
+    if (actions_.add_friend) actions_.add_friend();
+  });
+  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* facts = new QGridLayout;
+  facts->addWidget(Caption(this, "发布城市:"), 0, 0);
+  facts->addWidget(new QLabel(FromGbk(message.City), this), 0, 1);
+  facts->addWidget(Caption(this, "发布时间:"), 0, 2);
+  facts->addWidget(new QLabel(FromGbk(message.Time), this), 0, 3);
+  facts->addWidget(Caption(this, "信息来源:"), 1, 0);
+  facts->addWidget(source_, 1, 1);
+  facts->addWidget(Caption(this, "信息状态:"), 1, 2);
+  facts->addWidget(status_, 1, 3);
+  facts->setColumnStretch(1, 1);
+  facts->setColumnStretch(3, 1);
+
+  auto* countdown = new QHBoxLayout;
+  countdown->addWidget(countdown_text_);
+  countdown->addWidget(counter_);
+  countdown->addStretch(1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(add_friend);
+  buttons->addWidget(close);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Caption(this, "信息内容"));
+  layout->addWidget(content_, 1);
+  layout->addWidget(Caption(this, "联系方式"));
+  layout->addWidget(contact_);
+  layout->addLayout(facts);
+  layout->addLayout(countdown);
+  layout->addLayout(buttons);
+
+  // Keys reach the text boxes first; the window sees them all.
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  installEventFilter(this);
+
+  connect(state_, &DetailState::secondsLeftChanged, this, &DetailWindow::ShowCounter);
+  connect(state_, &DetailState::contactRevealed, this, &DetailWindow::ShowContact);
+  if (state_->Start()) {
+    countdown_text_->setText(FromGbk(state_->countdownText()));
+    countdown_text_->show();
+    counter_->show();
+    ShowCounter(state_->secondsLeft());
+  }
+}
+
+QString DetailWindow::contactShown() const { return contact_->toPlainText(); }
+QString DetailWindow::countdownShown() const { return countdown_text_->text(); }
+QString DetailWindow::counterShown() const { return counter_->text(); }
+bool DetailWindow::countdownShowing() const { return !countdown_text_->isHidden(); }
+QString DetailWindow::statusShown() const { return status_->text(); }
+QString DetailWindow::sourceShown() const { return FromGbk(SourceText(state_->message())); }
+QString DetailWindow::contentShown() const { return content_->toPlainText(); }
+
+void DetailWindow::ActivateSource() {
+  SourceClick click = DecideSourceClick(state_->message(), state_->viewer());
+  if (click.kind == SourceClick::Kind::kNotice) ShowNotice(click.text);
+  if (click.kind == SourceClick::Kind::kOpenProfile && actions_.open_profile) {
+    actions_.open_profile(click.text);
+  }
+}
+
+void DetailWindow::done(int result) {
+  state_->Stop();
+  QDialog::done(result);
+}
+
+bool DetailWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Nothing of the message may be copied with the keyboard.
+    if (key->matches(QKeySequence::Copy)) {
+      key->accept();
+      return true;
+    }
+    if (event->type() == QEvent::KeyPress &&
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+      accept();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void DetailWindow::ShowContact() {
+  countdown_text_->hide();
+  counter_->hide();
+  contact_->setPlainText(FromGbk(state_->contactText()));
+}
+
+void DetailWindow::ShowCounter(qint64 seconds_left) {
+  counter_->setText(QString::number(seconds_left));
+}
+
+}  // namespace tv

@@ -1,0 +1,140 @@
+#pragma once
+// The row store of an information grid: rows of cells holding GBK text, an
+// image index, an optional font and colours, plus one height per row and one
+// width per column. The feed controllers write it (headless, no Qt); the grid
+// widget paints it and is told of changes through the change handler.
+//
+// Storage is sparse: a row that has never been written is a null slot and
+// costs 12 bytes (slot plus height), so ResizeRows(1'000'000) is cheap and
+// memory grows with the filled rows only. Slots live in deques, so inserting a
+// row on top does not move the others.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "grid/grid_types.h"
+#include "grid/text_measure.h"
+
+namespace tv {
+
+struct GridCell {
+  std::string text;                     // GBK, may carry the colour markers
+  Colour text_colour = kDefaultColour;  // kDefaultColour: the grid's
+  Colour back_colour = kDefaultColour;  // kDefaultColour: the grid's
+  std::int16_t image = kImageNone;      // index into the image strip
+  std::uint16_t font_id = 0;            // 0: the grid's font (RowStore::FontById)
+  std::uint8_t format = kFormatNone;    // CellFormat flags
+};
+
+class RowStore {
+ public:
+  // What changed, so the view can decide between a repaint and a new layout.
+  enum class Change {
+    kRows,     // row count or order (resize, insert, remove)
+    kHeights,  // a row height
+    kCells,    // cell contents only
+    kColumns,  // column count or widths
+    kLook,     // grid font or default height
+  };
+  using ChangeHandler = std::function<void(Change)>;
+
+  // Row height of new rows until SetDefaultRowHeight.
+  static constexpr int kInitialRowHeight = 22;
+
+  explicit RowStore(int column_count = 14, std::shared_ptr<const TextMeasure> measure = nullptr);
+  ~RowStore();
+  RowStore(const RowStore&) = delete;
+  RowStore& operator=(const RowStore&) = delete;
+  RowStore(RowStore&&) = default;
+  RowStore& operator=(RowStore&&) = default;
+
+  // --- shape -------------------------------------------------------------
+  int RowCount() const { return static_cast<int>(rows_.size()); }
+  int ColumnCount() const { return column_count_; }
+  // Keeps the rows; filled rows gain empty cells or lose their last ones.
+  void SetColumnCount(int column_count);
+
+  // The row count becomes n (negative counts as 0); new rows are empty with the
+  // default height, rows beyond n go with their cells. False when memory runs
+  // out: the store then keeps the rows it had.
+  bool ResizeRows(int n);
+  void RemoveAllRows();
+  // Inserts an empty row before `index` (column 0 given `text`); index -1
+  // appends. Returns the new row's index, -1 when index is not a row of the
+  // store (or memory ran out).
+  int InsertRowAt(std::string_view text, int index);
+  // Empties the text of every cell; rows and their other attributes stay.
+  void BlankAllCells();
+
+  // --- cells (outside the store: reads give empty/defaults, writes do nothing)
+  const std::string& GetCellText(int row, int column) const;
+  void PutCellText(int row, int column, std::string_view text);
+  int CellImage(int row, int column) const;
+  void PutCellImage(int row, int column, int image);
+  // The cell's own font; nullptr when the cell uses the grid font.
+  const CellFont* CellFontOf(int row, int column) const;
+  void PutCellFont(int row, int column, const CellFont& font);
+  Colour CellColour(int row, int column) const;  // text colour, kDefaultColour if none
+  void PutCellColour(int row, int column, Colour colour);
+  Colour CellBackColour(int row, int column) const;
+  void PutCellBackColour(int row, int column, Colour colour);
+  std::uint8_t CellFormatOf(int row, int column) const;
+  void PutCellFormat(int row, int column, std::uint8_t format);
+  // The whole cell, or nullptr for a cell of an unwritten row or outside.
+  const GridCell* FindCell(int row, int column) const;
+  // Rows that hold cells (written at least once since they were created).
+  std::size_t FilledRowCount() const { return filled_rows_; }
+
+  // --- heights and widths ------------------------------------------------
+  int RowHeight(int row) const;  // 0 outside
+  void PutRowHeight(int row, int height);
+  int DefaultRowHeight() const { return default_row_height_; }
+  // For rows created from now on.
+  void SetDefaultRowHeight(int height);
+  int ColumnWidth(int column) const;  // 0 outside
+  // Width 0 hides a column: it is neither drawn nor hit.
+  void PutColumnWidth(int column, int width);
+  int TotalColumnWidth() const;
+
+  // Fits the row's height to the text of one cell at `width` pixels: the cell
+  // gets word-wrap and vertical centring; lines = ceil(text width / width)
+  // (width below 1 counts as 1), height = lines x th - (lines - 1) x th / 4,
+  // +1 for a one-line row, +1; a height of 300 or more becomes 60.
+  void FitRowToText(int row, int column, int width);
+
+  // --- fonts and measuring -------------------------------------------------
+  const CellFont& GridFont() const { return fonts_.front(); }
+  void SetGridFont(const CellFont& font);
+  // The font of a GridCell::font_id (0 is the grid font).
+  const CellFont& FontById(std::uint16_t id) const;
+  std::size_t FontCount() const { return fonts_.size(); }
+  void SetTextMeasure(std::shared_ptr<const TextMeasure> measure);
+  const TextMeasure* Measure() const { return measure_.get(); }
+
+  void SetChangeHandler(ChangeHandler handler) { on_change_ = std::move(handler); }
+
+ private:
+  using RowCells = std::unique_ptr<GridCell[]>;
+
+  bool ValidCell(int row, int column) const;
+  GridCell* WritableCell(int row, int column);
+  std::uint16_t InternFont(const CellFont& font);
+  void Notify(Change change) const;
+
+  int column_count_;
+  int default_row_height_ = kInitialRowHeight;
+  std::deque<RowCells> rows_;  // null: row never written
+  std::deque<std::int32_t> heights_;
+  std::vector<int> column_widths_;
+  std::vector<CellFont> fonts_;  // [0] is the grid font
+  std::size_t filled_rows_ = 0;
+  std::shared_ptr<const TextMeasure> measure_;
+  ChangeHandler on_change_;
+};
+
+}  // namespace tv

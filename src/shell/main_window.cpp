@@ -1,0 +1,413 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+#include "core/build_constants.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/qt_gbk.h"
+#include "net/transport.h"
+#include "platform/platform.h"
+#include "settings/values.h"
+#include "shell/web_page_window.h"
+#include "widgets/info_grid.h"
+
+namespace tv {
+namespace {
+
+struct ViewChoice {
+  const char* menu_text;
+  const char* popup_text;
+  int view_type;
+  int view_direction;
+};
+constexpr ViewChoice kViews[6] = {
+    {"全部出发信息", "全部出发信息", 8, 0}, {">>出发货源", ">> 出发货源", 0, 0},
+    {">>出发车源", ">> 出发车源", 1, 0},    {"全部到达信息", "全部到达信息", 8, 1},
+    {"<<到达货源", "<< 到达货源", 0, 1},    {"<<到达车源", "<< 到达车源", 1, 1},
+};
+
+constexpr int kTreeWidth = 126;
+constexpr int kButtonRowHeight = 25;
+constexpr int kStatusHeight = 20;
+constexpr int kAdvertHeight = 72;
+
+}  // namespace
+
+MainWindow::MainWindow(ShellEnvironment environment, QWidget* parent)
+    : QMainWindow(parent), environment_(std::move(environment)) {
+  setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
+  setWindowTitle(QStringLiteral("Tarvolo"));
+  BuildControls();
+  BuildMenus();
+
+  state_.tree_left = TreeCitySide() == TreeSide::kLeft;
+  LayOutTree();
+  if (ContactAlwaysMasked()) {
+    state_.masked = true;
+    state_.mask_locked = true;
+  }
+  Button(kButtonMask)->setText(state_.masked ? QStringLiteral("解密") : QStringLiteral("加密"));
+  Button(kButtonMask)->setEnabled(!state_.mask_locked);
+  state_.refresh_period_ms = RefreshPeriodSeconds() * 1000;
+}
+
+MainWindow::~MainWindow() = default;
+
+WebPageWindow* MainWindow::WebPage() const { return web_page_.data(); }
+
+QPushButton* MainWindow::Button(MainButton id) const {
+  int index = static_cast<int>(id) - kButtonView;
+  return index >= 0 && index < static_cast<int>(buttons_.size()) ? buttons_[index] : nullptr;
+}
+
+QAction* MainWindow::CommandAction(MainCommand command) const {
+  return command_actions_[static_cast<std::size_t>(command)];
+}
+
+void MainWindow::BuildControls() {
+  central_ = new QWidget(this);
+  setCentralWidget(central_);
+
+  // The row of buttons.
+  auto* button_row = new QWidget(central_);
+  button_row->setFixedHeight(kButtonRowHeight + 4);
+  auto* row = new QHBoxLayout(button_row);
+  row->setContentsMargins(2, 2, 2, 2);
+  row->setSpacing(3);
+  auto add_button = [&](MainButton id, const QString& caption, const QString& tip) {
+    auto* b = new QPushButton(caption, button_row);
+    b->setFixedHeight(kButtonRowHeight);
+    b->setToolTip(tip);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setObjectName(QStringLiteral("button%1").arg(static_cast<int>(id)));
+    buttons_[static_cast<std::size_t>(id - kButtonView)] = b;
+    row->addWidget(b);
+    return b;
+  };
+  add_button(kButtonView, QStringLiteral("全部出发信息"), {})->setMinimumWidth(110);
+  add_button(kButtonMultiArea, QStringLiteral("多地区定制"), {});
+  add_button(kButtonScroll, QStringLiteral("滚动开"), QStringLiteral("切换是否下载并滚动信息"));
+  add_button(kButtonMask, QStringLiteral("加密"), QStringLiteral("切换是否不显示电话及用户名"));
+  add_button(kButtonSearch1, QStringLiteral("搜索1"), QStringLiteral("本地搜索(出城信息)"));
+  add_button(kButtonSearch2, QStringLiteral("搜索2"), QStringLiteral("综合搜索"));
+  add_button(kButtonPublish1, QStringLiteral("发布1"), QStringLiteral("发布信息(经典)"));
+  add_button(kButtonPublish2, QStringLiteral("发布2"), QStringLiteral("发布信息(改进)"));
+  add_button(kButtonTree, QStringLiteral("<<"), QStringLiteral("收缩/显示站点列表"))
+      ->setFixedWidth(32);
+  row->addStretch(1);
+  QStyle* st = style();
+  struct PictureButton {
+    MainButton id;
+    QStyle::StandardPixmap icon;
+    const char* tip;
+    PageCommand command;
+  };
+  const PictureButton pictures[] = {
+      {kButtonReload, QStyle::SP_BrowserReload, "刷新显示", PageCommand::kReload},
+      {kButtonTop, QStyle::SP_MediaSkipBackward, "首页", PageCommand::kTop},
+      {kButtonPageUp, QStyle::SP_ArrowUp, "上页", PageCommand::kPageUp},
+      {kButtonPageDown, QStyle::SP_ArrowDown, "下页", PageCommand::kPageDown},
+      {kButtonEnd, QStyle::SP_MediaSkipForward, "末页", PageCommand::kEnd},
+  };
+  for (const PictureButton& p : pictures) {
+    QPushButton* b = add_button(p.id, {}, QString::fromUtf8(p.tip));
+    b->setIcon(st->standardIcon(p.icon));
+    b->setFixedWidth(30);
+    PageCommand command = p.command;
+    connect(b, &QPushButton::clicked, this, [this, command] {
+      if (logged_in_) emit pageCommand(command);
+    });
+  }
+
+  // The view pop-up of button 1001.
+  view_popup_ = new QMenu(this);
+  for (int i = 0; i < 6; ++i) {
+    QAction* a = view_popup_->addAction(QString::fromUtf8(kViews[i].popup_text));
+    a->setCheckable(true);
+    a->setChecked(i == 0);
+    connect(a, &QAction::triggered, this, [this, i] { SelectView(i, true); });
+    view_popup_actions_[static_cast<std::size_t>(i)] = a;
+  }
+  connect(Button(kButtonView), &QPushButton::clicked, this, [this] {
+    QPushButton* b = Button(kButtonView);
+    view_popup_->popup(b->mapToGlobal(QPoint(0, b->height())));
+  });
+  connect(Button(kButtonScroll), &QPushButton::clicked, this, [this] {
+    if (logged_in_) SetScrolling(!state_.scrolling_on);
+  });
+  connect(Button(kButtonMask), &QPushButton::clicked, this, [this] {
+    if (logged_in_ && !state_.mask_locked) SetMasked(!state_.masked);
+  });
+  connect(Button(kButtonTree), &QPushButton::clicked, this,
+          [this] { SetTreeShown(!state_.tree_shown); });
+
+  // The message area: tree panel at one side, grid column beside it.
+  tree_area_ = new QWidget(central_);
+  tree_area_->setObjectName(QStringLiteral("treeArea"));
+  tree_area_->setFixedWidth(kTreeWidth);
+  auto* tree_layout = new QVBoxLayout(tree_area_);
+  tree_layout->setContentsMargins(0, 0, 0, 0);
+
+  grid_column_ = new QWidget(central_);
+  auto* column = new QVBoxLayout(grid_column_);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  caption_label_ = new QLabel(QStringLiteral("◆ 全国信息"), grid_column_);
+  caption_label_->setObjectName(QStringLiteral("caption"));
+  caption_label_->setFixedHeight(22);
+  caption_label_->setStyleSheet(QStringLiteral(
+      "QLabel { background: #1d5fa8; color: white; font-weight: bold; padding-left: 6px; }"));
+  grid_ = new InfoGrid(grid_column_);
+  grid_->setObjectName(QStringLiteral("grid"));
+  search_area_ = new QWidget(grid_column_);
+  search_area_->setObjectName(QStringLiteral("searchArea"));
+  new QVBoxLayout(search_area_);
+  search_area_->layout()->setContentsMargins(0, 0, 0, 0);
+  search_area_->hide();
+  auto* split = new QSplitter(Qt::Vertical, grid_column_);
+  split->setObjectName(QStringLiteral("gridSplit"));
+  split->addWidget(grid_);
+  split->addWidget(search_area_);
+  split->setChildrenCollapsible(false);
+  // The view's count sits at the right of the caption strip, where its
+  // bright colour reads on the dark strip.
+  auto* caption_strip = new QWidget(grid_column_);
+  caption_strip->setObjectName(QStringLiteral("captionStrip"));
+  caption_strip->setFixedHeight(22);
+  caption_strip->setStyleSheet(QStringLiteral("#captionStrip { background: #1d5fa8; }"));
+  auto* strip = new QHBoxLayout(caption_strip);
+  strip->setContentsMargins(0, 0, 8, 0);
+  total_label_ = new QLabel(caption_strip);
+  total_label_->setObjectName(QStringLiteral("total"));
+  caption_label_->setParent(caption_strip);
+  strip->addWidget(caption_label_, 1);
+  strip->addWidget(total_label_);
+  column->addWidget(caption_strip);
+  column->addWidget(split, 1);
+
+  auto* message_area = new QWidget(central_);
+  auto* middle = new QHBoxLayout(message_area);
+  middle->setContentsMargins(0, 0, 0, 0);
+  middle->setSpacing(2);
+  middle->addWidget(tree_area_);
+  middle->addWidget(grid_column_, 1);
+
+  // The two advert pages share a strip under the list: they inform without
+  // taking any width from it.
+  auto* adverts = new QWidget(central_);
+  adverts->setFixedHeight(kAdvertHeight);
+  auto* advert_row = new QHBoxLayout(adverts);
+  advert_row->setContentsMargins(0, 2, 0, 0);
+  advert_row->setSpacing(2);
+  advert1_ = new QWebEngineView(adverts);
+  advert2_ = new QWebEngineView(adverts);
+  advert_row->addWidget(advert1_, 1);
+  advert_row->addWidget(advert2_, 1);
+
+  // The status line with the counts.
+  auto* status = new QWidget(central_);
+  status->setFixedHeight(kStatusHeight);
+  auto* status_row = new QHBoxLayout(status);
+  status_row->setContentsMargins(6, 0, 6, 0);
+  status_label_ = new QLabel(status);
+  national_label_ = new QLabel(status);
+  national_label_->setObjectName(QStringLiteral("national"));
+  status_row->addWidget(status_label_, 1);
+  status_row->addWidget(national_label_);
+
+  auto* layout = new QVBoxLayout(central_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(button_row);
+  layout->addWidget(message_area, 1);
+  layout->addWidget(adverts);
+  layout->addWidget(status);
+}
+
+void MainWindow::LayOutTree() {
+  auto* middle = static_cast<QHBoxLayout*>(tree_area_->parentWidget()->layout());
+  middle->removeWidget(tree_area_);
+  middle->insertWidget(state_.tree_left ? 0 : 1, tree_area_);
+  tree_area_->setVisible(state_.tree_shown);
+  // "<<" points where the tree goes when pressed: towards its side while it
+  // shows, away from it while hidden.
+  bool points_left = state_.tree_left == state_.tree_shown;
+  Button(kButtonTree)->setText(points_left ? QStringLiteral("<<") : QStringLiteral(">>"));
+}
+
+void MainWindow::SetTreeShown(bool shown) {
+  state_.tree_shown = shown;
+  LayOutTree();
+}
+
+void MainWindow::SetSearchPanelOpen(bool open) {
+  state_.search_panel_open = open;
+  search_area_->setVisible(open);
+  if (open) {
+    auto* split = static_cast<QSplitter*>(grid_->parentWidget());
+    int h = split->height();
+    split->setSizes({h / 3, h - h / 3});
+  }
+}
+
+void MainWindow::SelectView(int index, bool from_popup) {
+  if (index < 0 || index >= 6) return;
+  const ViewChoice& v = kViews[index];
+  Button(kButtonView)->setText(QString::fromUtf8(from_popup ? v.popup_text : v.menu_text));
+  for (int i = 0; i < 6; ++i)
+    view_popup_actions_[static_cast<std::size_t>(i)]->setChecked(i == index);
+  state_.view_type = v.view_type;
+  state_.view_direction = v.view_direction;
+  emit viewSelected();
+}
+
+void MainWindow::SetScrolling(bool on) {
+  state_.scrolling_on = on;
+  Button(kButtonScroll)->setText(on ? QStringLiteral("滚动开") : QStringLiteral("滚动关"));
+  emit scrollingToggled(on);
+}
+
+void MainWindow::SetMasked(bool masked) {
+  state_.masked = masked;
+  Button(kButtonMask)->setText(masked ? QStringLiteral("解密") : QStringLiteral("加密"));
+  emit maskToggled(masked);
+}
+
+void MainWindow::RunLoginLoop() {
+  if (login_form_) {  // the loop runs already
+    login_form_->raise();
+    return;
+  }
+  hide();
+  QDialog* form = environment_.login_form();
+  login_form_ = form;
+  form->setAttribute(Qt::WA_DeleteOnClose);
+  connect(form, &QDialog::finished, this, [this](int result) {
+    // Closing the form is the member's way out of the client.
+    if (result != QDialog::Accepted) EndProcess(0);
+    environment_.authenticate();
+  });
+  form->open();
+}
+
+void MainWindow::LoginSucceeded(const MemberProfile& member, const LoginFlags& flags) {
+  profile_ = member;
+  flags_ = flags;
+  logged_in_ = true;
+  feed_host_ = environment_.current_host();
+  const MemberProfile& profile = Profile();
+  std::string site = profile.SiteTitle.empty() ? Utf8ToGbk(kProductTitleUtf8) : profile.SiteTitle;
+  std::string line = profile.ServiceLine.empty() ? Utf8ToGbk(kHotlineUtf8) : profile.ServiceLine;
+  QString title = FromGbk(site + " " + line);
+  // Another client window with this title already on the desktop means this
+  // member runs the client already.
+  if (TopLevelWindowExists(title.toStdString())) {
+    close();
+    return;
+  }
+  setWindowTitle(title);
+  if (Flags().Masked()) {
+    state_.masked = true;
+    state_.mask_locked = true;
+    Button(kButtonMask)->setText(QStringLiteral("解密"));
+    Button(kButtonMask)->setEnabled(false);
+  }
+  emit loggedIn();
+
+  QString city = QString::fromLatin1(EncodeQueryValue(profile.City));
+  QString host = QString::fromStdString(feed_host_);
+  advert1_->load(
+      QUrl(QStringLiteral("http://%1/qavel/client/adv/adv01.asp?city=%2").arg(host, city)));
+  advert2_->load(
+      QUrl(QStringLiteral("http://%1/qavel/client/adv/adv02.asp?city=%2").arg(host, city)));
+  // Without a window manager (a bare X server) maximising is only a wish;
+  // the screen's free area is taken first so the window fills it either way.
+  if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
+  showMaximized();
+  emit shownAfterLogin();
+}
+
+void MainWindow::OpenWebAddress(const QString& url, const QString& title) {
+  if (web_page_) return;
+  web_page_ = new WebPageWindow(WebPageWindow::Mode::kAddress, QUrl(url), title, this);
+  web_page_->show();
+}
+
+void MainWindow::OpenOwnMessages() {
+  if (!logged_in_) return;
+  if (Flags().NoContactRights || Flags().GuestMode) {
+    ShowNotice(TV_TEXT("对不起，您暂时没有权限查看."));
+    return;
+  }
+  if (web_page_) return;
+  QString url = QStringLiteral("http://%1/qavel/manager/myinfos.asp?userid=%2")
+                    .arg(QString::fromStdString(environment_.current_host()))
+                    .arg(Profile().UserId);
+  web_page_ = new WebPageWindow(WebPageWindow::Mode::kOwnMessages, QUrl(url), {}, this);
+  web_page_->setWindowModality(Qt::ApplicationModal);
+  web_page_->show();
+}
+
+void MainWindow::OpenMemberProfile(const std::string& user_id) {
+  if (user_id.empty() || user_id == "0" || web_page_) return;
+  QString url = QStringLiteral("http://%1/qavel/manager/showmeminfo.asp?userid=%2")
+                    .arg(QString::fromStdString(environment_.current_host()),
+                         QString::fromLatin1(EncodeQueryValue(user_id)));
+  web_page_ = new WebPageWindow(WebPageWindow::Mode::kProfile, QUrl(url), {}, this);
+  web_page_->show();
+}
+
+void MainWindow::StartFirstProgram(bool calculator) {
+  auto program = FindProgram(calculator ? CalculatorPrograms() : TextEditorPrograms());
+  if (!program || !StartDetached(*program)) {
+    ShowNotice(calculator ? TV_TEXT("没有找到计算器程序") : TV_TEXT("没有找到文本编辑程序"));
+  }
+}
+
+void MainWindow::StartCalculator() { StartFirstProgram(true); }
+void MainWindow::StartTextEditor() { StartFirstProgram(false); }
+
+void MainWindow::ShowAbout() {
+  QMessageBox box(this);
+  box.setWindowTitle(QStringLiteral("关于"));
+  box.setIconPixmap(windowIcon().pixmap(48, 48));
+  box.setText(QStringLiteral("版本:V8.1\n\n%1")
+                  .arg(QString::fromUtf8(kAboutLineUtf8.data(),
+                                         static_cast<qsizetype>(kAboutLineUtf8.size()))));
+  box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+  box.exec();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Enter and Escape neither close the window nor press a button.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+      event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Every setting was written when it changed; workers are simply left.
+  event->accept();
+  EndProcess(0);
+}
+
+}  // namespace tv
