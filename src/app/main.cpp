@@ -19,6 +19,7 @@
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/version.h"
+#include "detail/detail_attach.h"
 #include "feed/feed_attach.h"
 #include "platform/platform.h"
 #include "settings/values.h"
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<tv::MainWindow> main_window = tv::CreateMainWindow(servers, login);
   tv::MainWindow& window = *main_window;
-  tv::AttachFeed(window);
+  tv::AttachFeed(window, tv::AttachDetail(window));
   if (TestHooks()) {
     QObject::connect(&window, &tv::MainWindow::shownAfterLogin, [&window] {
       Report("main-window-shown", window.windowTitle());

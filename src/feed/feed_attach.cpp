@@ -7,17 +7,17 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "core/build_constants.h"
 #include "core/gbk.h"
 #include "core/qt_gbk.h"
-#include "detail/detail_view.h"
+#include "detail/detail_attach.h"
 #include "feed/feed_test_hooks.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
 #include "net/transport.h"
 #include "regions/region_directory.h"
 #include "settings/values.h"
-#include "shell/main_window.h"
+#include "shell/shell_events.h"
+#include "shell/shell_session.h"
 #include "widgets/image_strip.h"
 #include "widgets/info_grid.h"
 
@@ -28,17 +28,18 @@ constexpr char kAttachmentName[] = "feedAttachment";
 // The hidden columns and the three pictures take this much of the grid.
 constexpr int kFixedColumnsWidth = 111;
 
-FeedServices ProgramServices(const ShellEnvironment& environment) {
+FeedServices ProgramServices(ShellSession& session, const FriendsTable& friends) {
   FeedServices s;
   s.fetch = [](std::string_view host, std::string_view path) {
     return FetchEncodedPage("GET", host, path);
   };
-  s.discover = environment.discover;
-  s.current_host = environment.current_host;
+  s.discover = [&session] { return session.Discover(); };
+  s.current_host = [&session] { return session.CurrentHost(); };
   s.row_style = [] {
     return RowStyle{FontFace(), FontSize(), static_cast<int>(FontColor().value)};
   };
   s.area_code_of = [](std::string_view name) { return AreaCodeOf(name); };
+  s.find_friend = [&friends](std::string_view name) { return friends.FindByName(name); };
   return s;
 }
 
@@ -53,124 +54,99 @@ void StyleCountLabel(QLabel* label, const QColor& colour) {
 
 }  // namespace
 
-FeedAttachment::FeedAttachment(MainWindow& window)
-    : QObject(&window),
-      window_(window),
-      grid_(window.Grid()->Store()),
+FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
+    : QObject(shell.Frame()),
+      shell_(shell),
+      detail_(detail),
+      grid_(shell.Grid()->Store()),
       store_(grid_),
-      feed_(std::make_unique<FeedController>(store_, ProgramServices(window.Environment()))),
+      feed_(std::make_unique<FeedController>(store_,
+                                             ProgramServices(shell.Session(), detail.Friends()))),
       paging_(std::make_unique<PagingController>(*feed_)),
-      counts_(std::make_unique<CountsController>(*feed_)),
-      friends_(std::make_unique<FriendsLoader>(feed_->Friends(), feed_->Services().fetch,
-                                               [this] { return feed_->FeedHost(); })) {
+      counts_(std::make_unique<CountsController>(*feed_)) {
   setObjectName(QString::fromLatin1(kAttachmentName));
-  InfoGrid* grid = window.Grid();
+  InfoGrid* grid = shell.Grid();
+  ShellSession& session = shell.Session();
+  ShellEvents& events = shell.Events();
   SetUpGrid();
 
-  // The region tree in the window's tree panel.
-  tree_ = new RegionTree(window.TreeArea());
-  window.TreeArea()->layout()->addWidget(tree_);
+  // The region tree in the window's tree panel, with the friends list.
+  tree_ = new RegionTree(shell.TreeArea());
+  shell.TreeArea()->layout()->addWidget(tree_);
   tree_->SetClickGate([this] {
-    if (window_.IsLoggedIn()) return true;
-    window_.RunLoginLoop();
+    if (shell_.Session().IsLoggedIn()) return true;
+    shell_.RunLoginLoop();
     return false;
   });
-  connect(tree_, &RegionTree::regionChosen, this, [this](const QString& name) {
-    feed_->SelectRegion(ToGbk(name));
-    PushView();
-  });
-  connect(tree_, &RegionTree::friendMessagesRequested, this, [this](const QString& name) {
-    feed_->ShowFriendMessages(ToGbk(name));
-    PushView();
-  });
+  connect(tree_, &RegionTree::regionChosen, this,
+          [this](const QString& name) { feed_->SelectRegion(ToGbk(name)); });
+  connect(tree_, &RegionTree::friendMessagesRequested, this,
+          [this](const QString& name) { feed_->ShowFriendMessages(ToGbk(name)); });
   connect(tree_, &RegionTree::friendRemovalRequested, this,
-          [this](const QString& name) { friends_->RemoveFriend(ToGbk(name)); });
+          [this](const QString& name) { detail_.Loader().RemoveFriend(ToGbk(name)); });
   connect(tree_, &RegionTree::friendProfileRequested, this, [this](const QString& name) {
-    if (const FriendRow* row = feed_->Friends().FindByName(ToGbk(name))) {
-      window_.OpenMemberProfile(row->user_id);
+    if (const FriendRow* row = detail_.Friends().FindByName(ToGbk(name))) {
+      shell_.OpenMemberProfile(row->user_id);
     }
   });
-  connect(friends_.get(), &FriendsLoader::FriendRemoved, tree_, &RegionTree::RemoveFriendItem);
-  connect(friends_.get(), &FriendsLoader::FriendsLoaded, this, [this](int count) {
+  FriendsLoader& loader = detail.Loader();
+  connect(&loader, &FriendsLoader::FriendRemoved, tree_, &RegionTree::RemoveFriendItem);
+  connect(&loader, &FriendsLoader::FriendsLoaded, this, [this](int count) {
     // The whole answer at once: the rows it appended to the table.
-    const auto& rows = feed_->Friends().Rows();
+    const auto& rows = detail_.Friends().Rows();
     for (std::size_t i = rows.size() - static_cast<std::size_t>(count); i < rows.size(); ++i) {
       tree_->AddFriendItem(FromGbk(rows[i].name));
     }
   });
+  connect(&detail.View(), &DetailView::friendAdded, this,
+          [this](const AddedFriend& row) { tree_->AddFriendItem(FromGbk(row.name)); });
 
   // Commands of the window.
-  connect(&window, &MainWindow::loggedIn, this, &FeedAttachment::OnLoggedIn);
-  connect(&window, &MainWindow::viewSelected, this, [this] {
-    PullView();
-    feed_->ReloadFirstPage();
-    PushView();
-  });
-  connect(&window, &MainWindow::scrollingToggled, this,
+  connect(&session, &ShellSession::loggedIn, this, &FeedAttachment::OnLoggedIn);
+  connect(&events, &ShellEvents::viewChosen, this,
+          [this](int view_type, int direction) { feed_->SelectView(view_type, direction); });
+  connect(&events, &ShellEvents::scrollingChanged, this,
           [this](bool on) { feed_->SetScrolling(on); });
-  connect(&window, &MainWindow::maskToggled, this,
+  connect(&events, &ShellEvents::maskingChanged, this,
           [this](bool masked) { feed_->SetMasked(masked); });
-  connect(&window, &MainWindow::pageCommand, this,
-          [this](PageCommand command) { OnPageCommand(static_cast<int>(command)); });
-  connect(window.Button(kButtonMultiArea), &QPushButton::clicked, this, [this] {
-    if (window_.IsLoggedIn()) ShowMultiAreaMenu();
+  connect(&events, &ShellEvents::pageCommand, this, &FeedAttachment::OnPageCommand);
+  connect(&events, &ShellEvents::displaySettingsChanged, this, [this] {
+    shell_.Grid()->SetBackColour(static_cast<Colour>(BackColor().value));
+    if (shell_.Session().IsLoggedIn()) feed_->ReloadFirstPage();
+  });
+  connect(shell.Button(kButtonMultiArea), &QPushButton::clicked, this, [this] {
+    if (shell_.Session().IsLoggedIn()) ShowMultiAreaMenu();
   });
 
   // The grid's notices.
   connect(grid, &InfoGrid::ScrollReport, this, [this] { paging_->LoadMissingRows(); });
 
   // What the feed shows.
-  connect(feed_.get(), &FeedController::CaptionChanged, window.CaptionLabel(), &QLabel::setText);
-  connect(counts_.get(), &CountsController::CountTextChanged, window.TotalLabel(),
-          &QLabel::setText);
+  connect(feed_.get(), &FeedController::CaptionChanged, shell.CaptionLabel(), &QLabel::setText);
+  connect(counts_.get(), &CountsController::CountTextChanged, shell.TotalLabel(), &QLabel::setText);
   connect(counts_.get(), &CountsController::NationalTextChanged, this, [this](const QString& n) {
-    window_.NationalLabel()->setText(
+    shell_.NationalLabel()->setText(
         QStringLiteral("全国信息数:<span style=\"color:#0000ff\">%1</span>").arg(n));
   });
   connect(feed_.get(), &FeedController::FeedHostChanged, this,
-          [this](const QString& host) { window_.SetFeedHost(host.toStdString()); });
+          [this](const QString& host) { shell_.Session().SetFeedHost(host.toStdString()); });
   // A real scroll to the top: the scroll mark then names the top rows, which
   // the rebuild that follows a layout change works on.
   connect(feed_.get(), &FeedController::ScrollToTopRequested, this, [this] {
-    window_.Grid()->Scroll(InfoGrid::ScrollCode::kTop);
-    window_.Grid()->Scroll(InfoGrid::ScrollCode::kEndScroll);
+    shell_.Grid()->Scroll(InfoGrid::ScrollCode::kTop);
+    shell_.Grid()->Scroll(InfoGrid::ScrollCode::kEndScroll);
   });
-  connect(feed_.get(), &FeedController::RowsRebuilt, this, &FeedAttachment::rowsRebuilt);
-  connect(feed_.get(), &FeedController::ReloadApplied, this, [this] { PushView(); });
-  StyleCountLabel(window.TotalLabel(), QColor(237, 245, 72));
-  StyleCountLabel(window.NationalLabel(), Qt::black);
-  window.NationalLabel()->setTextFormat(Qt::RichText);
-  window.NationalLabel()->setText(QStringLiteral("全国信息数:"));
-
-  // The detail view behind double clicks on a row.
-  DetailView::Owner owner;
-  owner.viewer = [this] {
-    return ViewerOf(window_.Profile(), window_.Flags(), window_.IsLoggedIn());
-  };
-  owner.friend_listed = [this](std::string_view user_id) {
-    for (const FriendRow& row : feed_->Friends().Rows()) {
-      if (row.user_id == user_id) return true;
-    }
-    return false;
-  };
-  owner.feed_host = [this] { return feed_->FeedHost(); };
-  owner.open_profile = [this](const std::string& user_id) { window_.OpenMemberProfile(user_id); };
-  owner.site = WebHost();
-  detail_ = new DetailView(&window, owner,
-                           [](std::string_view verb, std::string_view host, std::string_view path) {
-                             return FetchEncodedPage(verb, host, path);
-                           });
-  connect(grid, &InfoGrid::DoubleClick, this, [this](int row, int column) {
-    const RowStore& rows = window_.Grid()->Store();
-    detail_->OnRowDoubleClick(column, [&rows, row](int c) { return rows.GetCellText(row, c); });
-  });
-  connect(detail_, &DetailView::friendAdded, this, &FeedAttachment::AddFriend);
+  connect(feed_.get(), &FeedController::MarkedRowsRebuilt, &events, &ShellEvents::mainRowsRebuilt);
+  StyleCountLabel(shell.TotalLabel(), QColor(237, 245, 72));
+  StyleCountLabel(shell.NationalLabel(), Qt::black);
+  shell.NationalLabel()->setTextFormat(Qt::RichText);
+  shell.NationalLabel()->setText(QStringLiteral("全国信息数:"));
 }
 
 FeedAttachment::~FeedAttachment() = default;
 
 void FeedAttachment::SetUpGrid() {
-  InfoGrid* grid = window_.Grid();
+  InfoGrid* grid = shell_.Grid();
   RowStore& rows = grid->Store();
   row_text_width_ = grid->width() >= kFixedColumnsWidth + 1 ? grid->width() - kFixedColumnsWidth
                                                             : row_text_width_;
@@ -184,52 +160,36 @@ void FeedAttachment::SetUpGrid() {
 }
 
 bool FeedAttachment::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == window_.Grid() && event->type() == QEvent::Resize) OnGridResized();
+  if (watched == shell_.Grid() && event->type() == QEvent::Resize) OnGridResized();
   return QObject::eventFilter(watched, event);
 }
 
 void FeedAttachment::OnGridResized() {
   // A minimised window keeps the last width worked out from a real area.
-  const int area = window_.Grid()->width();
+  InfoGrid* grid = shell_.Grid();
+  const int area = grid->width();
   if (area >= kFixedColumnsWidth + 1) row_text_width_ = area - kFixedColumnsWidth;
-  window_.Grid()->Store().PutColumnWidth(kColRowText, row_text_width_);
-  if (window_.IsLoggedIn()) feed_->RebuildRowsOnScreen();
-}
-
-void FeedAttachment::PullView() {
-  const MainViewState& state = window_.State();
-  FeedView& view = store_.View();
-  view.view_type = state.view_type;
-  view.direction = state.view_direction;
-  view.friend_id = state.view_friend_id;
-  view.masked = state.masked;
-  feed_->SetRefreshPeriodMs(state.refresh_period_ms);
-}
-
-void FeedAttachment::PushView() {
-  MainViewState& state = window_.State();
-  const FeedView& view = store_.View();
-  state.view_type = view.view_type;
-  state.view_direction = view.direction;
-  state.view_friend_id = view.friend_id;
+  grid->Store().PutColumnWidth(kColRowText, row_text_width_);
+  if (shell_.Session().IsLoggedIn()) feed_->RebuildRowsOnScreen();
 }
 
 void FeedAttachment::OnLoggedIn() {
-  const MemberProfile& profile = window_.Profile();
-  PullView();
-  store_.Member() = FeedMember{profile.City, profile.UserId, window_.Flags().NoContactRights};
-  feed_->SetFeedHost(window_.FeedHost());
+  const ShellSession& session = shell_.Session();
+  const MemberProfile& profile = session.Profile();
+  store_.View().masked = shell_.Masked();
+  feed_->SetRefreshPeriodMs(session.RefreshPeriodMs());
+  store_.Member() = FeedMember{profile.City, profile.UserId, session.Flags().NoContactRights};
+  feed_->SetFeedHost(session.FeedHost());
   feed_->StartFeed();
-  friends_->LoadFriends(profile.UserId);
   tree_->OpenRoot(FromGbk(profile.Province));
   store_.View().regions.push_back(profile.City);
   counts_->Start();
 }
 
-void FeedAttachment::OnPageCommand(int command) {
-  InfoGrid* grid = window_.Grid();
+void FeedAttachment::OnPageCommand(PageCommand command) {
+  InfoGrid* grid = shell_.Grid();
   using Code = InfoGrid::ScrollCode;
-  switch (static_cast<PageCommand>(command)) {
+  switch (command) {
     case PageCommand::kReload:
       feed_->ReloadFirstPage();
       return;
@@ -250,34 +210,31 @@ void FeedAttachment::OnPageCommand(int command) {
 }
 
 void FeedAttachment::ShowMultiAreaMenu() {
-  QMenu menu(&window_);
+  QMenu menu(shell_.Frame());
   QAction* form = menu.addAction(QStringLiteral("多地区定制"));
   const std::string stored = MutiArea();
   QAction* apply = stored.empty() ? nullptr : menu.addAction(FromGbk(stored));
-  QPushButton* button = window_.Button(kButtonMultiArea);
+  QPushButton* button = shell_.Button(kButtonMultiArea);
   QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, button->height())));
   if (chosen == form) OpenMultiAreaForm();
   if (chosen != nullptr && chosen == apply) feed_->ApplyMultiArea(stored);
 }
 
 void FeedAttachment::OpenMultiAreaForm() {
-  MultiAreaForm form([this](const std::string& text) { feed_->ApplyMultiArea(text); }, &window_);
+  MultiAreaForm form([this](const std::string& text) { feed_->ApplyMultiArea(text); },
+                     shell_.Frame());
   form.exec();
 }
 
-void FeedAttachment::AddFriend(const AddedFriend& row) {
-  feed_->Friends().Append(FriendRow{row.entry_id, row.name, row.qq, row.net_phone, row.user_id});
-  tree_->AddFriendItem(FromGbk(row.name));
+FeedAttachment& AttachFeed(Shell& shell, DetailAttachment& detail) {
+  auto* feed = new FeedAttachment(shell, detail);
+  InstallFeedTestHooks(*feed, detail);
+  return *feed;
 }
 
-void AttachFeed(MainWindow& window) {
-  auto* feed = new FeedAttachment(window);
-  InstallFeedTestHooks(*feed);
-}
-
-FeedAttachment* FeedOf(MainWindow& window) {
-  return window.findChild<FeedAttachment*>(QString::fromLatin1(kAttachmentName),
-                                           Qt::FindDirectChildrenOnly);
+FeedAttachment* FeedOf(Shell& shell) {
+  return shell.Frame()->findChild<FeedAttachment*>(QString::fromLatin1(kAttachmentName),
+                                                   Qt::FindDirectChildrenOnly);
 }
 
 }  // namespace tv

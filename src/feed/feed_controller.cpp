@@ -190,7 +190,7 @@ void FeedController::PollIdLists() {
           if (generation != id_generation_) return;  // abandoned by a later tick
           if (pairs) {
             store_.ApplyIdList(kind, *pairs);
-            emit RowsRebuilt();
+            emit MarkedRowsRebuilt();
           }
           emit IdListApplied(static_cast<int>(kind));
         });
@@ -241,7 +241,7 @@ void FeedController::ApplyRegion() {
   if (IsWholeCountryRegion(code)) {
     view.direction = kWholeCountry;
   } else if (view.regions.size() == 1) {
-    if (const FriendRow* row = friends_.FindByName(view.regions.front())) {
+    if (const FriendRow* row = services_.find_friend(view.regions.front())) {
       view.friend_id = row->user_id;
       view.direction = kFriend;
     }
@@ -256,7 +256,7 @@ void FeedController::ApplyRegion() {
 }
 
 void FeedController::ShowFriendMessages(const std::string& name) {
-  const FriendRow* row = friends_.FindByName(name);
+  const FriendRow* row = services_.find_friend(name);
   if (row == nullptr) return;
   store_.View().friend_id = row->user_id;
   store_.View().direction = kFriend;

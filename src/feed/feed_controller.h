@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 
-#include "detail/friends_table.h"
 #include "feed/feed_services.h"
 #include "feed/feed_store.h"
 
@@ -25,7 +24,6 @@ class FeedController : public QObject {
   FeedController(FeedStore& store, FeedServices services, QObject* parent = nullptr);
 
   FeedStore& Store() { return store_; }
-  FriendsTable& Friends() { return friends_; }
   const FeedServices& Services() const { return services_; }
 
   const std::string& FeedHost() const { return feed_host_; }
@@ -77,8 +75,11 @@ class FeedController : public QObject {
   void CaptionChanged(const QString& caption);
   void FeedHostChanged(const QString& host);
   void ScrollToTopRequested();
-  // Rows were rebuilt (the search panel refreshes its own rows then).
+  // The rows on screen were rebuilt for masking or a new layout.
   void RowsRebuilt();
+  // New deleted or closed identifiers marked the rows in view (other lists
+  // built from the same marks rebuild theirs).
+  void MarkedRowsRebuilt();
   // Completion of each job, applied or not (tests and the window wait on these).
   void StartPageApplied(bool filled);
   void ReloadApplied(bool filled);
@@ -92,7 +93,6 @@ class FeedController : public QObject {
 
   FeedStore& store_;
   FeedServices services_;
-  FriendsTable friends_;
   std::string feed_host_;
   int refresh_period_ms_ = 10'000;
   int id_poll_period_ms_ = kIdPollPeriodMs;

@@ -13,6 +13,7 @@ FeedServices WithDefaults(FeedServices s) {
   }
   if (!s.current_host) s.current_host = [] { return std::string(); };
   if (!s.row_style) s.row_style = [] { return RowStyle{TV_TEXT("宋体"), 20, 0}; };
+  if (!s.find_friend) s.find_friend = [](std::string_view) -> const FriendRow* { return nullptr; };
   return s;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "detail/friends_table.h"
 #include "feed/feed_grid.h"
 #include "feed/region_list.h"
 
@@ -23,10 +24,14 @@ struct FeedServices {
   std::function<RowStyle()> row_style;
   // The area-code table for the caption.
   AreaCodeLookup area_code_of;
+  // The member's friend shown in the tree under `name` (GBK), or nullptr.
+  // UI thread.
+  std::function<const FriendRow*(std::string_view name)> find_friend;
 };
 
 // Fills every unset member with its default (the transport's FetchEncodedPage,
-// no discovery, a fixed current host of "", the default display style).
+// no discovery, a fixed current host of "", the default display style, no
+// friends).
 FeedServices WithDefaults(FeedServices services);
 
 }  // namespace tv

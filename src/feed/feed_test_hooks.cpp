@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/qt_gbk.h"
+#include "detail/detail_attach.h"
 #include "feed/feed_attach.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
@@ -48,7 +49,7 @@ bool SelectText(QListWidget* list, const QString& text) {
 
 class Hooks : public QObject {
  public:
-  explicit Hooks(FeedAttachment& feed)
+  Hooks(FeedAttachment& feed, DetailAttachment& detail)
       : QObject(&feed), feed_(feed), input_(0, QSocketNotifier::Read, this) {
     connect(&input_, &QSocketNotifier::activated, this, [this] { ReadInput(); });
     FeedController& f = feed.Feed();
@@ -75,7 +76,7 @@ class Hooks : public QObject {
     connect(&feed.Paging(), &PagingController::PageApplied, this, [](qint32 start, bool items) {
       Report(QStringLiteral("feed-page %1 %2").arg(start).arg(items));
     });
-    connect(&feed.FriendsList(), &FriendsLoader::FriendsLoaded, this,
+    connect(&detail.Loader(), &FriendsLoader::FriendsLoaded, this,
             [](int n) { Report(QStringLiteral("feed-friends %1").arg(n)); });
   }
 
@@ -145,12 +146,12 @@ class Hooks : public QObject {
 
 }  // namespace
 
-bool InstallFeedTestHooks(FeedAttachment& feed) {
+bool InstallFeedTestHooks(FeedAttachment& feed, DetailAttachment& detail) {
   if (!HooksOn()) return false;
   if (const char* ms = std::getenv("TARVOLO_ID_POLL_MS"); ms != nullptr && std::atoi(ms) > 0) {
     feed.Feed().SetIdPollPeriodMs(std::atoi(ms));
   }
-  new Hooks(feed);
+  new Hooks(feed, detail);
   return true;
 }
 

@@ -4,9 +4,10 @@
 // standard output. Without it nothing is installed.
 namespace tv {
 
+class DetailAttachment;
 class FeedAttachment;
 
 // True when the hooks were installed.
-bool InstallFeedTestHooks(FeedAttachment& feed);
+bool InstallFeedTestHooks(FeedAttachment& feed, DetailAttachment& detail);
 
 }  // namespace tv

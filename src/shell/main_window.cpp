@@ -50,21 +50,22 @@ constexpr int kAdvertHeight = 72;
 }  // namespace
 
 MainWindow::MainWindow(ShellEnvironment environment, QWidget* parent)
-    : QMainWindow(parent), environment_(std::move(environment)) {
+    : QMainWindow(parent),
+      session_(new ShellSession(std::move(environment), this)),
+      events_(new ShellEvents(this)) {
   setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
   setWindowTitle(QStringLiteral("Tarvolo"));
   BuildControls();
   BuildMenus();
 
-  state_.tree_left = TreeCitySide() == TreeSide::kLeft;
+  tree_left_ = TreeCitySide() == TreeSide::kLeft;
   LayOutTree();
-  if (ContactAlwaysMasked()) {
-    state_.masked = true;
-    state_.mask_locked = true;
-  }
-  Button(kButtonMask)->setText(state_.masked ? QStringLiteral("解密") : QStringLiteral("加密"));
-  Button(kButtonMask)->setEnabled(!state_.mask_locked);
-  state_.refresh_period_ms = RefreshPeriodSeconds() * 1000;
+  if (ContactAlwaysMasked()) LockMask();
+  // Saved display settings may move the tree to the other side.
+  connect(events_, &ShellEvents::displaySettingsChanged, this, [this] {
+    tree_left_ = TreeCitySide() == TreeSide::kLeft;
+    LayOutTree();
+  });
 }
 
 MainWindow::~MainWindow() = default;
@@ -79,6 +80,21 @@ QPushButton* MainWindow::Button(MainButton id) const {
 QAction* MainWindow::CommandAction(MainCommand command) const {
   return command_actions_[static_cast<std::size_t>(command)];
 }
+
+QAction* MainWindow::ClaimCommand(MainCommand command, CommandRule rule) {
+  claims_.push_back(Claim{command, std::move(rule)});
+  RefreshCommands();
+  return CommandAction(command);
+}
+
+void MainWindow::RefreshCommands() {
+  for (const Claim& claim : claims_) {
+    const bool usable = IsLoggedIn() && (!claim.rule || claim.rule(*session_));
+    CommandAction(claim.command)->setEnabled(usable);
+  }
+}
+
+void MainWindow::ShowStatus(const QString& text) { status_label_->setText(text); }
 
 void MainWindow::BuildControls() {
   central_ = new QWidget(this);
@@ -131,7 +147,7 @@ void MainWindow::BuildControls() {
     b->setFixedWidth(30);
     PageCommand command = p.command;
     connect(b, &QPushButton::clicked, this, [this, command] {
-      if (logged_in_) emit pageCommand(command);
+      if (IsLoggedIn()) emit events_->pageCommand(command);
     });
   }
 
@@ -149,13 +165,12 @@ void MainWindow::BuildControls() {
     view_popup_->popup(b->mapToGlobal(QPoint(0, b->height())));
   });
   connect(Button(kButtonScroll), &QPushButton::clicked, this, [this] {
-    if (logged_in_) SetScrolling(!state_.scrolling_on);
+    if (IsLoggedIn()) SetScrolling(!scrolling_on_);
   });
   connect(Button(kButtonMask), &QPushButton::clicked, this, [this] {
-    if (logged_in_ && !state_.mask_locked) SetMasked(!state_.masked);
+    if (IsLoggedIn() && !mask_locked_) SetMasked(!masked_);
   });
-  connect(Button(kButtonTree), &QPushButton::clicked, this,
-          [this] { SetTreeShown(!state_.tree_shown); });
+  connect(Button(kButtonTree), &QPushButton::clicked, this, [this] { SetTreeShown(!tree_shown_); });
 
   // The message area: tree panel at one side, grid column beside it.
   tree_area_ = new QWidget(central_);
@@ -175,15 +190,15 @@ void MainWindow::BuildControls() {
       "QLabel { background: #1d5fa8; color: white; font-weight: bold; padding-left: 6px; }"));
   grid_ = new InfoGrid(grid_column_);
   grid_->setObjectName(QStringLiteral("grid"));
-  search_area_ = new QWidget(grid_column_);
-  search_area_->setObjectName(QStringLiteral("searchArea"));
-  new QVBoxLayout(search_area_);
-  search_area_->layout()->setContentsMargins(0, 0, 0, 0);
-  search_area_->hide();
+  lower_area_ = new QWidget(grid_column_);
+  lower_area_->setObjectName(QStringLiteral("lowerArea"));
+  new QVBoxLayout(lower_area_);
+  lower_area_->layout()->setContentsMargins(0, 0, 0, 0);
+  lower_area_->hide();
   auto* split = new QSplitter(Qt::Vertical, grid_column_);
   split->setObjectName(QStringLiteral("gridSplit"));
   split->addWidget(grid_);
-  split->addWidget(search_area_);
+  split->addWidget(lower_area_);
   split->setChildrenCollapsible(false);
   // The view's count sits at the right of the caption strip, where its
   // bright colour reads on the dark strip.
@@ -243,27 +258,43 @@ void MainWindow::BuildControls() {
 void MainWindow::LayOutTree() {
   auto* middle = static_cast<QHBoxLayout*>(tree_area_->parentWidget()->layout());
   middle->removeWidget(tree_area_);
-  middle->insertWidget(state_.tree_left ? 0 : 1, tree_area_);
-  tree_area_->setVisible(state_.tree_shown);
+  middle->insertWidget(tree_left_ ? 0 : 1, tree_area_);
+  tree_area_->setVisible(tree_shown_);
   // "<<" points where the tree goes when pressed: towards its side while it
   // shows, away from it while hidden.
-  bool points_left = state_.tree_left == state_.tree_shown;
+  bool points_left = tree_left_ == tree_shown_;
   Button(kButtonTree)->setText(points_left ? QStringLiteral("<<") : QStringLiteral(">>"));
 }
 
 void MainWindow::SetTreeShown(bool shown) {
-  state_.tree_shown = shown;
+  tree_shown_ = shown;
   LayOutTree();
 }
 
-void MainWindow::SetSearchPanelOpen(bool open) {
-  state_.search_panel_open = open;
-  search_area_->setVisible(open);
-  if (open) {
-    auto* split = static_cast<QSplitter*>(grid_->parentWidget());
-    int h = split->height();
-    split->setSizes({h / 3, h - h / 3});
+void MainWindow::OpenLowerPanel(QWidget* panel) {
+  QLayout* layout = lower_area_->layout();
+  // One panel at a time: another one already there steps aside.
+  for (QWidget* other : lower_area_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (other != panel) {
+      layout->removeWidget(other);
+      other->hide();
+    }
   }
+  if (panel->parentWidget() != lower_area_ || layout->indexOf(panel) < 0) {
+    panel->setParent(lower_area_);
+    layout->addWidget(panel);
+  }
+  panel->show();
+  lower_panel_open_ = true;
+  lower_area_->show();
+  auto* split = static_cast<QSplitter*>(grid_->parentWidget());
+  const int h = split->height();
+  split->setSizes({h / 3, h - h / 3});
+}
+
+void MainWindow::CloseLowerPanel() {
+  lower_panel_open_ = false;
+  lower_area_->hide();
 }
 
 void MainWindow::SelectView(int index, bool from_popup) {
@@ -272,21 +303,26 @@ void MainWindow::SelectView(int index, bool from_popup) {
   Button(kButtonView)->setText(QString::fromUtf8(from_popup ? v.popup_text : v.menu_text));
   for (int i = 0; i < 6; ++i)
     view_popup_actions_[static_cast<std::size_t>(i)]->setChecked(i == index);
-  state_.view_type = v.view_type;
-  state_.view_direction = v.view_direction;
-  emit viewSelected();
+  emit events_->viewChosen(v.view_type, v.view_direction);
 }
 
 void MainWindow::SetScrolling(bool on) {
-  state_.scrolling_on = on;
+  scrolling_on_ = on;
   Button(kButtonScroll)->setText(on ? QStringLiteral("滚动开") : QStringLiteral("滚动关"));
-  emit scrollingToggled(on);
+  emit events_->scrollingChanged(on);
 }
 
 void MainWindow::SetMasked(bool masked) {
-  state_.masked = masked;
+  masked_ = masked;
   Button(kButtonMask)->setText(masked ? QStringLiteral("解密") : QStringLiteral("加密"));
-  emit maskToggled(masked);
+  emit events_->maskingChanged(masked);
+}
+
+void MainWindow::LockMask() {
+  masked_ = true;
+  mask_locked_ = true;
+  Button(kButtonMask)->setText(QStringLiteral("解密"));
+  Button(kButtonMask)->setEnabled(false);
 }
 
 void MainWindow::RunLoginLoop() {
@@ -295,23 +331,18 @@ void MainWindow::RunLoginLoop() {
     return;
   }
   hide();
-  QDialog* form = environment_.login_form();
+  QDialog* form = session_->Environment().login_form();
   login_form_ = form;
   form->setAttribute(Qt::WA_DeleteOnClose);
   connect(form, &QDialog::finished, this, [this](int result) {
     // Closing the form is the member's way out of the client.
     if (result != QDialog::Accepted) EndProcess(0);
-    environment_.authenticate();
+    session_->Environment().authenticate();
   });
   form->open();
 }
 
-void MainWindow::LoginSucceeded(const MemberProfile& member, const LoginFlags& flags) {
-  profile_ = member;
-  flags_ = flags;
-  logged_in_ = true;
-  feed_host_ = environment_.current_host();
-  const MemberProfile& profile = Profile();
+void MainWindow::LoginSucceeded(const MemberProfile& profile, const LoginFlags& flags) {
   std::string site = profile.SiteTitle.empty() ? Utf8ToGbk(kProductTitleUtf8) : profile.SiteTitle;
   std::string line = profile.ServiceLine.empty() ? Utf8ToGbk(kHotlineUtf8) : profile.ServiceLine;
   QString title = FromGbk(site + " " + line);
@@ -322,16 +353,12 @@ void MainWindow::LoginSucceeded(const MemberProfile& member, const LoginFlags& f
     return;
   }
   setWindowTitle(title);
-  if (Flags().Masked()) {
-    state_.masked = true;
-    state_.mask_locked = true;
-    Button(kButtonMask)->setText(QStringLiteral("解密"));
-    Button(kButtonMask)->setEnabled(false);
-  }
-  emit loggedIn();
+  if (flags.Masked()) LockMask();
+  session_->SignIn(profile, flags);
+  RefreshCommands();
 
   QString city = QString::fromLatin1(EncodeQueryValue(profile.City));
-  QString host = QString::fromStdString(feed_host_);
+  QString host = QString::fromStdString(session_->FeedHost());
   advert1_->load(
       QUrl(QStringLiteral("http://%1/qavel/client/adv/adv01.asp?city=%2").arg(host, city)));
   advert2_->load(
@@ -350,15 +377,16 @@ void MainWindow::OpenWebAddress(const QString& url, const QString& title) {
 }
 
 void MainWindow::OpenOwnMessages() {
-  if (!logged_in_) return;
-  if (Flags().NoContactRights || Flags().GuestMode) {
+  if (!IsLoggedIn()) return;
+  const LoginFlags& flags = session_->Flags();
+  if (flags.NoContactRights || flags.GuestMode) {
     ShowNotice(TV_TEXT("对不起，您暂时没有权限查看."));
     return;
   }
   if (web_page_) return;
   QString url = QStringLiteral("http://%1/qavel/manager/myinfos.asp?userid=%2")
-                    .arg(QString::fromStdString(environment_.current_host()))
-                    .arg(Profile().UserId);
+                    .arg(QString::fromStdString(session_->CurrentHost()))
+                    .arg(session_->Profile().UserId);
   web_page_ = new WebPageWindow(WebPageWindow::Mode::kOwnMessages, QUrl(url), {}, this);
   web_page_->setWindowModality(Qt::ApplicationModal);
   web_page_->show();
@@ -367,7 +395,7 @@ void MainWindow::OpenOwnMessages() {
 void MainWindow::OpenMemberProfile(const std::string& user_id) {
   if (user_id.empty() || user_id == "0" || web_page_) return;
   QString url = QStringLiteral("http://%1/qavel/manager/showmeminfo.asp?userid=%2")
-                    .arg(QString::fromStdString(environment_.current_host()),
+                    .arg(QString::fromStdString(session_->CurrentHost()),
                          QString::fromLatin1(EncodeQueryValue(user_id)));
   web_page_ = new WebPageWindow(WebPageWindow::Mode::kProfile, QUrl(url), {}, this);
   web_page_->show();

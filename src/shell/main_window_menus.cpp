@@ -96,7 +96,7 @@ void MainWindow::BuildWebMenus(QMenu* system_menu) {
 void MainWindow::BuildMenus() {
   QMenuBar* bar = menuBar();
   auto command = [this](MainCommand c, QAction* action) {
-    action->setEnabled(false);  // until the form's part of the client connects
+    action->setEnabled(false);  // until a feature claims it
     command_actions_[static_cast<std::size_t>(c)] = action;
   };
 
@@ -105,10 +105,10 @@ void MainWindow::BuildMenus() {
   AddWebItem(system_menu, QStringLiteral("登陆系统"), "/", QStringLiteral("网站首页"));
   QMenu* member = system_menu->addMenu(QStringLiteral("会员中心"));
   connect(member->addAction(QStringLiteral("用户登录")), &QAction::triggered, this, [this] {
-    if (!logged_in_) RunLoginLoop();
+    if (!IsLoggedIn()) RunLoginLoop();
   });
   connect(member->addAction(QStringLiteral("用户资料")), &QAction::triggered, this, [this] {
-    if (logged_in_) OpenMemberProfile(std::to_string(Profile().UserId));
+    if (IsLoggedIn()) OpenMemberProfile(std::to_string(session_->Profile().UserId));
   });
   AddWebItem(system_menu, QStringLiteral("代理加盟"), "/join/default.asp",
              QStringLiteral("加盟注册"));

@@ -123,20 +123,19 @@ TEST_F(WindowTest, ButtonsCarryTheirCaptionsAndTooltips) {
   EXPECT_TRUE(w->Button(kButtonPublish2)->isEnabled());
 }
 
-TEST_F(WindowTest, ChoosingAViewSetsCaptionMarkAndState) {
+TEST_F(WindowTest, ChoosingAViewSetsCaptionMarkAndSendsTheView) {
   auto w = MakeWindow();
-  QSignalSpy selected(w.get(), &MainWindow::viewSelected);
+  QSignalSpy chosen(&w->Events(), &ShellEvents::viewChosen);
   w->ViewActions()[2]->trigger();  // ">>出发车源" from the main menu
   EXPECT_EQ(w->Button(kButtonView)->text(), QStringLiteral(">>出发车源"));
-  EXPECT_EQ(w->State().view_type, 1);
-  EXPECT_EQ(w->State().view_direction, 0);
+  ASSERT_EQ(chosen.count(), 1);
+  EXPECT_EQ(chosen.at(0), (QVariantList{1, 0}));
   EXPECT_TRUE(w->ViewPopupActions()[2]->isChecked());
   EXPECT_FALSE(w->ViewPopupActions()[0]->isChecked());
   w->ViewPopupActions()[4]->trigger();  // "<< 到达货源" from the pop-up
   EXPECT_EQ(w->Button(kButtonView)->text(), QStringLiteral("<< 到达货源"));
-  EXPECT_EQ(w->State().view_type, 0);
-  EXPECT_EQ(w->State().view_direction, 1);
-  EXPECT_EQ(selected.count(), 2);
+  ASSERT_EQ(chosen.count(), 2);
+  EXPECT_EQ(chosen.at(1), (QVariantList{0, 1}));
   std::vector<std::string> menu;
   for (QAction* a : w->ViewActions()) menu.push_back(a->text().toStdString());
   EXPECT_EQ(menu, (std::vector<std::string>{"全部出发信息", ">>出发货源", ">>出发车源",
@@ -145,7 +144,7 @@ TEST_F(WindowTest, ChoosingAViewSetsCaptionMarkAndState) {
 
 TEST_F(WindowTest, TogglesDoNothingBeforeLogin) {
   auto w = MakeWindow();
-  QSignalSpy scrolling(w.get(), &MainWindow::scrollingToggled);
+  QSignalSpy scrolling(&w->Events(), &ShellEvents::scrollingChanged);
   w->Button(kButtonScroll)->click();
   w->Button(kButtonMask)->click();
   EXPECT_EQ(scrolling.count(), 0);
@@ -164,7 +163,7 @@ TEST_F(WindowTest, AlwaysMaskedLocksTheMaskingButton) {
   auto w = MakeWindow();
   EXPECT_EQ(w->Button(kButtonMask)->text(), QStringLiteral("解密"));
   EXPECT_FALSE(w->Button(kButtonMask)->isEnabled());
-  EXPECT_TRUE(w->State().masked);
+  EXPECT_TRUE(w->Masked());
 }
 
 TEST_F(WindowTest, TheTreeButtonPointsWhereTheTreeGoes) {
@@ -341,7 +340,7 @@ TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   LoginController login(servers, options);
   std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
   MainWindow& w = *window;
-  QSignalSpy logged_in(&w, &MainWindow::loggedIn);
+  QSignalSpy logged_in(&w.Session(), &ShellSession::loggedIn);
   QSignalSpy shown(&w, &MainWindow::shownAfterLogin);
   w.RunLoginLoop();
   auto* form = qobject_cast<LoginForm*>(QApplication::activeModalWidget());
@@ -352,11 +351,11 @@ TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   EXPECT_EQ(logged_in.count(), 1);
   EXPECT_TRUE(w.IsLoggedIn());
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(w.FeedHost(), service.host());
+  EXPECT_EQ(w.Session().FeedHost(), service.host());
   EXPECT_EQ(w.windowTitle().toStdString(),
             std::string(kProductTitleUtf8) + " " + std::string(kHotlineUtf8));
   // Guests see contact data masked and cannot unmask it.
-  EXPECT_TRUE(w.State().masked);
+  EXPECT_TRUE(w.Masked());
   EXPECT_FALSE(w.Button(kButtonMask)->isEnabled());
   EXPECT_EQ(w.Button(kButtonMask)->text(), QStringLiteral("解密"));
   ASSERT_TRUE(WaitFor([&] { return !w.AdvertView(0)->url().isEmpty(); }, 15000));

@@ -23,6 +23,7 @@
 #include "core/notice.h"
 #include "core/qt_gbk.h"
 #include "core/version.h"
+#include "detail/detail_attach.h"
 #include "detail/detail_state.h"
 #include "detail/detail_view.h"
 #include "feed/feed_attach.h"
@@ -61,7 +62,7 @@ class ClientRun {
     options.end_client = [] { ADD_FAILURE() << "the client wanted to end"; };
     login_ = std::make_unique<LoginController>(Servers(), options);
     window_ = CreateMainWindow(Servers(), *login_);
-    AttachFeed(*window_);
+    AttachFeed(*window_, AttachDetail(*window_));
   }
 
   // Logs in and waits for the first page of the member's city.
@@ -75,12 +76,12 @@ class ClientRun {
 
   MainWindow& Window() { return *window_; }
   InfoGrid* Grid() { return window_->Grid(); }
-  DetailView* Detail() { return FeedOf(*window_)->Detail(); }
+  DetailView* Detail() { return &DetailOf(*window_)->View(); }
 
   // A visible row that another member published, with a company.
   std::optional<int> PublisherRow() {
     const RowStore& rows = Grid()->Store();
-    const std::string own = std::to_string(window_->Profile().UserId);
+    const std::string own = std::to_string(window_->Session().Profile().UserId);
     const int visible = std::min(rows.RowCount(), Grid()->FullyVisibleRowCount());
     for (int r = 0; r < visible; ++r) {
       const std::string& flag = rows.GetCellText(r, 5);

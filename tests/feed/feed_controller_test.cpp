@@ -38,6 +38,7 @@ class FeedControllerTest : public ::testing::Test {
       ++discoveries;
       return discovery_finds_host;
     };
+    services.find_friend = [this](std::string_view name) { return friends.FindByName(name); };
     feed = std::make_unique<FeedController>(store, services);
     feed->SetFeedHost("a.example");
     feed->SetPacing(0, 0);
@@ -89,6 +90,7 @@ class FeedControllerTest : public ::testing::Test {
   int discoveries = 0;
   feed_test::TestGrid grid;
   FeedStore store;
+  FriendsTable friends;
   std::unique_ptr<FeedController> feed;
 };
 
@@ -203,7 +205,7 @@ TEST_F(FeedControllerTest, RegionsViewsAndFriendsChooseTheRequests) {
             "/qavel/client/GetSearchInfo.asp?action=GetTopDatas&KeyWords=%B4%F3%C1%AC&inType=1");
 
   // A friend's messages are never polled.
-  feed->Friends().Append(FriendRow{"3", G("甲公司"), "", "", "7701"});
+  friends.Append(FriendRow{"3", G("甲公司"), "", "", "7701"});
   feed->SelectRegion(G("甲公司"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
   EXPECT_EQ(net.Paths().back(), "/qavel/client/GetInfoByID.asp?action=GetTopDatas&Msg_Flag=7701");
@@ -342,42 +344,41 @@ TEST_F(FeedControllerTest, CountsComeFromTheCurrentHostAndStandInForTheWholeCoun
 
 TEST_F(FeedControllerTest, FriendsLoadAndRemoval) {
   ScopedNoticeRecorder notices;
-  FriendsLoader friends(feed->Friends(), feed->Services().fetch,
-                        [this] { return feed->FeedHost(); });
+  FriendsLoader loader(friends, feed->Services().fetch, [this] { return feed->FeedHost(); });
   net.Answer("/qavel/client/GetFrindInfo.asp?action=GetFrindInfo",
              "@@11||" + G("甲公司") + "||123||456||7701@@12||" + G("乙") + "||||||7702@@");
   int loaded = -1;
-  QObject::connect(&friends, &FriendsLoader::FriendsLoaded, [&](int n) { loaded = n; });
-  friends.LoadFriends(31);
+  QObject::connect(&loader, &FriendsLoader::FriendsLoaded, [&](int n) { loaded = n; });
+  loader.LoadFriends(31);
   ASSERT_TRUE(QTest::qWaitFor([&] { return loaded >= 0; }, kWaitMs));
   EXPECT_EQ(loaded, 2);
   EXPECT_EQ(net.Paths().back(), "/qavel/client/GetFrindInfo.asp?action=GetFrindInfo&UserID=31");
 
   int finished = -1;
   QString removed;
-  QObject::connect(&friends, &FriendsLoader::RemoveFinished, [&](bool ok) { finished = ok; });
-  QObject::connect(&friends, &FriendsLoader::FriendRemoved, [&](const QString& n) { removed = n; });
+  QObject::connect(&loader, &FriendsLoader::RemoveFinished, [&](bool ok) { finished = ok; });
+  QObject::connect(&loader, &FriendsLoader::FriendRemoved, [&](const QString& n) { removed = n; });
   net.Answer("/qavel/client/GetFrindInfo.asp?action=DelFrindInfo", "Busy");
-  friends.RemoveFriend(G("甲公司"));
+  loader.RemoveFriend(G("甲公司"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return finished >= 0; }, kWaitMs));
   ASSERT_EQ(notices.questions.size(), 1u);
   EXPECT_EQ(U(notices.questions[0]), "确定要删除好友＂甲公司(7701)＂吗?");
   ASSERT_EQ(notices.notices.size(), 1u);
   EXPECT_EQ(U(notices.notices[0]), "删除失败,请稍后重试");
-  EXPECT_EQ(feed->Friends().Rows().size(), 2u);
+  EXPECT_EQ(friends.Rows().size(), 2u);
 
   finished = -1;
   net.Answer("/qavel/client/GetFrindInfo.asp?action=DelFrindInfo", "DelOK");
-  friends.RemoveFriend(G("甲公司"));
+  loader.RemoveFriend(G("甲公司"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return finished >= 0; }, kWaitMs));
   EXPECT_EQ(net.Paths().back(), "/qavel/client/GetFrindInfo.asp?action=DelFrindInfo&UserID=11");
   EXPECT_EQ(removed, QString::fromUtf8("甲公司"));
-  EXPECT_EQ(feed->Friends().FindByName(G("甲公司")), nullptr);
+  EXPECT_EQ(friends.FindByName(G("甲公司")), nullptr);
 
   // "No" asks nothing of the server.
   notices.answer = false;
   const auto asked = net.Paths().size();
-  friends.RemoveFriend(G("乙"));
+  loader.RemoveFriend(G("乙"));
   EXPECT_EQ(net.Paths().size(), asked);
 }
 

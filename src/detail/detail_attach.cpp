@@ -1,0 +1,64 @@
+#include "detail/detail_attach.h"
+
+#include "core/build_constants.h"
+#include "grid/row_store.h"
+#include "net/transport.h"
+#include "shell/shell.h"
+#include "shell/shell_session.h"
+#include "widgets/info_grid.h"
+
+namespace tv {
+namespace {
+
+constexpr char kAttachmentName[] = "detailAttachment";
+
+}  // namespace
+
+DetailAttachment::DetailAttachment(Shell& shell) : QObject(shell.Frame()), shell_(shell) {
+  setObjectName(QString::fromLatin1(kAttachmentName));
+  ShellSession& session = shell.Session();
+  loader_ = new FriendsLoader(
+      friends_,
+      [](std::string_view host, std::string_view path) {
+        return FetchEncodedPage("GET", host, path);
+      },
+      [&session] { return session.FeedHost(); }, this);
+
+  DetailView::Owner owner;
+  owner.viewer = [&session] {
+    return ViewerOf(session.Profile(), session.Flags(), session.IsLoggedIn());
+  };
+  owner.friend_listed = [this](std::string_view user_id) {
+    for (const FriendRow& row : friends_.Rows()) {
+      if (row.user_id == user_id) return true;
+    }
+    return false;
+  };
+  owner.feed_host = [&session] { return session.FeedHost(); };
+  owner.open_profile = [this](const std::string& user_id) { shell_.OpenMemberProfile(user_id); };
+  owner.site = WebHost();
+  view_ = new DetailView(shell.Frame(), owner,
+                         [](std::string_view verb, std::string_view host, std::string_view path) {
+                           return FetchEncodedPage(verb, host, path);
+                         });
+
+  InfoGrid* grid = shell.Grid();
+  connect(grid, &InfoGrid::DoubleClick, this, [this, grid](int row, int column) {
+    const RowStore& rows = grid->Store();
+    view_->OnRowDoubleClick(column, [&rows, row](int c) { return rows.GetCellText(row, c); });
+  });
+  connect(view_, &DetailView::friendAdded, this, [this](const AddedFriend& row) {
+    friends_.Append(FriendRow{row.entry_id, row.name, row.qq, row.net_phone, row.user_id});
+  });
+  connect(&session, &ShellSession::loggedIn, this,
+          [this, &session] { loader_->LoadFriends(session.Profile().UserId); });
+}
+
+DetailAttachment& AttachDetail(Shell& shell) { return *new DetailAttachment(shell); }
+
+DetailAttachment* DetailOf(Shell& shell) {
+  return shell.Frame()->findChild<DetailAttachment*>(QString::fromLatin1(kAttachmentName),
+                                                     Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace tv
