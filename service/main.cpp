@@ -1,13 +1,8 @@
 // tarvolo-service: a substitute for the service's HTTP servers, on a real
 // store. Prints "listening on HOST:PORT" once it accepts connections.
-#include <httplib.h>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -15,6 +10,7 @@
 #include <thread>
 
 #include "demo_data.h"
+#include "http_server.h"
 #include "options.h"
 #include "service_pages.h"
 #include "simulation.h"
@@ -22,7 +18,9 @@
 
 namespace {
 
-constexpr int kListenBacklog = 1024;
+// Descriptors kept back from the connection cap: the store's files (three per
+// SQLite connection, one per worker at most), logs, the listener.
+constexpr std::size_t kReservedDescriptors = 64;
 
 // Block the stop signals in every thread; one thread waits for them and
 // stops the server from outside any signal handler.
@@ -35,51 +33,8 @@ sigset_t StopSignals() {
   return set;
 }
 
-// The library binds with SO_REUSEPORT, so a second service on a taken port
-// would silently share it. A port is free when nothing accepts a connection on
-// it and a bind succeeds; the bind takes SO_REUSEPORT as the library does, so
-// the TIME_WAIT connections of a service that just stopped do not hold it.
-bool PortIsFree(const std::string& host, int port) {
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
-  bool free = false;
-  for (addrinfo* ai = found; ai && !free; ai = ai->ai_next) {
-    const int probe = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
-    if (probe < 0) continue;
-    const bool someone_listens = connect(probe, ai->ai_addr, ai->ai_addrlen) == 0;
-    close(probe);
-    if (someone_listens) continue;
-    const int fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
-    if (fd < 0) continue;
-    int yes = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes);
-    free = bind(fd, ai->ai_addr, ai->ai_addrlen) == 0;
-    close(fd);
-  }
-  freeaddrinfo(found);
-  return free;
-}
-
-// The library keeps its listening socket to itself; find it by its port.
-int FindListeningSocket(int port) {
-  for (int fd = 3; fd < 1024; ++fd) {
-    int accepting = 0;
-    socklen_t len = sizeof accepting;
-    if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &len) != 0 || !accepting) continue;
-    sockaddr_storage addr{};
-    socklen_t addr_len = sizeof addr;
-    if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &addr_len) != 0) continue;
-    int bound = -1;
-    if (addr.ss_family == AF_INET) bound = ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
-    if (addr.ss_family == AF_INET6)
-      bound = ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
-    if (bound == port) return fd;
-  }
-  return -1;
+std::chrono::milliseconds Millis(double seconds) {
+  return std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
 }
 
 }  // namespace
@@ -109,48 +64,48 @@ int main(int argc, char** argv) {
     }
   }
 
-  httplib::Server server;
-  const int threads = options->threads;
-  server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  // Pollers keep their connection; let them, instead of making them reconnect.
-  server.set_keep_alive_max_count(10000);
-  server.set_tcp_nodelay(true);
-  int port = options->listen_port;
-  if (port != 0 && !PortIsFree(options->listen_host, port)) {
-    port = -1;
-  } else if (port == 0) {
-    port = server.bind_to_any_port(options->listen_host);
-  } else if (!server.bind_to_port(options->listen_host, port)) {
-    port = -1;
-  }
+  // Every open connection holds a descriptor: stay below the limit with room
+  // for the store's own.
+  const std::size_t descriptors = tv::RaiseDescriptorLimit();
+  const std::size_t reserve =
+      kReservedDescriptors + 3 * static_cast<std::size_t>(options->threads);
+  const std::size_t room = descriptors > 2 * reserve ? descriptors - reserve : descriptors / 2;
+  tv::HttpLimits limits;
+  limits.head_timeout = Millis(options->head_timeout);
+  limits.idle_timeout = Millis(options->idle_timeout);
+  limits.max_connections =
+      options->max_connections > 0
+          ? std::min(room, static_cast<std::size_t>(options->max_connections))
+          : room;
+  const int io_threads =
+      options->io_threads > 0
+          ? options->io_threads
+          : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+
+  std::unique_ptr<tv::ServicePages> pages;
+  tv::HttpHandlers handlers;
+  handlers.quick = [&pages](std::string_view method, std::string_view target, std::string_view) {
+    return pages->Quick(method, target);
+  };
+  handlers.handle = [&pages](std::string_view method, std::string_view target,
+                             std::string_view host) { return pages->Handle(method, target, host); };
+  tv::HttpServer server(std::move(handlers), limits, io_threads, options->threads);
+  const int port = server.Bind(options->listen_host, options->listen_port, &error);
   if (port <= 0) {
     std::cerr << "tarvolo-service: cannot listen on " << options->listen_host << ":"
-              << options->listen_port << "\n";
+              << options->listen_port << ": " << error << "\n";
     return 1;
   }
-  // The library listens with a backlog of 5: a burst of new connections (every
-  // client opens one per request) would be dropped and retried a second later.
-  if (const int fd = FindListeningSocket(port); fd >= 0) ::listen(fd, kListenBacklog);
   // The server list hands out an address a client can reach.
   const std::string reachable_host =
       options->listen_host == "0.0.0.0" ? "127.0.0.1" : options->listen_host;
-  tv::ServicePages pages(*store, *options, reachable_host + ":" + std::to_string(port));
-  server.set_pre_routing_handler([&pages](const httplib::Request& req, httplib::Response& res) {
-    tv::Answer answer = pages.Handle(req.method, req.target, req.get_header_value("Host"));
-    res.status = answer.status;
-    res.set_content(std::move(answer.body), answer.content_type);
-    return httplib::Server::HandlerResponse::Handled;
-  });
+  pages = std::make_unique<tv::ServicePages>(*store, *options,
+                                             reachable_host + ":" + std::to_string(port));
 
-  std::atomic<bool> serving_done{false};
-  std::thread stopper([&server, &serving_done, stop_signals] {
+  std::thread stopper([&server, stop_signals] {
     int sig = 0;
     sigwait(&stop_signals, &sig);
-    // A signal that comes before the server runs must still stop it.
-    while (!serving_done && !server.is_running()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    server.stop();
+    if (sig != 0) server.Stop();  // a stop before Run() makes Run() return at once
   });
 
   std::unique_ptr<tv::Simulation> simulation;
@@ -158,13 +113,14 @@ int main(int argc, char** argv) {
     simulation = std::make_unique<tv::Simulation>(*store, options->simulate_seconds, options->seed);
   }
 
+  std::fprintf(stderr, "tarvolo-service: up to %zu connections (descriptor limit %zu)\n",
+               limits.max_connections, descriptors);
   std::printf("listening on %s:%d\n", options->listen_host.c_str(), port);
   std::fflush(stdout);
-  const bool ok = server.listen_after_bind();
-  serving_done = true;
+  server.Run();
   simulation.reset();
   // If we stopped for another reason than a signal, release the stopper thread.
   pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();
-  return ok ? 0 : 1;
+  return 0;
 }

@@ -20,10 +20,23 @@ constexpr char kUsage[] =
     "  --approve              registrations wait for approval (answer RegNoGo)\n"
     "  --offer-version V      version offered by UpdateVersion.htm (default: the client's own)\n"
     "  --quota N              messages a member may publish per day (default 100; 0: no limit)\n"
-    "  --threads N            worker threads (default 128)\n"
+    "  --threads N            worker threads that build answers (default 16)\n"
+    "  --io-threads N         connection threads (default: one per processor, at most 4)\n"
+    "  --head-timeout SECONDS a request must arrive within this from its first byte (default 10)\n"
+    "  --idle-timeout SECONDS an open connection may wait this long for a request (default 15)\n"
+    "  --max-connections N    open connections at most (default: what the descriptor limit allows)\n"
     "  --no-cache             build every answer anew (for measurements)\n"
     "  --update-dir DIR       files served under /qavel/software/\n"
     "  --seed N               seed of the demo data and the simulation\n";
+
+bool ParseSeconds(std::string_view text, double min, double* out) {
+  char* end = nullptr;
+  const std::string s(text);
+  const double v = std::strtod(s.c_str(), &end);
+  if (end == s.c_str() || *end != '\0' || !(v >= min) || v > 1e9) return false;
+  *out = v;
+  return true;
+}
 
 bool ParseInt(std::string_view text, int min, int max, int* out) {
   auto v = ParseNumber(text);
@@ -74,10 +87,7 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
     } else if (arg == "--demo-count") {
       if (!ParseInt(v, 0, 1000000, &o.demo_count)) return fail("--demo-count wants a number");
     } else if (arg == "--simulate") {
-      char* end = nullptr;
-      const std::string text(v);
-      o.simulate_seconds = std::strtod(text.c_str(), &end);
-      if (end == text.c_str() || *end != '\0' || o.simulate_seconds < 0.01) {
+      if (!ParseSeconds(v, 0.01, &o.simulate_seconds)) {
         return fail("--simulate wants a number of seconds (at least 0.01)");
       }
     } else if (arg == "--role") {
@@ -100,6 +110,16 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
       if (!ParseInt(v, 0, 1000000, &o.quota)) return fail("--quota wants a number");
     } else if (arg == "--threads") {
       if (!ParseInt(v, 1, 1024, &o.threads)) return fail("--threads wants 1 to 1024");
+    } else if (arg == "--io-threads") {
+      if (!ParseInt(v, 1, 64, &o.io_threads)) return fail("--io-threads wants 1 to 64");
+    } else if (arg == "--head-timeout") {
+      if (!ParseSeconds(v, 0.1, &o.head_timeout)) return fail("--head-timeout wants seconds");
+    } else if (arg == "--idle-timeout") {
+      if (!ParseSeconds(v, 0.1, &o.idle_timeout)) return fail("--idle-timeout wants seconds");
+    } else if (arg == "--max-connections") {
+      if (!ParseInt(v, 1, 10000000, &o.max_connections)) {
+        return fail("--max-connections wants a number");
+      }
     } else if (arg == "--update-dir") {
       o.update_dir = std::string(v);
     } else if (arg == "--seed") {

@@ -19,7 +19,11 @@ struct ServiceOptions {
   bool approve = false;
   std::string offer_version;  // empty: the client's own version
   int quota = 100;            // messages per member and day; 0: no limit
-  int threads = 128;
+  int threads = 16;     // workers that build answers from the store
+  int io_threads = 0;   // event-loop threads; 0: one per processor, at most 4
+  double head_timeout = 10;   // seconds for a request from its first byte
+  double idle_timeout = 15;   // seconds a connection may wait between requests
+  int max_connections = 0;    // 0: as many as the descriptor limit allows
   bool cache = true;
   std::string update_dir;  // files served under /qavel/software/
   unsigned seed = 20121210;

@@ -4,23 +4,19 @@
 // loop stays a thin shell and the pages can be exercised directly.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "answer.h"
 #include "answer_cache.h"
 #include "options.h"
 #include "query.h"
 #include "store.h"
 
 namespace tv {
-
-struct Answer {
-  int status = 200;
-  std::string body;
-  const char* content_type = "text/plain";
-};
 
 class ServicePages {
  public:
@@ -29,6 +25,9 @@ class ServicePages {
 
   // `host_header` is the request's Host (used for absolute addresses).
   Answer Handle(std::string_view method, std::string_view target, std::string_view host_header);
+  // The answer when it costs no store work (a cached list, a fixed page, a
+  // refused verb), else nullopt: the server gives these without a worker.
+  std::optional<Answer> Quick(std::string_view method, std::string_view target);
 
   // Records per page of every list.
   static constexpr int kPageSize = 30;

@@ -5,23 +5,27 @@
 #      client: one poll per client every 10 s);
 #   2. first pages ("GetTopDatas") of a busy city.
 # Each is measured keep-alive (as wrk does) and with one connection per request
-# (as the client does: HTTP/1.0), and the first page also without the answer
-# cache. Figures: requests/s and 99th-percentile latency; ratio to nginx.
-#   usage: bench/service/run.sh [seconds per run, default 10]
+# (as the client does: HTTP/1.0), then again while service_slow_clients holds
+# 1,000 slow connections open (request line sent, head never finished), and
+# the first page also without the answer cache. Figures: requests/s and
+# 99th-percentile latency; ratio to nginx.
+#   usage: bench/service/run.sh [seconds per run, default 10] [slow connections, default 1000]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build_dir=${TARVOLO_BUILD_DIR:-build}
 service_bin=$build_dir/service/tarvolo-service
 duration=${1:-10}
+slow_count=${2:-1000}
+slow_bin=$build_dir/bench/service/service_slow_clients
 connections=100
 threads=2
 
 for tool in wrk nginx curl base64 python3; do
   command -v "$tool" >/dev/null || { echo "bench/service: $tool is missing" >&2; exit 1; }
 done
-if [ ! -x "$service_bin" ]; then
+if [ ! -x "$service_bin" ] || [ ! -x "$slow_bin" ]; then
   echo "bench/service: building tarvolo-service into $build_dir" >&2
-  TARVOLO_BUILD_DIR=$build_dir bash scripts/build.sh --target tarvolo-service >/dev/null
+  TARVOLO_BUILD_DIR=$build_dir bash scripts/build.sh --target tarvolo-service service_slow_clients >/dev/null
 fi
 
 work=$(mktemp -d /tmp/tv-bench-service.XXXXXX)
@@ -46,10 +50,6 @@ start_service() {  # extra options...
 }
 stop_service() {
   kill "$service_pid"; wait "$service_pid" 2>/dev/null || true; service_pid=""
-}
-
-free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
 
 # wrk URL [extra wrk args]: prints "rate p99" (requests/s, p99 in ms)
@@ -86,38 +86,12 @@ poll_body=$(curl -s "$poll_url")
 curl -s "$page_url" -o "$work/page.body"
 page_total=$(base64 -d <"$work/page.body" | python3 -c 'import sys; print(sys.stdin.buffer.read().split(b"@@")[1].decode())')
 
-# nginx: an unprivileged instance with its own prefix, files of the same sizes.
-mkdir -p "$work/nginx/html" "$work/nginx/logs" "$work/nginx/tmp"
+# nginx: an unprivileged instance with its own prefix, the same bytes.
+mkdir -p "$work/nginx/html"
 printf '%s' "$poll_body" >"$work/nginx/html/poll.txt"
 cp "$work/page.body" "$work/nginx/html/page.txt"
-nginx_port=$(free_port)
-cat >"$work/nginx/nginx.conf" <<CONF
-worker_processes 2;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/logs/error.log;
-events { worker_connections 1024; }
-http {
-  access_log off;
-  client_body_temp_path $work/nginx/tmp/body;
-  proxy_temp_path $work/nginx/tmp/proxy;
-  fastcgi_temp_path $work/nginx/tmp/fastcgi;
-  uwsgi_temp_path $work/nginx/tmp/uwsgi;
-  scgi_temp_path $work/nginx/tmp/scgi;
-  keepalive_requests 10000;
-  server {
-    listen 127.0.0.1:$nginx_port;
-    root $work/nginx/html;
-    default_type text/plain;
-  }
-}
-CONF
-nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -g 'daemon off;' 2>"$work/nginx/logs/stderr" &
-nginx_pid=$!
-for _ in $(seq 1 100); do
-  curl -sf "http://127.0.0.1:$nginx_port/poll.txt" >/dev/null && break
-  sleep 0.05
-done
-nginx_base="http://127.0.0.1:$nginx_port"
+source bench/service/nginx_same_bytes.sh
+start_nginx "$work/nginx"
 
 echo "tarvolo-service vs nginx, wrk $threads threads, $connections connections, ${duration}s per run"
 echo "poll answer ${#poll_body} bytes; first page of 郑州: $(stat -c %s "$work/page.body") bytes, total $page_total"
@@ -129,11 +103,29 @@ row() {  # label service-result nginx-result
   printf '%-44s %12s %10s %12s %10s %8s\n' "$1" "$s_rate" "$s_p99" "$n_rate" "$n_p99" "$ratio"
   [ "${s_bad:-0}" = 0 ] || echo "  (service: $s_bad non-2xx answers)"
 }
+# with_slow PORT measure...: the measurement while slow connections are held.
+with_slow() {
+  local port=$1; shift
+  "$slow_bin" "$port" "$slow_count" $((duration + 5)) >"$work/slow.out" 2>&1 &
+  local slow_pid=$!
+  for _ in $(seq 1 200); do
+    grep -q '^holding' "$work/slow.out" 2>/dev/null && break
+    kill -0 "$slow_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  "$@"
+  kill "$slow_pid" 2>/dev/null; wait "$slow_pid" 2>/dev/null || true
+}
 close=(-H "Connection: close")
 row "GetNewDatas poll, nothing new (keep-alive)" "$(measure "$poll_url")" "$(measure "$nginx_base/poll.txt")"
 row "GetNewDatas poll, nothing new (per request)" "$(measure "$poll_url" "${close[@]}")" "$(measure "$nginx_base/poll.txt" "${close[@]}")"
 row "GetTopDatas 郑州 (keep-alive)" "$(measure "$page_url")" "$(measure "$nginx_base/page.txt")"
 row "GetTopDatas 郑州 (per request)" "$(measure "$page_url" "${close[@]}")" "$(measure "$nginx_base/page.txt" "${close[@]}")"
+label="+$slow_count slow"
+row "poll, keep-alive, $label" "$(with_slow "$service_port" measure "$poll_url")" "$(with_slow "$nginx_port" measure "$nginx_base/poll.txt")"
+row "poll, per request, $label" "$(with_slow "$service_port" measure "$poll_url" "${close[@]}")" "$(with_slow "$nginx_port" measure "$nginx_base/poll.txt" "${close[@]}")"
+row "GetTopDatas 郑州, keep-alive, $label" "$(with_slow "$service_port" measure "$page_url")" "$(with_slow "$nginx_port" measure "$nginx_base/page.txt")"
+row "GetTopDatas 郑州, per request, $label" "$(with_slow "$service_port" measure "$page_url" "${close[@]}")" "$(with_slow "$nginx_port" measure "$nginx_base/page.txt" "${close[@]}")"
 stop_service
 start_service --no-cache
 set_urls

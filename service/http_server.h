@@ -1,0 +1,70 @@
+#pragma once
+// The service's HTTP core: one event loop (Asio) holds every connection, so a
+// slow or idle client costs a few kilobytes, not a thread. Requests are parsed
+// on the loop; answers that need the store are built on a pool of worker
+// threads and written back by the loop. Limits:
+//   - a request head (and its small body) must arrive within `head_timeout`
+//     of its first byte;
+//   - a connection with no request under way is closed after `idle_timeout`;
+//   - at most `max_connections` are open; beyond, a new one gets 503 and is
+//     closed;
+//   - the request line and headers are at most `max_head_bytes` (414 when the
+//     request line alone is longer, 431 otherwise).
+// Every limit that closes a connection is counted and logged once a second.
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "answer.h"
+
+namespace tv {
+
+class HttpCore;
+
+struct HttpLimits {
+  std::chrono::milliseconds head_timeout{10'000};
+  std::chrono::milliseconds idle_timeout{15'000};
+  std::chrono::milliseconds send_timeout{60'000};
+  std::size_t max_head_bytes = 8192;
+  std::size_t max_body_bytes = 65536;
+  std::size_t max_connections = 10000;
+  int keep_alive_max = 10000;  // requests on one connection
+};
+
+// What the core asks of the pages: `quick` answers on the event loop what
+// needs no store work (nullopt: not that kind), `handle` answers anything
+// and runs on a worker. Both get the method, the raw target and the Host.
+struct HttpHandlers {
+  using Fn = Answer(std::string_view method, std::string_view target, std::string_view host);
+  std::function<std::optional<Answer>(std::string_view, std::string_view, std::string_view)> quick;
+  std::function<Fn> handle;
+};
+
+class HttpServer {
+ public:
+  HttpServer(HttpHandlers handlers, HttpLimits limits, int io_threads, int worker_threads);
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  // Binds host:port (0: any free port); returns the bound port, or -1 with
+  // `error` set. A port another process listens on is refused.
+  int Bind(const std::string& host, int port, std::string* error);
+  // Serves until Stop(); returns once every thread has ended.
+  void Run();
+  // From any thread (not from a signal handler).
+  void Stop();
+
+ private:
+  std::unique_ptr<HttpCore> core_;
+};
+
+// Raises the soft limit of open descriptors to the hard one where allowed;
+// returns the soft limit in force afterwards.
+std::size_t RaiseDescriptorLimit();
+
+}  // namespace tv
