@@ -74,4 +74,21 @@ std::size_t CharCount(std::string_view gbk) {
   return count;
 }
 
+std::string GbkAsciiLower(std::string_view gbk) {
+  std::string out(gbk);
+  for (std::size_t i = 0; i < out.size(); i += CharWidthAt(out, i)) {
+    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+  }
+  return out;
+}
+
+std::size_t FindWholeChars(std::string_view text, std::string_view word, std::size_t from) {
+  if (from > text.size()) return std::string_view::npos;
+  if (word.empty()) return from;
+  for (std::size_t pos = from; pos + word.size() <= text.size(); pos += CharWidthAt(text, pos)) {
+    if (text.compare(pos, word.size(), word) == 0) return pos;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace tv

@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <vector>
 
 #include "core/gbk.h"
 #include "feed/id_marks.h"
@@ -42,6 +43,13 @@ bool ReadLiteral(std::string_view text, std::size_t& pos, char c) {
   return false;
 }
 
+bool HoldsMarker(std::string_view word) {
+  for (std::string_view marker : {kMarkTel, kMarkHighlight, kMarkTime, kMarkEnd}) {
+    if (ContainsWholeChars(word, marker)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string ShortTime(std::string_view time) {
@@ -66,23 +74,32 @@ const std::string& TypeWord(std::string_view type) {
   return TV_TEXT("信息");
 }
 
-std::string HighlightRegion(std::string_view content, std::string_view region) {
-  if (region.empty() || content.size() < region.size()) return std::string(content);
+std::string HighlightWords(std::string_view text, std::span<const std::string_view> words) {
+  std::vector<std::string_view> usable;
+  usable.reserve(words.size());
+  for (std::string_view w : words) {
+    if (!w.empty() && w.size() <= text.size() && !HoldsMarker(w)) usable.push_back(w);
+  }
+  if (usable.empty()) return std::string(text);
+
   std::string out;
-  out.reserve(content.size() + 8);
+  out.reserve(text.size() + 8);
   std::size_t i = 0;
-  while (i < content.size()) {
-    if (content.compare(i, region.size(), region) == 0) {
+  while (i < text.size()) {
+    std::size_t match = 0;
+    for (std::string_view w : usable) {
+      if (w.size() > match && text.compare(i, w.size(), w) == 0) match = w.size();
+    }
+    if (match > 0) {
       out += kMarkHighlight;
-      out += region;
+      out += text.substr(i, match);
       out += kMarkEnd;
-      i += region.size();
+      i += match;
       continue;
     }
     // Step one whole character so that the next comparison starts on a boundary.
-    const std::size_t step =
-        IsLeadByte(static_cast<unsigned char>(content[i])) && i + 1 < content.size() ? 2 : 1;
-    out.append(content.substr(i, step));
+    const std::size_t step = CharWidthAt(text, i);
+    out.append(text.substr(i, step));
     i += step;
   }
   return out;

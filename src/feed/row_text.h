@@ -2,6 +2,7 @@
 // The row text of a message: city, content, telephone and short time on one
 // line, with the marker characters that the grid's cell drawing turns into
 // colour changes. Everything here is GBK.
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,10 +24,18 @@ std::string ShortTime(std::string_view time);
 // "货源" for "0", "车源" for "1", "信息" otherwise (column 2 of the grid).
 const std::string& TypeWord(std::string_view type);
 
-// Every occurrence of `region` in `content` wrapped as "Ξ" region "§".
-// Matches start on character boundaries only, so a region name never splits
-// a double-byte character. An empty region leaves the content unchanged.
-std::string HighlightRegion(std::string_view content, std::string_view region);
+// Every occurrence of any of `words` in `text` wrapped as "Ξ" word "§".
+// Matches start on character boundaries only, so a word never splits a
+// double-byte character. Where several words match at one place the longest
+// wins, and matches never overlap: a mark inside a mark would leave the rest
+// of the row in the highlight colour. Empty words, and words holding one of
+// the marker characters, match nothing.
+std::string HighlightWords(std::string_view text, std::span<const std::string_view> words);
+
+// The region highlight of the feed's content: the region code as one word.
+inline std::string HighlightRegion(std::string_view content, std::string_view region) {
+  return HighlightWords(content, std::span<const std::string_view>(&region, 1));
+}
 
 // The fields a row text is built from (the record itself, or the cells of a
 // grid row when it is rebuilt).

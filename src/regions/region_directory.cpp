@@ -4,22 +4,6 @@
 #include "regions/region_tables.h"
 
 namespace tv {
-namespace {
-
-// True when `needle` occurs in `hay` starting on a character boundary. A match
-// that began on the trail byte of a two-byte character would pair halves of
-// two different characters and name a place the text does not contain.
-bool ContainsWholeChars(std::string_view hay, std::string_view needle) {
-  if (needle.size() > hay.size()) return false;
-  std::size_t pos = 0;
-  while (pos + needle.size() <= hay.size()) {
-    if (hay.compare(pos, needle.size(), needle) == 0) return true;
-    pos += IsLeadByte(static_cast<unsigned char>(hay[pos])) ? 2 : 1;
-  }
-  return false;
-}
-
-}  // namespace
 
 std::span<const std::string_view> Provinces(ProvinceOrder order) {
   return order == ProvinceOrder::kPublish ? region_data::PublishOrder()

@@ -28,9 +28,9 @@ struct AreaCodeRow {
 enum class ProvinceOrder { kPublish, kBrowse };
 
 // Three-level table (provinces, prefectures, counties) for the publishing,
-// comprehensive search and registration pickers; two-level table (provinces,
+// local search and registration pickers; two-level table (provinces,
 // prefectures, plus the Hong Kong and Macau districts) for the region tree,
-// the multi-area form and the local search form.
+// the multi-area form and the comprehensive search form.
 enum class RegionTable { kCountyDirectory, kPrefectureDirectory };
 
 inline constexpr std::size_t kProvinceCount = 34;

@@ -32,17 +32,6 @@ std::vector<std::string_view> KeyPathAncestors(std::string_view key) {
   return ancestors;
 }
 
-std::string FoldSettingName(std::string_view text) {
-  std::string folded(text);
-  for (std::size_t i = 0; i < folded.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(folded[i]);
-    if (IsLeadByte(c)) {
-      ++i;  // the trail byte belongs to the character
-    } else if (c >= 'A' && c <= 'Z') {
-      folded[i] = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return folded;
-}
+std::string FoldSettingName(std::string_view text) { return GbkAsciiLower(text); }
 
 }  // namespace tv

@@ -47,6 +47,36 @@ TEST(Gbk, CharCountCountsFromTheEnd) {
   for (const Case& c : cases) EXPECT_EQ(CharCount(c.text), c.count) << GbkToUtf8(c.text);
 }
 
+TEST(Gbk, FindWholeCharsNeverStartsOnATrailByte) {
+  // 南 is C4 CF and 京 is BE A9: the bytes CF BE straddle the two; 嗯 (E0 C5)
+  // followed by "E" has the letter as its own character.
+  const std::string nanjing = "\xC4\xCF\xBE\xA9";
+  struct Case {
+    std::string text;
+    std::string word;
+    std::size_t from;
+    std::size_t found;
+  } cases[] = {
+      {nanjing, "\xBE\xA9", 0, 2},
+      {nanjing, "\xCF\xBE", 0, std::string::npos},
+      {nanjing + nanjing, nanjing, 2, 4},
+      {"a\xB1\x41" "A", "A", 0, 3},  // the trail byte 0x41 is no "A"
+      {"abc", "", 1, 1},
+      {"abc", "abcd", 0, std::string::npos},
+      {"abc", "c", 4, std::string::npos},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FindWholeChars(c.text, c.word, c.from), c.found) << GbkToUtf8(c.text);
+  }
+}
+
+TEST(Gbk, AsciiLowerLeavesDoubleByteCharactersAlone) {
+  EXPECT_EQ(GbkAsciiLower("AbC"), "abc");
+  // B1 41 is one character whose trail byte looks like "A".
+  EXPECT_EQ(GbkAsciiLower("X\xB1\x41Y"), "x\xB1\x41y");
+  EXPECT_EQ(GbkAsciiLower("Z\xB1"), "z\xB1");  // a lone lead byte at the end
+}
+
 TEST(Gbk, FixedTextIsConvertedOnce) {
   const std::string& a = TV_TEXT("提示");
   EXPECT_EQ(a, "\xCC\xE1\xCA\xBE");

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "feed/id_marks.h"
 #include "feed_test_util.h"
 
@@ -79,6 +82,32 @@ TEST(HighlightRegion, WrapsEveryOccurrenceOnCharacterBoundaries) {
   const std::string content("\xC4\xB1\xB1\xBE");
   EXPECT_EQ(HighlightRegion(content, "\xB1\xB1"), content);
   EXPECT_EQ(HighlightRegion(content, "\xB1\xBE"), "\xC4\xB1\xA6\xAE\xB1\xBE\xA1\xEC");
+}
+
+TEST(HighlightWords, LongestWordWinsAndMarksNeverNest) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> words;
+    const char* expected;
+  } cases[] = {
+      {"北京到济宁", {"北京", "济宁"}, "Ξ北京§到Ξ济宁§"},
+      // A word inside another: one mark around the longer, never one inside
+      // the other (that would leave the rest of the row red).
+      {"北京市到北京", {"北京", "北京市"}, "Ξ北京市§到Ξ北京§"},
+      {"北京市到北京", {"北京市", "京"}, "Ξ北京市§到北Ξ京§"},
+      {"北京", {"", "京"}, "北Ξ京§"},
+      {"北京", {""}, "北京"},
+      {"北京", {}, "北京"},
+      // The marker characters are the row text's own; a word holding one is
+      // no word.
+      {"电话 Ψ8888§", {"§", "8"}, "电话 ΨΞ8§Ξ8§Ξ8§Ξ8§§"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> gbk;
+    for (const auto& w : c.words) gbk.push_back(G(w));
+    const std::vector<std::string_view> views(gbk.begin(), gbk.end());
+    EXPECT_EQ(U(HighlightWords(G(c.text), views)), c.expected) << c.text;
+  }
 }
 
 TEST(TypeWord, CargoTrucksOrGeneral) {

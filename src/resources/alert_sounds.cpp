@@ -1,0 +1,13 @@
+#include "resources/alert_sounds.h"
+
+namespace tv {
+
+const char* AlertSoundName(AlertSound sound) {
+  return sound == AlertSound::kStock ? "STOCK" : "CAR";
+}
+
+const char* AlertSoundResource(AlertSound sound) {
+  return sound == AlertSound::kStock ? ":/tarvolo/sounds/stock.wav" : ":/tarvolo/sounds/car.wav";
+}
+
+}  // namespace tv

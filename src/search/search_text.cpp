@@ -1,0 +1,73 @@
+#include "search/search_text.h"
+
+#include "core/gbk.h"
+#include "feed/feed_requests.h"
+#include "feed/row_text.h"
+#include "net/transport.h"
+
+namespace tv {
+
+std::string SearchFirstPagePath(std::string_view code, std::string_view keywords) {
+  return "/qavel/client/GetSearchInfo.asp?action=GetTopDatas&Code=" + EncodeQueryValue(code) +
+         "&KeyWords=" + EncodeQueryValue(keywords);
+}
+
+std::string SearchNewRecordsPath(std::string_view max_id, std::string_view code,
+                                 std::string_view keywords) {
+  return "/qavel/client/GetSearchInfo.asp?action=GetNewDatas&maxid=" + EncodeQueryValue(max_id) +
+         "&Code=" + EncodeQueryValue(code) + "&KeyWords=" + EncodeQueryValue(keywords);
+}
+
+std::string SearchPagePath(std::string_view code, std::int32_t start_num, std::int32_t total_num,
+                           std::string_view keywords) {
+  return "/qavel/client/GetSearchInfo.asp?action=GetCurDatas&Code=" + EncodeQueryValue(code) +
+         "&StartNum=" + std::to_string(start_num) + "&TotalNum=" + std::to_string(total_num) +
+         "&KeyWords=" + EncodeQueryValue(keywords);
+}
+
+std::string SearchTitle(std::string_view code, std::string_view keywords) {
+  const std::string_view shown = code.empty() ? std::string_view(TV_TEXT("全国")) : code;
+  return TV_TEXT("在[") + std::string(shown) + TV_TEXT("]中搜索即时信息[") + std::string(keywords) +
+         "]";
+}
+
+std::string MatchCountText(std::int64_t count) {
+  return TV_TEXT("共 ") + std::to_string(count) + TV_TEXT(" 条匹配信息");
+}
+
+std::vector<std::string_view> SplitKeywords(std::string_view keywords) {
+  // "," is below 0x40 and never the trail byte of a GBK character.
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = keywords.find(',', start);
+    pieces.push_back(keywords.substr(start, comma - start));
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return pieces;
+}
+
+std::string HighlightKeywords(std::string_view row_text, std::string_view keywords) {
+  if (keywords.empty()) return std::string(row_text);
+  return HighlightWords(row_text, SplitKeywords(keywords));
+}
+
+bool PublishedMessageMatches(std::string_view search_code, std::string_view search_keywords,
+                             const PublishedMessage& message) {
+  const bool everywhere = search_code.empty() || IsWholeCountryRegion(search_code);
+  const bool in_region =
+      everywhere || (!message.code.empty() && ContainsWholeChars(search_code, message.code)) ||
+      (!message.start_city.empty() && ContainsWholeChars(search_code, message.start_city));
+  if (!in_region) return false;
+  bool any_keyword = false;
+  const std::string text = message.content + " " + message.tel;
+  for (std::string_view word : SplitKeywords(search_keywords)) {
+    if (word.empty()) continue;
+    any_keyword = true;
+    if (ContainsWholeChars(text, word)) return true;
+  }
+  return !any_keyword;
+}
+
+}  // namespace tv
