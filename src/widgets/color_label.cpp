@@ -1,0 +1,91 @@
+#include "widgets/color_label.h"
+
+#include <QEnterEvent>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tv {
+namespace {
+
+QColor ToQColor(Colour c) { return QColor(ColourRed(c), ColourGreen(c), ColourBlue(c)); }
+
+}  // namespace
+
+ColorLabel::ColorLabel(QWidget* parent) : QWidget(parent) {
+  // Transparent unless filled: the parent paints what is behind the label.
+  setAutoFillBackground(false);
+}
+
+void ColorLabel::SetTextStyle(const QString& text, Colour colour, int pixel_height, bool bold,
+                              const QString& face, int alignment) {
+  text_ = text;
+  colour_ = colour;
+  pixel_height_ = pixel_height > 0 ? pixel_height : 12;
+  bold_ = bold;
+  face_ = face;
+  alignment_ = alignment;
+  updateGeometry();
+  update();
+}
+
+void ColorLabel::SetBackground(Colour colour, bool fill) {
+  background_ = colour;
+  fill_ = fill;
+  update();
+}
+
+void ColorLabel::SetText(const QString& text) {
+  if (text == text_) return;
+  text_ = text;
+  updateGeometry();
+  update();
+}
+
+QFont ColorLabel::TextFont() const {
+  QFont font(face_.isEmpty() ? QStringLiteral("宋体") : face_);
+  font.setPixelSize(pixel_height_);
+  font.setWeight(bold_ ? QFont::Bold : QFont::Normal);
+  font.setUnderline(hovered_);
+  return font;
+}
+
+QSize ColorLabel::sizeHint() const {
+  const QFontMetrics metrics(TextFont());
+  return {metrics.horizontalAdvance(text_) + 4, metrics.height() + 2};
+}
+
+void ColorLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  if (fill_) painter.fillRect(rect(), ToQColor(background_));
+  painter.setFont(TextFont());
+  painter.setPen(ToQColor(colour_));
+  const Qt::Alignment horizontal = alignment_ == kCentre  ? Qt::AlignHCenter
+                                   : alignment_ == kRight ? Qt::AlignRight
+                                                          : Qt::AlignLeft;
+  const QString shown = painter.fontMetrics().elidedText(text_, Qt::ElideRight, width());
+  painter.drawText(rect(), horizontal | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+}
+
+LinkLabel::LinkLabel(QWidget* parent) : ColorLabel(parent) { setCursor(Qt::PointingHandCursor); }
+
+void LinkLabel::enterEvent(QEnterEvent* event) {
+  hovered_ = true;
+  update();
+  ColorLabel::enterEvent(event);
+}
+
+void LinkLabel::leaveEvent(QEvent* event) {
+  hovered_ = false;
+  update();
+  ColorLabel::leaveEvent(event);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    emit clicked();
+  }
+  ColorLabel::mouseReleaseEvent(event);
+}
+
+}  // namespace tv
