@@ -1,12 +1,12 @@
 #include "app/login_controller.h"
 
-#include <QCoreApplication>
 #include <QPointer>
 #include <chrono>
 #include <thread>
 
 #include "app/server_discovery.h"
 #include "app/version_check.h"
+#include "core/background_job.h"
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
@@ -123,17 +123,12 @@ void LoginController::StartGuest() {
 void LoginController::RunSequence(bool guest) {
   busy_ = true;
   SetCaption(TV_TEXT("正在检测网络..."));
-  QPointer<LoginController> self(this);
   // Everything the worker touches is copied or outlives it (the discovery is
-  // the process-wide one); results come back through the application's queue
-  // and are dropped when the controller is gone.
-  auto post = [self](std::function<void(LoginController&)> apply) {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [self, apply = std::move(apply)]() {
-          if (self) apply(*self);
-        },
-        Qt::QueuedConnection);
+  // the process-wide one); what it reports is dropped when the controller is
+  // gone.
+  QPointer<QObject> receiver(this);
+  auto post = [receiver, self = this](std::function<void(LoginController&)> apply) {
+    ApplyOnUiThread(receiver, [self, apply = std::move(apply)] { apply(*self); });
   };
   auto caption = [post](std::string gbk) {
     post([gbk = std::move(gbk)](LoginController& c) { c.SetCaption(gbk); });
@@ -141,7 +136,7 @@ void LoginController::RunSequence(bool guest) {
   ServerDiscovery* servers = &servers_;
   Options options = options_;
   auto cancelled = cancelled_;
-  std::thread([=]() {
+  StartInBackground([=]() {
     int failures = 0;
     while (!servers->DiscoverServer()) {
       if (cancelled->load()) return;
@@ -183,7 +178,7 @@ void LoginController::RunSequence(bool guest) {
       return;
     }
     post([guest](LoginController& c) { c.Finish(true, guest); });
-  }).detach();
+  });
 }
 
 void LoginController::Finish(bool accepted, bool guest) {
@@ -209,35 +204,28 @@ void LoginController::Authenticate() {
     emit loginSucceeded();
     return;
   }
-  QPointer<LoginController> self(this);
   std::string host = servers_.CurrentHost();
-  std::thread([self, host, user = user_, password = password_]() {
-    LoginAnswer answer = SendLogin(host, user, password);
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [self, answer = std::move(answer), user, password]() {
-          if (!self) return;
-          LoginController& c = *self;
-          if (!answer.ok()) {
-            ShowNotice(LoginNotice(answer.outcome));
-            emit c.loginFailed();
-            return;
-          }
-          c.profile_ = answer.profile;
-          c.flags_ = answer.flags;
-          c.flags_.GuestMode = false;
-          // The user name is kept after every login; the password only while
-          // the member asked for it to be remembered.
-          SetStoredUserName(user);
-          if (RememberPasswordChecked()) {
-            SetStoredPassword(password);
-          } else {
-            DeleteSetting(kMainKey, kPassword);
-          }
-          emit c.loginSucceeded();
-        },
-        Qt::QueuedConnection);
-  }).detach();
+  RunInBackground(
+      this, [host, user = user_, password = password_] { return SendLogin(host, user, password); },
+      [this, user = user_, password = password_](LoginAnswer answer) {
+        if (!answer.ok()) {
+          ShowNotice(LoginNotice(answer.outcome));
+          emit loginFailed();
+          return;
+        }
+        profile_ = answer.profile;
+        flags_ = answer.flags;
+        flags_.GuestMode = false;
+        // The user name is kept after every login; the password only while
+        // the member asked for it to be remembered.
+        SetStoredUserName(user);
+        if (RememberPasswordChecked()) {
+          SetStoredPassword(password);
+        } else {
+          DeleteSetting(kMainKey, kPassword);
+        }
+        emit loginSucceeded();
+      });
 }
 
 }  // namespace tv

@@ -24,6 +24,7 @@
 #include "platform/platform.h"
 #include "settings/values.h"
 #include "shell/main_window.h"
+#include "shell/shell_decisions.h"
 #include "shell/web_page_window.h"
 
 namespace {
@@ -52,9 +53,8 @@ void Report(const char* event, const QString& detail = {}) {
 void OpenTestPage(tv::MainWindow& window) {
   const char* path = std::getenv("TARVOLO_TEST_WEB_PAGE");
   if (path == nullptr || *path == '\0') return;
-  window.OpenWebAddress(
-      QStringLiteral("http://%1%2").arg(QString::fromStdString(tv::WebHost()), path),
-      QStringLiteral("Tarvolo"));
+  window.OpenWebAddress(QString::fromStdString(tv::WebPageAddress(tv::WebHost(), path)),
+                        QStringLiteral("Tarvolo"));
   if (tv::WebPageWindow* page = window.WebPage()) {
     QObject::connect(page->View(), &QWebEngineView::loadFinished,
                      [](bool ok) { Report("web-page-loaded", ok ? "ok" : "failed"); });

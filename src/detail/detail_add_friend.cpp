@@ -1,10 +1,8 @@
 #include "detail/detail_add_friend.h"
 
-#include <QCoreApplication>
-#include <QPointer>
-#include <QThreadPool>
 #include <utility>
 
+#include "core/background_job.h"
 #include "core/notice.h"
 
 namespace tv {
@@ -31,18 +29,12 @@ bool AddFriendRequest::Start(const CurrentMessage& message, const DetailViewer& 
 
   busy_ = true;
   std::string path = AddFriendPath(message, viewer.user_id);
-  QPointer<AddFriendRequest> self(this);
-  QThreadPool::globalInstance()->start(
-      [self, fetch = fetch_, host = feed_host, path = std::move(path), message]() {
-        std::string answer = fetch("POST", host, path);
-        // Back to the UI thread; the pointer is only looked at there.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, answer = std::move(answer), message]() {
-              if (self) self->Apply(answer, message);
-            },
-            Qt::QueuedConnection);
-      });
+  RunInBackground(
+      this,
+      [fetch = fetch_, host = feed_host, path = std::move(path)] {
+        return fetch("POST", host, path);
+      },
+      [this, message](const std::string& answer) { Apply(answer, message); });
   return true;
 }
 

@@ -1,7 +1,7 @@
 #include "detail/friends_loader.h"
 
+#include "core/background_job.h"
 #include "core/gbk.h"
-#include "core/jobs.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
 
@@ -14,7 +14,7 @@ FriendsLoader::FriendsLoader(FriendsTable& table, Fetch fetch, std::function<std
 void FriendsLoader::LoadFriends(std::int64_t user_id) {
   const std::string host = host_();
   auto fetch = fetch_;
-  RunJob(
+  RunInBackground(
       this, [host, fetch, user_id] { return ParseFriends(fetch(host, FriendsPath(user_id))); },
       [this](std::vector<FriendRow> rows) {
         const int count = static_cast<int>(rows.size());
@@ -33,7 +33,7 @@ void FriendsLoader::RemoveFriend(const std::string& name) {
   const std::string entry_id = row->entry_id;
   const std::string host = host_();
   auto fetch = fetch_;
-  RunJob(
+  RunInBackground(
       this, [host, fetch, entry_id] { return fetch(host, DeleteFriendPath(entry_id)); },
       [this, entry_id, name](std::string answer) {
         const bool removed = answer == "DelOK";

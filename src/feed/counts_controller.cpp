@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/gbk.h"
-#include "core/jobs.h"
+#include "core/background_job.h"
 #include "net/totals_answer.h"
 
 namespace tv {
@@ -30,7 +30,7 @@ void CountsController::LoadNationalCounts() {
   const auto& services = feed_.Services();
   auto fetch = services.fetch;
   auto current_host = services.current_host;
-  RunJob(
+  RunInBackground(
       this,
       [fetch, current_host] { return ParseTotalsAnswer(fetch(current_host(), TotalsPath())); },
       [this](std::optional<TotalsAnswer> answer) {

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/jobs.h"
+#include "core/background_job.h"
 #include "core/qt_gbk.h"
 #include "feed/paging_plan.h"
 #include "net/answers.h"
@@ -60,7 +60,7 @@ void FeedController::StartFeed() {
   const std::string host = feed_host_;
   const std::string path = StartFeedPath(store_.Member().city, store_.View().view_type);
   auto fetch = services_.fetch;
-  RunJob(
+  RunInBackground(
       this,
       [host, path, fetch] {
         Answer a;
@@ -107,7 +107,7 @@ void FeedController::ReloadFirstPage() {
     CountedPage page;
     bool has_items = false;
   };
-  RunJob(
+  RunInBackground(
       this,
       [host, path, fetch, pause] {
         const std::string body = fetch(host, path);
@@ -143,7 +143,7 @@ void FeedController::PollNewRecords() {
   const std::string host = feed_host_;
   const std::uint64_t generation = view_generation_;
   auto services = services_;
-  RunJob(
+  RunInBackground(
       this,
       [host, path = *path, services] {
         Answer a;
@@ -179,7 +179,7 @@ void FeedController::PollIdLists() {
     const std::string host = feed_host_;
     auto fetch = services_.fetch;
     const int pause = id_pause_ms_;
-    RunJob(
+    RunInBackground(
         this,
         [host, path, fetch, pause] {
           const std::string body = fetch(host, path);

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/jobs.h"
+#include "core/background_job.h"
 #include "feed/paging_plan.h"
 #include "net/answers.h"
 
@@ -31,7 +31,7 @@ void PagingController::FetchPageAt(std::int32_t start_num) {
   const std::string host = feed_.FeedHost();
   auto fetch = feed_.Services().fetch;
   const std::uint64_t inserts_then = store.TopInserts();
-  RunJob(
+  RunInBackground(
       this,
       [host, path, fetch] {
         const std::string body = fetch(host, path);

@@ -24,6 +24,7 @@
 #include "net/transport.h"
 #include "platform/platform.h"
 #include "settings/values.h"
+#include "shell/shell_decisions.h"
 #include "shell/web_page_window.h"
 #include "widgets/info_grid.h"
 
@@ -60,7 +61,7 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget* parent)
 
   tree_left_ = TreeCitySide() == TreeSide::kLeft;
   LayOutTree();
-  if (ContactAlwaysMasked()) LockMask();
+  if (MaskLocked(ContactAlwaysMasked(), false, {})) LockMask();
   // Saved display settings may move the tree to the other side.
   connect(events_, &ShellEvents::displaySettingsChanged, this, [this] {
     tree_left_ = TreeCitySide() == TreeSide::kLeft;
@@ -343,9 +344,7 @@ void MainWindow::RunLoginLoop() {
 }
 
 void MainWindow::LoginSucceeded(const MemberProfile& profile, const LoginFlags& flags) {
-  std::string site = profile.SiteTitle.empty() ? Utf8ToGbk(kProductTitleUtf8) : profile.SiteTitle;
-  std::string line = profile.ServiceLine.empty() ? Utf8ToGbk(kHotlineUtf8) : profile.ServiceLine;
-  QString title = FromGbk(site + " " + line);
+  const QString title = FromGbk(MainWindowTitle(profile));
   // Another client window with this title already on the desktop means this
   // member runs the client already.
   if (TopLevelWindowExists(title.toStdString())) {
@@ -353,16 +352,13 @@ void MainWindow::LoginSucceeded(const MemberProfile& profile, const LoginFlags& 
     return;
   }
   setWindowTitle(title);
-  if (flags.Masked()) LockMask();
+  if (MaskLocked(ContactAlwaysMasked(), true, flags)) LockMask();
   session_->SignIn(profile, flags);
   RefreshCommands();
 
-  QString city = QString::fromLatin1(EncodeQueryValue(profile.City));
-  QString host = QString::fromStdString(session_->FeedHost());
-  advert1_->load(
-      QUrl(QStringLiteral("http://%1/qavel/client/adv/adv01.asp?city=%2").arg(host, city)));
-  advert2_->load(
-      QUrl(QStringLiteral("http://%1/qavel/client/adv/adv02.asp?city=%2").arg(host, city)));
+  const std::string& host = session_->FeedHost();
+  advert1_->load(QUrl(QString::fromStdString(AdvertAddress(1, host, profile.City))));
+  advert2_->load(QUrl(QString::fromStdString(AdvertAddress(2, host, profile.City))));
   // Without a window manager (a bare X server) maximising is only a wish;
   // the screen's free area is taken first so the window fills it either way.
   if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
@@ -377,27 +373,21 @@ void MainWindow::OpenWebAddress(const QString& url, const QString& title) {
 }
 
 void MainWindow::OpenOwnMessages() {
-  if (!IsLoggedIn()) return;
-  const LoginFlags& flags = session_->Flags();
-  if (flags.NoContactRights || flags.GuestMode) {
-    ShowNotice(TV_TEXT("对不起，您暂时没有权限查看."));
-    return;
-  }
-  if (web_page_) return;
-  QString url = QStringLiteral("http://%1/qavel/manager/myinfos.asp?userid=%2")
-                    .arg(QString::fromStdString(session_->CurrentHost()))
-                    .arg(session_->Profile().UserId);
-  web_page_ = new WebPageWindow(WebPageWindow::Mode::kOwnMessages, QUrl(url), {}, this);
+  const OwnMessagesChoice choice = DecideOwnMessages(
+      IsLoggedIn(), session_->Flags(), session_->CurrentHost(), session_->Profile().UserId);
+  if (choice.kind == OwnMessagesChoice::Kind::kRefuse) ShowNotice(choice.text);
+  if (choice.kind != OwnMessagesChoice::Kind::kOpen || web_page_) return;
+  web_page_ = new WebPageWindow(WebPageWindow::Mode::kOwnMessages,
+                                QUrl(QString::fromStdString(choice.text)), {}, this);
   web_page_->setWindowModality(Qt::ApplicationModal);
   web_page_->show();
 }
 
 void MainWindow::OpenMemberProfile(const std::string& user_id) {
-  if (user_id.empty() || user_id == "0" || web_page_) return;
-  QString url = QStringLiteral("http://%1/qavel/manager/showmeminfo.asp?userid=%2")
-                    .arg(QString::fromStdString(session_->CurrentHost()),
-                         QString::fromLatin1(EncodeQueryValue(user_id)));
-  web_page_ = new WebPageWindow(WebPageWindow::Mode::kProfile, QUrl(url), {}, this);
+  const std::optional<std::string> address = MemberProfileAddress(session_->CurrentHost(), user_id);
+  if (!address || web_page_) return;
+  web_page_ = new WebPageWindow(WebPageWindow::Mode::kProfile,
+                                QUrl(QString::fromStdString(*address)), {}, this);
   web_page_->show();
 }
 

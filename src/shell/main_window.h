@@ -65,7 +65,6 @@ class MainWindow : public QMainWindow, public Shell {
   // The login sequence succeeded for this member: the post-login set-up.
   void LoginSucceeded(const MemberProfile& profile, const LoginFlags& flags);
   bool IsLoggedIn() const { return session_->IsLoggedIn(); }
-  bool MaskLocked() const { return mask_locked_; }
   QLabel* StatusLabel() const { return status_label_; }
   QMenu* ViewMenu() const { return view_menu_; }
   QMenu* ViewPopup() const { return view_popup_; }
@@ -111,7 +110,8 @@ class MainWindow : public QMainWindow, public Shell {
   void BuildWebMenus(QMenu* system_menu);
   void LayOutTree();
   void LockMask();
-  QAction* AddWebItem(QMenu* menu, const QString& caption, const char* path,
+  // A menu item (of a menu or the menu bar) that opens a page of the web site.
+  QAction* AddWebItem(QWidget* menu, const QString& caption, const char* path,
                       const QString& title = QString());
   void StartFirstProgram(bool calculator);
 

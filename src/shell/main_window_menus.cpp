@@ -8,6 +8,7 @@
 #include "core/build_constants.h"
 #include "platform/platform.h"
 #include "shell/main_window.h"
+#include "shell/shell_decisions.h"
 
 namespace tv {
 namespace {
@@ -64,14 +65,13 @@ constexpr WebItem kHelpItems[] = {
 
 }  // namespace
 
-QAction* MainWindow::AddWebItem(QMenu* menu, const QString& caption, const char* path,
+QAction* MainWindow::AddWebItem(QWidget* menu, const QString& caption, const char* path,
                                 const QString& title) {
   QAction* action = menu->addAction(caption);
-  QString page_path = QString::fromLatin1(path);
+  std::string page_path = path;
   QString window_title = title.isEmpty() ? QStringLiteral("Tarvolo") : title;
   connect(action, &QAction::triggered, this, [this, page_path, window_title] {
-    OpenWebAddress(QStringLiteral("http://%1%2").arg(QString::fromStdString(WebHost()), page_path),
-                   window_title);
+    OpenWebAddress(QString::fromStdString(WebPageAddress(WebHost(), page_path)), window_title);
   });
   return action;
 }
@@ -168,14 +168,7 @@ void MainWindow::BuildMenus() {
     AddWebItem(tools, QString::fromUtf8(item.caption), item.path);
 
   // The web site's sections straight on the menu bar.
-  for (const WebItem& item : kTopItems) {
-    QAction* action = bar->addAction(QString::fromUtf8(item.caption));
-    QString path = QString::fromLatin1(item.path);
-    connect(action, &QAction::triggered, this, [this, path] {
-      OpenWebAddress(QStringLiteral("http://%1%2").arg(QString::fromStdString(WebHost()), path),
-                     QStringLiteral("Tarvolo"));
-    });
-  }
+  for (const WebItem& item : kTopItems) AddWebItem(bar, QString::fromUtf8(item.caption), item.path);
 
   // 增值服务(&M)
   QMenu* extra = bar->addMenu(QStringLiteral("增值服务(&M)"));

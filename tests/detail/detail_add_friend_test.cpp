@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QThreadPool>
 #include <atomic>
 #include <future>
 #include <mutex>
@@ -14,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/background_job.h"
 #include "core/notice.h"
 #include "detail_fixtures.h"
 
@@ -132,7 +132,7 @@ TEST_F(AddFriendRequestTest, RefusalsSendNothing) {
     EXPECT_EQ(notices.notices, c.notices);
     EXPECT_FALSE(request.busy());
   }
-  QThreadPool::globalInstance()->waitForDone(5000);
+  WaitForBackgroundJobs(5000);
   EXPECT_TRUE(service.requests.empty());
 }
 
@@ -174,7 +174,7 @@ TEST(AddFriendRequestLifetime, OneAtATimeAndAnAnswerForAGoneOwnerIsDropped) {
 
   delete request;
   release.set_value();
-  ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(5000));
+  ASSERT_TRUE(WaitForBackgroundJobs(5000));
   QCoreApplication::processEvents();
   EXPECT_TRUE(guard.isNull());
   EXPECT_EQ(sent.load(), 1);

@@ -1,0 +1,99 @@
+// The main window's decisions: title, masking lock, and the addresses of
+// the pages it opens.
+#include "shell/shell_decisions.h"
+
+#include <gtest/gtest.h>
+
+#include "core/build_constants.h"
+#include "core/gbk.h"
+
+namespace tv {
+namespace {
+
+std::string G(const char* utf8) { return Utf8ToGbk(utf8); }
+
+TEST(MainWindowTitle, BuildsOwnTextsStandInForEmptyFields) {
+  const std::string own_title = Utf8ToGbk(kProductTitleUtf8);
+  const std::string own_line = Utf8ToGbk(kHotlineUtf8);
+  struct Case {
+    std::string site, line, title;
+  };
+  for (const Case& c : {
+           Case{G("郑州配货网"), G("热线 0371-1"), G("郑州配货网 热线 0371-1")},
+           Case{"", G("热线 0371-1"), own_title + " " + G("热线 0371-1")},
+           Case{G("郑州配货网"), "", G("郑州配货网") + " " + own_line},
+           Case{"", "", own_title + " " + own_line},
+       }) {
+    MemberProfile profile;
+    profile.SiteTitle = c.site;
+    profile.ServiceLine = c.line;
+    EXPECT_EQ(MainWindowTitle(profile), c.title) << c.site << "|" << c.line;
+  }
+}
+
+TEST(MaskLocked, TheSettingAlwaysAndRestrictedMembersOnceLoggedIn) {
+  struct Case {
+    bool always, logged_in;
+    LoginFlags flags;
+    bool locked;
+  };
+  const LoginFlags full{};
+  const LoginFlags guest{true, false, false};
+  const LoginFlags no_rights{false, true, false};
+  const LoginFlags ordinary{false, false, true};
+  for (const Case& c : {
+           Case{false, false, full, false},
+           Case{true, false, full, true},
+           Case{false, true, full, false},
+           Case{true, true, full, true},
+           Case{false, true, guest, true},
+           Case{false, true, no_rights, true},
+           Case{false, true, ordinary, true},
+           // Before login the flags of nobody say nothing.
+           Case{false, false, guest, false},
+       }) {
+    EXPECT_EQ(MaskLocked(c.always, c.logged_in, c.flags), c.locked)
+        << c.always << c.logged_in << c.flags.GuestMode << c.flags.NoContactRights
+        << c.flags.OrdinaryMember;
+  }
+}
+
+TEST(PageAddresses, ValuesFromTheMemberAreEncoded) {
+  EXPECT_EQ(WebPageAddress("www.example.cn:8080", "/huoyuan/"),
+            "http://www.example.cn:8080/huoyuan/");
+  EXPECT_EQ(AdvertAddress(1, "10.0.0.5:81", G("郑州")),
+            "http://10.0.0.5:81/qavel/client/adv/adv01.asp?city=%D6%A3%D6%DD");
+  EXPECT_EQ(AdvertAddress(2, "h", "a&b c"), "http://h/qavel/client/adv/adv02.asp?city=a%26b+c");
+
+  EXPECT_EQ(MemberProfileAddress("h:1", "7701"),
+            "http://h:1/qavel/manager/showmeminfo.asp?userid=7701");
+  EXPECT_EQ(MemberProfileAddress("h", "7&x=1"),
+            "http://h/qavel/manager/showmeminfo.asp?userid=7%26x%3D1");
+  EXPECT_EQ(MemberProfileAddress("h", "0"), std::nullopt);
+  EXPECT_EQ(MemberProfileAddress("h", ""), std::nullopt);
+}
+
+TEST(DecideOwnMessages, GuestsAndMembersWithoutContactRightsAreRefused) {
+  using Kind = OwnMessagesChoice::Kind;
+  const std::string refusal = G("对不起，您暂时没有权限查看.");
+  const std::string page = "http://h:2/qavel/manager/myinfos.asp?userid=31";
+  struct Case {
+    bool logged_in;
+    LoginFlags flags;
+    OwnMessagesChoice choice;
+  };
+  for (const Case& c : {
+           Case{false, {}, {Kind::kNothing, ""}},
+           Case{true, {}, {Kind::kOpen, page}},
+           Case{true, {true, false, false}, {Kind::kRefuse, refusal}},
+           Case{true, {false, true, false}, {Kind::kRefuse, refusal}},
+           // Waiting for the telephone is no reason to hide one's own messages.
+           Case{true, {false, false, true}, {Kind::kOpen, page}},
+       }) {
+    EXPECT_EQ(DecideOwnMessages(c.logged_in, c.flags, "h:2", 31), c.choice)
+        << c.logged_in << c.flags.GuestMode << c.flags.NoContactRights;
+  }
+}
+
+}  // namespace
+}  // namespace tv
