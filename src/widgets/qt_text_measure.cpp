@@ -6,9 +6,12 @@
 #include <algorithm>
 
 #include "core/qt_gbk.h"
+#include "grid/face_table.h"
 
 namespace tv {
 namespace {
+
+constexpr int kLeastLineBoxPercent = 145;
 
 bool FaceInstalled(const QString& face) {
   static QHash<QString, bool> known;
@@ -32,11 +35,21 @@ QString FallbackChineseFace() {
   return face;
 }
 
+QStringList InstalledFamilies(std::string_view gbk_face) {
+  QStringList families;
+  for (const std::string& family : FamiliesForFace(gbk_face)) {
+    const QString name = QString::fromStdString(family);
+    if (FaceInstalled(name)) families.append(name);
+  }
+  const QString fallback = FallbackChineseFace();
+  if (!fallback.isEmpty() && !families.contains(fallback)) families.append(fallback);
+  return families;
+}
+
 QFont ToQFont(const CellFont& font) {
   QFont result;
-  QString face = FromGbk(font.face);
-  if (face.isEmpty() || !FaceInstalled(face)) face = FallbackChineseFace();
-  if (!face.isEmpty()) result.setFamilies({face, FallbackChineseFace()});
+  const QStringList families = InstalledFamilies(font.face);
+  if (!families.isEmpty()) result.setFamilies(families);
   if (font.height != 0) result.setPixelSize(std::abs(font.height));
   result.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));
   result.setItalic(font.italic);
@@ -49,7 +62,13 @@ TextExtent QtTextMeasure::Measure(const CellFont& font, std::string_view gbk) co
     last_font_ = font;
     last_metrics_.emplace(ToQFont(font));
   }
-  return {last_metrics_->horizontalAdvance(FromGbk(gbk)), last_metrics_->height()};
+  // Rows are fitted as if every face had at least the line box of Noto CJK
+  // (1.45 em): the wrapped lines of a row step down by about 1.17 em, and in
+  // a face whose box is 1 em high (the AR PL faces) the fitted row would cut
+  // its second line in half.
+  const int least =
+      font.height != 0 ? (std::abs(font.height) * kLeastLineBoxPercent + 99) / 100 : 0;
+  return {last_metrics_->horizontalAdvance(FromGbk(gbk)), std::max(last_metrics_->height(), least)};
 }
 
 }  // namespace tv

@@ -4,16 +4,21 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QStringList>
 #include <optional>
+#include <string_view>
 
 #include "grid/grid_types.h"
 #include "grid/text_measure.h"
 
 namespace tv {
 
-// The QFont for a cell font. A face that is not installed (the usual "宋体"
-// on Linux) is replaced by the first Chinese face that is.
+// The QFont for a cell font: the installed stand-ins of a listed face (the
+// face table), or the face itself when installed, then the first Chinese face
+// that is installed.
 QFont ToQFont(const CellFont& font);
+// The families of that QFont, best first (GBK face name as stored).
+QStringList InstalledFamilies(std::string_view gbk_face);
 // The face used when a named face is missing.
 QString FallbackChineseFace();
 
