@@ -40,8 +40,8 @@ double Seconds(std::chrono::milliseconds ms) { return static_cast<double>(ms.cou
 
 std::string StatusLine(int status) {
   const auto reason = http::obsolete_reason(static_cast<http::status>(status));
-  return "HTTP/1.1 " + std::to_string(status) + " " +
-         std::string(reason.data(), reason.size()) + "\r\n";
+  return "HTTP/1.1 " + std::to_string(status) + " " + std::string(reason.data(), reason.size()) +
+         "\r\n";
 }
 
 }  // namespace
@@ -65,8 +65,8 @@ class HttpCore {
   int Bind(const std::string& host, int port, std::string* error) {
     beast::error_code ec;
     tcp::resolver resolver(*loops_[0]);
-    const auto found = resolver.resolve(host, std::to_string(port),
-                                        tcp::resolver::passive | tcp::resolver::numeric_service, ec);
+    const auto found = resolver.resolve(
+        host, std::to_string(port), tcp::resolver::passive | tcp::resolver::numeric_service, ec);
     for (const auto& entry : found) {
       acceptor_.open(entry.endpoint().protocol(), ec);
       if (ec) continue;
@@ -112,7 +112,8 @@ class HttpCore {
   // handlers never run on two threads and need no strand.
   static std::vector<std::unique_ptr<asio::io_context>> MakeLoops(int count) {
     std::vector<std::unique_ptr<asio::io_context>> loops;
-    for (int i = 0; i < std::max(1, count); ++i) loops.push_back(std::make_unique<asio::io_context>(1));
+    for (int i = 0; i < std::max(1, count); ++i)
+      loops.push_back(std::make_unique<asio::io_context>(1));
     return loops;
   }
   void Loop(std::size_t i) {
@@ -182,10 +183,9 @@ class Session : public std::enable_shared_from_this<Session> {
     parser_->header_limit(static_cast<std::uint32_t>(limits_.max_head_bytes));
     parser_->body_limit(limits_.max_body_bytes);
     stream_.expires_after(limits_.head_timeout);
-    http::async_read(stream_, buffer_, *parser_,
-                     [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                       self->OnRequest(ec);
-                     });
+    http::async_read(
+        stream_, buffer_, *parser_,
+        [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnRequest(ec); });
   }
 
   void OnRequest(beast::error_code ec) {
@@ -227,12 +227,13 @@ class Session : public std::enable_shared_from_this<Session> {
       try {
         answer = self->server_.handlers().handle(self->method_, self->target_, self->host_);
       } catch (const std::exception& e) {
-        std::fprintf(stderr, "tarvolo-service: %s failed: %s\n", self->target_.c_str(), e.what());
+        // The page only: queries carry members' passwords (login, registration).
+        const std::string path = self->target_.substr(0, self->target_.find('?'));
+        std::fprintf(stderr, "tarvolo-service: %s failed: %s\n", path.c_str(), e.what());
         answer = {500, "", "text/plain"};
       }
-      asio::post(self->stream_.get_executor(), [self, answer = std::move(answer)]() mutable {
-        self->Write(std::move(answer));
-      });
+      asio::post(self->stream_.get_executor(),
+                 [self, answer = std::move(answer)]() mutable { self->Write(std::move(answer)); });
     });
   }
 
@@ -258,17 +259,15 @@ class Session : public std::enable_shared_from_this<Session> {
                  ", max=" + std::to_string(limits_.keep_alive_max - served_) + "\r\n";
     }
     header_ += "\r\n";
-    std::array<asio::const_buffer, 2> out{asio::buffer(header_),
-                                          head_only_ ? asio::const_buffer()
-                                                     : asio::buffer(answer_.body)};
+    std::array<asio::const_buffer, 2> out{
+        asio::buffer(header_), head_only_ ? asio::const_buffer() : asio::buffer(answer_.body)};
     stream_.expires_after(limits_.send_timeout);
-    asio::async_write(stream_, out,
-                      [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                        if (ec) return self->Close();
-                        if (self->refused_) return self->Linger();
-                        if (self->keep_alive_) return self->WaitForRequest();
-                        self->Close();
-                      });
+    asio::async_write(stream_, out, [self = shared_from_this()](beast::error_code ec, std::size_t) {
+      if (ec) return self->Close();
+      if (self->refused_) return self->Linger();
+      if (self->keep_alive_) return self->WaitForRequest();
+      self->Close();
+    });
   }
 
   void Refuse(int status) {
@@ -388,8 +387,7 @@ void HttpCore::FlushLog() {
   }
 }
 
-HttpServer::HttpServer(HttpHandlers handlers, HttpLimits limits, int io_threads,
-                       int worker_threads)
+HttpServer::HttpServer(HttpHandlers handlers, HttpLimits limits, int io_threads, int worker_threads)
     : core_(std::make_unique<HttpCore>(std::move(handlers), limits, io_threads, worker_threads)) {}
 HttpServer::~HttpServer() = default;
 int HttpServer::Bind(const std::string& host, int port, std::string* error) {
