@@ -47,8 +47,7 @@ PreferencesOpening OpenPreferences(const StoredPreferences& stored) {
   return o;
 }
 
-PreferencesModel::PreferencesModel(std::function<void(TreeSide)> side_changed)
-    : side_changed_(std::move(side_changed)), opening_(OpenPreferences(ReadStoredPreferences())) {
+PreferencesModel::PreferencesModel() : opening_(OpenPreferences(ReadStoredPreferences())) {
   current_ = {opening_.back, opening_.text, opening_.font_size, opening_.face};
 }
 
@@ -59,10 +58,7 @@ void PreferencesModel::SetFontSize(int size) {
 
 void PreferencesModel::SetSound(bool on) { SetSoundOn(on); }
 
-void PreferencesModel::SetSide(TreeSide side) {
-  SetTreeCitySide(side);
-  if (side_changed_) side_changed_(side);
-}
+void PreferencesModel::SetSide(TreeSide side) { SetTreeCitySide(side); }
 
 void PreferencesModel::ChooseRefresh(int index) {
   if (index < 0 || index >= static_cast<int>(kRefreshChoices.size())) return;

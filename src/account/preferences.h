@@ -3,7 +3,6 @@
 // values, and the writes. Colours, font size and face are written only by
 // Save(); the sound, the tree's side and the refresh period are written the
 // moment they are chosen. Every write warns on failure and the dialog goes on.
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,8 +58,8 @@ struct Appearance {
 
 class PreferencesModel {
  public:
-  // Reads the store. `side_changed` tells the main window of a new side at once.
-  explicit PreferencesModel(std::function<void(TreeSide)> side_changed = {});
+  // Reads the store.
+  PreferencesModel();
 
   const PreferencesOpening& Opening() const { return opening_; }
   const Appearance& Current() const { return current_; }
@@ -82,7 +81,6 @@ class PreferencesModel {
   bool Save();
 
  private:
-  std::function<void(TreeSide)> side_changed_;
   PreferencesOpening opening_;
   Appearance current_;
 };

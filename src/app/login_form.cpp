@@ -55,8 +55,7 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
   login_ = new QPushButton(QStringLiteral("登录"), this);
   login_->setObjectName(QStringLiteral("login"));
   register_ = new QPushButton(QStringLiteral("注册会员"), this);
-  // Registration comes with its own form; until then the button is inert.
-  register_->setEnabled(false);
+  register_->setObjectName(QStringLiteral("register"));
   guest_ = new QPushButton(QStringLiteral("无帐户体验"), this);
   guest_->setObjectName(QStringLiteral("guest"));
   for (QPushButton* b : {login_, register_, guest_}) b->setAutoDefault(false);
@@ -79,11 +78,24 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
   body->addLayout(boxes);
   body->addWidget(login_);
   body->addLayout(buttons);
+  // The lower picture invites visitors to register, as the button does.
+  lower_picture_ = new QLabel(QStringLiteral("还不是会员？点击这里免费注册"), this);
+  lower_picture_->setObjectName(QStringLiteral("lowerPicture"));
+  lower_picture_->setAlignment(Qt::AlignCenter);
+  lower_picture_->setFixedHeight(30);
+  lower_picture_->setCursor(Qt::PointingHandCursor);
+  lower_picture_->setToolTip(QStringLiteral("注册会员"));
+  lower_picture_->setStyleSheet(
+      QStringLiteral("QLabel { color: white; font-size: 13px; background: "
+                     "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4a8fd8, stop:1 #1d5fa8); }"));
+  lower_picture_->installEventFilter(this);
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(banner);
   layout->addLayout(body);
+  layout->addWidget(lower_picture_);
   setFixedSize(340, sizeHint().height());
 
   connect(&controller_, &LoginController::captionChanged, login_, &QPushButton::setText);
@@ -95,6 +107,7 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
   connect(&controller_, &LoginController::formAccepted, this, &QDialog::accept);
   connect(login_, &QPushButton::clicked, this, &LoginForm::StartLogin);
   connect(guest_, &QPushButton::clicked, &controller_, &LoginController::StartGuest);
+  connect(register_, &QPushButton::clicked, this, &LoginForm::registerRequested);
   connect(remember_, &QCheckBox::clicked, &controller_, &LoginController::SetRemember);
   connect(auto_login_, &QCheckBox::clicked, &controller_, &LoginController::SetAutoLogin);
 
@@ -117,6 +130,14 @@ void LoginForm::StartLogin() {
     case LoginController::InputProblem::kNone:
       break;
   }
+}
+
+bool LoginForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lower_picture_ && event->type() == QEvent::MouseButtonRelease) {
+    emit registerRequested();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void LoginForm::keyPressEvent(QKeyEvent* event) {

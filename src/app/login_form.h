@@ -4,6 +4,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -24,12 +25,19 @@ class LoginForm : public QDialog {
   QPushButton* LoginButton() const { return login_; }
   QPushButton* GuestButton() const { return guest_; }
   QPushButton* RegisterButton() const { return register_; }
+  // The picture along the bottom of the form; a click asks for registration.
+  QLabel* LowerPicture() const { return lower_picture_; }
 
   // The login sequence, as the button, the Enter key and the auto-login do.
   void StartLogin();
 
+ signals:
+  // "注册会员" or the lower picture: the registration form is wanted.
+  void registerRequested();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   LoginController& controller_;
@@ -40,6 +48,7 @@ class LoginForm : public QDialog {
   QPushButton* login_ = nullptr;
   QPushButton* register_ = nullptr;
   QPushButton* guest_ = nullptr;
+  QLabel* lower_picture_ = nullptr;
 };
 
 }  // namespace tv

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "account/account_attach.h"
 #include "app/login_controller.h"
 #include "app/message_box_notice.h"
 #include "app/server_discovery.h"
@@ -111,6 +112,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<tv::MainWindow> main_window = tv::CreateMainWindow(servers, login);
   tv::MainWindow& window = *main_window;
   tv::AttachFeed(window, tv::AttachDetail(window));
+  tv::AttachAccount(window);
   if (TestHooks()) {
     QObject::connect(&window, &tv::MainWindow::shownAfterLogin, [&window] {
       Report("main-window-shown", window.windowTitle());

@@ -1,5 +1,6 @@
 #include "app/shell_setup.h"
 
+#include "account/account_attach.h"
 #include "app/login_controller.h"
 #include "app/login_form.h"
 #include "app/server_discovery.h"
@@ -8,7 +9,13 @@ namespace tv {
 
 std::unique_ptr<MainWindow> CreateMainWindow(ServerDiscovery& servers, LoginController& login) {
   ShellEnvironment environment;
-  environment.login_form = [&login] { return new LoginForm(login); };
+  environment.login_form = [&login, &servers] {
+    auto* form = new LoginForm(login);
+    QObject::connect(form, &LoginForm::registerRequested, form, [form, &servers] {
+      OpenRegistrationForm(form, [&servers] { return servers.CurrentHost(); });
+    });
+    return form;
+  };
   environment.authenticate = [&login] { login.Authenticate(); };
   environment.current_host = [&servers] { return servers.CurrentHost(); };
   environment.discover = [&servers] { return servers.DiscoverServer(); };

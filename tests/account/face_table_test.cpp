@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
-#include <QGuiApplication>
 #include <set>
 
 #include "core/gbk.h"
@@ -13,14 +12,6 @@
 
 namespace tv {
 namespace {
-
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "account_ui_tests";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (QCoreApplication::instance() == nullptr) new QGuiApplication(argc, argv);
-}
 
 QString ResolvedFamily(std::string_view utf8_face) {
   CellFont font;
@@ -30,7 +21,6 @@ QString ResolvedFamily(std::string_view utf8_face) {
 }
 
 TEST(FaceTable, EveryListedFaceDrawsWithOneOfItsStandIns) {
-  EnsureApp();
   std::set<QString> drawn;
   for (const FaceChoice& choice : FaceChoices()) {
     const QString family = ResolvedFamily(choice.name_utf8);
@@ -48,7 +38,6 @@ TEST(FaceTable, EveryListedFaceDrawsWithOneOfItsStandIns) {
 }
 
 TEST(FaceTable, FacesOutsideTheListAreTakenByName) {
-  EnsureApp();
   EXPECT_EQ(ResolvedFamily("WenQuanYi Zen Hei"), "WenQuanYi Zen Hei");
   // Unknown here: the program's Chinese fall-back, never a Latin-only face.
   EXPECT_EQ(ResolvedFamily("微软雅黑"), FallbackChineseFace());

@@ -303,7 +303,6 @@ TEST_F(WindowTest, LoginFormStartsFromItsRememberedValuesAndKeepsEditsShort) {
   EXPECT_EQ(form.PasswordEdit()->text(), QStringLiteral("vip123"));
   EXPECT_TRUE(form.RememberBox()->isChecked());
   EXPECT_FALSE(form.AutoLoginBox()->isChecked());
-  EXPECT_FALSE(form.RegisterButton()->isEnabled());
 
   // 19 bytes of GBK: nine Chinese characters and one more letter, no more.
   form.UserEdit()->clear();
@@ -320,6 +319,12 @@ TEST_F(WindowTest, LoginFormStartsFromItsRememberedValuesAndKeepsEditsShort) {
   // Escape does not close the form.
   QTest::keyClick(&form, Qt::Key_Escape);
   EXPECT_TRUE(form.isVisible());
+
+  // "注册会员" and the lower picture both ask for the registration form.
+  QSignalSpy registration(&form, &LoginForm::registerRequested);
+  form.RegisterButton()->click();
+  QTest::mouseClick(form.LowerPicture(), Qt::LeftButton);
+  EXPECT_EQ(registration.count(), 2);
 
   // The auto-login box starts the timer and writes its setting.
   form.AutoLoginBox()->click();

@@ -1,0 +1,188 @@
+#include "account/preferences_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "core/qt_gbk.h"
+#include "grid/face_table.h"
+#include "grid/grid_types.h"
+#include "widgets/qt_text_measure.h"
+
+namespace tv {
+namespace {
+
+QColor ToQt(SettingColor c) { return QColor(c.red(), c.green(), c.blue()); }
+
+}  // namespace
+
+std::optional<SettingColor> PreferencesDialog::SystemColourChooser(SettingColor start,
+                                                                   QWidget* parent) {
+  const QColor chosen = QColorDialog::getColor(ToQt(start), parent);
+  if (!chosen.isValid()) return std::nullopt;
+  return SettingColor::FromRgb(chosen.red(), chosen.green(), chosen.blue());
+}
+
+PreferencesDialog::PreferencesDialog(ColourChooser chooser, QWidget* parent)
+    : QDialog(parent), chooser_(std::move(chooser)) {
+  setWindowTitle(QStringLiteral("系统设置"));
+  BuildControls();
+  ShowOpening();
+}
+
+void PreferencesDialog::BuildControls() {
+  auto* colours = new QGroupBox(QStringLiteral("颜色选择"), this);
+  back_button_ = new QPushButton(QStringLiteral("背景颜色选择"), colours);
+  text_button_ = new QPushButton(QStringLiteral("字体颜色选择"), colours);
+  auto* colour_row = new QHBoxLayout(colours);
+  colour_row->addWidget(back_button_);
+  colour_row->addWidget(text_button_);
+
+  auto* fonts = new QGroupBox(QStringLiteral("字体选择"), this);
+  face_box_ = new QComboBox(fonts);
+  for (const FaceChoice& choice : FaceChoices()) {
+    face_box_->addItem(QString::fromUtf8(choice.name_utf8.data(),
+                                         static_cast<qsizetype>(choice.name_utf8.size())));
+  }
+  size_slider_ = new QSlider(Qt::Horizontal, fonts);
+  size_slider_->setRange(kMinFontSize, kMaxFontSize);
+  auto* marks = new QHBoxLayout;
+  marks->setContentsMargins(0, 0, 0, 0);
+  marks->addWidget(new QLabel(QStringLiteral("小"), fonts));
+  marks->addStretch(1);
+  marks->addWidget(new QLabel(QStringLiteral("中"), fonts));
+  marks->addStretch(1);
+  marks->addWidget(new QLabel(QStringLiteral("大"), fonts));
+  auto* font_grid = new QGridLayout(fonts);
+  font_grid->addWidget(new QLabel(QStringLiteral("字体："), fonts), 0, 0);
+  font_grid->addWidget(face_box_, 0, 1);
+  font_grid->addLayout(marks, 1, 1);
+  font_grid->addWidget(new QLabel(QStringLiteral("字号："), fonts), 2, 0);
+  font_grid->addWidget(size_slider_, 2, 1);
+
+  auto* sample = new QGroupBox(QStringLiteral("样式预览"), this);
+  preview_ = new QLabel(QStringLiteral("物流信息演示"), sample);
+  preview_->setAutoFillBackground(true);
+  preview_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // Room for the largest size without the dialog growing.
+  preview_->setFixedHeight(kMaxFontSize + 16);
+  auto* sample_box = new QVBoxLayout(sample);
+  sample_box->addWidget(preview_);
+
+  left_ = new QRadioButton(QStringLiteral("左侧"), this);
+  right_ = new QRadioButton(QStringLiteral("右侧"), this);
+  sides_ = new QButtonGroup(this);
+  sides_->addButton(left_);
+  sides_->addButton(right_);
+  sound_ = new QCheckBox(QStringLiteral("搜索信息到达时进行声音提示"), this);
+  refresh_ = new QComboBox(this);
+  for (std::string_view choice : RefreshChoices()) {
+    refresh_->addItem(QString::fromLatin1(choice.data(), static_cast<qsizetype>(choice.size())));
+  }
+
+  auto* options = new QGridLayout;
+  options->addWidget(new QLabel(QStringLiteral("导航栏位置："), this), 0, 0);
+  auto* side_row = new QHBoxLayout;
+  side_row->addWidget(left_);
+  side_row->addWidget(right_);
+  side_row->addStretch(1);
+  options->addLayout(side_row, 0, 1);
+  options->addWidget(new QLabel(QStringLiteral("声音设置："), this), 1, 0);
+  options->addWidget(sound_, 1, 1);
+  options->addWidget(new QLabel(QStringLiteral("信息刷新频率："), this), 2, 0);
+  auto* refresh_row = new QHBoxLayout;
+  refresh_row->addWidget(refresh_);
+  refresh_row->addWidget(new QLabel(QStringLiteral("秒"), this));
+  refresh_row->addStretch(1);
+  options->addLayout(refresh_row, 2, 1);
+
+  save_ = new QPushButton(QStringLiteral("保存"), this);
+  cancel_ = new QPushButton(QStringLiteral("取消"), this);
+  for (QPushButton* b : {back_button_, text_button_, save_, cancel_}) b->setAutoDefault(false);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(save_);
+  buttons->addWidget(cancel_);
+  buttons->addStretch(1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(colours);
+  layout->addWidget(fonts);
+  layout->addWidget(sample);
+  layout->addLayout(options);
+  layout->addLayout(buttons);
+  setFixedWidth(320);
+
+  connect(back_button_, &QPushButton::clicked, this, [this] {
+    // The chooser always starts from the light default, not the current colour.
+    if (auto colour = chooser_(kBackChooserStart, this)) {
+      model_.SetBack(*colour);
+      DrawPreview();
+    }
+  });
+  connect(text_button_, &QPushButton::clicked, this, [this] {
+    if (auto colour = chooser_(model_.Current().text, this)) {
+      model_.SetText(*colour);
+      DrawPreview();
+    }
+  });
+  connect(size_slider_, &QSlider::valueChanged, this, [this](int size) {
+    model_.SetFontSize(size);
+    DrawPreview();
+  });
+  connect(face_box_, &QComboBox::activated, this, [this](int index) {
+    model_.SetFace(ToGbk(face_box_->itemText(index)));
+    DrawPreview();
+  });
+  connect(left_, &QRadioButton::clicked, this, [this] { model_.SetSide(TreeSide::kLeft); });
+  connect(right_, &QRadioButton::clicked, this, [this] { model_.SetSide(TreeSide::kRight); });
+  connect(sound_, &QCheckBox::clicked, this, [this](bool on) { model_.SetSound(on); });
+  connect(refresh_, &QComboBox::activated, this,
+          [this](int index) { model_.ChooseRefresh(index); });
+  connect(save_, &QPushButton::clicked, this, &PreferencesDialog::Save);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void PreferencesDialog::ShowOpening() {
+  const PreferencesOpening& o = model_.Opening();
+  {
+    const QSignalBlocker blocker(size_slider_);
+    size_slider_->setValue(o.font_size);
+  }
+  face_box_->setCurrentIndex(FaceChoiceIndex(o.face));
+  sound_->setChecked(o.sound);
+  left_->setChecked(o.side == TreeSide::kLeft);
+  right_->setChecked(o.side == TreeSide::kRight);
+  refresh_->setCurrentIndex(o.refresh_index);
+  DrawPreview();
+}
+
+void PreferencesDialog::DrawPreview() {
+  const Appearance& a = model_.Current();
+  QPalette palette = preview_->palette();
+  palette.setColor(QPalette::Window, ToQt(a.back));
+  palette.setColor(QPalette::WindowText, ToQt(a.text));
+  preview_->setPalette(palette);
+  CellFont font;
+  font.face = a.face;
+  font.height = a.font_size;
+  preview_->setFont(ToQFont(font));
+}
+
+void PreferencesDialog::Save() {
+  model_.Save();
+  emit saved();
+  accept();
+}
+
+}  // namespace tv

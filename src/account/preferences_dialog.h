@@ -1,0 +1,76 @@
+#pragma once
+// The dialog "系统设置": colours, font face and size of the message rows with
+// a preview, the side of the region tree, the search alert sound and the
+// refresh period. A thin view over PreferencesModel.
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "account/preferences.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace tv {
+
+class PreferencesDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The colour chooser: the chosen colour, or nullopt when cancelled. The
+  // program's opens the system chooser; tests stage a choice.
+  using ColourChooser = std::function<std::optional<SettingColor>(SettingColor start, QWidget*)>;
+  static std::optional<SettingColor> SystemColourChooser(SettingColor start, QWidget* parent);
+
+  explicit PreferencesDialog(ColourChooser chooser = SystemColourChooser,
+                             QWidget* parent = nullptr);
+
+  const PreferencesModel& Model() const { return model_; }
+
+  QPushButton* BackButton() const { return back_button_; }
+  QPushButton* TextButton() const { return text_button_; }
+  QComboBox* FaceBox() const { return face_box_; }
+  QSlider* SizeSlider() const { return size_slider_; }
+  QLabel* Preview() const { return preview_; }
+  QRadioButton* LeftButton() const { return left_; }
+  QRadioButton* RightButton() const { return right_; }
+  QCheckBox* SoundBox() const { return sound_; }
+  QComboBox* RefreshBox() const { return refresh_; }
+  QPushButton* SaveButton() const { return save_; }
+  QPushButton* CancelButton() const { return cancel_; }
+
+ signals:
+  // "保存" wrote the four appearance settings (failed writes have warned);
+  // the main window applies them and the stored tree side now. Emitted
+  // before the dialog closes.
+  void saved();
+
+ private:
+  void BuildControls();
+  void ShowOpening();
+  void DrawPreview();
+  void Save();
+
+  PreferencesModel model_;
+  ColourChooser chooser_;
+  QPushButton* back_button_ = nullptr;
+  QPushButton* text_button_ = nullptr;
+  QComboBox* face_box_ = nullptr;
+  QSlider* size_slider_ = nullptr;
+  QLabel* preview_ = nullptr;
+  QRadioButton* left_ = nullptr;
+  QRadioButton* right_ = nullptr;
+  QButtonGroup* sides_ = nullptr;
+  QCheckBox* sound_ = nullptr;
+  QComboBox* refresh_ = nullptr;
+  QPushButton* save_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+};
+
+}  // namespace tv

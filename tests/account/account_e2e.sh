@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# End to end for registration and the preferences: the real tarvolo against a
+# real local service, under Xvfb (run through tests/e2e/run_under_xvfb.sh).
+#   1. from the login form, "注册会员"; the form is filled in and submitted;
+#      the service registers the member
+#   2. the new member logs in through the login form
+#   3. "系统设置": a new background colour, a kai face, a larger size, the tree
+#      on the right; "保存": the list shows them at once
+# Screenshots go to ARTIFACT_DIR/account_*.png.
+# Usage: account_e2e.sh BUILD_DIR ARTIFACT_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+artifacts=$2
+mkdir -p "$artifacts"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  exec 3>&- 2>/dev/null || true
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "account e2e: $*" >&2
+  tail -30 "$work/client.log" >&2 || true
+  tail -20 "$work/client.err" >&2 || true
+  exit 1
+}
+
+wait_for_line() {  # file pattern seconds
+  local deadline=$((SECONDS + $3))
+  until grep -q -- "$2" "$1" 2>/dev/null; do
+    ((SECONDS <= deadline)) || fail "timed out waiting for '$2'"
+    sleep 0.1
+  done
+}
+
+# Sends one command to the client's account hooks and waits until it has run.
+send() {
+  local before
+  before=$(grep -c "TARVOLO account-done" "$work/client.log" || true)
+  echo "$*" >&3
+  local deadline=$((SECONDS + 10))
+  until (($(grep -c "TARVOLO account-done" "$work/client.log" || true) > before)); do
+    ((SECONDS <= deadline)) || fail "command '$*' not run"
+    sleep 0.05
+  done
+}
+
+shot() {
+  sleep 0.7  # the X server without a compositor paints a moment later
+  import -window root "$artifacts/$1"
+  echo "account e2e: screenshot $artifacts/$1"
+}
+
+service_bin=$build/service/tarvolo-service
+"$service_bin" --listen 127.0.0.1:0 --demo --demo-count 600 --db "$work/service.db" \
+  >"$work/service.log" 2>&1 &
+pids+=($!)
+wait_for_line "$work/service.log" "listening on" 30
+host=$(sed -n 's/.*listening on \([0-9.:]*\).*/\1/p' "$work/service.log" | head -1)
+
+export TARVOLO_SETTINGS=$work/settings.db
+export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
+export TARVOLO_TEST_HOOKS=1 TARVOLO_TEST_ACCOUNT_INPUT=$work/account.in
+mkfifo "$work/account.in"
+"$build/src/app/tarvolo" </dev/null >"$work/client.log" 2>"$work/client.err" &
+pids+=($!)
+exec 3<>"$work/account.in"
+wait_for_line "$work/client.log" "TARVOLO login-form-shown" 30
+shot account_0_login_form.png
+
+# 1. registration
+user="e2e$RANDOM"
+send register
+wait_for_line "$work/client.log" "TARVOLO account-registration-shown" 10
+send reg-text username "$user"
+send reg-text password "road 2024"
+send reg-text confirm "ROAD 2024"
+send reg-text name1 "王小明"
+send reg-text company "济南顺达物流"
+send reg-choose province "山东省"
+send reg-text areacode 0531
+send reg-text tel 88886666
+send reg-text email "$user@example.cn"
+shot account_1_registration.png
+send reg-submit
+wait_for_line "$work/client.log" "TARVOLO account-registration-answered registered" 20
+grep -q "TARVOLO notice 恭喜您,注册成功!" "$work/client.log" || fail "no congratulation"
+echo "account e2e: $user registered"
+
+# 2. the new member logs in
+send login "$user" "road 2024"
+wait_for_line "$work/client.log" "TARVOLO main-window-shown" 60
+wait_for_line "$work/client.log" "TARVOLO logged-in" 5
+echo "account e2e: $user logged in"
+sleep 2  # the first page and the tree settle
+send geometry
+before=$(grep "TARVOLO account-geometry" "$work/client.log" | tail -1)
+echo "account e2e: before: $before"
+
+# 3. preferences
+send prefs
+wait_for_line "$work/client.log" "TARVOLO account-prefs-shown" 10
+send prefs-colour back
+sleep 0.5
+send colour 255 236 200
+send prefs-face 楷体_GB2312
+send prefs-size 24
+send prefs-side right
+shot account_2_preferences.png
+send prefs-save
+wait_for_line "$work/client.log" "TARVOLO account-prefs-saved" 10
+sleep 2  # the first page reloads with the new font
+send geometry
+after=$(grep "TARVOLO account-geometry" "$work/client.log" | tail -1)
+echo "account e2e: after: $after"
+read -r _ _ _ grid_x _ _ _ _ tree_x _ _ _ _ r g b <<<"$after"
+[ "$r $g $b" = "255 236 200" ] || fail "the list's background is $r $g $b"
+((tree_x > grid_x)) || fail "the tree is not on the right (tree $tree_x, list $grid_x)"
+shot account_3_list_after_save.png
+echo "account e2e: passed"
