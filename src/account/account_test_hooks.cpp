@@ -14,27 +14,19 @@
 #include <QSlider>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "account/preferences_dialog.h"
 #include "account/registration_form.h"
+#include "core/test_hooks.h"
 #include "shell/shell.h"
 #include "widgets/info_grid.h"
 
 namespace tv {
 namespace {
 
-bool HooksOn() {
-  const char* value = std::getenv("TARVOLO_TEST_HOOKS");
-  return value != nullptr && *value != '\0' && std::string_view(value) != "0";
-}
-
-void Report(const QString& line) {
-  std::printf("TARVOLO account-%s\n", line.toUtf8().constData());
-  std::fflush(stdout);
-}
+void Report(const QString& line) { ReportTestEvent(QStringLiteral("account-") + line); }
 
 QString Rect(const QWidget* w) {
   const QPoint at = w->mapToGlobal(QPoint(0, 0));
@@ -164,7 +156,7 @@ AccountHooks* g_hooks = nullptr;
 
 void InstallAccountTestHooks(Shell& shell, QAction* preferences) {
   const char* path = std::getenv("TARVOLO_TEST_ACCOUNT_INPUT");
-  if (!HooksOn() || path == nullptr || *path == '\0' || g_hooks != nullptr) return;
+  if (!TestHooksOn() || path == nullptr || *path == '\0' || g_hooks != nullptr) return;
   // Read and write: the FIFO never reports end of input between two writers.
   const int fd = ::open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;

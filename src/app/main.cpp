@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QPalette>
 #include <QWebEngineView>
-#include <cstdio>
 #include <cstdlib>
 
 #include "account/account_attach.h"
@@ -19,6 +18,7 @@
 #include "core/build_constants.h"
 #include "core/gbk.h"
 #include "core/notice.h"
+#include "core/test_hooks.h"
 #include "core/version.h"
 #include "detail/detail_attach.h"
 #include "feed/feed_attach.h"
@@ -30,23 +30,17 @@
 
 namespace {
 
-// TARVOLO_TEST_HOOKS=1 makes the client report its progress on standard
-// output, one line per event, for the end-to-end tests.
-bool TestHooks() {
-  const char* value = std::getenv("TARVOLO_TEST_HOOKS");
-  return value != nullptr && *value != '\0' && std::string_view(value) != "0";
-}
-
+// With the test hooks on, the client reports its progress on standard output,
+// one line per event, for the end-to-end tests.
 void Report(const char* event, const QString& detail = {}) {
-  if (!TestHooks()) return;
+  if (!tv::TestHooksOn()) return;
   static QElapsedTimer clock = [] {
     QElapsedTimer t;
     t.start();
     return t;
   }();
-  std::printf("TARVOLO %s %s [%lld ms]\n", event, detail.toUtf8().constData(),
-              static_cast<long long>(clock.elapsed()));
-  std::fflush(stdout);
+  tv::ReportTestEvent(
+      QStringLiteral("%1 %2 [%3 ms]").arg(QLatin1String(event), detail).arg(clock.elapsed()));
 }
 
 // TARVOLO_TEST_WEB_PAGE=/path (with the test hooks): once the adverts are in,
@@ -75,7 +69,7 @@ int main(int argc, char** argv) {
   // ends only through the main window or the login form's close box.
   app.setQuitOnLastWindowClosed(false);
 
-  tv::MessageBoxNoticeSink notices(TestHooks() ? 1500 : 0);
+  tv::MessageBoxNoticeSink notices(tv::TestHooksOn() ? 1500 : 0);
   tv::SetNoticeSink(&notices);
 
   tv::InstanceLock lock;
@@ -113,7 +107,7 @@ int main(int argc, char** argv) {
   tv::MainWindow& window = *main_window;
   tv::AttachFeed(window, tv::AttachDetail(window));
   tv::AttachAccount(window);
-  if (TestHooks()) {
+  if (tv::TestHooksOn()) {
     QObject::connect(&window, &tv::MainWindow::shownAfterLogin, [&window] {
       Report("main-window-shown", window.windowTitle());
       auto adverts_left = std::make_shared<int>(2);

@@ -8,11 +8,11 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTreeWidgetItem>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "core/qt_gbk.h"
+#include "core/test_hooks.h"
 #include "detail/detail_attach.h"
 #include "feed/feed_attach.h"
 #include "feed/multi_area_form.h"
@@ -23,15 +23,7 @@
 namespace tv {
 namespace {
 
-bool HooksOn() {
-  const char* value = std::getenv("TARVOLO_TEST_HOOKS");
-  return value != nullptr && *value != '\0' && std::string_view(value) != "0";
-}
-
-void Report(const QString& line) {
-  std::printf("TARVOLO %s\n", line.toUtf8().constData());
-  std::fflush(stdout);
-}
+void Report(const QString& line) { ReportTestEvent(line); }
 
 QString RowLine(const RowStore& rows, int row) {
   return QStringLiteral("%1 %2 %3")
@@ -147,7 +139,7 @@ class Hooks : public QObject {
 }  // namespace
 
 bool InstallFeedTestHooks(FeedAttachment& feed, DetailAttachment& detail) {
-  if (!HooksOn()) return false;
+  if (!TestHooksOn()) return false;
   if (const char* ms = std::getenv("TARVOLO_ID_POLL_MS"); ms != nullptr && std::atoi(ms) > 0) {
     feed.Feed().SetIdPollPeriodMs(std::atoi(ms));
   }

@@ -12,55 +12,14 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 artifacts=$2
 mkdir -p "$artifacts"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  exec 3>&- 2>/dev/null || true
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_name="account e2e"
+# shellcheck source=../e2e/e2e_lib.sh
+source "$(dirname "$0")/../e2e/e2e_lib.sh"
 
-fail() {
-  echo "account e2e: $*" >&2
-  tail -30 "$work/client.log" >&2 || true
-  tail -20 "$work/client.err" >&2 || true
-  exit 1
-}
+send() { send_command "TARVOLO account-done" "$@"; }
 
-wait_for_line() {  # file pattern seconds
-  local deadline=$((SECONDS + $3))
-  until grep -q -- "$2" "$1" 2>/dev/null; do
-    ((SECONDS <= deadline)) || fail "timed out waiting for '$2'"
-    sleep 0.1
-  done
-}
-
-# Sends one command to the client's account hooks and waits until it has run.
-send() {
-  local before
-  before=$(grep -c "TARVOLO account-done" "$work/client.log" || true)
-  echo "$*" >&3
-  local deadline=$((SECONDS + 10))
-  until (($(grep -c "TARVOLO account-done" "$work/client.log" || true) > before)); do
-    ((SECONDS <= deadline)) || fail "command '$*' not run"
-    sleep 0.05
-  done
-}
-
-shot() {
-  sleep 0.7  # the X server without a compositor paints a moment later
-  import -window root "$artifacts/$1"
-  echo "account e2e: screenshot $artifacts/$1"
-}
-
-service_bin=$build/service/tarvolo-service
-"$service_bin" --listen 127.0.0.1:0 --demo --demo-count 600 --db "$work/service.db" \
-  >"$work/service.log" 2>&1 &
-pids+=($!)
-wait_for_line "$work/service.log" "listening on" 30
-host=$(sed -n 's/.*listening on \([0-9.:]*\).*/\1/p' "$work/service.log" | head -1)
+start_service "$work/service.log" --demo --demo-count 600 --db "$work/service.db"
+host=$service_host
 
 export TARVOLO_SETTINGS=$work/settings.db
 export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
