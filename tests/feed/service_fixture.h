@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/background_job.h"
 #include "feed/feed_controller.h"
 #include "feed_test_util.h"
 #include "local_service.h"
@@ -82,6 +83,14 @@ class ServiceFeed {
     feed->SetFeedHost(hosts_.front());
     feed->SetRefreshPeriodMs(100);
   }
+  // A poll still on a worker calls back into this fixture (discover,
+  // current_host): let it finish before the members it reads go away.
+  ~ServiceFeed() {
+    feed.reset();
+    WaitForBackgroundJobs(30000);
+  }
+  ServiceFeed(const ServiceFeed&) = delete;
+  ServiceFeed& operator=(const ServiceFeed&) = delete;
 
   void WaitReady() {
     ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, 10000));
