@@ -16,8 +16,7 @@
 
 #include "core/qt_gbk.h"
 #include "grid/face_table.h"
-#include "grid/grid_types.h"
-#include "widgets/qt_text_measure.h"
+#include "widgets/color_label.h"
 
 namespace tv {
 namespace {
@@ -71,9 +70,7 @@ void PreferencesDialog::BuildControls() {
   font_grid->addWidget(size_slider_, 2, 1);
 
   auto* sample = new QGroupBox(QStringLiteral("样式预览"), this);
-  preview_ = new QLabel(QStringLiteral("物流信息演示"), sample);
-  preview_->setAutoFillBackground(true);
-  preview_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  preview_ = new ColorLabel(sample);
   // Room for the largest size without the dialog growing.
   preview_->setFixedHeight(kMaxFontSize + 16);
   auto* sample_box = new QVBoxLayout(sample);
@@ -169,14 +166,9 @@ void PreferencesDialog::ShowOpening() {
 
 void PreferencesDialog::DrawPreview() {
   const Appearance& a = model_.Current();
-  QPalette palette = preview_->palette();
-  palette.setColor(QPalette::Window, ToQt(a.back));
-  palette.setColor(QPalette::WindowText, ToQt(a.text));
-  preview_->setPalette(palette);
-  CellFont font;
-  font.face = a.face;
-  font.height = a.font_size;
-  preview_->setFont(ToQFont(font));
+  preview_->SetTextStyle(QStringLiteral("物流信息演示"), static_cast<Colour>(a.text.value),
+                         a.font_size, false, FromGbk(a.face), ColorLabel::kLeft);
+  preview_->SetBackground(static_cast<Colour>(a.back.value), true);
 }
 
 void PreferencesDialog::Save() {

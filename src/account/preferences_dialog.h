@@ -12,12 +12,13 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSlider;
 
 namespace tv {
+
+class ColorLabel;
 
 class PreferencesDialog : public QDialog {
   Q_OBJECT
@@ -37,7 +38,7 @@ class PreferencesDialog : public QDialog {
   QPushButton* TextButton() const { return text_button_; }
   QComboBox* FaceBox() const { return face_box_; }
   QSlider* SizeSlider() const { return size_slider_; }
-  QLabel* Preview() const { return preview_; }
+  ColorLabel* Preview() const { return preview_; }
   QRadioButton* LeftButton() const { return left_; }
   QRadioButton* RightButton() const { return right_; }
   QCheckBox* SoundBox() const { return sound_; }
@@ -63,7 +64,7 @@ class PreferencesDialog : public QDialog {
   QPushButton* text_button_ = nullptr;
   QComboBox* face_box_ = nullptr;
   QSlider* size_slider_ = nullptr;
-  QLabel* preview_ = nullptr;
+  ColorLabel* preview_ = nullptr;
   QRadioButton* left_ = nullptr;
   QRadioButton* right_ = nullptr;
   QButtonGroup* sides_ = nullptr;

@@ -15,10 +15,9 @@
 #include "core/background_job.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
-#include "grid/grid_types.h"
 #include "regions/qt/region_combo_binding.h"
 #include "shell/web_page_window.h"
-#include "widgets/qt_text_measure.h"
+#include "widgets/color_label.h"
 
 namespace tv {
 namespace {
@@ -29,18 +28,11 @@ constexpr int kEditWidth = 190;
 
 QString SubmitCaption() { return QStringLiteral("同意服务条款,确认提交"); }
 
-// A line of text that acts as a link: the hand cursor, a tooltip, a click.
-QLabel* MakeLink(const QString& text, const QString& tooltip, Colour colour, QWidget* parent) {
-  auto* link = new QLabel(text, parent);
-  CellFont face;
-  face.face = ToGbk(QStringLiteral("宋体"));
-  face.height = 12;
-  link->setFont(ToQFont(face));
-  QPalette palette = link->palette();
-  palette.setColor(QPalette::WindowText, ToQColor(colour));
-  link->setPalette(palette);
-  link->setCursor(Qt::PointingHandCursor);
-  link->setToolTip(tooltip);
+// "阅读服务条款" and the hidden download link: 12 pixels of "宋体".
+LinkLabel* MakeLink(const QString& text, const QString& tip, Colour colour, QWidget* parent) {
+  auto* link = new LinkLabel(parent);
+  link->SetTextStyle(text, colour, 12, false, QStringLiteral("宋体"), ColorLabel::kLeft);
+  link->SetTip(tip);
   return link;
 }
 
@@ -204,7 +196,9 @@ void RegistrationForm::BuildForm() {
   download_link_ = MakeLink(QStringLiteral("下载网络电话"), QStringLiteral("点击下载网络电话"),
                             MakeColour(0, 0, 255), this);
   download_link_->hide();
-  for (QLabel* link : {terms_link_, download_link_}) link->installEventFilter(this);
+  connect(terms_link_, &LinkLabel::clicked, this, &RegistrationForm::OpenTerms);
+  connect(download_link_, &LinkLabel::clicked, this,
+          [this] { QDesktopServices::openUrl(services_.download_address); });
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(terms_link_);
@@ -301,20 +295,6 @@ void RegistrationForm::OpenTerms() {
   terms_window_ = new WebPageWindow(WebPageWindow::Mode::kAddress, services_.terms_address,
                                     QStringLiteral("Tarvolo"), this);
   terms_window_->show();
-}
-
-bool RegistrationForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease) {
-    if (watched == terms_link_) {
-      OpenTerms();
-      return true;
-    }
-    if (watched == download_link_) {
-      QDesktopServices::openUrl(services_.download_address);
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 void RegistrationForm::keyPressEvent(QKeyEvent* event) {

@@ -14,12 +14,12 @@
 #include "account/registration.h"
 
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace tv {
 
+class LinkLabel;
 class RegistrationRegionPicker;
 class RegionComboBinding;
 class WebPageWindow;
@@ -57,8 +57,8 @@ class RegistrationForm : public QDialog {
   QComboBox* TownBox() const { return town_; }
   QPushButton* SubmitButton() const { return submit_; }
   QPushButton* RefuseButton() const { return refuse_; }
-  QLabel* TermsLink() const { return terms_link_; }
-  QLabel* DownloadLink() const { return download_link_; }
+  LinkLabel* TermsLink() const { return terms_link_; }
+  LinkLabel* DownloadLink() const { return download_link_; }
   WebPageWindow* TermsWindow() const;
 
  signals:
@@ -67,7 +67,6 @@ class RegistrationForm : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildForm();
@@ -87,8 +86,8 @@ class RegistrationForm : public QDialog {
   QWidget* fields_ = nullptr;
   QPushButton* submit_ = nullptr;
   QPushButton* refuse_ = nullptr;
-  QLabel* terms_link_ = nullptr;
-  QLabel* download_link_ = nullptr;
+  LinkLabel* terms_link_ = nullptr;
+  LinkLabel* download_link_ = nullptr;
   QPointer<WebPageWindow> terms_window_;
   bool sending_ = false;
 };

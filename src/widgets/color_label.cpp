@@ -5,13 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "core/qt_gbk.h"
+#include "widgets/qt_text_measure.h"
+
 namespace tv {
-namespace {
-
-QColor ToQColor(Colour c) { return QColor(ColourRed(c), ColourGreen(c), ColourBlue(c)); }
-
-}  // namespace
-
 ColorLabel::ColorLabel(QWidget* parent) : QWidget(parent) {
   // Transparent unless filled: the parent paints what is behind the label.
   setAutoFillBackground(false);
@@ -43,7 +40,12 @@ void ColorLabel::SetText(const QString& text) {
 }
 
 QFont ColorLabel::TextFont() const {
-  QFont font(face_.isEmpty() ? QStringLiteral("宋体") : face_);
+  // The stored face names are the usual Chinese system faces: draw with the
+  // installed faces that stand in for them (the face table).
+  QFont font;
+  const QStringList families =
+      InstalledFamilies(ToGbk(face_.isEmpty() ? QStringLiteral("宋体") : face_));
+  if (!families.isEmpty()) font.setFamilies(families);
   font.setPixelSize(pixel_height_);
   font.setWeight(bold_ ? QFont::Bold : QFont::Normal);
   font.setUnderline(hovered_);

@@ -29,6 +29,7 @@ class ColorLabel : public QWidget {
   const QString& Text() const { return text_; }
   Colour TextColour() const { return colour_; }
   bool Filled() const { return fill_; }
+  Colour Background() const { return background_; }
   // The font the text is drawn with.
   QFont TextFont() const;
 

@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -19,6 +18,7 @@
 #include "core/notice.h"
 #include "settings/store.h"
 #include "tests/settings/temp_store.h"
+#include "widgets/color_label.h"
 #include "widgets/qt_text_measure.h"
 
 namespace tv {
@@ -44,9 +44,9 @@ class PreferencesDialogTest : public ::testing::Test {
     return dialog;
   }
   static std::string Stored(std::string_view name) { return ReadSetting(kMainKey, name); }
-  static QColor PreviewColour(const PreferencesDialog& d, QPalette::ColorRole role) {
-    return d.Preview()->palette().color(role);
-  }
+  // The preview's background and text colours.
+  static QColor Back(const PreferencesDialog& d) { return ToQColor(d.Preview()->Background()); }
+  static QColor Text(const PreferencesDialog& d) { return ToQColor(d.Preview()->TextColour()); }
 
   test::TempDir dir_;
   ScopedNoticeRecorder notices_;
@@ -64,9 +64,11 @@ TEST_F(PreferencesDialogTest, OpensOnTheStoredValues) {
     EXPECT_TRUE(d->LeftButton()->isChecked());
     EXPECT_FALSE(d->SoundBox()->isChecked());
     EXPECT_EQ(d->RefreshBox()->currentText(), "10");
-    EXPECT_EQ(PreviewColour(*d, QPalette::Window), QColor(240, 255, 255));
-    EXPECT_EQ(PreviewColour(*d, QPalette::WindowText), QColor(0, 0, 0));
-    EXPECT_EQ(d->Preview()->font().pixelSize(), 20);
+    EXPECT_EQ(Back(*d), QColor(240, 255, 255));
+    EXPECT_EQ(Text(*d), QColor(0, 0, 0));
+    EXPECT_EQ(d->Preview()->TextFont().pixelSize(), 20);
+    EXPECT_TRUE(d->Preview()->Filled());
+    EXPECT_EQ(d->Preview()->Text(), "物流信息演示");
   }
   ASSERT_TRUE(WriteSetting(kMainKey, kRefreshTimer, "4"));
   ASSERT_TRUE(WriteSetting(kMainKey, kFontType, "WenQuanYi Zen Hei"));
@@ -78,11 +80,11 @@ TEST_F(PreferencesDialogTest, OpensOnTheStoredValues) {
   EXPECT_EQ(d->RefreshBox()->currentIndex(), -1);
   // A face the list lacks: no entry selected, but the preview draws with it.
   EXPECT_EQ(d->FaceBox()->currentIndex(), -1);
-  EXPECT_EQ(QFontInfo(d->Preview()->font()).family(), "WenQuanYi Zen Hei");
+  EXPECT_EQ(QFontInfo(d->Preview()->TextFont()).family(), "WenQuanYi Zen Hei");
   EXPECT_FALSE(d->LeftButton()->isChecked());
   EXPECT_FALSE(d->RightButton()->isChecked());
   EXPECT_TRUE(d->SoundBox()->isChecked());
-  EXPECT_EQ(PreviewColour(*d, QPalette::Window), QColor(255, 0, 0));
+  EXPECT_EQ(Back(*d), QColor(255, 0, 0));
   EXPECT_EQ(d->SizeSlider()->value(), 5);
   EXPECT_TRUE(notices_.notices.empty());
 }
@@ -96,11 +98,11 @@ TEST_F(PreferencesDialogTest, CancelKeepsTheAppearanceButNotTheImmediateChoices)
   // The background chooser starts at the light default, the text one at the
   // current text colour; the preview follows both.
   EXPECT_EQ(starts_, (std::vector<std::uint32_t>{16777200u, 0u}));
-  EXPECT_EQ(PreviewColour(*d, QPalette::Window), QColor(10, 20, 30));
-  EXPECT_EQ(PreviewColour(*d, QPalette::WindowText), QColor(200, 0, 0));
+  EXPECT_EQ(Back(*d), QColor(10, 20, 30));
+  EXPECT_EQ(Text(*d), QColor(200, 0, 0));
   // A cancelled chooser changes nothing.
   QTest::mouseClick(d->TextButton(), Qt::LeftButton);
-  EXPECT_EQ(PreviewColour(*d, QPalette::WindowText), QColor(200, 0, 0));
+  EXPECT_EQ(Text(*d), QColor(200, 0, 0));
 
   QTest::mouseClick(d->RightButton(), Qt::LeftButton);
   QTest::mouseClick(d->SoundBox(), Qt::LeftButton);
@@ -129,8 +131,9 @@ TEST_F(PreferencesDialogTest, SaveWritesTheAppearanceAndTellsTheWindow) {
   QTest::mouseClick(d->BackButton(), Qt::LeftButton);
   d->SizeSlider()->setValue(31);
   emit d->FaceBox()->activated(d->FaceBox()->findText("黑体"));
-  EXPECT_EQ(d->Preview()->font().pixelSize(), 31);
-  EXPECT_EQ(QFontInfo(d->Preview()->font()).family(), InstalledFamilies(Utf8ToGbk("黑体")).front());
+  EXPECT_EQ(d->Preview()->TextFont().pixelSize(), 31);
+  EXPECT_EQ(QFontInfo(d->Preview()->TextFont()).family(),
+            InstalledFamilies(Utf8ToGbk("黑体")).front());
   QSignalSpy saved(d.get(), &PreferencesDialog::saved);
   // The window reads the new values when it is told.
   QObject::connect(d.get(), &PreferencesDialog::saved, [&] { EXPECT_EQ(Stored(kFontSize), "31"); });

@@ -21,6 +21,7 @@
 #include "core/qt_gbk.h"
 #include "local_service.h"
 #include "shell/web_page_window.h"
+#include "widgets/color_label.h"
 
 namespace tv {
 namespace {

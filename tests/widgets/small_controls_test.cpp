@@ -12,8 +12,11 @@
 #include <QTest>
 #include <memory>
 
+#include "core/gbk.h"
+
 #include "widgets/color_label.h"
 #include "widgets/completion_box.h"
+#include "widgets/qt_text_measure.h"
 
 namespace tv {
 namespace {
@@ -46,7 +49,8 @@ TEST(ColorLabel, FillDecidesWhetherTheFormShowsBehindTheText) {
   }
   EXPECT_EQ(label.TextFont().weight(), QFont::Bold);
   EXPECT_EQ(label.TextFont().pixelSize(), 12);
-  EXPECT_EQ(label.TextFont().family(), QStringLiteral("宋体"));
+  // "宋体" is drawn with its installed stand-in.
+  EXPECT_EQ(label.TextFont().family(), InstalledFamilies(Utf8ToGbk("宋体")).front());
 }
 
 TEST(LinkLabel, AClickIsReported) {
