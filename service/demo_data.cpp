@@ -369,7 +369,8 @@ bool FillDemoData(ServiceStore& store, int count, unsigned seed, std::string* er
     return false;
   }
   // Some deals closed and some messages withdrawn, oldest marks first.
-  const std::int64_t newest = store.newest_message_id();
+  const auto recent = store.RecentMessageIds(1);
+  const std::int64_t newest = recent.empty() ? 0 : recent[0];
   const std::int64_t first = newest - count + 1;
   for (std::int64_t id = first; id <= newest; ++id) {
     const unsigned roll = traffic.rng()() % 1000;

@@ -12,6 +12,7 @@
 #include "demo_data.h"
 #include "http_server.h"
 #include "options.h"
+#include "pg_db.h"
 #include "service_pages.h"
 #include "simulation.h"
 #include "store.h"
@@ -54,14 +55,19 @@ int main(int argc, char** argv) {
   std::string error;
   auto store = tv::ServiceStore::Open(options->db_path, &error);
   if (!store) {
-    std::cerr << "tarvolo-service: cannot open " << options->db_path << ": " << error << "\n";
+    // A connection URI may hold a password: not into the log.
+    const std::string what =
+        tv::IsPostgresUri(options->db_path) ? "the PostgreSQL database" : options->db_path;
+    std::cerr << "tarvolo-service: cannot open " << what << ": " << error << "\n";
     return 1;
   }
-  if (options->demo && store->IsEmpty()) {
-    if (!tv::FillDemoData(*store, options->demo_count, options->seed, &error)) {
-      std::cerr << "tarvolo-service: demo data: " << error << "\n";
-      return 1;
-    }
+  // Servers that share a new database fill it once, the first to come.
+  if (options->demo && !store->RunAlone([&] {
+        return !store->IsEmpty() ||
+               tv::FillDemoData(*store, options->demo_count, options->seed, &error);
+      })) {
+    std::cerr << "tarvolo-service: demo data: " << error << "\n";
+    return 1;
   }
 
   // Every open connection holds a descriptor: stay below the limit with room

@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <string_view>
 
 #include "query.h"
@@ -11,7 +12,11 @@ namespace {
 constexpr char kUsage[] =
     "usage: tarvolo-service [options]\n"
     "  --listen HOST:PORT     address to serve (default 127.0.0.1:8080; port 0: any free port)\n"
-    "  --db FILE              database file, created when missing (default tarvolo-service.db)\n"
+    "  --db FILE|URI          SQLite file, created when missing (default tarvolo-service.db), or\n"
+    "                         a postgresql:// URI of a database several servers may share\n"
+    "                         (also from $TARVOLO_SERVICE_DB when --db is not given)\n"
+    "  --db-file FILE         the --db value from the first line of FILE (keeps a password\n"
+    "                         off the command line)\n"
     "  --demo                 fill an empty database with demo members and messages\n"
     "  --demo-count N         number of demo messages (default 3000)\n"
     "  --simulate SECONDS     publish one message every SECONDS, now and then delete or close one\n"
@@ -50,6 +55,7 @@ bool ParseInt(std::string_view text, int min, int max, int* out) {
 std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::string* message,
                                                   bool* exit_ok) {
   ServiceOptions o;
+  bool db_given = false;
   *exit_ok = false;
   auto fail = [&](const std::string& text) {
     *message = text + "\n" + kUsage;
@@ -84,6 +90,15 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
       o.listen_host = std::string(v.substr(0, colon));
     } else if (arg == "--db") {
       o.db_path = std::string(v);
+      db_given = true;
+    } else if (arg == "--db-file") {
+      std::ifstream in{std::string(v)};
+      std::string line;
+      if (!in || !std::getline(in, line)) return fail("--db-file: cannot read " + std::string(v));
+      while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+      if (line.empty()) return fail("--db-file: the first line is empty");
+      o.db_path = line;
+      db_given = true;
     } else if (arg == "--demo-count") {
       if (!ParseInt(v, 0, 1000000, &o.demo_count)) return fail("--demo-count wants a number");
     } else if (arg == "--simulate") {
@@ -129,6 +144,9 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
     } else {
       return fail("unknown option: " + std::string(arg));
     }
+  }
+  if (const char* env = std::getenv("TARVOLO_SERVICE_DB"); !db_given && env && *env) {
+    o.db_path = env;
   }
   return o;
 }

@@ -10,7 +10,7 @@ enum class ServiceRole { kPortal, kFallback, kData, kAll };
 struct ServiceOptions {
   std::string listen_host = "127.0.0.1";
   int listen_port = 8080;  // 0: any free port
-  std::string db_path = "tarvolo-service.db";
+  std::string db_path = "tarvolo-service.db";  // or a postgresql:// URI
   bool demo = false;
   int demo_count = 3000;
   double simulate_seconds = 0;  // 0: no live traffic

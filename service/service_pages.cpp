@@ -65,7 +65,7 @@ std::optional<Answer> ServicePages::Quick(std::string_view method, std::string_v
   if (route.handler == &ServicePages::CheckHost && target.find('?') == std::string_view::npos) {
     return CheckHost(Query(), {});
   }
-  if (route.cacheable && options_.cache) {
+  if (route.cacheable && options_.cache && store_.version_is_local()) {
     if (auto hit = cache_.Get(target, store_.version())) {
       return Answer{200, std::move(*hit), "text/plain"};
     }
@@ -91,7 +91,10 @@ Answer ServicePages::Handle(std::string_view method, std::string_view target,
   }
   const Route& route = it->second;
   const bool use_cache = route.cacheable && options_.cache;
-  const std::uint64_t version = store_.version();
+  const std::uint64_t version = use_cache ? store_.version() : 0;
+  if (use_cache && !store_.version_is_local()) {  // Quick could not look
+    if (auto hit = cache_.Get(target, version)) return {200, std::move(*hit), "text/plain"};
+  }
   auto query = Query::Parse(raw_query);
   if (!query) return BadRequest();
   Answer answer = (this->*route.handler)(*query, host_header);

@@ -35,6 +35,8 @@ void Simulation::Run() {
 }
 
 void Simulation::Step() {
+  // Servers that share a store take turns: one runs the traffic for all.
+  if (!store_.HoldSimulation()) return;
   auto& rng = traffic_.rng();
   // Staff entries now and then; otherwise one of the demo publishers (or a
   // made-up staff contact when the store holds no demo data).

@@ -1,5 +1,10 @@
 #include "sql_db.h"
 
+#include <sqlite3.h>
+
+#include <cctype>
+#include <unordered_map>
+
 #include "text_match.h"
 
 namespace tv {
@@ -16,9 +21,82 @@ void NamesAny(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_int(ctx, ContainsAnyGbk(ArgText(argv[0]), ArgText(argv[1])));
 }
 
+class SqliteStatement final : public SqlStatement {
+ public:
+  SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
+  ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+
+  void Bind(int index, std::int64_t value) override {
+    if (index <= sqlite3_bind_parameter_count(stmt_)) sqlite3_bind_int64(stmt_, index, value);
+  }
+  void Bind(int index, std::string_view text) override {
+    if (index <= sqlite3_bind_parameter_count(stmt_)) {
+      sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
+                        SQLITE_TRANSIENT);
+    }
+  }
+  bool Step() override { return sqlite3_step(stmt_) == SQLITE_ROW; }
+  bool Run() override {
+    int rc;
+    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+    }
+    changes_ = sqlite3_changes(db_);
+    return rc == SQLITE_DONE;
+  }
+  std::int64_t Changes() const override { return changes_; }
+  std::int64_t Int(int column) const override { return sqlite3_column_int64(stmt_, column); }
+  std::string Text(int column) const override {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+             : std::string();
+  }
+  bool IsNull(int column) const override {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+  }
+  void Reset() override {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_;
+  std::int64_t changes_ = 0;
+};
+
+class SqliteDb final : public SqlDb {
+ public:
+  explicit SqliteDb(sqlite3* db) : db_(db) {}
+  ~SqliteDb() override {
+    statements_.clear();
+    sqlite3_close(db_);
+  }
+
+  bool Exec(const std::string& sql) override {
+    return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
+  SqlStatement* Prepare(const std::string& sql) override {
+    auto it = statements_.find(sql);
+    if (it != statements_.end()) return it->second.get();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                           SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+      return nullptr;
+    }
+    auto& slot = statements_[sql];
+    slot = std::make_unique<SqliteStatement>(db_, stmt);
+    return slot.get();
+  }
+  std::string LastError() const override { return sqlite3_errmsg(db_); }
+
+ private:
+  sqlite3* db_;
+  std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> statements_;
+};
+
 }  // namespace
 
-std::unique_ptr<SqlDb> SqlDb::Open(const std::string& path, std::string* error) {
+std::unique_ptr<SqlDb> OpenSqlite(const std::string& path, std::string* error) {
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
@@ -30,71 +108,9 @@ std::unique_ptr<SqlDb> SqlDb::Open(const std::string& path, std::string* error) 
   const int fn_flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
   sqlite3_create_function_v2(db, "tv_names_any", 2, fn_flags, nullptr, NamesAny, nullptr, nullptr,
                              nullptr);
-  std::unique_ptr<SqlDb> out(new SqlDb(db));
+  auto out = std::make_unique<SqliteDb>(db);
   out->Exec("PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;");
   return out;
-}
-
-SqlDb::~SqlDb() {
-  for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
-  sqlite3_close(db_);
-}
-
-bool SqlDb::Exec(const char* sql) {
-  return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
-sqlite3_stmt* SqlDb::Prepare(const std::string& sql) {
-  auto it = statements_.find(sql);
-  if (it != statements_.end()) return it->second;
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                         &stmt, nullptr) != SQLITE_OK) {
-    return nullptr;
-  }
-  statements_.emplace(sql, stmt);
-  return stmt;
-}
-
-std::string SqlDb::LastError() const { return sqlite3_errmsg(db_); }
-
-SqlStmt::~SqlStmt() {
-  if (stmt_) {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-  }
-}
-
-SqlStmt& SqlStmt::Bind(int index, std::int64_t value) {
-  if (stmt_ && index <= sqlite3_bind_parameter_count(stmt_)) {
-    sqlite3_bind_int64(stmt_, index, value);
-  }
-  return *this;
-}
-
-SqlStmt& SqlStmt::Bind(int index, std::string_view text) {
-  if (stmt_ && index <= sqlite3_bind_parameter_count(stmt_)) {
-    sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-  }
-  return *this;
-}
-
-bool SqlStmt::Step() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
-
-bool SqlStmt::Run() {
-  if (!stmt_) return false;
-  int rc;
-  while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
-  }
-  return rc == SQLITE_DONE;
-}
-
-std::int64_t SqlStmt::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
-
-std::string SqlStmt::Text(int column) const {
-  const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-  return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
-           : std::string();
 }
 
 SqlPool::Lease SqlPool::Acquire() {
@@ -106,13 +122,33 @@ SqlPool::Lease SqlPool::Acquire() {
       return Lease(*this, std::move(db));
     }
   }
-  return Lease(*this, SqlDb::Open(path_, nullptr));
+  return Lease(*this, open_());
 }
 
 void SqlPool::Return(std::unique_ptr<SqlDb> db) {
-  if (!db) return;
+  if (!db || !db->Healthy()) return;
   std::lock_guard lock(mutex_);
   idle_.push_back(std::move(db));
+}
+
+std::string PostgresParameters(std::string_view sql, std::vector<int>* order) {
+  std::string out;
+  order->clear();
+  for (std::size_t i = 0; i < sql.size(); ++i) {
+    if (sql[i] != '?' || i + 1 >= sql.size() || !std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
+      out += sql[i];
+      continue;
+    }
+    int number = 0;
+    while (i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
+      number = number * 10 + (sql[++i] - '0');
+    }
+    std::size_t k = 0;
+    while (k < order->size() && (*order)[k] != number) ++k;
+    if (k == order->size()) order->push_back(number);
+    out += "$" + std::to_string(k + 1);
+  }
+  return out;
 }
 
 }  // namespace tv

@@ -1,72 +1,98 @@
 #pragma once
-// A thin layer over SQLite for the service's store: one connection with its
-// own cache of prepared statements, statements that reset themselves, and a
-// pool of read connections (WAL lets readers run beside the one writer).
-#include <sqlite3.h>
-
+// A thin layer over the service's two database engines: SQLite (one file, the
+// default) and PostgreSQL (shared by several servers). The store writes its
+// statements once, with "?N" parameters; each connection prepares a statement
+// on first use and keeps it. A statement resets itself when its use ends.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tv {
 
-class SqlDb {
+enum class SqlEngine { kSqlite, kPostgres };
+
+// One prepared statement of a connection (the engine's own).
+class SqlStatement {
  public:
-  static std::unique_ptr<SqlDb> Open(const std::string& path, std::string* error);
-  ~SqlDb();
-  SqlDb(const SqlDb&) = delete;
-  SqlDb& operator=(const SqlDb&) = delete;
-
-  // Runs one or more statements without results; false on any error.
-  bool Exec(const char* sql);
-  // The cached prepared statement for this text (prepared on first use).
-  sqlite3_stmt* Prepare(const std::string& sql);
-  sqlite3* handle() { return db_; }
-  std::string LastError() const;
-
- private:
-  explicit SqlDb(sqlite3* db) : db_(db) {}
-  sqlite3* db_;
-  std::unordered_map<std::string, sqlite3_stmt*> statements_;
+  virtual ~SqlStatement() = default;
+  // Binding an index the statement does not use is ignored.
+  virtual void Bind(int index, std::int64_t value) = 0;
+  virtual void Bind(int index, std::string_view text) = 0;
+  // True while a row is available.
+  virtual bool Step() = 0;
+  // Runs to the end; true when the statement completed.
+  virtual bool Run() = 0;
+  // Rows changed by the last Run().
+  virtual std::int64_t Changes() const = 0;
+  virtual std::int64_t Int(int column) const = 0;
+  virtual std::string Text(int column) const = 0;
+  virtual bool IsNull(int column) const = 0;
+  virtual void Reset() = 0;
 };
 
-// One use of a cached statement; resets and clears it when it goes out of scope.
+class SqlDb {
+ public:
+  virtual ~SqlDb() = default;
+  // Runs one or more statements without parameters or results.
+  virtual bool Exec(const std::string& sql) = 0;
+  // The connection's prepared statement for this text (prepared on first use);
+  // nullptr when it does not prepare.
+  virtual SqlStatement* Prepare(const std::string& sql) = 0;
+  virtual std::string LastError() const = 0;
+  // False once the connection is lost for good (it is then not pooled again).
+  virtual bool Healthy() const { return true; }
+};
+
+// SQLite: opens (creating) the file, read-write.
+std::unique_ptr<SqlDb> OpenSqlite(const std::string& path, std::string* error);
+// PostgreSQL: connects with a libpq connection string or URI.
+std::unique_ptr<SqlDb> OpenPostgres(const std::string& conninfo, std::string* error);
+
+// One use of a cached statement; resets it when it goes out of scope.
 class SqlStmt {
  public:
   SqlStmt(SqlDb& db, const std::string& sql) : stmt_(db.Prepare(sql)) {}
-  ~SqlStmt();
+  ~SqlStmt() {
+    if (stmt_) stmt_->Reset();
+  }
   SqlStmt(const SqlStmt&) = delete;
   SqlStmt& operator=(const SqlStmt&) = delete;
 
   bool valid() const { return stmt_ != nullptr; }
-  // Binding an index the statement does not use is ignored.
-  SqlStmt& Bind(int index, std::int64_t value);
-  SqlStmt& Bind(int index, std::string_view text);
-  // True while a row is available.
-  bool Step();
-  // Steps to the end; true when the statement completed.
-  bool Run();
-  std::int64_t Int(int column) const;
-  std::string Text(int column) const;
-  bool IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+  SqlStmt& Bind(int index, std::int64_t value) {
+    if (stmt_) stmt_->Bind(index, value);
+    return *this;
+  }
+  SqlStmt& Bind(int index, std::string_view text) {
+    if (stmt_) stmt_->Bind(index, text);
+    return *this;
+  }
+  bool Step() { return stmt_ && stmt_->Step(); }
+  bool Run() { return stmt_ && stmt_->Run(); }
+  std::int64_t Changes() const { return stmt_ ? stmt_->Changes() : 0; }
+  std::int64_t Int(int column) const { return stmt_->Int(column); }
+  std::string Text(int column) const { return stmt_->Text(column); }
+  bool IsNull(int column) const { return stmt_->IsNull(column); }
 
  private:
-  sqlite3_stmt* stmt_;
+  SqlStatement* stmt_;
 };
 
-// Read connections handed out one per request and returned afterwards.
+// Connections handed out one per use and returned afterwards.
 class SqlPool {
  public:
-  explicit SqlPool(std::string path) : path_(std::move(path)) {}
+  using Opener = std::function<std::unique_ptr<SqlDb>()>;
+  explicit SqlPool(Opener open) : open_(std::move(open)) {}
 
   class Lease {
    public:
     Lease(SqlPool& pool, std::unique_ptr<SqlDb> db) : pool_(pool), db_(std::move(db)) {}
     ~Lease() { pool_.Return(std::move(db_)); }
+    Lease(Lease&&) = default;
     Lease(const Lease&) = delete;
     Lease& operator=(const Lease&) = delete;
     SqlDb& operator*() { return *db_; }
@@ -83,9 +109,13 @@ class SqlPool {
  private:
   void Return(std::unique_ptr<SqlDb> db);
 
-  std::string path_;
+  Opener open_;
   std::mutex mutex_;
   std::vector<std::unique_ptr<SqlDb>> idle_;
 };
+
+// "?N" parameters as PostgreSQL writes them ("$N"), numbered densely in the
+// order of first use; `order[k]` is the "?N" number of parameter k + 1.
+std::string PostgresParameters(std::string_view sql, std::vector<int>* order);
 
 }  // namespace tv

@@ -1,68 +1,21 @@
 #include "store.h"
 
 #include <algorithm>
+#include <chrono>
+#include <limits>
+#include <thread>
 
+#include "pg_db.h"
+#include "schema.h"
 #include "text_match.h"
 
 namespace tv {
 namespace {
 
-constexpr char kSchema[] = R"sql(
-CREATE TABLE IF NOT EXISTS messages(
-  id INTEGER PRIMARY KEY AUTOINCREMENT,
-  city TEXT NOT NULL,
-  start_city TEXT NOT NULL,
-  type INTEGER NOT NULL,
-  content TEXT NOT NULL,
-  tel TEXT NOT NULL,
-  qq TEXT NOT NULL DEFAULT '',
-  company TEXT NOT NULL DEFAULT '',
-  flag INTEGER NOT NULL DEFAULT 0,
-  deal INTEGER NOT NULL DEFAULT 0,
-  time TEXT NOT NULL,
-  created INTEGER NOT NULL,
-  deleted INTEGER NOT NULL DEFAULT 0);
-CREATE INDEX IF NOT EXISTS messages_by_flag ON messages(flag, created);
-CREATE INDEX IF NOT EXISTS messages_city_view ON messages(city, deleted, type);
-CREATE INDEX IF NOT EXISTS messages_start_city_view ON messages(start_city, deleted, type);
-CREATE TABLE IF NOT EXISTS deleted_log(
-  log_id INTEGER PRIMARY KEY AUTOINCREMENT,
-  info_id INTEGER NOT NULL,
-  at INTEGER NOT NULL);
-CREATE TABLE IF NOT EXISTS closed_log(
-  log_id INTEGER PRIMARY KEY AUTOINCREMENT,
-  info_id INTEGER NOT NULL,
-  at INTEGER NOT NULL);
-CREATE TABLE IF NOT EXISTS members(
-  id INTEGER PRIMARY KEY AUTOINCREMENT,
-  username TEXT NOT NULL UNIQUE COLLATE NOCASE,
-  pass_hash TEXT NOT NULL,
-  real_name TEXT NOT NULL DEFAULT '', sex TEXT NOT NULL DEFAULT '',
-  company TEXT NOT NULL DEFAULT '', phone TEXT NOT NULL DEFAULT '',
-  mobile TEXT NOT NULL DEFAULT '', net_phone TEXT NOT NULL DEFAULT '',
-  extension TEXT NOT NULL DEFAULT '', city TEXT NOT NULL DEFAULT '',
-  province TEXT NOT NULL DEFAULT '', url TEXT NOT NULL DEFAULT '',
-  email TEXT NOT NULL DEFAULT '', address TEXT NOT NULL DEFAULT '',
-  post TEXT NOT NULL DEFAULT '', town TEXT NOT NULL DEFAULT '',
-  member_status INTEGER NOT NULL DEFAULT 1,
-  contact_wait_flag INTEGER NOT NULL DEFAULT 0,
-  contact_wait_seconds INTEGER NOT NULL DEFAULT 0,
-  contact_right INTEGER NOT NULL DEFAULT 1,
-  approved INTEGER NOT NULL DEFAULT 1,
-  publish_right INTEGER NOT NULL DEFAULT 1,
-  publish_wait_seconds INTEGER NOT NULL DEFAULT 0,
-  info_num INTEGER NOT NULL DEFAULT 1,
-  content_limit INTEGER NOT NULL DEFAULT 100,
-  created INTEGER NOT NULL);
-CREATE TABLE IF NOT EXISTS friends(
-  entry_id INTEGER PRIMARY KEY AUTOINCREMENT,
-  owner INTEGER NOT NULL REFERENCES members(id),
-  friend_id INTEGER NOT NULL REFERENCES members(id),
-  company TEXT NOT NULL DEFAULT '',
-  qq TEXT NOT NULL DEFAULT '',
-  net_phone TEXT NOT NULL DEFAULT '',
-  UNIQUE(owner, friend_id));
-)sql";
+// Advisory lock keys (PostgreSQL), the same on every server.
+constexpr std::int64_t kMessageWriteLock = 7301002;
+constexpr std::int64_t kSimulationLock = 7301003;
+constexpr std::int64_t kFillLock = 7301004;
 
 constexpr char kMessageColumns[] =
     "SELECT id, city, start_city, type, content, tel, qq, company, flag, deal, time FROM messages";
@@ -133,43 +86,156 @@ bool InsertOne(SqlDb& db, const NewMessage& m, std::int64_t* id) {
   const std::time_t created = m.created ? m.created : std::time(nullptr);
   SqlStmt s(db,
             "INSERT INTO messages(city, start_city, type, content, tel, qq, company, flag, time, "
-            "created) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+            "created) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) RETURNING id");
   s.Bind(1, m.city).Bind(2, m.start_city).Bind(3, std::int64_t{m.type}).Bind(4, m.content);
   s.Bind(5, m.tel).Bind(6, m.qq).Bind(7, m.company).Bind(8, m.flag);
   s.Bind(9, ServiceStore::TimeText(created)).Bind(10, std::int64_t{created});
-  if (!s.Run()) return false;
-  *id = sqlite3_last_insert_rowid(db.handle());
+  if (!s.Step()) return false;
+  *id = s.Int(0);
   return true;
+}
+
+// PostgreSQL keeps GBK bytes as they come only in a database without an
+// encoding of its own (SQL_ASCII) and with byte-wise letter case (C).
+bool CheckPostgresDatabase(SqlDb& db, std::string* error) {
+  SqlStmt s(db,
+            "SELECT pg_encoding_to_char(encoding), datctype FROM pg_database "
+            "WHERE datname = current_database()");
+  if (!s.Step()) {
+    if (error) *error = db.LastError();
+    return false;
+  }
+  const std::string encoding = s.Text(0), ctype = s.Text(1);
+  if (encoding == "SQL_ASCII" && (ctype == "C" || ctype == "POSIX")) return true;
+  if (error) {
+    *error = "the database has encoding " + encoding + " and LC_CTYPE " + ctype +
+             "; the service stores GBK text as it comes and needs one created with "
+             "ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0";
+  }
+  return false;
 }
 
 }  // namespace
 
-std::unique_ptr<ServiceStore> ServiceStore::Open(const std::string& path, std::string* error) {
-  auto writer = SqlDb::Open(path, error);
-  if (!writer) return nullptr;
-  if (!writer->Exec("PRAGMA journal_mode=WAL;")) {
-    if (error) *error = writer->LastError();
-    return nullptr;
+std::unique_ptr<ServiceStore> ServiceStore::Open(const std::string& where, std::string* error) {
+  const SqlEngine engine = IsPostgresUri(where) ? SqlEngine::kPostgres : SqlEngine::kSqlite;
+  std::unique_ptr<ServiceStore> store(new ServiceStore(engine, where));
+  std::unique_ptr<SqlDb> first;
+  if (engine == SqlEngine::kSqlite) {
+    first = OpenSqlite(where, error);
+    if (!first) return nullptr;
+    if (!first->Exec("PRAGMA journal_mode=WAL;")) {
+      if (error) *error = first->LastError();
+      return nullptr;
+    }
+  } else {
+    first = OpenPostgres(where, error);
+    if (!first || !CheckPostgresDatabase(*first, error)) return nullptr;
   }
-  std::unique_ptr<ServiceStore> store(new ServiceStore(path, std::move(writer)));
-  if (!store->CreateSchema()) {
-    if (error) *error = store->writer_->LastError();
-    return nullptr;
+  if (!ApplySchema(*first, engine, error)) return nullptr;
+  {
+    SqlStmt s(*first, "SELECT COALESCE(MAX(id), 0) FROM messages");
+    if (s.Step()) store->newest_id_ = s.Int(0);
   }
-  SqlStmt s(*store->writer_, "SELECT COALESCE(MAX(id), 0) FROM messages");
-  if (s.Step()) store->newest_id_ = s.Int(0);
+
+  if (engine == SqlEngine::kSqlite) {
+    store->writer_ = std::move(first);
+  } else {
+    store->simulation_lock_ = std::make_unique<PgAdvisoryLock>(where, kSimulationLock);
+  }
   return store;
 }
 
-ServiceStore::ServiceStore(std::string path, std::unique_ptr<SqlDb> writer)
-    : readers_(std::move(path)), writer_(std::move(writer)) {}
+ServiceStore::ServiceStore(SqlEngine engine, std::string where)
+    : engine_(engine),
+      where_(std::move(where)),
+      pool_([engine, target = where_]() {
+        return engine == SqlEngine::kSqlite ? OpenSqlite(target, nullptr)
+                                            : OpenPostgres(target, nullptr);
+      }) {}
 
-bool ServiceStore::CreateSchema() {
-  if (!writer_->Exec(kSchema)) return false;
-  // Member numbers start at 10001, as the service's numbers always looked.
-  return writer_->Exec(
-      "INSERT INTO sqlite_sequence(name, seq) SELECT 'members', 10000 "
-      "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = 'members');");
+ServiceStore::~ServiceStore() = default;
+
+ServiceStore::WriteConn ServiceStore::Writer() {
+  WriteConn w;
+  if (engine_ == SqlEngine::kSqlite) {
+    w.lock = std::unique_lock(write_mutex_);
+    w.db = writer_.get();
+  } else {
+    w.lease.emplace(pool_.Acquire());
+    if (w.lease->valid()) w.db = &**w.lease;
+  }
+  return w;
+}
+
+bool ServiceStore::BeginMessageWrite(SqlDb& db) {
+  if (engine_ == SqlEngine::kSqlite) return db.Exec("BEGIN IMMEDIATE");
+  // Identifiers come from sequences in the order servers ask; taken one at a
+  // time and committed before the next, they also become visible in that
+  // order, so a poll "after maxid" never skips a message that commits late.
+  if (db.Exec("BEGIN; SELECT pg_advisory_xact_lock(" + std::to_string(kMessageWriteLock) + ")")) {
+    return true;
+  }
+  db.Exec("ROLLBACK");
+  return false;
+}
+
+bool ServiceStore::CommitMessageWrite(SqlDb& db, std::int64_t newest_id) {
+  if (engine_ == SqlEngine::kPostgres) {
+    SqlStmt s(db, "UPDATE store_state SET version = version + 1");
+    if (!s.Run()) {
+      db.Exec("ROLLBACK");
+      return false;
+    }
+  }
+  if (!db.Exec("COMMIT")) {
+    db.Exec("ROLLBACK");
+    return false;
+  }
+  Noticed(newest_id);
+  Changed();
+  return true;
+}
+
+void ServiceStore::Noticed(std::int64_t newest_id) {
+  std::int64_t known = newest_id_.load(std::memory_order_acquire);
+  while (newest_id > known &&
+         !newest_id_.compare_exchange_weak(known, newest_id, std::memory_order_acq_rel)) {
+  }
+}
+
+std::uint64_t ServiceStore::version() {
+  if (engine_ == SqlEngine::kSqlite) return version_.load(std::memory_order_acquire);
+  // Other servers write too: the database's own count, read now, so that an
+  // answer never comes from before a write that finished before the request.
+  auto db = pool_.Acquire();
+  if (!db.valid()) return version_.fetch_add(1, std::memory_order_acq_rel) + 1;
+  SqlStmt s(*db, "SELECT version FROM store_state");
+  if (!s.Step()) return version_.fetch_add(1, std::memory_order_acq_rel) + 1;
+  // Kept apart from the numbers handed out when the database cannot be read.
+  return static_cast<std::uint64_t>(s.Int(0)) << 1;
+}
+
+std::int64_t ServiceStore::newest_message_id() const {
+  // Other servers publish too: only a single server knows without asking.
+  if (engine_ == SqlEngine::kPostgres) return std::numeric_limits<std::int64_t>::max();
+  return newest_id_.load(std::memory_order_acquire);
+}
+
+bool ServiceStore::RunAlone(const std::function<bool()>& fn) {
+  if (engine_ == SqlEngine::kSqlite) return fn();
+  PgAdvisoryLock alone(where_, kFillLock);
+  while (!alone.Hold()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return fn();
+}
+
+bool ServiceStore::HoldSimulation() {
+  return engine_ == SqlEngine::kSqlite || simulation_lock_->Hold();
+}
+
+std::string ServiceStore::NoCaseEquals(const char* column, const char* param) const {
+  if (engine_ == SqlEngine::kSqlite) return std::string(column) + " = " + param;  // NOCASE column
+  return std::string("lower(") + column + ") = lower(" + param + ")";
 }
 
 void ServiceStore::Changed() { version_.fetch_add(1, std::memory_order_acq_rel); }
@@ -183,14 +249,14 @@ std::string ServiceStore::TimeText(std::time_t t) {
 }
 
 bool ServiceStore::IsEmpty() {
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return false;
   SqlStmt s(*db, "SELECT (SELECT COUNT(*) FROM messages) + (SELECT COUNT(*) FROM members)");
   return s.Step() && s.Int(0) == 0;
 }
 
 std::int64_t ServiceStore::CountMessages(const MessageFilter& filter) {
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return 0;
   SqlStmt s(*db, "SELECT COUNT(*) FROM messages" + WhereOf(filter));
   BindFilter(s, filter);
@@ -200,7 +266,7 @@ std::int64_t ServiceStore::CountMessages(const MessageFilter& filter) {
 std::vector<MessageRow> ServiceStore::SelectMessages(const MessageFilter& filter, const char* order,
                                                      std::int64_t p5, int limit) {
   std::vector<MessageRow> rows;
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return rows;
   SqlStmt s(*db, kMessageColumns + WhereOf(filter) + order);
   BindFilter(s, filter);
@@ -220,7 +286,7 @@ std::vector<MessageRow> ServiceStore::NewerMessages(const MessageFilter& filter,
 }
 
 std::optional<std::int64_t> ServiceStore::NewestIdOf(std::int64_t flag) {
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return std::nullopt;
   SqlStmt s(*db, "SELECT MAX(id) FROM messages WHERE flag = ?1 AND deleted = 0");
   s.Bind(1, flag);
@@ -230,11 +296,11 @@ std::optional<std::int64_t> ServiceStore::NewestIdOf(std::int64_t flag) {
 
 Totals ServiceStore::CountTotals() {
   Totals t;
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return t;
   SqlStmt s(*db,
-            "SELECT COUNT(*), COALESCE(SUM(type = 0), 0), COALESCE(SUM(type = 1), 0) "
-            "FROM messages WHERE deleted = 0");
+            "SELECT COUNT(*), COALESCE(SUM(CASE WHEN type = 0 THEN 1 ELSE 0 END), 0), "
+            "COALESCE(SUM(CASE WHEN type = 1 THEN 1 ELSE 0 END), 0) FROM messages WHERE deleted = 0");
   if (s.Step()) {
     t.all = s.Int(0);
     t.cargo = s.Int(1);
@@ -245,7 +311,7 @@ Totals ServiceStore::CountTotals() {
 
 std::vector<std::int64_t> ServiceStore::RecentMessageIds(int limit) {
   std::vector<std::int64_t> ids;
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return ids;
   SqlStmt s(*db, "SELECT id FROM messages WHERE deleted = 0 ORDER BY id DESC LIMIT ?1");
   s.Bind(1, std::int64_t{limit});
@@ -261,12 +327,17 @@ std::int64_t ServiceStore::CountSince(SqlDb& db, std::int64_t flag, std::time_t 
 
 PublishResult ServiceStore::Publish(const NewMessage& message, const PublishPolicy& policy,
                                     std::int64_t* new_id) {
-  std::lock_guard lock(write_mutex_);
-  SqlDb& db = *writer_;
+  auto writer = Writer();
+  if (!writer.valid() || !BeginMessageWrite(*writer)) return PublishResult::kNoRight;
+  SqlDb& db = *writer;
+  const auto refuse = [&db](PublishResult why) {
+    db.Exec("ROLLBACK");
+    return why;
+  };
   {
     SqlStmt s(db, "SELECT publish_right, approved FROM members WHERE id = ?1");
     s.Bind(1, message.flag);
-    if (!s.Step() || s.Int(0) == 0 || s.Int(1) == 0) return PublishResult::kNoRight;
+    if (!s.Step() || s.Int(0) == 0 || s.Int(1) == 0) return refuse(PublishResult::kNoRight);
   }
   const std::time_t now = message.created ? message.created : std::time(nullptr);
   {
@@ -275,26 +346,25 @@ PublishResult ServiceStore::Publish(const NewMessage& message, const PublishPoli
               "SELECT 1 FROM messages WHERE flag = ?1 AND content = ?2 AND created > ?3 "
               "AND deleted = 0 LIMIT 1");
     s.Bind(1, message.flag).Bind(2, message.content).Bind(3, std::int64_t{now - window});
-    if (s.Step()) return PublishResult::kDuplicate;
+    if (s.Step()) return refuse(PublishResult::kDuplicate);
   }
   if (policy.daily_quota > 0 &&
       CountSince(db, message.flag, LocalMidnight(now)) >= policy.daily_quota) {
-    return PublishResult::kQuotaFull;
+    return refuse(PublishResult::kQuotaFull);
   }
   NewMessage stored = message;
   stored.created = now;
   std::int64_t id = 0;
-  if (!InsertOne(db, stored, &id)) return PublishResult::kNoRight;
-  newest_id_.store(id, std::memory_order_release);
-  Changed();
+  if (!InsertOne(db, stored, &id)) return refuse(PublishResult::kNoRight);
+  if (!CommitMessageWrite(db, id)) return PublishResult::kNoRight;
   if (new_id) *new_id = id;
   return PublishResult::kAdded;
 }
 
 bool ServiceStore::InsertMessages(const std::vector<NewMessage>& messages) {
-  std::lock_guard lock(write_mutex_);
-  SqlDb& db = *writer_;
-  if (!db.Exec("BEGIN IMMEDIATE")) return false;
+  auto writer = Writer();
+  if (!writer.valid() || !BeginMessageWrite(*writer)) return false;
+  SqlDb& db = *writer;
   std::int64_t id = 0;
   for (const auto& m : messages) {
     if (!InsertOne(db, m, &id)) {
@@ -302,63 +372,43 @@ bool ServiceStore::InsertMessages(const std::vector<NewMessage>& messages) {
       return false;
     }
   }
-  if (!db.Exec("COMMIT")) {
-    db.Exec("ROLLBACK");
-    return false;
-  }
-  if (!messages.empty()) newest_id_.store(id, std::memory_order_release);
-  Changed();
-  return true;
+  return CommitMessageWrite(db, id);
 }
 
-namespace {
-
-// Marks a message and logs the mark in one transaction.
-bool MarkAndLog(SqlDb& db, const char* update, const char* log_table, std::int64_t id) {
-  if (!db.Exec("BEGIN IMMEDIATE")) return false;
+bool ServiceStore::MarkAndLog(const char* update, LogKind kind, std::int64_t id) {
+  auto writer = Writer();
+  if (!writer.valid() || !BeginMessageWrite(*writer)) return false;
+  SqlDb& db = *writer;
   bool ok = false;
   {
     SqlStmt s(db, update);
     s.Bind(1, id);
-    ok = s.Run() && sqlite3_changes(db.handle()) == 1;
+    ok = s.Run() && s.Changes() == 1;
   }
   if (ok) {
-    SqlStmt s(db, std::string("INSERT INTO ") + log_table + "(info_id, at) VALUES(?1, ?2)");
+    SqlStmt s(db, std::string("INSERT INTO ") + LogTable(kind) + "(info_id, at) VALUES(?1, ?2)");
     s.Bind(1, id).Bind(2, std::int64_t{std::time(nullptr)});
     ok = s.Run();
   }
-  if (!ok || !db.Exec("COMMIT")) {
+  if (!ok) {
     db.Exec("ROLLBACK");
     return false;
   }
-  return true;
+  return CommitMessageWrite(db, 0);
 }
 
-}  // namespace
-
 bool ServiceStore::DeleteMessage(std::int64_t id) {
-  std::lock_guard lock(write_mutex_);
-  if (!MarkAndLog(*writer_, "UPDATE messages SET deleted = 1 WHERE id = ?1 AND deleted = 0",
-                  LogTable(LogKind::kDeleted), id)) {
-    return false;
-  }
-  Changed();
-  return true;
+  return MarkAndLog("UPDATE messages SET deleted = 1 WHERE id = ?1 AND deleted = 0",
+                    LogKind::kDeleted, id);
 }
 
 bool ServiceStore::CloseMessage(std::int64_t id) {
-  std::lock_guard lock(write_mutex_);
-  if (!MarkAndLog(*writer_,
-                  "UPDATE messages SET deal = 1 WHERE id = ?1 AND deal = 0 AND deleted = 0",
-                  LogTable(LogKind::kClosed), id)) {
-    return false;
-  }
-  Changed();
-  return true;
+  return MarkAndLog("UPDATE messages SET deal = 1 WHERE id = ?1 AND deal = 0 AND deleted = 0",
+                    LogKind::kClosed, id);
 }
 
 std::int64_t ServiceStore::MaxLogId(LogKind kind) {
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return 0;
   SqlStmt s(*db, std::string("SELECT COALESCE(MAX(log_id), 0) FROM ") + LogTable(kind));
   return s.Step() ? s.Int(0) : 0;
@@ -366,7 +416,7 @@ std::int64_t ServiceStore::MaxLogId(LogKind kind) {
 
 std::vector<LogPair> ServiceStore::LogsAfter(LogKind kind, std::int64_t after, int limit) {
   std::vector<LogPair> out;
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return out;
   SqlStmt s(*db, std::string("SELECT log_id, info_id FROM ") + LogTable(kind) +
                      " WHERE log_id > ?1 ORDER BY log_id DESC LIMIT ?2");

@@ -1,10 +1,15 @@
 #pragma once
 // The service's store: messages, the deletion and closure logs, members and
-// their friends, in one SQLite file (WAL). Reads run on pooled connections in
-// parallel; every write goes through the one writer connection, one at a time.
+// their friends. Either one SQLite file (WAL; reads on pooled connections in
+// parallel, every write through the one writer connection) or a PostgreSQL
+// database that several servers share (a pool of connections; writes of
+// messages and logs one at a time across all servers, so identifiers become
+// visible in the order they are handed out; a count of changes kept in the
+// database tells every server when its cached answers are stale).
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -84,15 +89,31 @@ struct Totals {
   std::int64_t all = 0, cargo = 0, trucks = 0;
 };
 
+class PgAdvisoryLock;
+
 class ServiceStore {
  public:
-  static std::unique_ptr<ServiceStore> Open(const std::string& path, std::string* error);
+  // `where`: a SQLite file path, or a "postgresql://" URI.
+  static std::unique_ptr<ServiceStore> Open(const std::string& where, std::string* error);
+  ~ServiceStore();
 
-  // Grows with every change of messages or logs: answers built from them may
-  // be reused while it stays the same.
-  std::uint64_t version() const { return version_.load(std::memory_order_acquire); }
-  std::int64_t newest_message_id() const { return newest_id_.load(std::memory_order_acquire); }
+  SqlEngine engine() const { return engine_; }
+  // Changes with every change of messages or logs, here or (PostgreSQL) on
+  // another server: answers built from them may be reused while it stays the
+  // same. PostgreSQL: read from the database, so not on an event loop.
+  std::uint64_t version();
+  // Whether version() is known here without asking the database.
+  bool version_is_local() const { return engine_ == SqlEngine::kSqlite; }
+  // The newest message identifier, where it is known without asking the
+  // database (else the largest number).
+  std::int64_t newest_message_id() const;
   bool IsEmpty();
+  // Runs `fn` while no other server on the same database runs one (SQLite:
+  // at once). For filling a new database once.
+  bool RunAlone(const std::function<bool()>& fn);
+  // Whether this server is the one that runs the live traffic (PostgreSQL:
+  // one among those that share the database; it moves on when that one stops).
+  bool HoldSimulation();
 
   // Messages, newest first / oldest first after an identifier.
   std::int64_t CountMessages(const MessageFilter& filter);
@@ -128,19 +149,42 @@ class ServiceStore {
   static std::string TimeText(std::time_t t);
 
  private:
-  explicit ServiceStore(std::string path, std::unique_ptr<SqlDb> writer);
-  bool CreateSchema();
+  // The connection writes go through: SQLite's one writer under the write
+  // mutex, or a pooled PostgreSQL connection.
+  struct WriteConn {
+    std::unique_lock<std::mutex> lock;
+    std::optional<SqlPool::Lease> lease;
+    SqlDb* db = nullptr;
+    SqlDb& operator*() { return *db; }
+    bool valid() const { return db != nullptr; }
+  };
+
+  ServiceStore(SqlEngine engine, std::string where);
+  WriteConn Writer();
+  // A transaction for messages and logs: one at a time across the servers.
+  bool BeginMessageWrite(SqlDb& db);
+  // Commits and tells the other servers; `newest_id` 0 when no message came.
+  bool CommitMessageWrite(SqlDb& db, std::int64_t newest_id);
+  // Marks a message and logs the mark in one transaction.
+  bool MarkAndLog(const char* update, LogKind kind, std::int64_t id);
   void Changed();
+  // A message identifier written here: the newest is at least it.
+  void Noticed(std::int64_t newest_id);
   std::int64_t CountSince(SqlDb& db, std::int64_t flag, std::time_t since);
   // `order` follows the filter's WHERE clause and uses ?5 and ?6 (= limit).
   std::vector<MessageRow> SelectMessages(const MessageFilter& filter, const char* order,
                                          std::int64_t p5, int limit);
+  // "column = ?N" without regard to ASCII letter case.
+  std::string NoCaseEquals(const char* column, const char* param) const;
 
-  SqlPool readers_;
+  SqlEngine engine_;
+  std::string where_;
+  SqlPool pool_;  // SQLite: the readers; PostgreSQL: every use
   std::mutex write_mutex_;
-  std::unique_ptr<SqlDb> writer_;
+  std::unique_ptr<SqlDb> writer_;  // SQLite only
   std::atomic<std::uint64_t> version_{1};
   std::atomic<std::int64_t> newest_id_{0};
+  std::unique_ptr<PgAdvisoryLock> simulation_lock_;
 };
 
 }  // namespace tv

@@ -43,15 +43,15 @@ Member ReadMember(const SqlStmt& s) {
 }  // namespace
 
 std::int64_t ServiceStore::AddMember(const Member& m, const std::string& password_hash) {
-  std::lock_guard lock(write_mutex_);
-  SqlDb& db = *writer_;
-  SqlStmt s(db,
-            "INSERT OR IGNORE INTO members(username, pass_hash, real_name, sex, company, phone, "
+  auto writer = Writer();
+  if (!writer.valid()) return 0;
+  SqlStmt s(*writer,
+            "INSERT INTO members(username, pass_hash, real_name, sex, company, phone, "
             "mobile, net_phone, extension, city, province, url, email, address, post, town, "
             "member_status, contact_wait_flag, contact_wait_seconds, contact_right, approved, "
             "publish_right, publish_wait_seconds, info_num, content_limit, created) VALUES(?1, "
             "?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, "
-            "?20, ?21, ?22, ?23, ?24, ?25, ?26)");
+            "?20, ?21, ?22, ?23, ?24, ?25, ?26) ON CONFLICT DO NOTHING RETURNING id");
   s.Bind(1, m.username).Bind(2, password_hash).Bind(3, m.real_name).Bind(4, m.sex);
   s.Bind(5, m.company).Bind(6, m.phone).Bind(7, m.mobile).Bind(8, m.net_phone);
   s.Bind(9, m.extension).Bind(10, m.city).Bind(11, m.province).Bind(12, m.url);
@@ -61,12 +61,11 @@ std::int64_t ServiceStore::AddMember(const Member& m, const std::string& passwor
   s.Bind(21, std::int64_t{m.approved}).Bind(22, std::int64_t{m.publish_right});
   s.Bind(23, std::int64_t{m.publish_wait_seconds}).Bind(24, std::int64_t{m.info_num});
   s.Bind(25, std::int64_t{m.content_limit}).Bind(26, std::int64_t{std::time(nullptr)});
-  if (!s.Run() || sqlite3_changes(db.handle()) != 1) return 0;
-  return sqlite3_last_insert_rowid(db.handle());
+  return s.Step() ? s.Int(0) : 0;
 }
 
 std::optional<Member> ServiceStore::FindMember(std::int64_t id) {
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return std::nullopt;
   SqlStmt s(*db, std::string(kMemberColumns) + " WHERE id = ?1");
   s.Bind(1, id);
@@ -75,9 +74,9 @@ std::optional<Member> ServiceStore::FindMember(std::int64_t id) {
 }
 
 std::optional<std::pair<Member, std::string>> ServiceStore::FindLogin(const std::string& username) {
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return std::nullopt;
-  SqlStmt s(*db, std::string(kMemberColumns) + " WHERE username = ?1");
+  SqlStmt s(*db, std::string(kMemberColumns) + " WHERE " + NoCaseEquals("username", "?1"));
   s.Bind(1, username);
   if (!s.Step()) return std::nullopt;
   return std::make_pair(ReadMember(s), s.Text(25));
@@ -85,7 +84,7 @@ std::optional<std::pair<Member, std::string>> ServiceStore::FindLogin(const std:
 
 std::vector<FriendEntry> ServiceStore::Friends(std::int64_t owner) {
   std::vector<FriendEntry> out;
-  auto db = readers_.Acquire();
+  auto db = pool_.Acquire();
   if (!db.valid()) return out;
   SqlStmt s(*db,
             "SELECT entry_id, company, qq, net_phone, friend_id FROM friends WHERE owner = ?1 "
@@ -97,23 +96,23 @@ std::vector<FriendEntry> ServiceStore::Friends(std::int64_t owner) {
 
 std::optional<std::int64_t> ServiceStore::AddFriend(std::int64_t owner, const FriendEntry& e) {
   if (owner == e.friend_id) return std::nullopt;
-  std::lock_guard lock(write_mutex_);
-  SqlDb& db = *writer_;
+  auto writer = Writer();
+  if (!writer.valid()) return std::nullopt;
   // Foreign keys refuse unknown members; UNIQUE refuses a second entry.
-  SqlStmt s(db,
+  SqlStmt s(*writer,
             "INSERT INTO friends(owner, friend_id, company, qq, net_phone) "
-            "VALUES(?1, ?2, ?3, ?4, ?5)");
+            "VALUES(?1, ?2, ?3, ?4, ?5) RETURNING entry_id");
   s.Bind(1, owner).Bind(2, e.friend_id).Bind(3, e.company).Bind(4, e.qq).Bind(5, e.net_phone);
-  if (!s.Run()) return std::nullopt;
-  return sqlite3_last_insert_rowid(db.handle());
+  if (!s.Step()) return std::nullopt;
+  return s.Int(0);
 }
 
 bool ServiceStore::DeleteFriend(std::int64_t entry_id) {
-  std::lock_guard lock(write_mutex_);
-  SqlDb& db = *writer_;
-  SqlStmt s(db, "DELETE FROM friends WHERE entry_id = ?1");
+  auto writer = Writer();
+  if (!writer.valid()) return false;
+  SqlStmt s(*writer, "DELETE FROM friends WHERE entry_id = ?1");
   s.Bind(1, entry_id);
-  return s.Run() && sqlite3_changes(db.handle()) == 1;
+  return s.Run() && s.Changes() == 1;
 }
 
 }  // namespace tv

@@ -143,9 +143,10 @@ TEST(serviceApproval, RegistrationsWaitForApproval) {
 }
 
 TEST(serviceStore, MembersAndMessagesOutliveARestart) {
-  LocalService scratch;  // only for its temp directory
-  ASSERT_TRUE(scratch.ok());
-  const std::string db = scratch.temp_dir() + "/kept.db";
+  LocalService scratch;  // only for its empty store, kept after it stops
+  ASSERT_TRUE(scratch.ok()) << scratch.error();
+  scratch.Stop();
+  const std::string db = scratch.db_path();
   std::string total;
   {
     LocalService first({"--db", db, "--demo", "--demo-count", "20"});

@@ -21,6 +21,11 @@ namespace {
 constexpr auto kStartDeadline = std::chrono::seconds(30);
 constexpr auto kStopDeadline = std::chrono::seconds(5);
 
+std::function<std::string()>& StoreMaker() {
+  static std::function<std::string()> maker;
+  return maker;
+}
+
 bool HasOption(const std::vector<std::string>& args, const std::string& name) {
   for (const auto& a : args) {
     if (a == name) return true;
@@ -29,6 +34,10 @@ bool HasOption(const std::vector<std::string>& args, const std::string& name) {
 }
 
 }  // namespace
+
+void LocalService::SetStoreMaker(std::function<std::string()> maker) {
+  StoreMaker() = std::move(maker);
+}
 
 LocalService::LocalService() : LocalService(std::vector<std::string>{}) {}
 
@@ -65,7 +74,11 @@ void LocalService::Start(std::vector<std::string> args) {
   }
   temp_dir_ = templ;
   if (!HasOption(args, "--db")) {
-    db_path_ = temp_dir_ + "/service.db";
+    db_path_ = StoreMaker() ? StoreMaker()() : temp_dir_ + "/service.db";
+    if (db_path_.empty()) {
+      error_ = "no database for the service";
+      return;
+    }
     args.insert(args.begin(), {"--db", db_path_});
   } else {
     for (std::size_t i = 0; i + 1 < args.size(); ++i) {

@@ -10,6 +10,7 @@
 // unless given, --db are filled in here. The destructor stops the process
 // (SIGTERM, then SIGKILL after a few seconds) and removes the temp directory.
 // Link `tv_test_support`; it makes the test depend on the service being built.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ class LocalService {
   // The service binary: $TARVOLO_SERVICE, else $TARVOLO_BUILD_DIR/service/
   // tarvolo-service, else the path compiled in.
   static std::string BinaryPath();
+
+  // Where services started without --db keep their store: a SQLite file in
+  // their temp directory, unless a test program gives each a new database of
+  // its own through `maker` (its --db value; "" fails the start).
+  static void SetStoreMaker(std::function<std::string()> maker);
 
  private:
   void Start(std::vector<std::string> args);

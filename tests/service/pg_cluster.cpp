@@ -1,0 +1,134 @@
+#include "pg_cluster.h"
+
+#include <libpq-fe.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Debian puts the server programs beside each other under its version.
+std::string FindServerBin() {
+  std::error_code ec;
+  std::string best;
+  for (const auto& entry : fs::directory_iterator("/usr/lib/postgresql", ec)) {
+    const fs::path bin = entry.path() / "bin";
+    if (fs::exists(bin / "initdb") && fs::exists(bin / "pg_ctl") && bin.string() > best) {
+      best = bin.string();
+    }
+  }
+  return best;
+}
+
+int FreePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  int port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
+    port = ntohs(addr.sin_port);
+  }
+  close(fd);
+  return port;
+}
+
+std::string Tail(const std::string& file) {
+  std::ifstream in(file);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string s = text.str();
+  return s.size() > 2000 ? s.substr(s.size() - 2000) : s;
+}
+
+}  // namespace
+
+PgCluster::PgCluster() {
+  bin_ = FindServerBin();
+  if (bin_.empty()) {
+    error_ = "PostgreSQL is missing (no /usr/lib/postgresql/*/bin/initdb): "
+             "scripts/setup.sh installs the postgresql package";
+    return;
+  }
+  std::string templ = (fs::temp_directory_path() / "tv-pg-XXXXXX").string();
+  if (!mkdtemp(templ.data())) {
+    error_ = "mkdtemp failed";
+    return;
+  }
+  dir_ = templ;
+  // The server refuses to run as root: the cluster belongs to "nobody" then.
+  if (geteuid() == 0) {
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody || chown(dir_.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) {
+      error_ = "cannot hand " + dir_ + " to the user nobody";
+      return;
+    }
+    user_ = "nobody";
+  }
+  if (!Run("'" + bin_ + "/initdb' -D '" + dir_ + "/data' -E SQL_ASCII --locale=C -A trust " +
+           "-U tarvolo --no-sync >'" + dir_ + "/initdb.log' 2>&1")) {
+    error_ = "initdb failed: " + Tail(dir_ + "/initdb.log");
+    return;
+  }
+  for (int attempt = 0; attempt < 3 && port_ == 0; ++attempt) {
+    const int port = FreePort();
+    const std::string options = "-c listen_addresses=127.0.0.1 -p " + std::to_string(port) +
+                                " -k " + dir_ +
+                                " -c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+                                " -c max_connections=300";
+    if (Run("'" + bin_ + "/pg_ctl' -D '" + dir_ + "/data' -o '" + options + "' -l '" + dir_ +
+            "/server.log' -w -t 60 start >/dev/null 2>&1")) {
+      port_ = port;
+    }
+  }
+  if (port_ == 0) error_ = "the PostgreSQL server did not start: " + Tail(dir_ + "/server.log");
+}
+
+PgCluster::~PgCluster() {
+  if (port_ > 0) {
+    Run("'" + bin_ + "/pg_ctl' -D '" + dir_ + "/data' -m immediate -w stop >/dev/null 2>&1");
+  }
+  if (!dir_.empty()) {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+}
+
+bool PgCluster::Run(const std::string& command) {
+  const std::string as_user = user_.empty() ? command : "runuser -u " + user_ + " -- sh -c \"" + command + "\"";
+  return std::system(as_user.c_str()) == 0;
+}
+
+std::string PgCluster::Uri(const std::string& database) const {
+  return "postgresql://tarvolo@127.0.0.1:" + std::to_string(port_) + "/" + database;
+}
+
+std::string PgCluster::NewDatabase() {
+  if (!ok()) return "";
+  const std::string name = "tv" + std::to_string(getpid()) + "_" + std::to_string(++databases_);
+  PGconn* conn = PQconnectdb(Uri("postgres").c_str());
+  bool made = false;
+  if (PQstatus(conn) == CONNECTION_OK) {
+    PGresult* r = PQexec(conn, ("CREATE DATABASE " + name).c_str());
+    made = PQresultStatus(r) == PGRES_COMMAND_OK;
+    if (!made) error_ = PQerrorMessage(conn);
+    PQclear(r);
+  } else {
+    error_ = PQerrorMessage(conn);
+  }
+  PQfinish(conn);
+  return made ? Uri(name) : "";
+}
+
+}  // namespace tv::test

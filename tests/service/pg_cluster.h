@@ -1,0 +1,34 @@
+#pragma once
+// A throwaway PostgreSQL cluster for tests: initdb in a temporary folder (as
+// an unprivileged user when run as root), a free port on 127.0.0.1, stopped
+// and removed by the destructor. Databases are made with the encoding the
+// service needs (SQL_ASCII, C locale).
+#include <string>
+
+namespace tv::test {
+
+class PgCluster {
+ public:
+  PgCluster();
+  ~PgCluster();
+  PgCluster(const PgCluster&) = delete;
+  PgCluster& operator=(const PgCluster&) = delete;
+
+  // False with error() set when PostgreSQL is missing or does not start.
+  bool ok() const { return port_ > 0; }
+  const std::string& error() const { return error_; }
+  int port() const { return port_; }
+  // A new empty database; its "postgresql://" URI, or "" with error() set.
+  std::string NewDatabase();
+  // The URI of an existing database.
+  std::string Uri(const std::string& database) const;
+
+ private:
+  bool Run(const std::string& command);
+
+  std::string bin_, dir_, user_, error_;
+  int port_ = 0;
+  int databases_ = 0;
+};
+
+}  // namespace tv::test

@@ -1,0 +1,179 @@
+// Several data servers on one PostgreSQL database: what is written through
+// one is in the next answers of the others, identifiers handed out at the same
+// time by different servers reach every poller in order with none lost, and
+// the live traffic runs on one server only. These need PostgreSQL always;
+// missing, they fail.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "net/answers.h"
+#include "service_client.h"
+#include "store_choice.h"
+
+namespace tv::test {
+namespace {
+
+std::string PublishPath(const std::string& content) {
+  return "SetInfo.asp?action=Client_AddInfo&InfoSign=0&AddSign=NewInfo&Msg_Code=" + Q("郑州") +
+         "&Msg_Type=0&Msg_Content=" + content + "&Msg_Tel=123456&Msg_Flag=10001" +
+         "&Msg_StartCity=" + Q("郑州") + "&Msg_NetPhone=&Msg_Company=&InfoNum=1";
+}
+
+std::string PollPath(const std::string& after) {
+  return "GetInfo.asp?action=GetNewDatas&maxid=" + after + "&Code=" + Q("郑州") + "&inType=8";
+}
+
+std::string NewestId(const ServiceClient& c) {
+  return ParseCountedPage(c.Get("GetSearchInfo.asp?action=GetTopDatas")).records.at(0).InfoID;
+}
+
+class serviceSharedStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SharedCluster().ok()) << SharedCluster().error();
+    db_ = SharedCluster().NewDatabase();
+    ASSERT_FALSE(db_.empty()) << SharedCluster().error();
+  }
+  std::unique_ptr<LocalService> Server(std::vector<std::string> args) {
+    args.insert(args.end(), {"--db", db_, "--quota", "0"});
+    auto s = std::make_unique<LocalService>(std::move(args));
+    EXPECT_TRUE(s->ok()) << s->error();
+    return s;
+  }
+  std::string db_;
+};
+
+TEST_F(serviceSharedStore, WritesThroughOneServerAreInTheNextAnswersOfAnother) {
+  auto a = Server({"--role", "data", "--demo", "--demo-count", "100"});
+  auto b = Server({"--role", "data"});
+  ASSERT_TRUE(a->ok() && b->ok());
+  ServiceClient on_a(*a), on_b(*b);
+  const std::string newest = NewestId(on_b);
+  const std::string totals = on_b.Get("GetTNums.asp?action=getnum");
+  // B has these answers cached now.
+  EXPECT_EQ(on_b.Get(PollPath(newest)), "@@");
+  EXPECT_EQ(on_b.Get(PollPath(newest)), "@@");
+
+  ASSERT_EQ(on_a.Post(PublishPath("shared-one")), "AddOK");
+  const auto fresh = ParseRecords(on_b.Get(PollPath(newest)));
+  ASSERT_EQ(fresh.size(), 1u);
+  EXPECT_EQ(fresh[0].Content, "shared-one");
+  EXPECT_NE(on_b.Get("GetTNums.asp?action=getnum"), totals);
+  // The same content again through B is a duplicate: B sees A's row.
+  EXPECT_EQ(on_b.Post(PublishPath("shared-one")), "AddError");
+
+  // Members and friends are shared too; names stay unique across servers.
+  const std::string reg = "Register.asp?action=Reg&name1=" + Q("张三") + "&province=" +
+                          Q("河南省") + "&tel=1234567&password=secret1&username=";
+  ASSERT_TRUE(on_a.Post(reg + "shared01").starts_with("RegSuccess"));
+  EXPECT_EQ(on_b.Post(reg + "SHARED01"), "HasReged");
+  EXPECT_NE(on_b.Post("client_login.asp?action=Login_Client&username=shared01&password=secret1")
+                .find("@@@@@"),
+            std::string::npos);
+}
+
+// Three data servers and a portal on one database. Writers publish through
+// each server at once while a poller follows the list through another; every
+// message reaches the poller once, in order, although the servers took their
+// identifiers at the same time. Then one server stops and the others go on.
+TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
+  auto first = Server({"--role", "data", "--demo", "--demo-count", "100"});
+  ASSERT_TRUE(first->ok());
+  std::vector<std::unique_ptr<LocalService>> data;
+  data.push_back(std::move(first));
+  data.push_back(Server({"--role", "data"}));
+  data.push_back(Server({"--role", "data"}));
+  for (const auto& s : data) ASSERT_TRUE(s->ok());
+  const std::string hosts = data[0]->host() + "/" + data[1]->host() + "/" + data[2]->host();
+  auto portal = Server({"--role", "portal", "--hosts", hosts});
+  ASSERT_TRUE(portal->ok());
+  EXPECT_EQ(ServiceClient(*portal).Plain("/qavel/client/getus.htm"), "3@@" + hosts);
+
+  const std::string start = NewestId(ServiceClient(*data[0]));
+  constexpr int kEach = 12;
+  std::atomic<int> writers_left{3}, refused{0};
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 3; ++w) {
+    writers.emplace_back([&, w] {
+      const ServiceClient client(*data[w]);
+      for (int i = 0; i < kEach; ++i) {
+        if (client.Post(PublishPath("w" + std::to_string(w) + "n" + std::to_string(i))) != "AddOK") {
+          ++refused;
+        }
+      }
+      --writers_left;
+    });
+  }
+  // The poller moves between the servers as the client does when one fails.
+  std::vector<std::string> seen;
+  std::string mark = start;
+  auto poll_once = [&](const ServiceClient& c) {
+    for (const auto& r : ParseRecords(c.Get(PollPath(mark)))) {
+      seen.push_back(r.Content);
+      mark = r.InfoID;
+    }
+  };
+  for (int round = 0; writers_left > 0 && round < 100000; ++round) {
+    poll_once(ServiceClient(*data[round % 3]));
+  }
+  for (auto& t : writers) t.join();
+  poll_once(ServiceClient(*data[1]));
+  EXPECT_EQ(refused.load(), 0);
+  ASSERT_EQ(seen.size(), 3u * kEach);
+  std::map<std::string, int> count;
+  for (const auto& content : seen) ++count[content];
+  EXPECT_EQ(count.size(), 3u * kEach) << "a message came twice";
+  for (int w = 0; w < 3; ++w) {  // each writer's own messages in its order
+    int next = 0;
+    for (const auto& content : seen) {
+      if (content.starts_with("w" + std::to_string(w))) {
+        EXPECT_EQ(content, "w" + std::to_string(w) + "n" + std::to_string(next++));
+      }
+    }
+  }
+
+  // One server stops; the others answer everything, from either of them.
+  data[1]->Stop();
+  ASSERT_EQ(ServiceClient(*data[0]).Post(PublishPath("after-stop")), "AddOK");
+  const auto rest = ParseRecords(ServiceClient(*data[2]).Get(PollPath(mark)));
+  ASSERT_EQ(rest.size(), 1u);
+  EXPECT_EQ(rest[0].Content, "after-stop");
+}
+
+// Two servers asked for live traffic: one runs it, at the rate of one; when
+// it stops, the other takes over.
+TEST_F(serviceSharedStore, LiveTrafficRunsOnOneServerOnly) {
+  constexpr double kPeriod = 0.1;
+  constexpr int kCount = 20;
+  auto a = Server({"--role", "data", "--demo", "--demo-count", "50", "--simulate", "0.1"});
+  ASSERT_TRUE(a->ok());
+  auto b = Server({"--role", "data", "--simulate", "0.1"});
+  ASSERT_TRUE(b->ok());
+  const ServiceClient on_b(*b);
+  // The simulation never deletes the message it just published: the newest
+  // identifier counts its publications.
+  auto newest = [&] { return std::stoll(NewestId(on_b)); };
+  // Seconds until `count` more messages came, or a large number.
+  auto time_for = [&](int count) {
+    const auto begin = std::chrono::steady_clock::now();
+    const long long target = newest() + count;
+    const auto limit = begin + std::chrono::seconds(20);
+    while (newest() < target && std::chrono::steady_clock::now() < limit) {
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  };
+  const double together = time_for(kCount);
+  EXPECT_GT(together, 0.75 * kCount * kPeriod) << "both servers publish";
+  EXPECT_LT(together, 20);
+
+  a->Stop();
+  EXPECT_LT(time_for(3), 20) << "the other server did not take the traffic over";
+}
+
+}  // namespace
+}  // namespace tv::test
