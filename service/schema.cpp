@@ -181,9 +181,13 @@ std::set<std::string> ExistingColumns(SqlDb& db, SqlEngine engine, const char* t
 
 }  // namespace
 
-std::vector<std::string> SchemaStatements(SqlEngine engine) {
+namespace {
+
+// The tables' own statements, then (`after`) what needs their columns.
+void Statements(SqlEngine engine, std::vector<std::string>* tables,
+                std::vector<std::string>* after) {
   const bool pg = engine == SqlEngine::kPostgres;
-  std::vector<std::string> out;
+  std::vector<std::string>& out = *tables;
   for (const Table& t : Tables()) {
     if (t.shared_only && !pg) continue;
     std::string sql = std::string("CREATE TABLE IF NOT EXISTS ") + t.name + "(";
@@ -195,29 +199,30 @@ std::vector<std::string> SchemaStatements(SqlEngine engine) {
     out.push_back(sql + ")");
     for (const Column& c : t.columns) {
       if (c.unique_nocase && pg) {
-        out.push_back(std::string("CREATE UNIQUE INDEX IF NOT EXISTS ") + t.name + "_" + c.name +
+        after->push_back(std::string("CREATE UNIQUE INDEX IF NOT EXISTS ") + t.name + "_" + c.name +
                       "_nocase ON " + t.name + "(lower(" + c.name + "))");
       }
     }
     if (t.single_row) {
       const Column& first = t.columns.front();
-      out.push_back(std::string("INSERT INTO ") + t.name + "(" + first.name + ") SELECT " +
+      after->push_back(std::string("INSERT INTO ") + t.name + "(" + first.name + ") SELECT " +
                     first.default_value + " WHERE NOT EXISTS (SELECT 1 FROM " + t.name + ")");
     }
     if (t.first_id != 1 && !pg) {
-      out.push_back(std::string("INSERT INTO sqlite_sequence(name, seq) SELECT '") + t.name +
+      after->push_back(std::string("INSERT INTO sqlite_sequence(name, seq) SELECT '") + t.name +
                     "', " + std::to_string(t.first_id - 1) +
                     " WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = '" + t.name +
                     "')");
     }
   }
   for (const Index& i : Indexes()) {
-    out.push_back(std::string("CREATE INDEX IF NOT EXISTS ") + i.name + " ON " + i.table + "(" +
-                  i.columns + ")");
+    after->push_back(std::string("CREATE INDEX IF NOT EXISTS ") + i.name + " ON " + i.table +
+                     "(" + i.columns + ")");
   }
-  if (pg) out.push_back(kNamesAnyFunction);
-  return out;
+  if (pg) after->push_back(kNamesAnyFunction);
 }
+
+}  // namespace
 
 bool ApplySchema(SqlDb& db, SqlEngine engine, std::string* error) {
   auto fail = [&] {
@@ -231,7 +236,9 @@ bool ApplySchema(SqlDb& db, SqlEngine engine, std::string* error) {
                    : "BEGIN IMMEDIATE")) {
     return fail();
   }
-  for (const std::string& sql : SchemaStatements(engine)) {
+  std::vector<std::string> tables, after;
+  Statements(engine, &tables, &after);
+  for (const std::string& sql : tables) {
     if (!db.Exec(sql)) return fail();
   }
   for (const Table& t : Tables()) {
@@ -246,6 +253,9 @@ bool ApplySchema(SqlDb& db, SqlEngine engine, std::string* error) {
         return fail();
       }
     }
+  }
+  for (const std::string& sql : after) {
+    if (!db.Exec(sql)) return fail();
   }
   if (!db.Exec("COMMIT")) return fail();
   return true;

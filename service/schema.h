@@ -2,15 +2,10 @@
 // The store's tables, described once; each engine gets its own statements to
 // create them and to add the columns an older database lacks.
 #include <string>
-#include <vector>
 
 #include "sql_db.h"
 
 namespace tv {
-
-// The statements that create every table, index and function the store
-// needs, for a fresh or an existing database of this engine.
-std::vector<std::string> SchemaStatements(SqlEngine engine);
 
 // Brings a database up to the description: creates what is missing and adds
 // missing columns to existing tables. False with `error` set on failure.

@@ -206,14 +206,37 @@ void ServiceStore::Noticed(std::int64_t newest_id) {
 
 std::uint64_t ServiceStore::version() {
   if (engine_ == SqlEngine::kSqlite) return version_.load(std::memory_order_acquire);
-  // Other servers write too: the database's own count, read now, so that an
-  // answer never comes from before a write that finished before the request.
+  // Other servers write too: the database's own count, read after the request
+  // came, so that no answer is older than a write that finished before it.
+  // One read serves every request that came before it started.
+  std::unique_lock lock(version_mutex_);
+  const std::uint64_t ticket = ++version_requests_;
+  for (;;) {
+    if (version_covered_ >= ticket) return version_read_;
+    if (version_reading_) {
+      version_done_.wait(lock);
+      continue;
+    }
+    version_reading_ = true;
+    const std::uint64_t covers = version_requests_;
+    lock.unlock();
+    const std::uint64_t read = ReadSharedVersion();
+    lock.lock();
+    version_reading_ = false;
+    version_covered_ = covers;
+    version_read_ = read;
+    version_done_.notify_all();
+  }
+}
+
+std::uint64_t ServiceStore::ReadSharedVersion() {
   auto db = pool_.Acquire();
-  if (!db.valid()) return version_.fetch_add(1, std::memory_order_acq_rel) + 1;
-  SqlStmt s(*db, "SELECT version FROM store_state");
-  if (!s.Step()) return version_.fetch_add(1, std::memory_order_acq_rel) + 1;
-  // Kept apart from the numbers handed out when the database cannot be read.
-  return static_cast<std::uint64_t>(s.Int(0)) << 1;
+  if (db.valid()) {
+    SqlStmt s(*db, "SELECT version FROM store_state");
+    // Kept apart from the numbers handed out when the database cannot be read.
+    if (s.Step()) return static_cast<std::uint64_t>(s.Int(0)) << 1;
+  }
+  return ((version_.fetch_add(1, std::memory_order_acq_rel) + 1) << 1) | 1;
 }
 
 std::int64_t ServiceStore::newest_message_id() const {

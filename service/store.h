@@ -7,6 +7,7 @@
 // visible in the order they are handed out; a count of changes kept in the
 // database tells every server when its cached answers are stale).
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -185,6 +186,12 @@ class ServiceStore {
   std::atomic<std::uint64_t> version_{1};
   std::atomic<std::int64_t> newest_id_{0};
   std::unique_ptr<PgAdvisoryLock> simulation_lock_;
+  // PostgreSQL: the shared count of changes, read for waiting requests.
+  std::uint64_t ReadSharedVersion();
+  std::mutex version_mutex_;
+  std::condition_variable version_done_;
+  std::uint64_t version_requests_ = 0, version_covered_ = 0, version_read_ = 0;
+  bool version_reading_ = false;
 };
 
 }  // namespace tv
