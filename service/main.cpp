@@ -49,8 +49,6 @@ int main(int argc, char** argv) {
     return exit_ok ? 0 : 2;
   }
   signal(SIGPIPE, SIG_IGN);
-  sigset_t stop_signals = StopSignals();
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   std::string error;
   auto store = tv::ServiceStore::Open(options->db_path, &error);
@@ -95,6 +93,11 @@ int main(int argc, char** argv) {
   };
   handlers.handle = [&pages](std::string_view method, std::string_view target,
                              std::string_view host) { return pages->Handle(method, target, host); };
+  // Until here a stop signal ends the process at once (opening the store or
+  // filling it may take a while); from here one thread waits for it, so the
+  // threads to come must not take it.
+  sigset_t stop_signals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   tv::HttpServer server(std::move(handlers), limits, io_threads, options->threads);
   const int port = server.Bind(options->listen_host, options->listen_port, &error);
   if (port <= 0) {
