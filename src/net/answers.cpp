@@ -144,6 +144,15 @@ std::int32_t LeadingInt(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
+std::int32_t LeadingDigits(std::string_view text) {
+  long long value = 0;
+  for (std::size_t i = 0; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT_MAX) return INT_MAX;
+  }
+  return static_cast<std::int32_t>(value);
+}
+
 InfoRecord InfoRecordView::ToRecord() const {
   return InfoRecord{std::string(InfoID),  std::string(City), std::string(Type),
                     std::string(Content), std::string(Tel),  std::string(QQ),
@@ -160,7 +169,7 @@ std::int32_t ParseCountedPage(std::string_view body, const RecordVisitor& visit)
   if (body.size() < kItemSep.size()) return 0;
   const std::size_t first = FindSeparator(body, kItemSep, kItemSep.size());
   if (first == std::string_view::npos) return 0;
-  const std::int32_t total = LeadingInt(body.substr(kItemSep.size(), first - kItemSep.size()));
+  const std::int32_t total = LeadingDigits(body.substr(kItemSep.size(), first - kItemSep.size()));
   VisitRecords(body, first, visit);
   return total;
 }

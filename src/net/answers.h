@@ -54,6 +54,10 @@ std::size_t FindSeparator(std::string_view text, std::string_view needle, std::s
 // digits; anything else ends it; no digits gives 0. Saturates at the int32
 // limits instead of overflowing.
 std::int32_t LeadingInt(std::string_view text);
+// A count of the service's answers: the digits the text starts with, nothing
+// before them (no blank, no sign); 0 when it does not start with a digit.
+// Saturates at the int32 maximum.
+std::int32_t LeadingDigits(std::string_view text);
 
 }  // namespace tv
 

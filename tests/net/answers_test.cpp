@@ -145,6 +145,10 @@ TEST(ParseCountedPageTest, TotalAndRecords) {
       {"total is not the number of records", "@@25@@" + r + "@@" + r + "@@" + r + "@@", 25, 3},
       {"non-numeric total reads 0", "@@abc@@" + r + "@@", 0, 1},
       {"leading digits only", "@@12ab@@" + r + "@@", 12, 1},
+      // A count has no sign and nothing before its digits.
+      {"blank before the digits reads 0", "@@ 25@@" + r + "@@", 0, 1},
+      {"a sign reads 0", "@@-5@@" + r + "@@", 0, 1},
+      {"a plus sign reads 0", "@@+7@@" + r + "@@", 0, 1},
       {"no second separator", "@@25", 0, 0},
       {"failure text", "Error", 0, 0},
       {"empty", "", 0, 0},
