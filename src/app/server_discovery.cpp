@@ -9,7 +9,6 @@
 #include "settings/values.h"
 
 namespace tv {
-namespace {}  // namespace
 
 ServerDiscovery::ServerDiscovery(std::string portal_host, std::string fallback_host)
     : portal_host_(std::move(portal_host)),
@@ -71,40 +70,34 @@ void ServerDiscovery::FillTable(std::string_view list_text) {
   count_ = std::min<std::size_t>(static_cast<std::size_t>(count), kSlots);
 }
 
-bool ServerDiscovery::RefreshList() {
-  list_refresh_pending_ = false;
-  std::string text = StoredServerList();
-  if (text.empty()) {
-    text = FetchPage("GET", portal_host_, "/qavel/client/getus.htm");
-    if (!IsAcceptableServerList(text)) {
-      text = FetchEncodedPage("GET", fallback_host_, "/qavel/client/getus.htm");
-      if (!IsAcceptableServerList(text)) return false;
-    }
-    // A list read from the store is already there; writing it back could
-    // only overwrite a newer one.
-    RecordStoredServerList(text);
+std::string ServerDiscovery::FetchList() {
+  std::string text = FetchPage("GET", portal_host_, "/qavel/client/getus.htm");
+  if (!IsAcceptableServerList(text)) {
+    text = FetchEncodedPage("GET", fallback_host_, "/qavel/client/getus.htm");
+    if (!IsAcceptableServerList(text)) return {};
   }
+  RecordStoredServerList(text);
   FillTable(text);
-  return true;
+  return text;
+}
+
+ServerDiscovery::ListSource ServerDiscovery::RefreshList() {
+  list_refresh_pending_ = false;
+  // A stored list that is no list (an earlier run may have kept a portal's
+  // login page) is fetched again instead of being drawn from for ever.
+  const std::string stored = StoredServerList();
+  if (IsAcceptableServerList(stored)) {
+    FillTable(stored);
+    return ListSource::kStore;
+  }
+  return FetchList().empty() ? ListSource::kNone : ListSource::kNetwork;
 }
 
 std::size_t ServerDiscovery::Draw(std::size_t count) {
   return std::uniform_int_distribution<std::size_t>(0, count - 1)(random_);
 }
 
-bool ServerDiscovery::DiscoverServer() {
-  std::lock_guard serial(discover_mutex_);
-  int counter;
-  {
-    std::lock_guard lock(host_mutex_);
-    counter = ++discovery_counter_;
-  }
-  if (counter > 5 || list_refresh_pending_) {
-    if (!RefreshList()) return false;
-  } else {
-    std::lock_guard lock(host_mutex_);
-    count_ = 2;
-  }
+bool ServerDiscovery::CheckDrawnHosts() {
   std::size_t count;
   {
     std::lock_guard lock(host_mutex_);
@@ -133,6 +126,33 @@ bool ServerDiscovery::DiscoverServer() {
       while (next == index) next = Draw(count);
       index = next;
     }
+  }
+  return false;
+}
+
+bool ServerDiscovery::DiscoverServer() {
+  std::lock_guard serial(discover_mutex_);
+  int counter;
+  {
+    std::lock_guard lock(host_mutex_);
+    counter = ++discovery_counter_;
+  }
+  ListSource source = ListSource::kNone;
+  if (counter > 5 || list_refresh_pending_) {
+    source = RefreshList();
+    if (source == ListSource::kNone) return false;
+  } else {
+    std::lock_guard lock(host_mutex_);
+    count_ = 2;
+  }
+  if (CheckDrawnHosts()) return true;
+  // Every server of the stored list failed: the service may have moved. Ask
+  // for the list again before giving the round up; the same list again would
+  // only repeat the checks that just failed.
+  if (source == ListSource::kStore) {
+    const std::string stored = StoredServerList();
+    const std::string fetched = FetchList();
+    if (!fetched.empty() && fetched != stored) return CheckDrawnHosts();
   }
   return false;
 }

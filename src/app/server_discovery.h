@@ -35,7 +35,14 @@ class ServerDiscovery {
   void Seed(std::uint32_t seed);
 
  private:
-  bool RefreshList();
+  // Where the list of a refresh came from.
+  enum class ListSource { kNone, kStore, kNetwork };
+  ListSource RefreshList();
+  // The list from the portal, else the fall-back host; stored and put in the
+  // table when one is acceptable. Returns the accepted text ("" if none).
+  std::string FetchList();
+  // Up to 2 x count host checks over the table; true on the first success.
+  bool CheckDrawnHosts();
   void FillTable(std::string_view list_text);
   void SetCurrentHost(std::string host);
   std::size_t Draw(std::size_t count);

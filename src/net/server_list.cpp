@@ -18,9 +18,39 @@ std::string_view Trim(std::string_view text) {
 
 }  // namespace
 
+bool IsPlainHostName(std::string_view host) {
+  const std::size_t colon = host.find(':');
+  const std::string_view name = host.substr(0, colon);
+  if (name.empty() || name.front() == '.' || name.front() == '-') return false;
+  for (char c : name) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    c == '-' || c == '.';
+    if (!ok) return false;
+  }
+  if (colon == std::string_view::npos) return true;
+  const std::string_view port = host.substr(colon + 1);
+  if (port.empty() || port.size() > 5) return false;
+  int value = 0;
+  for (char c : port) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return value >= 1 && value <= 65535;
+}
+
 bool IsAcceptableServerList(std::string_view text) {
-  return !text.empty() && text != kError && text.find("<html>") == std::string_view::npos &&
-         text.find("<HTML>") == std::string_view::npos;
+  if (text.empty() || text == kError || text.find("<html>") != std::string_view::npos ||
+      text.find("<HTML>") != std::string_view::npos) {
+    return false;
+  }
+  const std::size_t sep = FindSeparator(text, "@@");
+  if (sep == std::string_view::npos) return false;
+  const std::string_view count = Trim(text.substr(0, sep));
+  if (count.empty() || count.find_first_not_of("0123456789") != std::string_view::npos ||
+      LeadingDigits(count) < 1) {
+    return false;
+  }
+  return !ParseServerList(text).hosts.empty();
 }
 
 ServerList ParseServerList(std::string_view text) {
@@ -33,7 +63,7 @@ ServerList ParseServerList(std::string_view text) {
   while (!rest.empty()) {
     const std::size_t slash = rest.find('/');
     const std::string_view host = Trim(rest.substr(0, slash));
-    if (!host.empty()) list.hosts.emplace_back(host);
+    if (IsPlainHostName(host)) list.hosts.emplace_back(host);
     if (slash == std::string_view::npos) break;
     rest.remove_prefix(slash + 1);
   }

@@ -10,12 +10,20 @@ namespace tv {
 struct ServerList {
   // As the list states it (not the number of hosts found); never negative.
   std::int32_t count = 0;
-  std::vector<std::string> hosts;  // in list order, blanks trimmed, empty names dropped
+  // In list order, blanks trimmed; names that are not a plain host[:port]
+  // are dropped.
+  std::vector<std::string> hosts;
 };
 
-// Not "Error", not empty, and no "<html>" / "<HTML>" (a proxy's error page).
+// A list the client can work with: a count of at least 1 (digits only, blanks
+// around it allowed) before the first "@@", and at least one plain host name.
+// "Error", an empty answer, and the pages a proxy or a captive Wi-Fi portal
+// puts in the way ("<html>", "<!DOCTYPE html><html lang=...>") are not.
 bool IsAcceptableServerList(std::string_view text);
 // A text without "@@" gives count 0 and no hosts.
 ServerList ParseServerList(std::string_view text);
+// A host name as the list may carry it: letters, digits, "-" and ".", then
+// optionally ":" and a port of 1 to 65535.
+bool IsPlainHostName(std::string_view host);
 
 }  // namespace tv

@@ -49,24 +49,60 @@ TEST_F(DiscoveryTest, LaterRunUsesTheStoredListAndChecksTheStoredHostFirst) {
   EXPECT_EQ(discovery.CurrentHost(), listed.host());
 }
 
+// A proxy's error page, or the page of a captive Wi-Fi portal: kept as the
+// list, such a page would leave nothing to draw from in this run and every
+// later one.
 TEST_F(DiscoveryTest, HtmlFromThePortalLeadsToTheFallbacksEncodedList) {
   LocalService data({"--role", "data"});
   LocalService fallback({"--role", "fallback", "--hosts", data.host()});
   ASSERT_TRUE(data.ok() && fallback.ok());
-  httplib::Server proxy;
-  proxy.Get("/qavel/client/getus.htm", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("<html><body>proxy error</body></html>", "text/html");
-  });
-  int port = proxy.bind_to_any_port("127.0.0.1");
-  std::thread serve([&] { proxy.listen_after_bind(); });
+  for (const char* page : {"<html><body>proxy error</body></html>",
+                           "<!DOCTYPE html><html lang=\"zh\"><body>请先登录</body></html>",
+                           "0@@<b>x</b>", "x@@a.example"}) {
+    SCOPED_TRACE(page);
+    RecordStoredServerList("");
+    httplib::Server proxy;
+    proxy.Get("/qavel/client/getus.htm", [page](const httplib::Request&, httplib::Response& res) {
+      res.set_content(page, "text/html");
+    });
+    const int port = proxy.bind_to_any_port("127.0.0.1");
+    std::thread serve([&] { proxy.listen_after_bind(); });
 
-  ServerDiscovery discovery("127.0.0.1:" + std::to_string(port), fallback.host());
-  bool found = discovery.DiscoverServer();
-  proxy.stop();
-  serve.join();
-  ASSERT_TRUE(found);
+    ServerDiscovery discovery("127.0.0.1:" + std::to_string(port), fallback.host());
+    const bool found = discovery.DiscoverServer();
+    proxy.stop();
+    serve.join();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(discovery.CurrentHost(), data.host());
+    EXPECT_EQ(StoredServerList(), "1@@" + data.host());
+  }
+}
+
+TEST_F(DiscoveryTest, AStoredListThatIsNoListIsFetchedAgain) {
+  LocalService data({"--role", "data"});
+  LocalService portal({"--role", "portal", "--hosts", data.host()});
+  ASSERT_TRUE(data.ok() && portal.ok());
+  RecordStoredServerList("<!DOCTYPE html><html lang=\"zh\"><head>");
+  ServerDiscovery discovery(portal.host(), DeadHost());
+  ASSERT_TRUE(discovery.DiscoverServer());
   EXPECT_EQ(discovery.CurrentHost(), data.host());
   EXPECT_EQ(StoredServerList(), "1@@" + data.host());
+}
+
+// The service moved: every server of the stored list is gone. The round asks
+// the portal for the list again instead of failing for as long as it is kept.
+TEST_F(DiscoveryTest, WhenEveryStoredServerFailsTheListIsFetchedAgain) {
+  LocalService data({"--role", "data"});
+  LocalService portal({"--role", "portal", "--hosts", data.host()});
+  ASSERT_TRUE(data.ok() && portal.ok());
+  const std::string gone = DeadHost();
+  RecordStoredServerList("2@@" + gone + "/" + DeadHost());
+  RecordStoredHost(gone);
+  ServerDiscovery discovery(portal.host(), DeadHost());
+  ASSERT_TRUE(discovery.DiscoverServer());
+  EXPECT_EQ(discovery.CurrentHost(), data.host());
+  EXPECT_EQ(StoredServerList(), "1@@" + data.host());
+  EXPECT_EQ(StoredHost(), data.host());
 }
 
 TEST_F(DiscoveryTest, AHostThatIsDownIsPassedOver) {

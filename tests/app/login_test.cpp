@@ -109,7 +109,8 @@ TEST_F(LoginTest, GuestGivesUpAfterThreeFailedDiscoveries) {
 }
 
 TEST_F(LoginTest, TheMemberLoginRetriesDiscoveryUntilAServerAnswers) {
-  // The stored list names a dead host first; the portal is never asked.
+  // The stored list names a dead host and the portal is down too.
+  ResetController(DeadHost());
   RecordStoredServerList("1@@" + DeadHost());
   QSignalSpy accepted(controller_.get(), &LoginController::formAccepted);
   controller_->StartLogin("someone", "secret");

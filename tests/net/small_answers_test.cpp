@@ -46,14 +46,22 @@ TEST(ServerListTest, CountAndHosts) {
       {"no separator", 0, {}},
       {"-4@@a", 0, {"a"}},
       {"1@@", 1, {}},
+      // Names a URL could be made of beyond host and port never reach the table.
+      {"3@@<b>x</b>/ok.example/u@evil.example", 3, {"ok.example"}},
+      {"2@@a.example:0/b.example:99999/c.example:81", 2, {"c.example:81"}},
   };
   for (const auto& c : cases) {
     const ServerList list = ParseServerList(c.text);
     EXPECT_EQ(list.count, c.count) << c.text;
     EXPECT_EQ(list.hosts, c.hosts) << c.text;
   }
-  EXPECT_TRUE(IsAcceptableServerList("3@@a/b/c"));
-  for (const char* rejected : {"", "Error", "<html>proxy</html>", "x<HTML>"}) {
+  for (const char* accepted : {"3@@a/b/c", " 1 @@127.0.0.1:8080\r\n", "2@@<i>/b.example"}) {
+    EXPECT_TRUE(IsAcceptableServerList(accepted)) << accepted;
+  }
+  for (const char* rejected :
+       {"", "Error", "<html>proxy</html>", "x<HTML>", "1@@a/<html>",
+        "<!DOCTYPE html><html lang=\"zh\"><body>登录</body></html>", "a.example", "@@a.example",
+        "0@@a.example", "-1@@a.example", "x1@@a.example", "2@@", "2@@ / /", "1@@<b>x</b>"}) {
     EXPECT_FALSE(IsAcceptableServerList(rejected)) << rejected;
   }
 }
