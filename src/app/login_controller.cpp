@@ -103,6 +103,8 @@ LoginController::InputProblem LoginController::StartLogin(const std::string& use
     problem = InputProblem::kEmptyPassword;
   }
   if (problem != InputProblem::kNone) {
+    // Nothing is being checked any more: the button reads as before.
+    SetCaption(TV_TEXT("登录"));
     emit buttonEnabled(true);
     return problem;
   }
