@@ -2,7 +2,9 @@
 
 namespace tv {
 
-void RowStoreGrid::InsertTopRow() { store_.InsertRowAt("", store_.RowCount() > 0 ? 0 : -1); }
+bool RowStoreGrid::InsertTopRow() {
+  return store_.InsertRowAt("", store_.RowCount() > 0 ? 0 : -1) >= 0;
+}
 
 void RowStoreGrid::PutRow(int row, FeedRowCells cells, const RowStyle& style) {
   if (row < 0 || row >= store_.RowCount()) return;

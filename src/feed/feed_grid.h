@@ -62,8 +62,9 @@ class FeedGrid {
   virtual void ResizeRows(int rows) = 0;
   virtual void RemoveAllRows() = 0;
   virtual void BlankAllCells() = 0;
-  // A new empty row before row 0 (appended when the grid is empty).
-  virtual void InsertTopRow() = 0;
+  // A new empty row before row 0 (appended when the grid is empty). False
+  // when no row was inserted (memory ran out).
+  virtual bool InsertTopRow() = 0;
   virtual std::string_view CellText(int row, int column) const = 0;
   virtual void PutCellText(int row, int column, std::string text) = 0;
   // Writes the row's cells and pictures, gives the row text its font and
@@ -91,7 +92,7 @@ class RowStoreGrid : public FeedGrid {
   void ResizeRows(int rows) override { store_.ResizeRows(rows); }
   void RemoveAllRows() override { store_.RemoveAllRows(); }
   void BlankAllCells() override { store_.BlankAllCells(); }
-  void InsertTopRow() override;
+  bool InsertTopRow() override;
   std::string_view CellText(int row, int column) const override {
     return store_.GetCellText(row, column);
   }

@@ -29,8 +29,8 @@ ViewQuery FeedStore::Query(const std::string& code, bool derive) const {
   return q;
 }
 
-void FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
-  if (mode == PutMode::kFill && (row < 0 || row >= grid_.RowCount())) return;
+bool FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
+  if (mode == PutMode::kFill && (row < 0 || row >= grid_.RowCount())) return false;
   const std::string code = Code();
   FeedRowCells cells;
   auto& t = cells.text;
@@ -39,7 +39,8 @@ void FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   t[kColRowText] =
       BuildRowText(FieldsOf(record, t[kColContent]), record.Deal == "1", view_.masked, deleted_);
   if (mode == PutMode::kInsert) {
-    grid_.InsertTopRow();
+    // Without the new row, row 0 is somebody else's record: write nothing.
+    if (!grid_.InsertTopRow()) return false;
     row = 0;
     ++total_count_;
     ++top_inserts_;
@@ -55,6 +56,7 @@ void FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   cells.type_icon = t[kColTypeWord] == TV_TEXT("车源") ? kFeedImageTruck : kFeedImageParcel;
   cells.messenger_icon = record.QQ.empty() ? kFeedImageMessengerGrey : kFeedImageMessenger;
   grid_.PutRow(row, std::move(cells), style_);
+  return true;
 }
 
 bool FeedStore::ApplyStartPage(const CountedPage& page) {
@@ -93,8 +95,7 @@ int FeedStore::ApplyNewRecords(const std::vector<InfoRecord>& records) {
   int inserted = 0;
   for (const auto& record : records) {
     if (!member_.no_contact_rights && LeadingNumber(record.Flag) == member_.user_id) continue;
-    PutRecord(record, PutMode::kInsert, 0);
-    ++inserted;
+    if (PutRecord(record, PutMode::kInsert, 0)) ++inserted;
   }
   grid_.Redraw();
   return inserted;

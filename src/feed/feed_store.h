@@ -63,7 +63,8 @@ class FeedStore {
   }
 
   // Writes one record; the insert mode puts a new row on top and counts it.
-  void PutRecord(const InfoRecord& record, PutMode mode, int row);
+  // False when nothing was written (a row outside the grid, or no new row).
+  bool PutRecord(const InfoRecord& record, PutMode mode, int row);
 
   // The login's first page: sizes the grid to the (capped) total and fills
   // from row 0. False when the total is 0 (nothing more starts).

@@ -96,6 +96,26 @@ TEST_F(FeedStoreTest, NewRecordsGoOnTopInAnswerOrderAndSkipTheMembersOwn) {
   EXPECT_EQ(Id(0), "908");
 }
 
+// A grid that runs out of memory on the next inserts.
+struct FullGrid : feed_test::TestGrid {
+  int refusals = 0;
+  bool InsertTopRow() override { return refusals-- > 0 ? false : TestGrid::InsertTopRow(); }
+};
+
+TEST(FeedStoreInsert, AFailedInsertWritesNothingAndCountsNothing) {
+  FullGrid grid;
+  FeedStore store(grid);
+  store.View().regions = {G("济宁")};
+  ASSERT_TRUE(store.ApplyStartPage(CountedPage{2, {Rec("900"), Rec("899")}}));
+  grid.refusals = 1;
+  EXPECT_EQ(store.ApplyNewRecords({Rec("901"), Rec("902")}), 1);
+  EXPECT_EQ(grid.RowCount(), 3);
+  EXPECT_EQ(store.TotalCount(), 3);
+  EXPECT_EQ(grid.CellText(0, kColInfoId), "902");
+  EXPECT_EQ(grid.CellText(1, kColInfoId), "900");  // not overwritten by 901
+  EXPECT_EQ(grid.CellText(2, kColInfoId), "899");
+}
+
 TEST_F(FeedStoreTest, DeletionsAndClosuresMarkRowsAndOutliveAReload) {
   ASSERT_TRUE(store.ApplyStartPage(CountedPage{3, {Rec("4403"), Rec("4402"), Rec("4401")}}));
   store.ApplyIdList(IdListKind::kDeleted, {{"17", "4402"}, {"16", ""}});
