@@ -49,6 +49,10 @@ struct TextExtent {
   int height = 0;
 };
 
+// Pixels between a cell's border and its image or text. Row heights are
+// fitted to the text as it is drawn inside this margin.
+inline constexpr int kCellMargin = 2;
+
 // A rectangle in pixels, right and bottom exclusive.
 struct GridRect {
   int left = 0;

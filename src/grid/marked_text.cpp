@@ -10,48 +10,104 @@ constexpr std::string_view kHighlightMark = "\xA6\xAE";  // Ξ
 constexpr std::string_view kTimeMark = "\xA6\xC4";       // δ
 constexpr std::string_view kEndMark = "\xA1\xEC";        // §
 
+bool IsMarker(std::string_view ch) {
+  return ch == kPhoneMark || ch == kHighlightMark || ch == kTimeMark || ch == kEndMark;
+}
+
+// The character that starts at `i`: every GBK lead byte pairs with the next
+// one, not only those from 0xA1 up, which keeps the extension characters
+// whole instead of drawing their two halves as garbage. Empty for a lone
+// lead byte at the end, which is not a character.
+std::string_view CharAt(std::string_view text, std::size_t i) {
+  if (!IsLeadByte(static_cast<unsigned char>(text[i]))) return text.substr(i, 1);
+  if (i + 1 >= text.size()) return {};
+  return text.substr(i, 2);
+}
+
+// The walk both the drawing and the line count make: calls `on_char(x,
+// line, ch)` for every character that is drawn and `on_marker(ch)` for every
+// marker, in text order.
+template <typename OnChar, typename OnMarker>
+int WalkMarkedText(const MarkedTextMetrics& metrics, int left, int right, int left_margin,
+                   std::string_view text, OnChar&& on_char, OnMarker&& on_marker) {
+  const int w1 = metrics.MeasureOne().width;
+  const int limit = right - 2 * w1;
+  int x = left;
+  int line = 0;
+  bool line_used = false;  // a character stands on the current line
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::string_view ch = CharAt(text, i);
+    if (ch.empty()) break;
+    i += ch.size();
+    if (IsMarker(ch)) {
+      if (line_used && (ch == kPhoneMark || ch == kTimeMark)) {
+        // A telephone or a time split over two lines reads as two numbers:
+        // when it would wrap inside itself but fits a line of its own, the
+        // line wraps here, at the blank before it.
+        int width = 0;
+        int last = 0;
+        for (std::size_t j = i; j < text.size();) {
+          const std::string_view next = CharAt(text, j);
+          if (next.empty() || next == kEndMark) break;
+          j += next.size();
+          if (IsMarker(next)) continue;
+          last = metrics.Advance(next);
+          width += last;
+        }
+        if (width > 0 && x + width - last > limit && left_margin + width - last <= limit) {
+          x = left_margin;
+          ++line;
+          line_used = false;
+        }
+      }
+      on_marker(ch);
+      continue;
+    }
+    on_char(x, line, ch);
+    line_used = true;
+    x += metrics.Advance(ch);
+    if (x > limit) {
+      x = left_margin;
+      ++line;
+      line_used = false;
+    }
+  }
+  return line_used || line == 0 ? line + 1 : line;
+}
+
 }  // namespace
+
+int MarkedTextMetrics::Advance(std::string_view gbk_char) const {
+  return static_cast<int>(gbk_char.size()) * MeasureOne().width;
+}
 
 void DrawMarkedText(MarkedTextSurface& surface, const GridRect& rect, std::string_view text,
                     int left_margin) {
   Colour saved = surface.TextColour();
-  const TextExtent one = surface.MeasureOne();
-  const int w1 = one.width;
-  const int line_step = 2 * w1 + one.height / 6;
-  int x = rect.left;
-  int y = rect.top;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 1;
-    if (IsLeadByte(lead)) {
-      // Every GBK lead byte pairs with the next one, not only those from 0xA1
-      // up: pairing 0x81..0xA0 leads too keeps the extension characters whole
-      // instead of drawing their two halves as garbage; the advance is the
-      // same 2 x w1 either way.
-      if (i + 1 >= text.size()) break;  // a lone lead byte at the end is not a character
-      length = 2;
-    }
-    const std::string_view ch = text.substr(i, length);
-    i += length;
-    if (ch == kPhoneMark) {
-      surface.SetTextColour(kPhoneColour);
-    } else if (ch == kHighlightMark) {
-      saved = surface.TextColour();
-      surface.SetTextColour(kHighlightColour);
-    } else if (ch == kTimeMark) {
-      surface.SetTextColour(kTimeColour);
-    } else if (ch == kEndMark) {
-      surface.SetTextColour(saved);
-    } else {
-      surface.DrawChar(x, y, ch);
-      x += static_cast<int>(length) * w1;
-      if (x > rect.right - 2 * w1) {
-        x = left_margin;
-        y += line_step;
-      }
-    }
-  }
+  const int line_step = MarkedLineStep(surface.MeasureOne());
+  WalkMarkedText(
+      surface, rect.left, rect.right, left_margin, text,
+      [&](int x, int line, std::string_view ch) {
+        surface.DrawChar(x, rect.top + line * line_step, ch);
+      },
+      [&](std::string_view ch) {
+        if (ch == kPhoneMark) {
+          surface.SetTextColour(kPhoneColour);
+        } else if (ch == kHighlightMark) {
+          saved = surface.TextColour();
+          surface.SetTextColour(kHighlightColour);
+        } else if (ch == kTimeMark) {
+          surface.SetTextColour(kTimeColour);
+        } else {
+          surface.SetTextColour(saved);
+        }
+      });
+}
+
+int MarkedTextLines(const MarkedTextMetrics& metrics, int width, std::string_view text) {
+  return WalkMarkedText(
+      metrics, 0, width, 0, text, [](int, int, std::string_view) {}, [](std::string_view) {});
 }
 
 }  // namespace tv

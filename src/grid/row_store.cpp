@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "grid/marked_text.h"
+
 namespace tv {
 namespace {
 
@@ -276,19 +278,42 @@ int RowStore::TotalColumnWidth() const {
   return static_cast<int>(std::min<long long>(total, 0x3FFFFFFF));
 }
 
+namespace {
+
+// The row store's measure in one font, as the marked-text layout wants it.
+class FontMetricsOf final : public MarkedTextMetrics {
+ public:
+  FontMetricsOf(const TextMeasure& measure, const CellFont& font)
+      : measure_(measure), font_(font), one_(measure.Measure(font, "1")) {}
+  TextExtent MeasureOne() const override { return one_; }
+  int Advance(std::string_view gbk_char) const override {
+    return measure_.CharAdvance(font_, gbk_char);
+  }
+
+ private:
+  const TextMeasure& measure_;
+  const CellFont& font_;
+  TextExtent one_;
+};
+
+}  // namespace
+
 void RowStore::FitRowToText(int row, int column, int width) {
   if (!ValidCell(row, column)) return;
   GridCell* cell = WritableCell(row, column);
   cell->format |= kFormatWordWrap | kFormatVCentre;
-  TextExtent extent{0, 0};
-  if (measure_) extent = measure_->Measure(FontById(cell->font_id), cell->text);
-  const long long tw = extent.width;
-  const long long th = extent.height;
-  const long long w = std::max(width, 1);
-  long long lines = tw / w + (tw % w != 0 ? 1 : 0);
-  const bool one_line = lines <= 1;
-  if (one_line) lines = 1;
-  long long height = lines * th - (lines - 1) * th / 4 + (one_line ? 1 : 0) + 1;
+  // The lines are counted by the walk that draws them, so that a row is
+  // never taller or shorter than its text: measuring the whole text on one
+  // line counted the markers as characters and a face's own Latin widths
+  // where the drawing used others.
+  long long lines = 1;
+  TextExtent one{0, 0};
+  if (measure_) {
+    const FontMetricsOf metrics(*measure_, FontById(cell->font_id));
+    one = metrics.MeasureOne();
+    lines = MarkedTextLines(metrics, std::max(width - 2 * kCellMargin, 1), cell->text);
+  }
+  long long height = one.height + (lines - 1) * MarkedLineStep(one) + 2;
   if (height >= 300) height = 60;
   PutRowHeight(row, static_cast<int>(height));
   Notify(Change::kCells);

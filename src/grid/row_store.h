@@ -101,10 +101,12 @@ class RowStore {
   void PutColumnWidth(int column, int width);
   int TotalColumnWidth() const;
 
-  // Fits the row's height to the text of one cell at `width` pixels: the cell
-  // gets word-wrap and vertical centring; lines = ceil(text width / width)
-  // (width below 1 counts as 1), height = lines x th - (lines - 1) x th / 4,
-  // +1 for a one-line row, +1; a height of 300 or more becomes 60.
+  // Fits the row's height to the text of one cell in a column `width` pixels
+  // wide: the cell gets word-wrap and vertical centring; lines = the lines
+  // DrawMarkedText makes of the text inside the cell margin, th = the height
+  // of "1" in the cell's font; height = th + 2 for one line, and one line
+  // step (MarkedLineStep) more for each further line. A height of 300 or
+  // more becomes 60.
   void FitRowToText(int row, int column, int width);
 
   // --- fonts and measuring -------------------------------------------------

@@ -13,6 +13,12 @@ class TextMeasure {
   // The extent of `gbk` drawn on one line in `font`, markers included as
   // ordinary characters.
   virtual TextExtent Measure(const CellFont& font, std::string_view gbk) const = 0;
+  // How far one character (one or two GBK bytes) moves the pen in `font`;
+  // the marked-text layout goes by it. The width of the character on its own
+  // unless a measure knows better (or faster).
+  virtual int CharAdvance(const CellFont& font, std::string_view gbk_char) const {
+    return Measure(font, gbk_char).width;
+  }
 };
 
 // Every one-byte character is `char_width` wide, every two-byte character

@@ -399,6 +399,7 @@ const InfoGrid::QtCellFont& InfoGrid::QtFontOf(std::uint16_t font_id) {
     QtCellFont entry;
     entry.font = ToQFont(store_.FontById(font_id));
     entry.raw = QRawFont::fromFont(entry.font);
+    entry.advances = &CharAdvancesOf(store_.FontById(font_id));
     it = qt_fonts_.emplace(font_id, std::move(entry)).first;
   }
   return it->second;
@@ -423,7 +424,7 @@ void InfoGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int colu
   painter.setFont(font.font);
   const Colour colour = cell->text_colour != kDefaultColour ? cell->text_colour : text_colour_;
   {
-    QtMarkedTextSurface surface(painter, font.raw, colour, rect.bottom() + 1);
+    QtMarkedTextSurface surface(painter, font.raw, *font.advances, colour, rect.bottom() + 1);
     const GridRect text_rect{inner.left(), inner.top(), inner.right() + 1, inner.bottom() + 1};
     DrawMarkedText(surface, text_rect, cell->text, text_rect.left);
   }  // the surface draws what it holds before the clip goes

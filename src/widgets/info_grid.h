@@ -18,6 +18,8 @@
 
 namespace tv {
 
+class QtCharAdvances;
+
 struct GridCellPos {
   int row = -1;
   int column = -1;
@@ -33,7 +35,7 @@ class InfoGrid : public QAbstractScrollArea {
   enum class ScrollCode { kLineUp, kLineDown, kPageUp, kPageDown, kTop, kBottom, kEndScroll };
 
   // Pixels between a cell's border and its image or text.
-  static constexpr int kCellMargin = 2;
+  static constexpr int kCellMargin = tv::kCellMargin;
 
   explicit InfoGrid(QWidget* parent = nullptr, int column_count = 14);
   ~InfoGrid() override;
@@ -115,6 +117,7 @@ class InfoGrid : public QAbstractScrollArea {
   struct QtCellFont {
     QFont font;
     QRawFont raw;
+    QtCharAdvances* advances = nullptr;  // shared with the row fitting
   };
   const QtCellFont& QtFontOf(std::uint16_t font_id);
   void PaintCell(class QPainter& painter, const QRect& rect, int row, int column);

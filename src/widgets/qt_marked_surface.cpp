@@ -28,10 +28,12 @@ QString GbkCharToQString(std::string_view gbk_char) {
 }
 
 QtMarkedTextSurface::QtMarkedTextSurface(QPainter& painter, const QRawFont& raw_font,
-                                         Colour text_colour, int clip_bottom)
+                                         QtCharAdvances& advances, Colour text_colour,
+                                         int clip_bottom)
     : painter_(painter),
       raw_font_(raw_font),
-      metrics_(painter.font()),
+      advances_(advances),
+      ascent_(advances.Metrics().ascent()),
       colour_(text_colour),
       clip_bottom_(clip_bottom) {
   painter_.setPen(ToQColor(colour_));
@@ -46,14 +48,16 @@ void QtMarkedTextSurface::SetTextColour(Colour colour) {
   painter_.setPen(ToQColor(colour_));
 }
 
-TextExtent QtMarkedTextSurface::MeasureOne() const {
-  return {metrics_.horizontalAdvance(QLatin1Char('1')), metrics_.height()};
+TextExtent QtMarkedTextSurface::MeasureOne() const { return advances_.One(); }
+
+int QtMarkedTextSurface::Advance(std::string_view gbk_char) const {
+  return advances_.Advance(gbk_char);
 }
 
 void QtMarkedTextSurface::DrawChar(int x, int y, std::string_view gbk_char) {
   if (y >= clip_bottom_) return;
   const QString text = GbkCharToQString(gbk_char);
-  const QPointF baseline(x, y + metrics_.ascent());
+  const QPointF baseline(x, y + ascent_);
   quint32 glyph = 0;
   int count = 1;
   if (raw_font_.isValid() && raw_font_.glyphIndexesForChars(text.constData(), 1, &glyph, &count) &&

@@ -17,18 +17,22 @@
 
 namespace tv {
 
+class QtCharAdvances;
+
 class QtMarkedTextSurface final : public MarkedTextSurface {
  public:
   // `painter` has the cell's font and clip set already; `raw_font` is that
   // font's QRawFont (an invalid one makes every character go through
-  // drawText). Characters that start below `clip_bottom` are skipped.
-  QtMarkedTextSurface(QPainter& painter, const QRawFont& raw_font, Colour text_colour,
-                      int clip_bottom);
+  // drawText) and `advances` its character advances, the ones its rows were
+  // fitted with. Characters that start below `clip_bottom` are skipped.
+  QtMarkedTextSurface(QPainter& painter, const QRawFont& raw_font, QtCharAdvances& advances,
+                      Colour text_colour, int clip_bottom);
   ~QtMarkedTextSurface() override;
 
   Colour TextColour() const override { return colour_; }
   void SetTextColour(Colour colour) override;
   TextExtent MeasureOne() const override;
+  int Advance(std::string_view gbk_char) const override;
   void DrawChar(int x, int y, std::string_view gbk_char) override;
 
  private:
@@ -36,7 +40,8 @@ class QtMarkedTextSurface final : public MarkedTextSurface {
 
   QPainter& painter_;
   const QRawFont& raw_font_;
-  QFontMetrics metrics_;
+  QtCharAdvances& advances_;
+  int ascent_;
   Colour colour_;
   int clip_bottom_;
   QVector<quint32> glyphs_;

@@ -7,11 +7,10 @@
 
 #include "core/qt_gbk.h"
 #include "grid/face_table.h"
+#include "widgets/qt_marked_surface.h"
 
 namespace tv {
 namespace {
-
-constexpr int kLeastLineBoxPercent = 145;
 
 bool FaceInstalled(const QString& face) {
   static QHash<QString, bool> known;
@@ -57,18 +56,45 @@ QFont ToQFont(const CellFont& font) {
   return result;
 }
 
-TextExtent QtTextMeasure::Measure(const CellFont& font, std::string_view gbk) const {
-  if (!last_font_ || !(*last_font_ == font)) {
-    last_font_ = font;
-    last_metrics_.emplace(ToQFont(font));
+QtCharAdvances::QtCharAdvances(const QFont& font)
+    : metrics_(font),
+      one_{metrics_.horizontalAdvance(QLatin1Char('1')), metrics_.height()},
+      table_(0x10000, -1) {}
+
+int QtCharAdvances::Advance(std::string_view gbk_char) {
+  if (gbk_char.empty() || gbk_char.size() > 2) return 0;
+  const unsigned code = gbk_char.size() == 1 ? static_cast<unsigned char>(gbk_char[0])
+                                             : (static_cast<unsigned char>(gbk_char[0]) << 8) |
+                                                   static_cast<unsigned char>(gbk_char[1]);
+  std::int16_t& slot = table_[code];
+  if (slot < 0) {
+    slot = static_cast<std::int16_t>(
+        std::clamp(metrics_.horizontalAdvance(GbkCharToQString(gbk_char)), 0, 0x7FFF));
   }
-  // Rows are fitted as if every face had at least the line box of Noto CJK
-  // (1.45 em): the wrapped lines of a row step down by about 1.17 em, and in
-  // a face whose box is 1 em high (the AR PL faces) the fitted row would cut
-  // its second line in half.
-  const int least =
-      font.height != 0 ? (std::abs(font.height) * kLeastLineBoxPercent + 99) / 100 : 0;
-  return {last_metrics_->horizontalAdvance(FromGbk(gbk)), std::max(last_metrics_->height(), least)};
+  return slot;
+}
+
+QtCharAdvances& CharAdvancesOf(const CellFont& font) {
+  // A handful of fonts in a run (the grid's, the row text's), asked for
+  // character by character: the last one answers without a look-up.
+  static std::vector<std::pair<CellFont, std::unique_ptr<QtCharAdvances>>> fonts;
+  static std::size_t last = 0;
+  if (last < fonts.size() && fonts[last].first == font) return *fonts[last].second;
+  for (last = 0; last < fonts.size(); ++last) {
+    if (fonts[last].first == font) return *fonts[last].second;
+  }
+  fonts.emplace_back(font, std::make_unique<QtCharAdvances>(ToQFont(font)));
+  last = fonts.size() - 1;
+  return *fonts.back().second;
+}
+
+TextExtent QtTextMeasure::Measure(const CellFont& font, std::string_view gbk) const {
+  const QFontMetrics& metrics = CharAdvancesOf(font).Metrics();
+  return {metrics.horizontalAdvance(FromGbk(gbk)), metrics.height()};
+}
+
+int QtTextMeasure::CharAdvance(const CellFont& font, std::string_view gbk_char) const {
+  return CharAdvancesOf(font).Advance(gbk_char);
 }
 
 }  // namespace tv

@@ -10,7 +10,11 @@
 #include <QWheelEvent>
 #include <memory>
 
+#include "core/gbk.h"
+#include "grid/marked_text.h"
 #include "grid/text_measure.h"
+#include "widgets/demo/sample_rows.h"
+#include "widgets/qt_text_measure.h"
 
 namespace tv {
 namespace {
@@ -251,16 +255,78 @@ TEST_F(InfoGridTest, ArrowKeysMoveTheFocusOverShownColumnsOnly) {
 
 TEST_F(InfoGridTest, FittedRowsChangeTheLastPage) {
   RowStore& store = grid_->Store();
-  // Rows of 51 pixels (three lines) at the end: fewer of them fit.
+  // Rows of 68 pixels (three lines) at the end: fewer of them fit.
   for (int r = kRows - 10; r < kRows; ++r) {
-    store.PutCellText(r, 8, std::string(50, 'x'));  // 500 px in a 200 px column
+    store.PutCellText(r, 8, std::string(50, 'x'));  // 18 characters a line in 200 px
     store.FitRowToText(r, 8, store.ColumnWidth(8));
-    ASSERT_EQ(store.RowHeight(r), 51);
+    ASSERT_EQ(store.RowHeight(r), 20 + 2 * 23 + 2);
   }
   grid_->Scroll(InfoGrid::ScrollCode::kBottom);
-  // 8 rows of 51 = 408 fit in 451; a ninth would not.
-  EXPECT_EQ(grid_->TopRow(), kRows - 8);
+  // 6 rows of 68 = 408 fit in 451; a seventh would not.
+  EXPECT_EQ(grid_->TopRow(), kRows - 6);
   EXPECT_EQ(ReportsAfterEvents(), 1);
+}
+
+// With the program's own measure and fonts, as the feed writes rows: every
+// row is exactly as tall as the lines drawn into it. Rows whose text ends
+// near the edge of a line are the ones a measure other than the drawing's
+// got wrong (an empty second line, or a last line cut off). "宋体" stands for
+// a face with a tall line box and proportional Latin letters, "新宋体" for one
+// whose line box is 1 em.
+TEST(InfoGridLook, RowsAreAsTallAsTheLinesDrawnInThem) {
+  App();
+  std::vector<std::string> texts;
+  for (int n = 34; n <= 46; ++n) {
+    std::string content;
+    for (int i = 0; i < n; ++i) content += i % 7 == 3 ? "9.6米" : "货";
+    texts.push_back(Utf8ToGbk("【郑州】Ξ郑州§" + content + " Ψ13897912250§ δ12-10 8:56§"));
+  }
+  for (const demo::SampleRow& sample : demo::MakeSampleRows()) texts.push_back(sample.row_text);
+  for (const char* face : {"宋体", "新宋体"}) {
+    SCOPED_TRACE(face);
+    InfoGrid grid;
+    grid.setFrameShape(QFrame::NoFrame);
+    grid.resize(1024 - 126, 900);
+    grid.SetBackColour(MakeColour(255, 255, 255));
+    RowStore& store = grid.Store();
+    demo::PutFeedColumnWidths(store, grid.width());
+    CellFont font;
+    font.face = Utf8ToGbk(face);
+    font.height = 20;
+    store.ResizeRows(static_cast<int>(texts.size()));
+    demo::SampleRow row = demo::MakeSampleRows()[0];
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      row.row_text = texts[i];
+      demo::PutSampleRow(store, static_cast<int>(i), row, font);
+    }
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    const QImage image = grid.viewport()->grab().toImage();
+    const int step = MarkedLineStep(CharAdvancesOf(font).One());
+    const int left = 30 + kCellMargin;
+    const int right = 30 + store.ColumnWidth(8) - kCellMargin;
+    int top = 0;
+    int rows_seen = 0;
+    for (int r = 0; r < store.RowCount() && top + store.RowHeight(r) <= image.height(); ++r) {
+      const int height = store.RowHeight(r);
+      int last_ink = -1;
+      for (int y = top; y < top + height - 1; ++y) {
+        for (int x = left; x < right; ++x) {
+          const QColor c = image.pixelColor(x, y);
+          if (c.red() + c.green() + c.blue() < 3 * 160) last_ink = y - top;
+        }
+      }
+      SCOPED_TRACE("row " + std::to_string(r) + ", height " + std::to_string(height));
+      ASSERT_GE(last_ink, 0) << "nothing drawn";
+      // No room for another line below the last one drawn, and the last
+      // line not cut by the row's bottom line.
+      EXPECT_LT(height - 1 - last_ink, step);
+      EXPECT_LT(last_ink, height - 2);
+      top += height;
+      ++rows_seen;
+    }
+    EXPECT_GE(rows_seen, 12);
+  }
 }
 
 }  // namespace

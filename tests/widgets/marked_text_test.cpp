@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,78 @@ TEST(DrawMarkedText, WrapsWhenPastRightLessTwoW1) {
   EXPECT_EQ(surface.drawn[11].x, 4);
   EXPECT_EQ(surface.drawn[11].y, 19);
   EXPECT_EQ(surface.drawn[12].x, 12);
+}
+
+// A face with proportional Latin letters: "." and ":" 4 wide, blank 5,
+// other one-byte characters 10, Chinese characters 20; w1 ("1") is 10.
+class ProportionalSurface final : public MarkedTextSurface {
+ public:
+  Colour TextColour() const override { return kBlack; }
+  void SetTextColour(Colour) override {}
+  TextExtent MeasureOne() const override { return {10, 18}; }
+  int Advance(std::string_view ch) const override {
+    if (ch.size() == 2) return 20;
+    if (ch == "." || ch == ":") return 4;
+    return ch == " " ? 5 : 10;
+  }
+  void DrawChar(int x, int y, std::string_view gbk_char) override {
+    drawn.push_back({x, y, std::string(gbk_char), kBlack});
+  }
+  std::vector<DrawnChar> drawn;
+};
+
+std::string Positions(const std::vector<DrawnChar>& drawn) {
+  std::string out;
+  for (const DrawnChar& d : drawn) {
+    out += (out.empty() ? "" : " ") + std::to_string(d.x) + "," + std::to_string(d.y);
+  }
+  return out;
+}
+
+// Each character moves the pen by its own width: a narrow "." leaves no gap
+// before the next digit ("9. 6米" read as two numbers).
+TEST(DrawMarkedText, CharactersAdvanceByTheirOwnWidth) {
+  ProportionalSurface surface;
+  DrawMarkedText(surface, GridRect{0, 0, 1000, 100}, Utf8ToGbk("9.6米 δ1:05§"), 0);
+  EXPECT_EQ(Positions(surface.drawn), "0,0 10,0 14,0 24,0 44,0 49,0 59,0 63,0 73,0");
+}
+
+// A line that must wrap wraps at the blank before a telephone or a time, so
+// that neither is split, unless it alone is wider than a line. The walk that
+// counts the lines for the row height agrees.
+TEST(DrawMarkedText, TelephoneAndTimeGoWholeToTheNextLine) {
+  struct Case {
+    const char* name;
+    const char* utf8;
+    int right;
+    const char* lines;  // the drawn characters, "/" between lines
+  };
+  const Case cases[] = {
+      // right 100, w1 10: a line wraps once x passes 80.
+      {"time that fits stays", "货物 δ3-7 9:05§", 200, "货物 3-7 9:05"},
+      {"time moves whole", "货物货 δ12-10 2:17§", 100, "货物货 /12-10 2:17"},
+      {"telephone moves whole", "货 Ψ13897912§", 100, "货 /13897912"},
+      {"both move", "货物货 Ψ1389791§ δ12-1 2:17§", 100, "货物货 /1389791 /12-1 2:17"},
+      {"a time wider than a line still breaks", "货 δ1234567890123§", 100, "货 123456/7890123"},
+      {"content breaks where it must", "货物货物货物", 100, "货物货物货/物"},
+      {"the segment ends at §", "货物货 Ψ12§345678", 100, "货物货 12/345678"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string text = Utf8ToGbk(c.utf8);
+    ProportionalSurface surface;
+    DrawMarkedText(surface, GridRect{0, 0, c.right, 100}, text, 0);
+    std::string lines;
+    int y = 0;
+    for (const DrawnChar& d : surface.drawn) {
+      if (d.y != y) lines += "/";
+      y = d.y;
+      lines += GbkToUtf8(d.gbk);
+    }
+    EXPECT_EQ(lines, c.lines);
+    const auto slashes = std::count(lines.begin(), lines.end(), '/');
+    EXPECT_EQ(MarkedTextLines(surface, c.right, text), 1 + slashes);
+  }
 }
 
 TEST(DrawMarkedText, ByteEdgeCases) {

@@ -27,28 +27,42 @@ RowStore MakeStore(int rows) {
 
 struct FitCase {
   const char* name;
-  int text_bytes;  // each 10 px wide at th = 20
+  std::string text;  // each byte 10 px wide at th = 20, w1 = 10
   int width;
   int expected_height;
 };
 
-TEST(RowStoreFit, HeightFollowsLineCount) {
+std::string Bytes(int n) { return std::string(static_cast<std::size_t>(n), 'x'); }
+
+// Lines as the drawing makes them: inside the 2 px cell margins, wrapping once
+// x passes the right edge less 2 x w1, so a column 100 wide holds 8 bytes a
+// line. One line is th + 2 high, every further line one line step
+// (2 x w1 + th / 6 = 23) more.
+TEST(RowStoreFit, HeightFollowsTheDrawnLines) {
   const FitCase cases[] = {
-      {"one line", 5, 100, 22},
-      {"empty text is one line", 0, 100, 22},
-      {"exactly full is one line", 10, 100, 22},
-      {"two and a half widths give three lines", 25, 100, 51},
-      {"exactly two widths", 20, 100, 36},
-      {"fourteen lines stay", 140, 100, 20 * 14 - 13 * 20 / 4 + 1},  // 216
-      {"nineteen lines stay", 190, 100, 291},
-      {"twenty lines reach 300: capped", 200, 100, 60},
-      {"width 0 counts as 1", 5, 0, 60},
-      {"negative width counts as 1", 1, -5, 10 * 20 - 9 * 20 / 4 + 1},
+      {"one line", Bytes(5), 100, 22},
+      {"empty text is one line", "", 100, 22},
+      {"a full line is one line", Bytes(8), 100, 22},
+      {"one byte more is two lines", Bytes(9), 100, 45},
+      {"25 bytes take four lines", Bytes(25), 100, 91},
+      {"thirteen lines stay", Bytes(104), 100, 22 + 12 * 23},  // 298
+      {"fourteen lines reach 300: capped", Bytes(105), 100, 60},
+      {"width 0 counts as 1: a line a character", Bytes(5), 0, 22 + 4 * 23},
+      {"negative width counts as 1", Bytes(1), -5, 22},
+      // Markers are never drawn and take no room: these 8 characters fit one
+      // line although the text has 12 bytes.
+      {"markers take no room",
+       "\xA6\xB7"
+       "1234"
+       "\xA1\xEC"
+       "\xA6\xC4"
+       "5678",
+       100, 22},
   };
   for (const FitCase& c : cases) {
     SCOPED_TRACE(c.name);
     RowStore store = MakeStore(3);
-    store.PutCellText(1, 8, std::string(static_cast<std::size_t>(c.text_bytes), 'x'));
+    store.PutCellText(1, 8, c.text);
     store.FitRowToText(1, 8, c.width);
     EXPECT_EQ(store.RowHeight(1), c.expected_height);
     EXPECT_EQ(store.CellFormatOf(1, 8), kFormatWordWrap | kFormatVCentre);
@@ -64,8 +78,8 @@ TEST(RowStoreFit, UsesTheCellsOwnFont) {
   store.PutCellFont(0, 8, big);
   store.FitRowToText(0, 8, 100);
   EXPECT_EQ(store.RowHeight(0), 32);
-  store.FitRowToText(0, 8, 20);  // 3 lines of 30: 90 - 15 + 1
-  EXPECT_EQ(store.RowHeight(0), 76);
+  store.FitRowToText(0, 8, 20);  // a line a character, 2 x 15 + 30 / 6 apart
+  EXPECT_EQ(store.RowHeight(0), 30 + 2 * 35 + 2);
 }
 
 TEST(RowStoreFit, OutsideTheStoreDoesNothing) {
