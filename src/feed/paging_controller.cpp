@@ -19,11 +19,13 @@ void PagingController::LoadMissingRows() {
       grid.ScrollMark(), [&grid](int row) { return !grid.CellText(row, kColRowText).empty(); });
   for (int row : plan.rebuild) store.RebuildRow(row);
   if (plan.redraw) grid.Redraw();
-  if (plan.fetch_start) FetchPageAt(*plan.fetch_start);
+  report_pending_ = plan.fetch_start && !StartPage(*plan.fetch_start);
 }
 
-void PagingController::FetchPageAt(std::int32_t start_num) {
-  if (!feed_.BeginPageJob()) return;
+void PagingController::FetchPageAt(std::int32_t start_num) { StartPage(start_num); }
+
+bool PagingController::StartPage(std::int32_t start_num) {
+  if (!feed_.BeginPageJob()) return false;
   start_num_ = start_num;
   FeedStore& store = feed_.Store();
   const std::string code = store.Code();
@@ -45,7 +47,10 @@ void PagingController::FetchPageAt(std::int32_t start_num) {
         }
         feed_.EndPageJob();
         emit PageApplied(start_num, records.has_value());
+        // The member scrolled on while this page was under way.
+        if (report_pending_) LoadMissingRows();
       });
+  return true;
 }
 
 }  // namespace tv

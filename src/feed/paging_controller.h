@@ -16,7 +16,8 @@ class PagingController : public QObject {
   explicit PagingController(FeedController& feed, QObject* parent = nullptr);
 
   // The scroll report: rebuild the filled rows after the mark, fetch from the
-  // first empty one.
+  // first empty one. A report that comes while a page fetch runs is looked at
+  // again when that fetch is done, so rows scrolled to meanwhile still load.
   void LoadMissingRows();
   // Dropped when a reload or another page fetch runs.
   void FetchPageAt(std::int32_t start_num);
@@ -26,8 +27,12 @@ class PagingController : public QObject {
   void PageApplied(qint32 start_num, bool had_items);
 
  private:
+  // Returns false when the fetch was dropped.
+  bool StartPage(std::int32_t start_num);
+
   FeedController& feed_;
   std::int32_t start_num_ = 0;
+  bool report_pending_ = false;
 };
 
 }  // namespace tv

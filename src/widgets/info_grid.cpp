@@ -22,7 +22,7 @@ InfoGrid::InfoGrid(QWidget* parent, int column_count)
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   verticalScrollBar()->setSingleStep(1);
-  // A released scroll bar ends the scroll, as the end-of-scroll code does.
+  // The scroll bar's own scrolls (drag, click, wheel) end with a report.
   verticalScrollBar()->installEventFilter(this);
   const int lines = QApplication::wheelScrollLines();
   wheel_step_ = lines > 0 ? lines : 3;
@@ -191,8 +191,16 @@ void InfoGrid::resizeEvent(QResizeEvent* event) {
 }
 
 bool InfoGrid::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == verticalScrollBar() && event->type() == QEvent::MouseButtonRelease) {
-    Scroll(ScrollCode::kEndScroll);
+  if (watched == verticalScrollBar()) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+      // A released scroll bar ends the scroll, as the end-of-scroll code does.
+      Scroll(ScrollCode::kEndScroll);
+    } else if (event->type() == QEvent::Wheel) {
+      // The bar scrolls itself once this filter has let the event through:
+      // the scroll ends after that.
+      QMetaObject::invokeMethod(
+          this, [this] { Scroll(ScrollCode::kEndScroll); }, Qt::QueuedConnection);
+    }
   }
   return QAbstractScrollArea::eventFilter(watched, event);
 }
@@ -269,23 +277,20 @@ void InfoGrid::MoveFocusRow(int delta) {
   viewport()->update();
 }
 
-// After a one-row focus move: when the focus row is no longer wholly in view,
-// scroll one line towards it.
+// After a one-row focus move: when the focus row is not wholly in view, the
+// view scrolls one line the way the focus moved. A focus left above the view
+// (after "末页" or the scroll bar) that moves down takes the view down, not
+// back up towards itself.
 void InfoGrid::MakeFocusRowVisible(int old_row) {
   const int row = focus_.row;
-  if (row < 0 || row == old_row) return;
-  if (row < top_row_) {
-    Scroll(ScrollCode::kLineUp);
-    return;
-  }
+  if (row < 0 || old_row < 0 || row == old_row) return;
+  bool wholly_in_view = row >= top_row_;
   long long bottom = 0;
-  for (int r = top_row_; r <= row; ++r) {
+  for (int r = top_row_; wholly_in_view && r <= row; ++r) {
     bottom += store_.RowHeight(r);
-    if (bottom > viewport()->height()) {
-      Scroll(ScrollCode::kLineDown);
-      return;
-    }
+    if (bottom > viewport()->height()) wholly_in_view = false;
   }
+  if (!wholly_in_view) Scroll(row > old_row ? ScrollCode::kLineDown : ScrollCode::kLineUp);
 }
 
 void InfoGrid::MoveFocusColumn(int delta) {
@@ -340,13 +345,17 @@ void InfoGrid::wheelEvent(QWheelEvent* event) {
     }
   } else {
     MoveFocusRow(delta > 0 ? -1 : 1);
-    Scroll(ScrollCode::kEndScroll);
   }
+  // In both modes the scroll ends here, so that rows that came into view are
+  // loaded.
+  Scroll(ScrollCode::kEndScroll);
   wheel_busy_ = false;
 }
 
 void InfoGrid::keyPressEvent(QKeyEvent* event) {
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  const int top_before = top_row_;
+  const bool to_bottom = ctrl && event->key() == Qt::Key_End;
   switch (event->key()) {
     case Qt::Key_Up:
       MoveFocusRow(-1);
@@ -388,6 +397,9 @@ void InfoGrid::keyPressEvent(QKeyEvent* event) {
       QAbstractScrollArea::keyPressEvent(event);
       return;
   }
+  // A key that scrolled ends its scroll like the scroll bar does, so that the
+  // rows it brought into view are loaded (Ctrl+End has reported already).
+  if (top_row_ != top_before && !to_bottom) Scroll(ScrollCode::kEndScroll);
   event->accept();
 }
 

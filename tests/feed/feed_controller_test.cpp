@@ -296,6 +296,28 @@ TEST_F(FeedControllerTest, PagingAsksFromTheFirstEmptyRowAndAReloadWaitsForIt) {
   EXPECT_EQ(Id(0), "5");
 }
 
+// Paging down twice quickly: the second report comes while the first page
+// is under way. Its rows must still load once that page is in.
+TEST_F(FeedControllerTest, AReportDroppedDuringAPageIsLookedAtWhenItEnds) {
+  Started();
+  PagingController paging(*feed);
+  const std::string page = "/qavel/client/GetInfo.asp?action=GetCurDatas";
+  net.Answer(page, Body({Rec("700"), Rec("699")}));
+  net.Hold(page);
+  int pages = 0;
+  QObject::connect(&paging, &PagingController::PageApplied, [&](qint32, bool) { ++pages; });
+  grid.SetScrollMark(41);
+  paging.LoadMissingRows();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return net.Count(page) == 1; }, kWaitMs));
+  grid.SetScrollMark(61);
+  paging.LoadMissingRows();  // dropped for now
+  net.Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pages == 2; }, kWaitMs));
+  EXPECT_EQ(net.Count(page), 2);
+  EXPECT_NE(net.Paths().back().find("StartNum=61&"), std::string::npos);
+  EXPECT_EQ(Id(60), "700");
+}
+
 TEST_F(FeedControllerTest, PagingFillsTheRowsItAskedFor) {
   Started();
   PagingController paging(*feed);

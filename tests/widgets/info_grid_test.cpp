@@ -93,16 +93,25 @@ TEST_F(InfoGridTest, PageDownThenEndOfScrollReportsOnceWithTheMark) {
   EXPECT_EQ(reports_->count(), 2);
 }
 
-TEST_F(InfoGridTest, PageKeysScrollWithoutReport) {
+// Rows that a key brings into view must be loaded like those of the scroll
+// bar: every key that scrolled ends with a report and the mark of the view.
+TEST_F(InfoGridTest, KeysThatScrollReportWithTheMark) {
   QTest::keyClick(grid_.get(), Qt::Key_PageDown);
   QTest::keyClick(grid_.get(), Qt::Key_PageDown);
   EXPECT_EQ(grid_->TopRow(), 40);
+  EXPECT_EQ(grid_->ScrollMark(), 41);
+  EXPECT_EQ(ReportsAfterEvents(), 2);
   QTest::keyClick(grid_.get(), Qt::Key_PageUp);
   EXPECT_EQ(grid_->TopRow(), 20);
   QTest::keyClick(grid_.get(), Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(grid_->TopRow(), 0);
-  EXPECT_EQ(ReportsAfterEvents(), 0);
-  EXPECT_EQ(grid_->ScrollMark(), 0);
+  EXPECT_EQ(grid_->ScrollMark(), 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(reports_->count(), 4);
+  // A key that does not move the view reports nothing.
+  QTest::keyClick(grid_.get(), Qt::Key_PageUp);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(reports_->count(), 4);
 }
 
 TEST_F(InfoGridTest, CtrlEndScrollsToTheLastPageAndReports) {
@@ -222,16 +231,49 @@ TEST_F(InfoGridTest, WheelByLinesMovesTheFocusAndReportsEachEvent) {
   EXPECT_EQ(grid_->FocusCell().row, 0);
 }
 
-TEST_F(InfoGridTest, WheelByPagesScrollsWithoutReport) {
+TEST_F(InfoGridTest, WheelByPagesScrollsAndReportsEachEvent) {
   grid_->SetWheelStep(-1);
   Wheel(-120);
   EXPECT_EQ(grid_->TopRow(), 20);
+  EXPECT_EQ(grid_->ScrollMark(), 21);
   Wheel(-240);  // two notches, two pages
   EXPECT_EQ(grid_->TopRow(), 60);
   Wheel(120);
   EXPECT_EQ(grid_->TopRow(), 40);
-  EXPECT_EQ(ReportsAfterEvents(), 0);
+  EXPECT_EQ(grid_->ScrollMark(), 41);
+  EXPECT_EQ(ReportsAfterEvents(), 3);
   EXPECT_FALSE(grid_->FocusCell().IsValid());
+}
+
+// The wheel over the scroll bar scrolls the bar itself; its scroll ends with
+// a report too, carrying the mark of where the bar went.
+TEST_F(InfoGridTest, WheelOverTheScrollBarReports) {
+  QScrollBar* bar = grid_->verticalScrollBar();
+  const QPoint pos(bar->width() / 2, bar->height() / 2);
+  QWheelEvent event(pos, bar->mapToGlobal(pos), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(bar, &event);
+  const int top = grid_->TopRow();
+  EXPECT_GT(top, 0);
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(reports_->count(), 1);
+  EXPECT_EQ(grid_->ScrollMark(), top + 1);
+}
+
+// With the focus cell left above the view (the scroll bar or "末页" moved the
+// view, not the focus), a notch towards the user still moves the view down.
+TEST_F(InfoGridTest, WheelFollowsItsOwnDirectionWhenTheFocusIsOutOfView) {
+  grid_->SetFocusCell(0, 8);
+  grid_->ScrollToRow(50);
+  Wheel(-120);
+  EXPECT_EQ(grid_->FocusCell().row, 1);
+  EXPECT_EQ(grid_->TopRow(), 51);
+  // And away from the user with the focus below the view: up.
+  grid_->SetFocusCell(90, 8);
+  Wheel(120);
+  EXPECT_EQ(grid_->FocusCell().row, 89);
+  EXPECT_EQ(grid_->TopRow(), 50);
 }
 
 TEST_F(InfoGridTest, ArrowKeysMoveTheFocusOverShownColumnsOnly) {
@@ -247,10 +289,14 @@ TEST_F(InfoGridTest, ArrowKeysMoveTheFocusOverShownColumnsOnly) {
   QTest::keyClick(grid_.get(), Qt::Key_End);
   EXPECT_EQ(grid_->FocusCell().column, 11);
   EXPECT_EQ(grid_->TopRow(), 0) << "Home and End alone do not scroll";
+  EXPECT_EQ(ReportsAfterEvents(), 0);
   for (int i = 0; i < 20; ++i) QTest::keyClick(grid_.get(), Qt::Key_Down);
   EXPECT_EQ(grid_->FocusCell().row, 20);
   EXPECT_EQ(grid_->TopRow(), 1);
-  EXPECT_EQ(ReportsAfterEvents(), 0);
+  // Only the last move scrolled, and only it reports.
+  QCoreApplication::processEvents();
+  EXPECT_EQ(reports_->count(), 1);
+  EXPECT_EQ(grid_->ScrollMark(), 2);
 }
 
 TEST_F(InfoGridTest, FittedRowsChangeTheLastPage) {
