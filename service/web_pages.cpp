@@ -124,8 +124,9 @@ std::string Page(std::string_view gbk_title, std::string_view gbk_body) {
       "</title><style>body{font-family:\"SimSun\",\"Noto Sans CJK SC\",sans-serif;"
       "font-size:13px;margin:8px;background:#f7fbff;color:#222}"
       "h1{font-size:18px;color:#0050a0}table{border-collapse:collapse;width:100%}"
-      "td,th{border:1px solid #c6c3c6;padding:3px 5px;text-align:left}"
-      "th{background:#d6dff7}.ad{border:1px solid #f0a000;background:#fff8e0;padding:6px}"
+      "td,th{border:1px solid #c6c3c6;padding:3px 5px;text-align:left;vertical-align:top}"
+      "th{background:#d6dff7;white-space:nowrap}td.short{white-space:nowrap}"
+      ".ad{border:1px solid #f0a000;background:#fff8e0;padding:6px}"
       "</style></head><body>\n");
   out.append(gbk_body);
   out += "\n</body></html>\n";
@@ -143,10 +144,14 @@ std::string MessageTable(const std::vector<MessageRow>& rows, bool with_contact)
   if (with_contact) out += Utf8ToGbk("<th>联系方式</th>");
   out += Utf8ToGbk("<th>状态</th></tr>\n");
   for (const auto& r : rows) {
-    out += "<tr><td>" + Escape(r.time) + "</td><td>" + Escape(r.city) + "</td><td>" +
-           TypeWord(r.type) + "</td><td>" + Escape(r.content) + "</td>";
-    if (with_contact) out += "<td>" + Escape(r.tel) + "</td>";
-    out += "<td>" + (r.deal == 1 ? TV_TEXT("已成交") : TV_TEXT("未成交")) + "</td></tr>\n";
+    // The short columns keep their width; only the message itself wraps, so
+    // a narrow window does not stack the headers a character a line.
+    out += "<tr><td class=\"short\">" + Escape(r.time) + "</td><td class=\"short\">" +
+           Escape(r.city) + "</td><td class=\"short\">" + TypeWord(r.type) + "</td><td>" +
+           Escape(r.content) + "</td>";
+    if (with_contact) out += "<td class=\"short\">" + Escape(r.tel) + "</td>";
+    out += "<td class=\"short\">" + (r.deal == 1 ? TV_TEXT("已成交") : TV_TEXT("未成交")) +
+           "</td></tr>\n";
   }
   out += "</table>";
   return out;

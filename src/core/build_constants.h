@@ -14,7 +14,7 @@ inline constexpr std::string_view kFallbackHost = "list.tarvolo.cn";
 inline constexpr std::string_view kWebHost = "www.tarvolo.cn";
 // The title and hotline used when the member's profile leaves them empty.
 inline constexpr std::string_view kProductTitleUtf8 = "Tarvolo 配货信息网 www.tarvolo.cn";
-inline constexpr std::string_view kHotlineUtf8 = "客服热线:400-800-6688";
+inline constexpr std::string_view kHotlineUtf8 = "客服热线:400-810-6688";
 // The extra line of the About box.
 inline constexpr std::string_view kAboutLineUtf8 = "Tarvolo 配货信息客户端";
 

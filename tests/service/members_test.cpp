@@ -1,6 +1,7 @@
 // Login answers per kind of member, registration, and the friends list.
 #include <gtest/gtest.h>
 
+#include "core/build_constants.h"
 #include "net/login_answer.h"
 #include "service_client.h"
 
@@ -96,6 +97,28 @@ TEST_F(serviceMembers, LoginAnswersEachKindOfMember) {
   EXPECT_EQ(m.profile.PublishWaitSeconds, 30);
   EXPECT_EQ(m.profile.ContentLimit, 100);
   EXPECT_FALSE(m.profile.SiteTitle.empty());
+}
+
+// The demo service names one hotline wherever it names one, and it is the one
+// the client shows when a profile leaves its service line empty.
+TEST_F(serviceMembers, OneHotlineEverywhere) {
+  const std::string_view own = kHotlineUtf8;
+  const std::string hotline(own.substr(own.find("400-")));
+  const LoginAnswer vip = ParseLoginAnswer(client().Post(LoginPath("demo_vip", "vip123")));
+  ASSERT_TRUE(vip.ok());
+  const std::string line = U(vip.profile.ServiceLine);
+  EXPECT_NE(line.find(hotline), std::string::npos) << line;
+  for (const char* path :
+       {"/kefu/", "/reg_read.asp", "/qavel/client/adv/adv02.asp?city=%D6%A3%D6%DD"}) {
+    const std::string page = U(client().Plain(path));
+    std::size_t found = 0;
+    for (std::size_t at = page.find("400-"); at != std::string::npos;
+         at = page.find("400-", at + 1)) {
+      EXPECT_EQ(page.substr(at, hotline.size()), hotline) << path;
+      ++found;
+    }
+    EXPECT_GT(found, 0u) << path;
+  }
 }
 
 TEST_F(serviceMembers, RegistrationCreatesOrdinaryMembers) {
