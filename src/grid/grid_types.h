@@ -20,10 +20,11 @@ constexpr int ColourGreen(Colour c) { return static_cast<int>((c >> 8) & 0xFF); 
 constexpr int ColourBlue(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
 
 // Marker colours of the row text.
-inline constexpr Colour kPhoneColour = MakeColour(0, 0, 255);       // after "Ψ"
-inline constexpr Colour kHighlightColour = MakeColour(255, 0, 0);   // after "Ξ"
-inline constexpr Colour kTimeColour = MakeColour(102, 102, 102);    // after "δ"
-inline constexpr Colour kFocusFrameColour = MakeColour(255, 0, 0);  // focus cell outline
+inline constexpr Colour kPhoneColour = MakeColour(0, 0, 255);          // after "Ψ"
+inline constexpr Colour kHighlightColour = MakeColour(255, 0, 0);      // after "Ξ"
+inline constexpr Colour kTimeColour = MakeColour(102, 102, 102);       // after "δ"
+inline constexpr Colour kFocusFrameColour = MakeColour(255, 0, 0);     // focus cell outline
+inline constexpr Colour kEmptyTextColour = MakeColour(102, 102, 102);  // text of an empty grid
 
 // Grid defaults before the owner sets its own.
 inline constexpr Colour kDefaultBackColour = MakeColour(231, 247, 255);

@@ -66,6 +66,11 @@ void InfoGrid::SetImageStrip(const QPixmap& strip) {
 
 void InfoGrid::Redraw() { viewport()->update(); }
 
+void InfoGrid::SetEmptyText(const QString& text) {
+  empty_text_ = text;
+  viewport()->update();
+}
+
 void InfoGrid::OnStoreChanged(RowStore::Change change) {
   if (change == RowStore::Change::kLook) qt_fonts_.erase(0);
   if (change != RowStore::Change::kCells) UpdateScrollRanges();
@@ -450,6 +455,15 @@ void InfoGrid::paintEvent(QPaintEvent* /*event*/) {
   painter.fillRect(0, 0, view_width, view_height, ToQColor(back_colour_));
 
   const int n = store_.RowCount();
+  if (n == 0 && !empty_text_.isEmpty()) {
+    // An empty list says so instead of looking like one that failed to draw.
+    painter.setPen(ToQColor(kEmptyTextColour));
+    QFont font = QtFontOf(0).font;
+    font.setPixelSize(16);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, view_width, view_height / 2), Qt::AlignCenter, empty_text_);
+    return;
+  }
   const int columns = store_.ColumnCount();
   const int x0 = -horizontalScrollBar()->value();
   int y = 0;

@@ -58,6 +58,10 @@ class InfoGrid : public QAbstractScrollArea {
   void SetImageStrip(const QPixmap& strip);
   // Repaints (the owner's "redraw").
   void Redraw();
+  // A short text drawn in the middle of the grid while it has no rows (none
+  // by default).
+  void SetEmptyText(const QString& text);
+  const QString& EmptyText() const { return empty_text_; }
 
   // --- scrolling ---------------------------------------------------------
   void Scroll(ScrollCode code);
@@ -133,6 +137,7 @@ class InfoGrid : public QAbstractScrollArea {
   Colour line_colour_ = kDefaultLineColour;
   Colour text_colour_ = kDefaultTextColour;  // the system's window text colour once built
   QPixmap image_strip_;
+  QString empty_text_;
   std::unordered_map<std::uint16_t, QtCellFont> qt_fonts_;  // by RowStore font id
 };
 

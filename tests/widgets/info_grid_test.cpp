@@ -202,6 +202,26 @@ TEST_F(InfoGridTest, HiddenColumnIsNotDrawn) {
   EXPECT_GT(shown_dark, 0);
 }
 
+TEST_F(InfoGridTest, AGridWithoutRowsShowsItsEmptyText) {
+  const auto dark_pixels = [&] {
+    const QImage image = grid_->viewport()->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        dark += c.red() + c.green() + c.blue() < 3 * 130;
+      }
+    }
+    return dark;
+  };
+  grid_->Store().ResizeRows(0);
+  EXPECT_EQ(dark_pixels(), 0) << "no text until the owner gives one";
+  grid_->SetEmptyText(QString::fromUtf8("该地区暂无信息"));
+  EXPECT_GT(dark_pixels(), 50);
+  grid_->Store().ResizeRows(3);
+  EXPECT_EQ(dark_pixels(), 0) << "rows, even empty ones, are no empty list";
+}
+
 TEST_F(InfoGridTest, WheelByLinesMovesTheFocusAndReportsEachEvent) {
   ASSERT_NE(grid_->WheelStep(), -1);
   grid_->SetFocusCell(0, 8);
