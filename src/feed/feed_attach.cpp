@@ -137,6 +137,14 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
     shell_.Grid()->Scroll(InfoGrid::ScrollCode::kEndScroll);
   });
   connect(feed_.get(), &FeedController::MarkedRowsRebuilt, &events, &ShellEvents::mainRowsRebuilt);
+  // An outage is not silent: the rows stay while the feed reconnects.
+  connect(feed_.get(), &FeedController::ConnectionChanged, this, [this](bool lost) {
+    shell_.ShowStatus(lost ? QStringLiteral("网络连接中断，正在重新连接…") : QString());
+  });
+  // Once a first page has been read, a grid without rows is a region without
+  // messages, and says so.
+  connect(feed_.get(), &FeedController::StartPageApplied, this,
+          [grid] { grid->SetEmptyText(QStringLiteral("该地区暂无信息")); });
   StyleCountLabel(shell.TotalLabel(), QColor(237, 245, 72));
   StyleCountLabel(shell.NationalLabel(), Qt::black);
   shell.NationalLabel()->setTextFormat(Qt::RichText);

@@ -25,6 +25,8 @@ FeedController::FeedController(FeedStore& store, FeedServices services, QObject*
   timer1_.setSingleShot(false);
   connect(&timer0_, &QTimer::timeout, this, &FeedController::PollNewRecords);
   connect(&timer1_, &QTimer::timeout, this, &FeedController::PollIdLists);
+  reload_retry_.setSingleShot(true);
+  connect(&reload_retry_, &QTimer::timeout, this, &FeedController::ReloadFirstPage);
 }
 
 void FeedController::SetFeedHost(std::string host) {
@@ -39,7 +41,19 @@ void FeedController::SetPacing(int reload_pause_ms, int id_pause_ms) {
 }
 
 QString FeedController::Caption() const {
-  return FromGbk(RegionCaption(store_.View().regions, services_.area_code_of));
+  const FeedView& view = store_.View();
+  // A friend's messages are named by the friend, as a click on the friend in
+  // the tree names them, not by the region list kept behind them.
+  if (view.direction == kFriend && !view.friend_name.empty()) {
+    return FromGbk(RegionCaption({view.friend_name}, services_.area_code_of));
+  }
+  return FromGbk(RegionCaption(view.regions, services_.area_code_of));
+}
+
+void FeedController::SetConnectionLost(bool lost) {
+  if (lost == connection_lost_) return;
+  connection_lost_ = lost;
+  emit ConnectionChanged(lost);
 }
 
 std::string FeedController::Fetch(const std::string& host, const std::string& path) const {
@@ -60,6 +74,7 @@ void FeedController::StartFeed() {
   const std::string host = feed_host_;
   const std::string path = StartFeedPath(store_.Member().city, store_.View().view_type);
   auto fetch = services_.fetch;
+  const std::uint64_t generation = view_generation_;
   RunInBackground(
       this,
       [host, path, fetch] {
@@ -71,13 +86,19 @@ void FeedController::StartFeed() {
         }
         return a;
       },
-      [this](Answer a) {
-        store_.SetRowStyle(services_.row_style());
-        const bool filled = store_.ApplyStartPage(a.page);
-        emit CaptionChanged(Caption());
-        emit TotalChanged(store_.TotalCount());
+      [this, generation](Answer a) {
+        // A reload the member started meanwhile shows a newer view: its rows
+        // and the newest identifier the polls go on from are not replaced.
+        const bool current = generation == view_generation_;
+        bool filled = CappedTotal(a.page.total) != 0;
+        if (current) {
+          store_.SetRowStyle(services_.row_style());
+          filled = store_.ApplyStartPage(a.page);
+          emit CaptionChanged(Caption());
+          emit TotalChanged(store_.TotalCount());
+        }
         if (filled) {
-          if (scrolling_on_) StartPollTimer();
+          if (scrolling_on_ && current) StartPollTimer();
           // Stored as they come, "Error" included: those polls then find
           // nothing for the rest of the run.
           store_.SetMaxId(IdListKind::kDeleted, std::move(a.deleted_max));
@@ -95,31 +116,53 @@ void FeedController::ReloadFirstPage() {
   }
   page_ready_ = false;
   reload_pending_ = false;
+  reload_retry_.stop();
   timer0_.stop();
   ++view_generation_;
   const std::string code = store_.Code();
   store_.View().direction = DeriveDirection(store_.View().direction, code);
   const std::string path = FirstPagePath(store_.Query(code, false));
   const std::string host = feed_host_;
-  auto fetch = services_.fetch;
+  auto services = services_;
   const int pause = reload_pause_ms_;
   struct Answer {
     CountedPage page;
     bool has_items = false;
+    std::optional<std::string> new_host;
   };
   RunInBackground(
       this,
-      [host, path, fetch, pause] {
-        const std::string body = fetch(host, path);
+      [host, path, services, pause] {
+        const std::string body = services.fetch(host, path);
+        Answer a{ParseCountedPage(body), HasItems(body), std::nullopt};
+        if (!a.has_items) {
+          // As for a failed poll: find a working server for the retry.
+          if (services.discover && services.discover()) a.new_host = services.current_host();
+          return a;
+        }
         Pause(pause);
-        return Answer{ParseCountedPage(body), HasItems(body)};
+        return a;
       },
       [this](Answer a) {
+        page_ready_ = true;
+        if (!a.has_items) {
+          // The server did not answer: the rows, the total and the caption
+          // stay as they are, and the reload is tried again by itself.
+          if (a.new_host && !a.new_host->empty()) SetFeedHost(std::move(*a.new_host));
+          SetConnectionLost(true);
+          emit ReloadApplied(false);
+          if (reload_pending_) {
+            ReloadFirstPage();
+          } else {
+            reload_retry_.start(refresh_period_ms_);
+          }
+          return;
+        }
+        SetConnectionLost(false);
         store_.SetRowStyle(services_.row_style());
         const bool filled = store_.ApplyReloadPage(a.page, a.has_items);
         emit CaptionChanged(Caption());
         emit TotalChanged(store_.TotalCount());
-        page_ready_ = true;
         if (filled && scrolling_on_) StartPollTimer();
         emit ReloadApplied(filled);
         if (reload_pending_) ReloadFirstPage();
@@ -138,6 +181,7 @@ void FeedController::PollNewRecords() {
   }
   struct Answer {
     std::vector<InfoRecord> records;
+    bool failed = false;
     std::optional<std::string> new_host;
   };
   const std::string host = feed_host_;
@@ -152,6 +196,7 @@ void FeedController::PollNewRecords() {
         if (!HasItems(body)) {
           // The server is lost: find a working one for the next tick and
           // move the feed there.
+          a.failed = true;
           if (services.discover && services.discover()) a.new_host = services.current_host();
           return a;
         }
@@ -160,6 +205,7 @@ void FeedController::PollNewRecords() {
       },
       [this, generation](Answer a) {
         new_records_ready_ = true;
+        SetConnectionLost(a.failed);
         if (a.new_host && !a.new_host->empty()) SetFeedHost(std::move(*a.new_host));
         int inserted = 0;
         // An answer asked for before the last reload belongs to another view.
@@ -228,8 +274,16 @@ void FeedController::SelectView(int view_type, int direction) {
   ReloadFirstPage();
 }
 
+bool FeedController::ShowsRegion(const std::string& name) const {
+  const FeedView& view = store_.View();
+  if (name != store_.Code()) return false;
+  // "配货信息" of a friend, or the whole country, shown in place of the region.
+  if (view.direction == kFriend) return view.friend_name == name;
+  return view.direction != kWholeCountry || IsWholeCountryRegion(name);
+}
+
 void FeedController::SelectRegion(const std::string& name) {
-  if (name == store_.Code()) return;
+  if (ShowsRegion(name)) return;
   store_.View().regions = {name};
   ApplyRegion();
 }
@@ -243,6 +297,7 @@ void FeedController::ApplyRegion() {
   } else if (view.regions.size() == 1) {
     if (const FriendRow* row = services_.find_friend(view.regions.front())) {
       view.friend_id = row->user_id;
+      view.friend_name = view.regions.front();
       view.direction = kFriend;
     }
   }
@@ -259,12 +314,18 @@ void FeedController::ShowFriendMessages(const std::string& name) {
   const FriendRow* row = services_.find_friend(name);
   if (row == nullptr) return;
   store_.View().friend_id = row->user_id;
+  store_.View().friend_name = name;
   store_.View().direction = kFriend;
   ReloadFirstPage();
 }
 
 void FeedController::ApplyMultiArea(const std::string& text) {
-  store_.View().regions = SplitMultiArea(text);
+  FeedView& view = store_.View();
+  view.regions = SplitMultiArea(text);
+  // The cities' messages, not the whole country's or a friend's: arrivals
+  // stay arrivals, every other view departs from them (the whole-country
+  // rule of the reload still applies to "全国信息" among them).
+  if (view.direction != kArriving) view.direction = kDeparting;
   ReloadFirstPage();
 }
 

@@ -41,13 +41,20 @@ class FeedController : public QObject {
   bool NewRecordsReady() const { return new_records_ready_; }
   bool PageReady() const { return page_ready_; }
   bool PollTimerActive() const { return timer0_.isActive(); }
+  // A failed reload waits for its retry.
+  bool ReloadRetryPending() const { return reload_retry_.isActive(); }
+  // The last answer of the server was a failure (the poll or the reload
+  // retries by itself).
+  bool ConnectionLost() const { return connection_lost_; }
   bool IdTimerActive() const { return timer1_.isActive(); }
   QString Caption() const;
 
   // After login: the member's own first page, then timers 0 and 1.
   void StartFeed();
   // The first page of the current view. Asked while a page fetch runs, it
-  // waits for that fetch to end instead of being lost.
+  // waits for that fetch to end instead of being lost. A reload that fails
+  // leaves the rows shown, looks for a working server and is tried again
+  // after a refresh period.
   void ReloadFirstPage();
   void PollNewRecords();
   void PollIdLists();
@@ -57,11 +64,13 @@ class FeedController : public QObject {
   void SetMasked(bool masked);
   // One of the six views: "inType" and direction, then a reload.
   void SelectView(int view_type, int direction);
-  // A leaf of the region tree: reloads unless it is the region already shown.
+  // A leaf of the region tree: reloads unless it is the region already shown
+  // (a friend's messages or the whole country shown instead of it are not).
   void SelectRegion(const std::string& name);
   // "配货信息" of a friend in the tree: that member's messages.
   void ShowFriendMessages(const std::string& name);
-  // The stored multi-area text "A+B": its cities become the region list.
+  // The stored multi-area text "A+B": its cities become the region list,
+  // shown leaving from them (or arriving at them in an arrivals view).
   void ApplyMultiArea(const std::string& text);
   // The layout changed: top of the grid, rows on screen rebuilt.
   void RebuildRowsOnScreen();
@@ -74,6 +83,8 @@ class FeedController : public QObject {
   void TotalChanged(qint32 total);
   void CaptionChanged(const QString& caption);
   void FeedHostChanged(const QString& host);
+  // The server stopped answering (true) or answers again (false).
+  void ConnectionChanged(bool lost);
   void ScrollToTopRequested();
   // The rows on screen were rebuilt for masking or a new layout.
   void RowsRebuilt();
@@ -88,6 +99,9 @@ class FeedController : public QObject {
 
  private:
   void ApplyRegion();
+  // Whether the view shows the messages of `name` as a tree click would.
+  bool ShowsRegion(const std::string& name) const;
+  void SetConnectionLost(bool lost);
   void StartPollTimer();
   std::string Fetch(const std::string& host, const std::string& path) const;
 
@@ -103,12 +117,14 @@ class FeedController : public QObject {
   bool new_records_ready_ = false;
   bool page_ready_ = true;
   bool reload_pending_ = false;
+  bool connection_lost_ = false;
   // Raised by every reload: a poll answer for an older view is not applied.
   std::uint64_t view_generation_ = 0;
   // Raised by every timer-1 tick: answers of an earlier tick are dropped.
   std::uint64_t id_generation_ = 0;
   QTimer timer0_;
   QTimer timer1_;
+  QTimer reload_retry_;
 };
 
 }  // namespace tv

@@ -21,6 +21,7 @@ struct FeedView {
   int view_type = kViewBoth;
   int direction = kDeparting;
   std::string friend_id;
+  std::string friend_name;  // as the tree shows the friend whose messages these are
   RegionList regions;
   bool masked = false;
 };

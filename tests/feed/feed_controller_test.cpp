@@ -156,13 +156,20 @@ TEST_F(FeedControllerTest, APollInsertsOnTopAfterTheNewestIdAndGrowsTheTotal) {
 
 TEST_F(FeedControllerTest, ALostServerRunsDiscoveryAndTheFeedMovesToTheNewHost) {
   Started();
+  std::vector<bool> lost;
+  QObject::connect(feed.get(), &FeedController::ConnectionChanged,
+                   [&](bool l) { lost.push_back(l); });
   // Nothing answers GetNewDatas: the transport's "Error".
   EXPECT_EQ(Poll(), 0);
   EXPECT_EQ(discoveries, 1);
   EXPECT_EQ(feed->FeedHost(), "b.example");
+  EXPECT_TRUE(feed->ConnectionLost());
+  EXPECT_EQ(grid.RowCount(), 250);
   net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas", Body({Rec("1003")}));
   EXPECT_EQ(Poll(), 1);
   EXPECT_EQ(net.Hosts().back(), "b.example");
+  // The member is told once when the server goes and once when it is back.
+  EXPECT_EQ(lost, (std::vector<bool>{true, false}));
 
   // A discovery that finds nobody leaves the host alone; the poll goes on.
   discovery_finds_host = false;
@@ -214,6 +221,120 @@ TEST_F(FeedControllerTest, RegionsViewsAndFriendsChooseTheRequests) {
   feed->PollNewRecords();
   QTest::qWait(50);
   EXPECT_EQ(net.Paths().size(), before);
+}
+
+// "刷新" during an outage: the rows and the total stay, a working server is
+// looked for, and the reload is tried again by itself until the list is back.
+TEST_F(FeedControllerTest, AFailedReloadKeepsTheRowsAndRetriesByItself) {
+  Started();
+  feed->SetRefreshPeriodMs(30);
+  std::vector<bool> lost;
+  QObject::connect(feed.get(), &FeedController::ConnectionChanged,
+                   [&](bool l) { lost.push_back(l); });
+  qint32 shown = -1;
+  QObject::connect(feed.get(), &FeedController::TotalChanged, [&](qint32 t) { shown = t; });
+  const std::string first_page = "/qavel/client/GetInfo.asp?action=GetTopDatas";
+  net.Answer(first_page, "Error");
+  EXPECT_FALSE(Reload());
+  EXPECT_EQ(grid.RowCount(), 250);
+  EXPECT_EQ(Id(0), "1002");
+  EXPECT_EQ(store.TotalCount(), 250);
+  EXPECT_EQ(shown, -1) << "the total shown is left alone";
+  EXPECT_EQ(discoveries, 1);
+  EXPECT_EQ(feed->FeedHost(), "b.example");
+  EXPECT_TRUE(feed->ConnectionLost());
+  EXPECT_TRUE(feed->ReloadRetryPending());
+  EXPECT_TRUE(feed->PageReady()) << "paging is not blocked meanwhile";
+  // Still down at the first retry; back at a later one.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return net.Count(first_page) >= 3; }, kWaitMs));
+  net.Answer(first_page, Counted(2, {Rec("2001"), Rec("2000")}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Id(0) == "2001"; }, kWaitMs));
+  EXPECT_EQ(grid.RowCount(), 2);
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(net.Hosts().back(), "b.example");
+  EXPECT_TRUE(feed->PollTimerActive());
+  EXPECT_FALSE(feed->ReloadRetryPending());
+  EXPECT_EQ(lost, (std::vector<bool>{true, false}));
+}
+
+// The login's first page arrives after the member has already asked for
+// another view: the newer view keeps its rows and its newest identifier.
+TEST_F(FeedControllerTest, ALateFirstPageDoesNotOverwriteANewerView) {
+  const std::string own_city = "/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%BC%C3%C4%FE";
+  net.Answer(own_city, Counted(250, {Rec("1002"), Rec("1001"), Rec("1000")}));
+  net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%B4%F3%C1%AC",
+             Counted(1, {Rec("77")}));
+  net.Answer("/qavel/client/GetDelInfo.asp?action=GetMaxID", "40");
+  net.Hold(own_city);
+  bool started = false;
+  QObject::connect(feed.get(), &FeedController::StartPageApplied, [&](bool) { started = true; });
+  feed->StartFeed();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return net.Count(own_city) == 1; }, kWaitMs));
+  store.View().regions = {G("大连")};
+  ASSERT_TRUE(Reload());
+  net.Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return started; }, kWaitMs));
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_EQ(Id(0), "77");
+  EXPECT_EQ(store.TotalCount(), 1);
+  EXPECT_EQ(feed->Caption(), QString::fromUtf8("◆ 大连"));
+  // Deletions and closures are still watched from the first page's marks.
+  EXPECT_TRUE(feed->IdTimerActive());
+  EXPECT_EQ(store.MaxId(IdListKind::kDeleted), "40");
+  net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas", "@@");
+  EXPECT_EQ(Poll(), 0);
+  EXPECT_NE(net.Paths().back().find("maxid=77&"), std::string::npos);
+}
+
+// The cities of the multi-area form, or a region clicked in the tree, are
+// shown whatever was shown before (the whole country, a friend's messages),
+// under a caption that names what is shown.
+TEST_F(FeedControllerTest, RegionsReplaceTheNationalAndTheFriendViews) {
+  Started();
+  net.Answer("/qavel/client/", Counted(1, {Rec("9")}));
+  friends.Append(FriendRow{"3", G("甲公司"), "", "", "7701"});
+  QString caption;
+  QObject::connect(feed.get(), &FeedController::CaptionChanged,
+                   [&](const QString& c) { caption = c; });
+  const auto settle = [&] {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
+    QTest::qWait(20);
+  };
+  const std::string two_cities =
+      "/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%D6%A3%D6%DD%2C%CE%E4%BA%BA&inType=8";
+
+  feed->SelectRegion(G("全国信息"));
+  settle();
+  feed->ApplyMultiArea(G("郑州+武汉"));
+  settle();
+  EXPECT_EQ(net.Paths().back(), two_cities);
+  EXPECT_EQ(caption, QString::fromUtf8("◆ 郑州·武汉"));
+  EXPECT_TRUE(feed->PollTimerActive());
+
+  feed->ShowFriendMessages(G("甲公司"));
+  settle();
+  EXPECT_EQ(net.Paths().back(), "/qavel/client/GetInfoByID.asp?action=GetTopDatas&Msg_Flag=7701");
+  EXPECT_EQ(caption, QString::fromUtf8("◆ 甲公司"));
+  feed->ApplyMultiArea(G("郑州+武汉"));
+  settle();
+  EXPECT_EQ(net.Paths().back(), two_cities);
+  EXPECT_TRUE(feed->PollTimerActive());
+
+  // "配货信息" over a region, then the same region clicked: it loads.
+  feed->SelectRegion(G("大连"));
+  settle();
+  feed->ShowFriendMessages(G("甲公司"));
+  settle();
+  EXPECT_EQ(caption, QString::fromUtf8("◆ 甲公司"));
+  feed->SelectRegion(G("大连"));
+  settle();
+  EXPECT_EQ(net.Paths().back(),
+            "/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%B4%F3%C1%AC&inType=8");
+  EXPECT_EQ(caption, QString::fromUtf8("◆ 大连"));
+  // Clicked again, it is what is shown: nothing reloads.
+  const auto asked = net.Paths().size();
+  feed->SelectRegion(G("大连"));
+  EXPECT_EQ(net.Paths().size(), asked);
 }
 
 TEST_F(FeedControllerTest, ScrollingOffStopsPollsButNotReloads) {
