@@ -11,7 +11,7 @@
 namespace tv {
 namespace {
 
-constexpr std::array<SettingDefault, 23> kTable = {{
+constexpr std::array<SettingDefault, 24> kTable = {{
     {kProgramName, "", false},
     {kStoredHost, "", false},
     {kStoredServerList, "", false},
@@ -35,6 +35,7 @@ constexpr std::array<SettingDefault, 23> kTable = {{
     {kContactMobile, "1", true},
     {kContactNetPhone, "1", true},
     {kHistoryCount, "0", false},
+    {kTreeWidth, "126", true},
 }};
 
 // The defaults in GBK, converted once.
@@ -104,6 +105,12 @@ int RefreshPeriodFromText(std::string_view text) {
   return static_cast<int>(seconds > kLongestRefreshSeconds ? kLongestRefreshSeconds : seconds);
 }
 
+int TreeWidthFromText(std::string_view text) {
+  const long width = ParseSettingNumber(text);
+  if (width < kMinTreeWidth) return width <= 0 ? kDefaultTreeWidth : kMinTreeWidth;
+  return width > kMaxTreeWidth ? kMaxTreeWidth : static_cast<int>(width);
+}
+
 int FontSizeFromText(std::string_view text) {
   const long size = ParseSettingNumber(text);
   if (size < kMinFontSize) return kMinFontSize;
@@ -152,6 +159,7 @@ std::string StoredHost() { return ReadSettingOrDefault(kStoredHost); }
 std::string StoredServerList() { return ReadSettingOrDefault(kStoredServerList); }
 std::string MutiArea() { return ReadSettingOrDefault(kMutiArea); }
 long HistoryCount() { return ParseSettingNumber(ReadSettingOrDefault(kHistoryCount)); }
+int TreeWidth() { return TreeWidthFromText(ReadSettingOrDefault(kTreeWidth)); }
 
 bool SetRefreshPeriodSeconds(int seconds) {
   return WriteSettingOrWarn(kRefreshTimer, std::to_string(seconds));
@@ -190,6 +198,9 @@ bool RecordStoredServerList(std::string_view list) {
 }
 bool RecordHistoryCount(long count) {
   return WriteSetting(kMainKey, kHistoryCount, std::to_string(count));
+}
+bool RecordTreeWidth(int width) {
+  return WriteSetting(kMainKey, kTreeWidth, std::to_string(width));
 }
 
 }  // namespace tv

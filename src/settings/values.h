@@ -32,6 +32,8 @@ inline constexpr std::string_view kContactExtension = "strTel1tavrelomin";
 inline constexpr std::string_view kContactMobile = "strSjtavrelomin";
 inline constexpr std::string_view kContactNetPhone = "strSj1tavrelomin";
 inline constexpr std::string_view kHistoryCount = "strCounttavrelomin";
+// Our own: the width the member dragged the region tree to.
+inline constexpr std::string_view kTreeWidth = "TreeWidthtavrelomin";
 
 // One row of the table. `default_utf8` is converted to GBK when used.
 // `also_when_empty`: an empty stored text counts as absent too.
@@ -65,6 +67,13 @@ int RefreshPeriodFromText(std::string_view text);
 inline constexpr int kMinFontSize = 5;
 inline constexpr int kMaxFontSize = 40;
 int FontSizeFromText(std::string_view text);
+// The region tree's width in pixels, kept within what still shows a name and
+// leaves the list its room; a text that is no positive number gives the
+// default.
+inline constexpr int kDefaultTreeWidth = 126;
+inline constexpr int kMinTreeWidth = 80;
+inline constexpr int kMaxTreeWidth = 480;
+int TreeWidthFromText(std::string_view text);
 
 // A colour as stored: 0x00BBGGRR, red in the low byte.
 struct SettingColor {
@@ -102,6 +111,7 @@ std::string StoredHost();
 std::string StoredServerList();
 std::string MutiArea();
 long HistoryCount();
+int TreeWidth();
 
 // Writers of what the member changes: through WriteSettingOrWarn, so a failure
 // shows the notice; the caller keeps the new value for the run either way.
@@ -125,5 +135,6 @@ bool RecordProgramName(std::string_view name);
 bool RecordStoredHost(std::string_view host);
 bool RecordStoredServerList(std::string_view list);
 bool RecordHistoryCount(long count);
+bool RecordTreeWidth(int width);
 
 }  // namespace tv

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <algorithm>
 
 #include "core/build_constants.h"
 #include "core/gbk.h"
@@ -43,7 +44,6 @@ constexpr ViewChoice kViews[6] = {
     {"<<到达货源", "<< 到达货源", 0, 1},    {"<<到达车源", "<< 到达车源", 1, 1},
 };
 
-constexpr int kTreeWidth = 126;
 constexpr int kButtonRowHeight = 25;
 constexpr int kStatusHeight = 20;
 constexpr int kAdvertHeight = 72;
@@ -176,7 +176,9 @@ void MainWindow::BuildControls() {
   // The message area: tree panel at one side, grid column beside it.
   tree_area_ = new QWidget(central_);
   tree_area_->setObjectName(QStringLiteral("treeArea"));
-  tree_area_->setFixedWidth(kTreeWidth);
+  tree_area_->setMinimumWidth(kMinTreeWidth);
+  tree_area_->setMaximumWidth(kMaxTreeWidth);
+  tree_width_ = TreeWidth();
   auto* tree_layout = new QVBoxLayout(tree_area_);
   tree_layout->setContentsMargins(0, 0, 0, 0);
 
@@ -217,12 +219,25 @@ void MainWindow::BuildControls() {
   column->addWidget(caption_strip);
   column->addWidget(split, 1);
 
-  auto* message_area = new QWidget(central_);
-  auto* middle = new QHBoxLayout(message_area);
-  middle->setContentsMargins(0, 0, 0, 0);
-  middle->setSpacing(2);
-  middle->addWidget(tree_area_);
-  middle->addWidget(grid_column_, 1);
+  // The border between tree and list can be dragged: long friend names need
+  // room that the list can spare.
+  auto* message_area = new QSplitter(Qt::Horizontal, central_);
+  message_area->setObjectName(QStringLiteral("treeSplit"));
+  message_area->setChildrenCollapsible(false);
+  message_area->setHandleWidth(4);
+  message_area->addWidget(tree_area_);
+  message_area->addWidget(grid_column_);
+  tree_split_ = message_area;
+  tree_width_save_ = new QTimer(this);
+  tree_width_save_->setSingleShot(true);
+  tree_width_save_->setInterval(400);
+  // Written when the dragging stops, not at every pixel; a failed write
+  // only costs the width of the next run.
+  connect(tree_width_save_, &QTimer::timeout, this, [this] { RecordTreeWidth(tree_width_); });
+  connect(message_area, &QSplitter::splitterMoved, this, [this] {
+    tree_width_ = tree_area_->width();
+    tree_width_save_->start();
+  });
 
   // The two advert pages share a strip under the list: they inform without
   // taking any width from it.
@@ -257,10 +272,14 @@ void MainWindow::BuildControls() {
 }
 
 void MainWindow::LayOutTree() {
-  auto* middle = static_cast<QHBoxLayout*>(tree_area_->parentWidget()->layout());
-  middle->removeWidget(tree_area_);
-  middle->insertWidget(tree_left_ ? 0 : 1, tree_area_);
+  tree_split_->insertWidget(tree_left_ ? 0 : 1, tree_area_);
+  tree_split_->setStretchFactor(tree_split_->indexOf(tree_area_), 0);
+  tree_split_->setStretchFactor(tree_split_->indexOf(grid_column_), 1);
   tree_area_->setVisible(tree_shown_);
+  // The tree keeps its width; the list takes the rest.
+  const int total = std::max(tree_split_->width(), tree_width_ + 1);
+  const int list = total - tree_width_;
+  tree_split_->setSizes(tree_left_ ? QList<int>{tree_width_, list} : QList<int>{list, tree_width_});
   // "<<" points where the tree goes when pressed: towards its side while it
   // shows, away from it while hidden.
   bool points_left = tree_left_ == tree_shown_;

@@ -25,6 +25,8 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QSplitter;
+class QTimer;
 class QWebEngineView;
 
 namespace tv {
@@ -122,6 +124,11 @@ class MainWindow : public QMainWindow, public Shell {
   bool scrolling_on_ = true;
   bool tree_left_ = true;
   bool tree_shown_ = true;
+  // The member drags the border between the tree and the list; the width is
+  // kept for the next run once the dragging stops.
+  QSplitter* tree_split_ = nullptr;
+  int tree_width_ = 0;
+  QTimer* tree_width_save_ = nullptr;
   bool lower_panel_open_ = false;
   std::vector<Claim> claims_;
 

@@ -99,7 +99,8 @@ class Shell {
   virtual QLabel* CaptionLabel() const = 0;
   virtual QLabel* TotalLabel() const = 0;
   virtual QLabel* NationalLabel() const = 0;
-  // An empty panel (vertical layout) at the tree side, 126 wide.
+  // An empty panel (vertical layout) at the tree side, 126 wide until the
+  // member drags its border.
   virtual QWidget* TreeArea() const = 0;
   // Splits the message area: the list keeps its upper third, `panel` takes
   // the rest below a splitter bar. The window takes ownership of `panel`; a

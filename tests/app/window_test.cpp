@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineView>
@@ -180,6 +181,43 @@ TEST_F(WindowTest, TheTreeButtonPointsWhereTheTreeGoes) {
     EXPECT_EQ(w->Button(kButtonTree)->text().toStdString(), c.caption) << c.side << c.shown;
     EXPECT_EQ(w->TreeArea()->isVisibleTo(w.get()), c.shown);
   }
+}
+
+// The border between the tree and the list can be dragged, and the width is
+// kept for the next run under a value of our own.
+TEST_F(WindowTest, TheTreeBorderDragsAndItsWidthIsKept) {
+  EXPECT_EQ(TreeWidth(), 126);
+  for (const char* side : {"Left", "Right"}) {
+    SCOPED_TRACE(side);
+    WriteSetting(kMainKey, kTreeCity, side);
+    WriteSetting(kMainKey, kTreeWidth, "200");
+    auto w = MakeWindow();
+    w->resize(1024, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    EXPECT_EQ(w->TreeArea()->width(), 200);
+    auto* split = w->findChild<QSplitter*>(QStringLiteral("treeSplit"));
+    ASSERT_NE(split, nullptr);
+    QSplitterHandle* handle = split->handle(1);
+    const QPoint middle = handle->rect().center();
+    const int towards_list = std::string_view(side) == "Left" ? 60 : -60;
+    QTest::mousePress(handle, Qt::LeftButton, {}, middle);
+    QMouseEvent move(QEvent::MouseMove, QPointF(middle + QPoint(towards_list, 0)),
+                     handle->mapToGlobal(QPointF(middle + QPoint(towards_list, 0))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(handle, &move);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, middle + QPoint(towards_list, 0));
+    EXPECT_EQ(w->TreeArea()->width(), 260);
+    ASSERT_TRUE(WaitFor([] { return TreeWidth() == 260; }, 3000));
+    // A narrower window keeps the tree's width; the list gives way.
+    w->resize(900, 700);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->TreeArea()->width(), 260);
+  }
+  WriteSetting(kMainKey, kTreeWidth, "5");
+  EXPECT_EQ(TreeWidth(), kMinTreeWidth);
+  WriteSetting(kMainKey, kTreeWidth, "abc");
+  EXPECT_EQ(TreeWidth(), 126);
 }
 
 TEST_F(WindowTest, WebItemsOpenOneWindowOnTheWebHost) {
