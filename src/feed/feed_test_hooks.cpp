@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -70,6 +72,10 @@ class Hooks : public QObject {
     });
     connect(&detail.Loader(), &FriendsLoader::FriendsLoaded, this,
             [](int n) { Report(QStringLiteral("feed-friends %1").arg(n)); });
+    connect(&f, &FeedController::ConnectionChanged, this, [](bool lost) {
+      Report(QStringLiteral("feed-connection %1")
+                 .arg(lost ? QStringLiteral("lost") : QStringLiteral("back")));
+    });
   }
 
  private:
@@ -124,6 +130,17 @@ class Hooks : public QObject {
         }
       }
       Report(QStringLiteral("feed-form %1").arg(form_->ChosenList()->count()));
+    } else if (command == QLatin1String("key")) {
+      // "key PageDown": a key pressed in the grid, as the member presses it.
+      const int key = arg == QLatin1String("PageDown") ? Qt::Key_PageDown
+                      : arg == QLatin1String("PageUp") ? Qt::Key_PageUp
+                      : arg == QLatin1String("Down")   ? Qt::Key_Down
+                                                       : Qt::Key_Up;
+      window.Grid()->setFocus();
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QCoreApplication::sendEvent(window.Grid(), &press);
+      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+      QCoreApplication::sendEvent(window.Grid(), &release);
     } else if (command == QLatin1String("confirm")) {
       if (form_ != nullptr) form_->Confirm();
     }

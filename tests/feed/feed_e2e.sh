@@ -7,6 +7,10 @@
 #   3. a deleted message reads "该条信息已被删除!" after the deletion poll
 #   4. "末页" loads the last rows
 #   5. the multi-area form applies two cities; the caption reads "◆ A·B"
+#   6. Page Down pressed past the loaded rows loads the rows it shows
+#   7. a region without messages says so in the grid
+#   8. the service stops: "刷新" keeps the rows, the status line tells of the
+#      outage; the service comes back and the list recovers by itself
 # Screenshots go to ARTIFACT_DIR/feed_*.png.
 # Usage: feed_e2e.sh BUILD_DIR ARTIFACT_DIR
 set -euo pipefail
@@ -18,6 +22,30 @@ e2e_name="feed e2e"
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 
 send() { send_command "TARVOLO feed-done" "$@"; }
+
+count_lines() { grep -c -- "$1" "$work/client.log" || true; }
+
+wait_for_more() {  # pattern count-before seconds: one more such line than before
+  local deadline=$((SECONDS + $3))
+  until (($(count_lines "$1") > $2)); do
+    ((SECONDS <= deadline)) || fail "timed out waiting for another '$1'"
+    sleep 0.1
+  done
+}
+
+filled_rows() {  # first count -> how many of those rows hold a message
+  send dump "$1" "$2"
+  local n=0 r
+  for ((r = $1; r < $1 + $2; r++)); do
+    [[ $(row_text $r) == *"【"* ]] && n=$((n + 1))
+  done
+  echo "$n"
+}
+
+top_row() {
+  send dump 0 0
+  grep "TARVOLO feed-rows" "$work/client.log" | tail -1 | cut -d' ' -f5
+}
 
 row_text() {  # row -> "id text" of the last dump of that row
   grep "TARVOLO feed-row $1 " "$work/client.log" | tail -1 | cut -d' ' -f4-
@@ -124,4 +152,54 @@ wait_for_line "$work/client.log" "TARVOLO feed-reload 1" 10
 [ "$("$cli" settings get "$main" MutiArea_tavrelomin 2>/dev/null)" = "郑州+武汉" ] ||
   echo "feed e2e: note: stored multi-area text not read back by the cli"
 shot feed_6_multi_area_applied.png
+
+# 6. Page Down past the loaded rows: what comes into view loads
+send press 1018
+pages=$(count_lines "TARVOLO feed-page [0-9]* 1")
+for _ in 1 2 3 4; do send key PageDown; done
+top=$(top_row)
+((top > 30)) || fail "four Page Downs only reached row $top"
+wait_for_more "TARVOLO feed-page [0-9]* 1" "$pages" 10
+sleep 0.3
+filled=$(filled_rows "$top" 5)
+((filled == 5)) || fail "only $filled of the 5 rows from row $top filled after Page Down"
+echo "feed e2e: Page Down to row $top loaded the rows in view"
+shot feed_7_page_down_loads.png
+
+# 7. a region without messages
+reloads=$(count_lines "TARVOLO feed-reload ")
+send region 三沙
+wait_for_more "TARVOLO feed-reload " "$reloads" 10
+send dump 0 0
+grep "TARVOLO feed-rows" "$work/client.log" | tail -1 | grep -q "feed-rows 0 .*caption ◆ 三沙" ||
+  fail "the region without messages is not shown empty: $(grep "TARVOLO feed-rows" "$work/client.log" | tail -1)"
+shot feed_8_empty_region.png
+
+# 8. an outage
+reloads=$(count_lines "TARVOLO feed-reload 1")
+send region 郑州
+wait_for_more "TARVOLO feed-reload 1" "$reloads" 10
+kill "${pids[0]}"
+wait "${pids[0]}" 2>/dev/null || true
+failed=$(count_lines "TARVOLO feed-reload 0")
+send press 1017
+wait_for_more "TARVOLO feed-reload 0" "$failed" 15
+wait_for_line "$work/client.log" "TARVOLO feed-connection lost" 10
+filled=$(filled_rows 0 5)
+((filled == 5)) || fail "a failed reload left $filled of the first 5 rows"
+echo "feed e2e: service stopped; after 刷新 the rows stay"
+shot feed_9_outage.png
+reloads=$(count_lines "TARVOLO feed-reload 1")
+backs=$(count_lines "TARVOLO feed-connection back")
+"$build/service/tarvolo-service" --listen "$host" --no-cache --quota 0 --db "$work/service.db" \
+  >"$work/service2.log" 2>&1 &
+pids+=($!)
+wait_for_line "$work/service2.log" "listening on" 30
+restarted=$SECONDS
+wait_for_more "TARVOLO feed-reload 1" "$reloads" 20
+wait_for_more "TARVOLO feed-connection back" "$backs" 10
+echo "feed e2e: service back; the list recovered by itself after $((SECONDS - restarted)) s"
+filled=$(filled_rows 0 5)
+((filled == 5)) || fail "after the outage only $filled of the first 5 rows are filled"
+shot feed_10_recovered.png
 echo "feed e2e: all steps passed"
