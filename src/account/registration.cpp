@@ -51,17 +51,17 @@ struct Check {
 // Steps 5, 6 and 9 empty other fields than their own (or none); the rest
 // empty the field they check and put the focus there.
 constexpr Check kChecks[] = {
-    {"用户名不符合要求\n\n应为4-20个英文或数字,不区分大小写\n\n请重新填写!", Field::kUserName,
+    {"用户名不符合要求\n\n应为4-20个英文或数字,不区分大小写\n\n请重新填写!", Field::kMemberName,
      [](const RegistrationValues& v) { return LengthWithin(v.username, 4, 20); }},
-    {"会员名不能为汉字", Field::kUserName,
+    {"会员名不能为汉字", Field::kMemberName,
      [](const RegistrationValues& v) { return AllAscii(v.username); }},
-    {"密码不符合要求\n\n应为4-20个英文或数字,不区分大小写\n\n请重新填写!", Field::kPassword,
+    {"密码不符合要求\n\n应为4-20个英文或数字,不区分大小写\n\n请重新填写!", Field::kMemberPassword,
      [](const RegistrationValues& v) { return LengthWithin(v.password, 4, 20); }},
-    {"密码不能为汉字!", Field::kPassword,
+    {"密码不能为汉字!", Field::kMemberPassword,
      [](const RegistrationValues& v) { return AllAscii(v.password); }},
     {"两次输入密码不一致,请重新输入!", Field::kConfirm,
      [](const RegistrationValues& v) { return EqualsNoCase(v.confirm, v.password); }},
-    {"用户名与密码不能相同,请重新输入!", Field::kPassword,
+    {"用户名与密码不能相同,请重新输入!", Field::kMemberPassword,
      [](const RegistrationValues& v) { return !EqualsNoCase(v.username, v.password); }},
     {"请如实填写您的真实姓名!", Field::kRealName,
      [](const RegistrationValues& v) { return LengthWithin(v.real_name, 1, 20); }},
@@ -113,8 +113,8 @@ std::optional<RegistrationProblem> CheckRegistration(const RegistrationValues& v
       case 5:  // only the confirmation is typed again
         return Problem(step, check.notice_utf8, {Field::kConfirm}, Field::kConfirm);
       case 6:  // a new password, typed twice
-        return Problem(step, check.notice_utf8, {Field::kPassword, Field::kConfirm},
-                       Field::kPassword);
+        return Problem(step, check.notice_utf8, {Field::kMemberPassword, Field::kConfirm},
+                       Field::kMemberPassword);
       case 9:  // a list: nothing to empty
         return Problem(step, check.notice_utf8, {}, Field::kProvince);
       default:

@@ -12,8 +12,8 @@ namespace tv {
 
 // The form's inputs, top to bottom.
 enum class RegistrationField {
-  kUserName,
-  kPassword,
+  kMemberName,
+  kMemberPassword,
   kConfirm,
   kRealName,
   kSex,
@@ -59,7 +59,7 @@ struct RegistrationProblem {
   int step = 0;
   std::string notice;
   std::vector<RegistrationField> emptied;
-  RegistrationField focus = RegistrationField::kUserName;
+  RegistrationField focus = RegistrationField::kMemberName;
 };
 
 // Runs the checks in order and stops at the first failure; nullopt when the

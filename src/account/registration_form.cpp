@@ -61,7 +61,7 @@ RegistrationForm::RegistrationForm(Services services, QWidget* parent)
   setWindowTitle(QStringLiteral("注册会员"));
   setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
   BuildForm();
-  edits_[static_cast<std::size_t>(Field::kUserName)]->setFocus();
+  edits_[static_cast<std::size_t>(Field::kMemberName)]->setFocus();
 }
 
 RegistrationForm::~RegistrationForm() = default;
@@ -98,9 +98,9 @@ void RegistrationForm::BuildForm() {
   };
 
   const QString name_hint = QStringLiteral("4-20英文或数字,不区分大小写");
-  add_row(QStringLiteral("会 员 名："), edit(Field::kUserName, "username"), true, name_hint);
+  add_row(QStringLiteral("会 员 名："), edit(Field::kMemberName, "username"), true, name_hint);
   ++row;
-  QLineEdit* password = edit(Field::kPassword, "password");
+  QLineEdit* password = edit(Field::kMemberPassword, "password");
   password->setEchoMode(QLineEdit::Password);
   add_row(QStringLiteral("密　　码："), password, true, name_hint);
   ++row;
@@ -228,8 +228,8 @@ WebPageWindow* RegistrationForm::TermsWindow() const { return terms_window_.data
 RegistrationValues RegistrationForm::Values() const {
   auto text = [this](Field field) { return ToGbk(Edit(field)->text()); };
   RegistrationValues v;
-  v.username = text(Field::kUserName);
-  v.password = text(Field::kPassword);
+  v.username = text(Field::kMemberName);
+  v.password = text(Field::kMemberPassword);
   v.confirm = text(Field::kConfirm);
   v.real_name = text(Field::kRealName);
   v.sex = ToGbk(sex_->currentText());

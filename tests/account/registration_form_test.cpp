@@ -34,8 +34,8 @@ std::string Notice(const ScopedNoticeRecorder& notices) {
 
 // Fills every field as a member would, so that all checks pass.
 void FillIn(RegistrationForm& form, const QString& user) {
-  form.Edit(Field::kUserName)->setText(user);
-  form.Edit(Field::kPassword)->setText(QStringLiteral("secret 1"));
+  form.Edit(Field::kMemberName)->setText(user);
+  form.Edit(Field::kMemberPassword)->setText(QStringLiteral("secret 1"));
   form.Edit(Field::kConfirm)->setText(QStringLiteral("SECRET 1"));
   form.Edit(Field::kRealName)->setText(QStringLiteral("王小明"));
   form.SexBox()->setCurrentIndex(1);
@@ -77,7 +77,7 @@ TEST_F(RegistrationFormTest, AFailedCheckEmptiesItsFieldsAndTakesTheFocus) {
   form->Submit();
   EXPECT_EQ(Notice(notices_), "两次输入密码不一致,请重新输入!");
   EXPECT_EQ(form->Edit(Field::kConfirm)->text(), "");
-  EXPECT_EQ(form->Edit(Field::kPassword)->text(), "secret 1");
+  EXPECT_EQ(form->Edit(Field::kMemberPassword)->text(), "secret 1");
   EXPECT_EQ(form->focusWidget(), form->Edit(Field::kConfirm));
 
   // The province list keeps its placeholder; nothing else is touched.
@@ -120,7 +120,7 @@ TEST_F(RegistrationFormTest, SendingShowsAndCannotBeSubmittedTwice) {
   EXPECT_TRUE(form->Sending());
   EXPECT_FALSE(form->SubmitButton()->isEnabled());
   EXPECT_EQ(form->SubmitButton()->text(), "正在提交...");
-  EXPECT_FALSE(form->Edit(Field::kUserName)->isEnabled());
+  EXPECT_FALSE(form->Edit(Field::kMemberName)->isEnabled());
   form->Submit();
   QTest::mouseClick(form->SubmitButton(), Qt::LeftButton);
 
@@ -133,7 +133,7 @@ TEST_F(RegistrationFormTest, SendingShowsAndCannotBeSubmittedTwice) {
   EXPECT_FALSE(form->Sending());
   EXPECT_TRUE(form->SubmitButton()->isEnabled());
   EXPECT_EQ(form->SubmitButton()->text(), "同意服务条款,确认提交");
-  EXPECT_EQ(form->Edit(Field::kUserName)->text(), "wang01");
+  EXPECT_EQ(form->Edit(Field::kMemberName)->text(), "wang01");
 }
 
 TEST_F(RegistrationFormTest, AnswersCloseTheFormOrKeepIt) {
@@ -195,7 +195,7 @@ TEST_F(RegistrationFormTest, EnterAndEscapeNeitherSubmitNorClose) {
     return std::string("RegSuccess");
   });
   FillIn(*form, QStringLiteral("wang01"));
-  QTest::keyClick(form->Edit(Field::kUserName), Qt::Key_Return);
+  QTest::keyClick(form->Edit(Field::kMemberName), Qt::Key_Return);
   QTest::keyClick(form->Edit(Field::kEmail), Qt::Key_Enter);
   QTest::keyClick(form.get(), Qt::Key_Escape);
   QCoreApplication::processEvents();

@@ -141,16 +141,16 @@ TEST(RegistrationChecks, FieldsEmptiedAndFocus) {
     Field focus;
   };
   const Case cases[] = {
-      {[](RegistrationValues& v) { v.username = "abc"; }, {Field::kUserName}, Field::kUserName},
+      {[](RegistrationValues& v) { v.username = "abc"; }, {Field::kMemberName}, Field::kMemberName},
       {[](RegistrationValues& v) { v.password = v.confirm = "abc"; },
-       {Field::kPassword},
-       Field::kPassword},
+       {Field::kMemberPassword},
+       Field::kMemberPassword},
       // The confirmation alone is typed again.
       {[](RegistrationValues& v) { v.confirm = "other1"; }, {Field::kConfirm}, Field::kConfirm},
       // Name equal to password: a new password, typed twice.
       {[](RegistrationValues& v) { v.password = v.confirm = "WANG01"; },
-       {Field::kPassword, Field::kConfirm},
-       Field::kPassword},
+       {Field::kMemberPassword, Field::kConfirm},
+       Field::kMemberPassword},
       {[](RegistrationValues& v) { v.real_name.clear(); }, {Field::kRealName}, Field::kRealName},
       // A list keeps its choice, and every other field stays.
       {[](RegistrationValues& v) { v.province = ProvincePlaceholder(); }, {}, Field::kProvince},

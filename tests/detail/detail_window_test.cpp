@@ -234,8 +234,8 @@ TEST_F(DetailViewTest, DoubleClickShowsTheMessageAndAddsThePublisher) {
     // Never hang the suite should the answer not come.
     QTimer::singleShot(5000, window, &QDialog::reject);
   });
-  QObject::connect(&view, &DetailView::friendAdded, [&](const AddedFriend& row) {
-    added = row;
+  QObject::connect(&view, &DetailView::friendAdded, [&](const AddedFriend& friend_row) {
+    added = friend_row;
     if (view.openWindow()) view.openWindow()->accept();
   });
 

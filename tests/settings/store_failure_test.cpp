@@ -144,8 +144,8 @@ TEST_P(UnwritableStoreTest, MemberWritesShowTheNoticeOthersStaySilent) {
 INSTANTIATE_TEST_SUITE_P(Ways, UnwritableStoreTest,
                          ::testing::Values(Unwritable::kOpenedForReading, Unwritable::kReadOnlyFile,
                                            Unwritable::kReadOnlyFolder),
-                         [](const ::testing::TestParamInfo<Unwritable>& info) {
-                           return std::string(UnwritableName(info.param));
+                         [](const ::testing::TestParamInfo<Unwritable>& way) {
+                           return std::string(UnwritableName(way.param));
                          });
 
 TEST(WritableStore, MemberWriteShowsNothing) {
