@@ -40,26 +40,10 @@ CliRun RunCli(const std::string& cli, const std::string& store,
   return run;
 }
 
-// The tool of the same build: $TARVOLO_BUILD_DIR under CTest, else found from
-// this binary's place (build/tests/settings/settings_tests).
-std::string CliPath() {
-  namespace fs = std::filesystem;
-  std::error_code ignored;
-  std::vector<fs::path> candidates;
-  if (const char* build_dir = std::getenv("TARVOLO_BUILD_DIR")) {
-    candidates.push_back(fs::path(build_dir) / "cli/tarvolo-cli");
-  }
-  fs::path self = fs::read_symlink("/proc/self/exe", ignored);
-  if (!self.empty()) candidates.push_back(self.parent_path() / "../../cli/tarvolo-cli");
-  for (const fs::path& candidate : candidates) {
-    if (fs::exists(candidate, ignored)) return candidate.string();
-  }
-  return {};
-}
-
 TEST(CliSettings, CommandsWorkOnTheNamedStore) {
-  std::string cli = CliPath();
-  if (cli.empty()) GTEST_SKIP() << "no tarvolo-cli built";
+  // The tool of the same build; CMake builds it before this test.
+  const std::string cli = TARVOLO_CLI;
+  ASSERT_TRUE(std::filesystem::exists(cli)) << cli;
   test::TempDir dir;
   std::string store = dir.File("cli/settings.db");
   const std::string main_key = "Software\\Microsoft\\Windows\\CurrentVersion\\";
