@@ -39,9 +39,13 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
+// Paints the window at once rather than at the next turn of the event loop,
+// so that the shot shows its present state.
 void SaveScreen(QWidget* window, const char* name) {
   QDir().mkpath(TARVOLO_ARTIFACT_DIR);
   QString path = QStringLiteral(TARVOLO_ARTIFACT_DIR "/%1.png").arg(name);
+  QCoreApplication::processEvents();
+  window->repaint();
   QPixmap shot = QGuiApplication::platformName() == "xcb"
                      ? QGuiApplication::primaryScreen()->grabWindow(0)
                      : window->grab();
@@ -147,12 +151,15 @@ TEST_F(DetailInClient, OrdinaryMemberSeesTheCountdownThenTheTelephone) {
     seen.counter_at_open = window->counterShown();
     seen.countdown_at_open = window->countdownShowing();
     window->ActivateSource();  // "用户发布": not for this member
-    QTimer::singleShot(2500, window, [window] { SaveScreen(window, "e2e_detail_countdown"); });
+    QObject::connect(window->state(), &DetailState::secondsLeftChanged, window,
+                     [window](qint64 seconds_left) {
+                       if (seconds_left == 8) SaveScreen(window, "e2e_detail_countdown");
+                     });
     QObject::connect(window->state(), &DetailState::contactRevealed, window, [&, window] {
       seen.waited_ms = clock.elapsed();
       seen.contact_at_end = window->contactShown();
       seen.countdown_at_end = window->countdownShowing();
-      QTimer::singleShot(300, window, [window] {
+      QTimer::singleShot(0, window, [window] {
         SaveScreen(window, "e2e_detail_telephone");
         window->accept();
       });
@@ -184,7 +191,8 @@ TEST_F(DetailInClient, FullMemberAddsThePublisherUnderTheFriendsList) {
   bool added = false;
   QString profile_address;
   QObject::connect(client.Detail(), &DetailView::windowOpened, [&](DetailWindow* window) {
-    QTimer::singleShot(500, window, [window] {
+    QTimer::singleShot(0, window, [window] {
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
       SaveScreen(window, "e2e_detail_full_member");
       for (QPushButton* b : window->findChildren<QPushButton*>()) {
         if (b->text() == U("加入好友")) b->click();
@@ -220,7 +228,6 @@ TEST_F(DetailInClient, FullMemberAddsThePublisherUnderTheFriendsList) {
   EXPECT_TRUE(listed) << company.toStdString();
   roots[0]->setExpanded(true);
   tree->scrollToItem(roots[0]);
-  QTest::qWait(300);
   SaveScreen(&client.Window(), "e2e_friend_added");
 }
 

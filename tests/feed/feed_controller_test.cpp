@@ -219,7 +219,7 @@ TEST_F(FeedControllerTest, RegionsViewsAndFriendsChooseTheRequests) {
   const auto before = net.Paths().size();
   feed->PollNewRecords();
   feed->PollNewRecords();
-  QTest::qWait(50);
+  EXPECT_TRUE(feed->NewRecordsReady());  // no poll under way
   EXPECT_EQ(net.Paths().size(), before);
 }
 
@@ -374,11 +374,14 @@ TEST_F(FeedControllerTest, ATimerOneTickAbandonsTheLastTicksIdentifierWorkers) {
   net.Hold("/qavel/client/Get");
   int applied = 0;
   QObject::connect(feed.get(), &FeedController::IdListApplied, [&](int) { ++applied; });
+  const int served = net.Served();
   feed->PollIdLists();
   feed->PollIdLists();
   net.Release();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return applied == 2; }, kWaitMs));
-  QTest::qWait(100);
+  // All four answers are in, and the two of the abandoned tick are dropped.
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return applied == 2 && net.Served() == served + 4; }, kWaitMs));
+  QCoreApplication::sendPostedEvents();
   EXPECT_EQ(applied, 2);
   EXPECT_EQ(store.Deleted().Text(), "B1001E");
   EXPECT_EQ(net.Count("/qavel/client/GetDelInfo.asp?action=GetNewDelInfoID&maxid=40"), 2);
@@ -535,7 +538,6 @@ TEST_F(FeedControllerTest, MultiAreaReplacesTheRegionListAndKeepsTheDirection) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
   feed->ApplyMultiArea(G("济南+大连"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
-  QTest::qWait(20);
   EXPECT_EQ(net.Paths().back(),
             "/qavel/client/GetSearchInfo.asp?action=GetTopDatas&KeyWords="
             "%BC%C3%C4%CF%2C%B4%F3%C1%AC&inType=8");

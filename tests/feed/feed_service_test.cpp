@@ -38,6 +38,16 @@ bool WaitForNewest(ServiceFeed& f, std::int64_t id, int ms = kWaitMs) {
   return QTest::qWaitFor([&] { return f.Newest() >= id; }, ms);
 }
 
+// Waits until the feed has answered `n` more polls for new records.
+bool WaitForPolls(ServiceFeed& f, int n) {
+  int polls = 0;
+  auto c = QObject::connect(f.feed.get(), &FeedController::NewRecordsApplied,
+                            [&](int) { ++polls; });
+  const bool seen = QTest::qWaitFor([&] { return polls >= n; }, kWaitMs);
+  QObject::disconnect(c);
+  return seen;
+}
+
 class FeedServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -82,7 +92,7 @@ TEST_F(FeedServiceTest, FirstPageThenNewMessagesOnTopButNotTheMembersOwn) {
   ASSERT_EQ(newest.size(), 1u);
   // The member's own message is the newest; the rows stop one short of it.
   ASSERT_TRUE(QTest::qWaitFor([&] { return f->store.TotalCount() == total + 2; }, kWaitMs));
-  QTest::qWait(400);  // a few more polls change nothing
+  ASSERT_TRUE(WaitForPolls(*f, 3));  // a few more polls change nothing
   const auto ids = f->TopIds();
   ASSERT_GE(ids.size(), 32u);
   EXPECT_EQ(ids[0], newest[0] - 1);
@@ -204,13 +214,30 @@ std::int64_t FollowWholeCountry(ServiceFeed& f) {
   f.feed->ReloadFirstPage();
   f.WaitReady();
   const std::int64_t start = f.Newest();
-  QTest::qWait(300);
+  EXPECT_TRUE(WaitForPolls(f, 3));
   return start;
 }
 
-int OutageMs() {
-  const char* v = std::getenv("TARVOLO_FEED_OUTAGE_MS");
-  return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : 1500;
+int OutageMessages() {
+  const char* v = std::getenv("TARVOLO_FEED_OUTAGE_MESSAGES");
+  return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : 20;
+}
+
+std::int64_t NewestInDb(const std::string& db) {
+  const auto newest = SqlNumbers(db, "SELECT max(id) FROM messages");
+  return newest.empty() ? 0 : newest[0];
+}
+
+// An outage lasts until the feed has found its server gone (it looked for
+// another) and OutageMessages() new messages went into `db` meanwhile.
+bool SitOutOutage(ServiceFeed& f, const std::string& db) {
+  const int tried = f.discoveries_tried.load();
+  const std::int64_t newest = NewestInDb(db);
+  return QTest::qWaitFor(
+      [&] {
+        return f.discoveries_tried.load() > tried && NewestInDb(db) >= newest + OutageMessages();
+      },
+      kWaitMs);
 }
 
 TEST(FeedOutageTest, TheFeedMovesToTheSecondServerAndMissesNothing) {
@@ -222,7 +249,7 @@ TEST(FeedOutageTest, TheFeedMovesToTheSecondServerAndMissesNothing) {
   const std::int64_t start = FollowWholeCountry(f);
   ASSERT_GT(start, 0);
   first.Stop();
-  QTest::qWait(OutageMs());
+  ASSERT_TRUE(SitOutOutage(f, first.db_path()));
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.feed->FeedHost() == second.host(); }, kWaitMs));
   const auto db_newest = SqlNumbers(first.db_path(), "SELECT max(id) FROM messages");
   ASSERT_TRUE(WaitForNewest(f, db_newest[0]));
@@ -252,10 +279,10 @@ pid_t ServicePid(const std::string& db, const std::string& option) {
 
 // Messages published while the feed's only server is gone go in through
 // another process on the same database.
-void PublishMeanwhile(const std::string& db) {
+void PublishMeanwhile(ServiceFeed& f, const std::string& db) {
   LocalService writer({"--db", db, "--simulate", "0.05", "--quota", "0"});
   ASSERT_TRUE(writer.ok()) << writer.error();
-  QTest::qWait(OutageMs());
+  ASSERT_TRUE(SitOutOutage(f, db));
 }
 
 TEST(FeedOutageTest, ALoneServerThatHangsAndComesBackIsFollowedWithoutGapsOrRepeats) {
@@ -269,7 +296,7 @@ TEST(FeedOutageTest, ALoneServerThatHangsAndComesBackIsFollowedWithoutGapsOrRepe
   const pid_t pid = ServicePid(service.db_path(), "--demo");
   ASSERT_GT(pid, 0);
   ::kill(pid, SIGSTOP);  // accepts connections, answers nothing
-  PublishMeanwhile(service.db_path());
+  PublishMeanwhile(f, service.db_path());
   ::kill(pid, SIGCONT);
   const auto db_newest = SqlNumbers(service.db_path(), "SELECT max(id) FROM messages");
   ASSERT_TRUE(WaitForNewest(f, db_newest[0]));
@@ -291,7 +318,7 @@ TEST(FeedOutageTest, ALoneServerRestartedOnItsPortIsFollowedWithoutGapsOrRepeats
   ASSERT_GT(start, 0);
 
   service->Stop();
-  PublishMeanwhile(db);
+  PublishMeanwhile(f, db);
   EXPECT_EQ(f.feed->FeedHost(), host);
   LocalService again({"--db", db, "--listen", host, "--quota", "0"});
   ASSERT_TRUE(again.ok()) << again.error();

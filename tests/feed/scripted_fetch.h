@@ -45,6 +45,7 @@ class ScriptedFetch {
         body = &answer;
       }
     }
+    ++served_;
     return body ? *body : std::string("Error");
   }
   std::vector<std::string> Paths() {
@@ -54,6 +55,11 @@ class ScriptedFetch {
   std::vector<std::string> Hosts() {
     std::lock_guard lock(mutex_);
     return hosts_;
+  }
+  // Fetches answered so far (a worker's result follows its answer).
+  int Served() {
+    std::lock_guard lock(mutex_);
+    return served_;
   }
   int Count(std::string_view prefix) {
     std::lock_guard lock(mutex_);
@@ -69,6 +75,7 @@ class ScriptedFetch {
   std::string held_;
   std::vector<std::string> paths_;
   std::vector<std::string> hosts_;
+  int served_ = 0;
 };
 
 inline std::string Item(const InfoRecord& r) {

@@ -69,6 +69,7 @@ class ServiceFeed {
       return current_;
     };
     s.discover = [this] {
+      ++discoveries_tried;
       for (const auto& host : hosts_) {
         if (FetchPage("GET", host, "/qavel/client/checkhost.htm") == "TestOK") {
           std::lock_guard lock(mutex_);
@@ -113,6 +114,7 @@ class ServiceFeed {
   std::vector<std::string> hosts_;
   std::mutex mutex_;
   std::string current_;
+  std::atomic<int> discoveries_tried{0};
   std::atomic<int> discoveries_found{0};
   TestGrid grid;
   FeedStore store;
