@@ -33,31 +33,32 @@ LAYERS = [
     ("tv_net", BASE),
     ("tv_settings", BASE),
     ("tv_regions", BASE),
+    ("tv_platform", BASE),
     ("tv_grid", BASE),
-    ("tv_grid_*", BASE),
+    ("tv_editor_edits", BASE),
+    ("tv_publish", BASE),
+    ("tv_account", BASE),
+    ("tv_service", BASE),
+    ("tv_http_server", BASE),
     ("tv_*_logic", BASE),
     ("tv_*_base", BASE),
-    ("tv_platform", BASE),
-    ("tv_service", BASE),
-    # Controllers: QtCore only (QObject, timers, signals); run headless.
+    # Controllers: QtCore only (QObject, timers, signals); they run headless.
     ("tv_core_qt", CONTROLLERS),
-    ("tv_jobs", CONTROLLERS),
     ("tv_*_ctrl", CONTROLLERS),
+    # Files compiled in with Qt's resource system, and the object libraries
+    # qt_add_resources makes for them.
+    ("tv_sounds", CONTROLLERS),
+    ("*_resources_*", CONTROLLERS),
     # Windows: widgets, web views, sounds.
     ("tv_regions_qt", WINDOWS),
     ("tv_widgets", WINDOWS),
-    ("tv_*_ui", WINDOWS),
-    ("tv_app", WINDOWS),
-    # A feature folder's own library is its windows; its logic and
-    # controllers are the *_logic and *_ctrl libraries beside it.
     ("tv_shell", WINDOWS),
     ("tv_feed", WINDOWS),
     ("tv_detail", WINDOWS),
-    ("tv_publish", WINDOWS),
-    ("tv_search", WINDOWS),
-    ("tv_account", WINDOWS),
-    ("tv_resources", WINDOWS),
-    # Other libraries.
+    ("tv_app", WINDOWS),
+    ("tv_*_ui", WINDOWS),
+    # Libraries from elsewhere. Qt6::Platform carries Qt's compile settings.
+    ("Qt6::Platform", None),
     ("Qt6::Core", CONTROLLERS),
     ("Qt6::*", WINDOWS),
     ("*::*", BASE),

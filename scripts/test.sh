@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
 build_dir=${TARVOLO_BUILD_DIR:-build}
+# No library of a lower layer links a higher one; no folders in a cycle.
+python3 scripts/check_layers.py "$build_dir"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 mkdir -p test-artifacts
