@@ -3,7 +3,7 @@
 
 #include "cli/command.h"
 #include "core/gbk.h"
-#include "net/transport.h"
+#include "net/query_encoding.h"
 
 namespace tv::cli {
 namespace {

@@ -56,6 +56,7 @@ LAYERS = [
     ("tv_feed", WINDOWS),
     ("tv_detail", WINDOWS),
     ("tv_app", WINDOWS),
+    ("tv_client", WINDOWS),
     ("tv_*_ui", WINDOWS),
     # Libraries from elsewhere. Qt6::Platform carries Qt's compile settings.
     ("Qt6::Platform", None),

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "core/version.h"
-#include "net/transport.h"
+#include "net/base64.h"
 
 namespace tv {
 namespace {

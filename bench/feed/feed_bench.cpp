@@ -50,7 +50,8 @@ std::shared_ptr<const TextMeasure> MeasureOf(int kind) {
 
 // A grid of `rows` rows, the feed's columns, and its store with a view.
 struct Bench {
-  Bench(int rows, int measure) : store(kFeedColumns, MeasureOf(measure)), grid(store), feed(grid) {
+  Bench(int rows, int measure)
+      : store(kMessageColumns, MeasureOf(measure)), grid(store), feed(grid) {
     SetFeedColumns(store, 1200);
     grid.ResizeRows(rows);
     feed.View().regions = {Utf8ToGbk("济宁")};

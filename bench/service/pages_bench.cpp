@@ -9,7 +9,8 @@
 
 #include "core/gbk.h"
 #include "demo_data.h"
-#include "net/transport.h"
+#include "net/base64.h"
+#include "net/query_encoding.h"
 #include "service_pages.h"
 
 namespace {

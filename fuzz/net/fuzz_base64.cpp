@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "net/transport.h"
+#include "net/base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -2,19 +2,18 @@
 
 #include <QAction>
 
-#include "account/account_test_hooks.h"
 #include "account/preferences_dialog.h"
 #include "account/registration_form.h"
 #include "core/build_constants.h"
 #include "shell/shell.h"
+#include "shell/shell_decisions.h"
 #include "shell/shell_events.h"
 
 namespace tv {
 namespace {
 
 QUrl WebAddress(const char* path) {
-  return QUrl(QStringLiteral("http://%1%2")
-                  .arg(QString::fromStdString(WebHost()), QString::fromLatin1(path)));
+  return QUrl(QString::fromStdString(WebPageAddress(WebHost(), path)));
 }
 
 }  // namespace
@@ -28,10 +27,8 @@ void AttachAccount(Shell& shell) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &PreferencesDialog::saved, &shell.Events(),
                      &ShellEvents::displaySettingsChanged);
-    AnnouncePreferencesDialog(*dialog);
     dialog->open();
   });
-  InstallAccountTestHooks(shell, preferences);
 }
 
 RegistrationForm* OpenRegistrationForm(QWidget* login_form,
@@ -42,7 +39,6 @@ RegistrationForm* OpenRegistrationForm(QWidget* login_form,
   services.download_address = WebAddress("/xiazai/");
   auto* form = new RegistrationForm(std::move(services), login_form);
   form->setAttribute(Qt::WA_DeleteOnClose);
-  AnnounceRegistrationForm(*form);
   form->open();
   return form;
 }

@@ -7,6 +7,7 @@
 
 #include "core/ascii.h"
 #include "core/gbk.h"
+#include "net/query_encoding.h"
 #include "net/transport.h"
 
 namespace tv {

@@ -1,3 +1,4 @@
+#include "net/query_encoding.h"
 #pragma once
 // Member registration without widgets: the form's values, the checks that run
 // in order on submit, the request they become, the sends and how the service's

@@ -10,6 +10,7 @@
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
+#include "net/query_encoding.h"
 #include "net/transport.h"
 #include "settings/store.h"
 #include "settings/values.h"

@@ -3,19 +3,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
-#include <cstdio>
 
 #include "core/qt_gbk.h"
 
 namespace tv {
 
-void MessageBoxNoticeSink::Prepare(QMessageBox& box, const std::string& gbk_text) {
-  if (report_and_close_ms_ <= 0) return;
-  std::printf("TARVOLO notice %s\n", FromGbk(gbk_text).toUtf8().constData());
-  std::fflush(stdout);
-  QTimer::singleShot(report_and_close_ms_, &box, [&box] { box.done(0); });
-}
+void MessageBoxNoticeSink::Prepare(QMessageBox&, const std::string&) {}
 
 void MessageBoxNoticeSink::Notice(const std::string& gbk_text) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"), FromGbk(gbk_text),

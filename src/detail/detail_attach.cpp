@@ -43,7 +43,7 @@ DetailAttachment::DetailAttachment(Shell& shell) : QObject(shell.Frame()), shell
                          });
 
   InfoGrid* grid = shell.Grid();
-  connect(grid, &InfoGrid::DoubleClick, this, [this, grid](int row, int column) {
+  connect(grid, &InfoGrid::doubleClicked, this, [this, grid](int row, int column) {
     const RowStore& rows = grid->Store();
     view_->OnRowDoubleClick(column, [&rows, row](int c) { return rows.GetCellText(row, c); });
   });

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/gbk.h"
+#include "grid/marked_text.h"
 
 namespace tv {
 namespace {
@@ -12,26 +13,19 @@ bool AllDigits(std::string_view text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The GBK bytes of the row text's colour markers: Ψ, Ξ, δ and §.
-bool IsRowMarker(unsigned char lead, unsigned char trail) {
-  return (lead == 0xA6 && (trail == 0xB7 || trail == 0xAE || trail == 0xC4)) ||
-         (lead == 0xA1 && trail == 0xEC);
-}
-
 }  // namespace
 
 CurrentMessage CurrentMessageFromRow(const RowCellReader& cell) {
-  namespace col = detail_column;
   CurrentMessage message;
-  message.InfoID = cell(col::kInfoId);
-  message.City = cell(col::kCity);
-  message.TypeWord = cell(col::kTypeWord);
-  message.Content = cell(col::kContent);
-  message.Tel = cell(col::kTel);
-  message.Flag = cell(col::kFlag);
-  message.Time = cell(col::kTime);
-  message.Deal = cell(col::kDeal);
-  message.Company = cell(col::kCompany);
+  message.InfoID = cell(kColInfoId);
+  message.City = cell(kColCity);
+  message.TypeWord = cell(kColTypeWord);
+  message.Content = cell(kColContent);
+  message.Tel = cell(kColTel);
+  message.Flag = cell(kColFlag);
+  message.Time = cell(kColTime);
+  message.Deal = cell(kColDeal);
+  message.Company = cell(kColCompany);
   return message;
 }
 
@@ -51,24 +45,8 @@ bool LacksMemberRights(const DetailViewer& viewer) {
   return viewer.no_contact_rights || viewer.guest_mode || viewer.ordinary_member;
 }
 
-std::string StripRowMarkers(std::string_view gbk) {
-  std::string out;
-  out.reserve(gbk.size());
-  for (std::size_t i = 0; i < gbk.size();) {
-    unsigned char lead = static_cast<unsigned char>(gbk[i]);
-    if (IsLeadByte(lead) && i + 1 < gbk.size()) {
-      if (!IsRowMarker(lead, static_cast<unsigned char>(gbk[i + 1]))) out.append(gbk.substr(i, 2));
-      i += 2;
-    } else {
-      out.push_back(gbk[i]);
-      ++i;
-    }
-  }
-  return out;
-}
-
 std::string DetailContentText(const CurrentMessage& message) {
-  return message.TypeWord + ":" + StripRowMarkers(message.Content);
+  return message.TypeWord + ":" + StripTextMarkers(message.Content);
 }
 
 bool ContactHidden(const DetailViewer& viewer, bool wait_flag) {
@@ -133,15 +111,14 @@ const std::string& NoQqNotice() {
 RowDoubleClick DecideRowDoubleClick(int column, const RowCellReader& cell,
                                     const DetailViewer& viewer, bool member_only_chat,
                                     std::string_view site) {
-  namespace col = detail_column;
   using Kind = RowDoubleClick::Kind;
-  if (column == col::kTypeIcon || column == col::kRowText) {
-    if (cell(col::kRowText).empty()) return {Kind::kCopyOnly, {}};
+  if (column == kColTypeIcon || column == kColRowText) {
+    if (cell(kColRowText).empty()) return {Kind::kCopyOnly, {}};
     return {Kind::kShowDetail, {}};
   }
-  if (column == col::kMessengerIcon) {
+  if (column == kColMessengerIcon) {
     if (member_only_chat && (!viewer.logged_in || viewer.guest_mode)) return {};
-    if (auto address = QqChatAddress(cell(col::kQq), site)) return {Kind::kOpenChat, *address};
+    if (auto address = QqChatAddress(cell(kColQQ), site)) return {Kind::kOpenChat, *address};
     return {Kind::kNotice, NoQqNotice()};
   }
   return {};

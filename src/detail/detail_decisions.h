@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "grid/grid_types.h"
+#include "grid/message_row.h"
 #include "net/login_answer.h"
 
 namespace tv {
@@ -27,23 +28,6 @@ struct CurrentMessage {
 
   bool operator==(const CurrentMessage&) const = default;
 };
-
-// Grid columns a message row keeps its fields in (main grid and search grid).
-namespace detail_column {
-inline constexpr int kInfoId = 0;
-inline constexpr int kCity = 1;
-inline constexpr int kTypeWord = 2;
-inline constexpr int kContent = 3;
-inline constexpr int kTel = 4;
-inline constexpr int kFlag = 5;
-inline constexpr int kTime = 6;
-inline constexpr int kTypeIcon = 7;
-inline constexpr int kRowText = 8;
-inline constexpr int kQq = 9;
-inline constexpr int kMessengerIcon = 11;
-inline constexpr int kDeal = 12;
-inline constexpr int kCompany = 13;
-}  // namespace detail_column
 
 // Reads the text of one cell of the double-clicked row.
 using RowCellReader = std::function<std::string(int column)>;
@@ -71,8 +55,6 @@ inline constexpr Colour kDetailRed = MakeColour(255, 0, 0);
 inline constexpr Colour kDetailGrey = MakeColour(102, 102, 102);
 inline constexpr Colour kDetailDarkRed = MakeColour(0x84, 0, 0);
 
-// Removes the four colour markers of the row text, character by character.
-std::string StripRowMarkers(std::string_view gbk);
 // "信息内容": type word, ":" and the content without markers.
 std::string DetailContentText(const CurrentMessage& message);
 

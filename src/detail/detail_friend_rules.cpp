@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "core/gbk.h"
-#include "net/transport.h"
+#include "net/query_encoding.h"
 
 namespace tv {
 namespace {

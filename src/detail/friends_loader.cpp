@@ -19,7 +19,7 @@ void FriendsLoader::LoadFriends(std::int64_t user_id) {
       [this](std::vector<FriendRow> rows) {
         const int count = static_cast<int>(rows.size());
         for (auto& row : rows) table_.Append(std::move(row));
-        emit FriendsLoaded(count);
+        emit friendsLoaded(count);
       });
 }
 
@@ -39,11 +39,11 @@ void FriendsLoader::RemoveFriend(const std::string& name) {
         const bool removed = answer == "DelOK";
         if (removed) {
           table_.RemoveEntry(entry_id);
-          emit FriendRemoved(FromGbk(name));
+          emit friendRemoved(FromGbk(name));
         } else {
           ShowNotice(TV_TEXT("删除失败,请稍后重试"));
         }
-        emit RemoveFinished(removed);
+        emit removeFinished(removed);
       });
 }
 

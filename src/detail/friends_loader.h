@@ -29,10 +29,10 @@ class FriendsLoader : public QObject {
   void RemoveFriend(const std::string& name);
 
  signals:
-  void FriendsLoaded(int count);
+  void friendsLoaded(int count);
   // The tree item labelled `name` goes (GBK name as a QString).
-  void FriendRemoved(const QString& name);
-  void RemoveFinished(bool removed);
+  void friendRemoved(const QString& name);
+  void removeFinished(bool removed);
 
  private:
   FriendsTable& table_;

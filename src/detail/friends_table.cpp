@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "net/answers.h"
-#include "net/transport.h"
+#include "net/query_encoding.h"
 
 namespace tv {
 namespace {

@@ -2,16 +2,16 @@
 
 #include <optional>
 
-#include "core/gbk.h"
 #include "core/background_job.h"
+#include "core/gbk.h"
 #include "net/totals_answer.h"
 
 namespace tv {
 
 CountsController::CountsController(FeedController& feed, QObject* parent)
     : QObject(parent), feed_(feed) {
-  connect(&timer10_, &QTimer::timeout, this, &CountsController::LoadNationalCounts);
-  connect(&feed_, &FeedController::TotalChanged, this, [this](qint32 total) { ShowTotal(total); });
+  connect(&counts_timer_, &QTimer::timeout, this, &CountsController::LoadNationalCounts);
+  connect(&feed_, &FeedController::totalChanged, this, [this](qint32 total) { ShowTotal(total); });
 }
 
 QString CountsController::CountText(std::int64_t n) {
@@ -21,7 +21,7 @@ QString CountsController::CountText(std::int64_t n) {
 void CountsController::Start() {
   started_ = true;
   LoadNationalCounts();
-  timer10_.start(kCountsPeriodMs);
+  counts_timer_.start(kCountsPeriodMs);
 }
 
 void CountsController::LoadNationalCounts() {
@@ -37,9 +37,9 @@ void CountsController::LoadNationalCounts() {
         fetching_ = false;
         if (answer) {
           national_count_ = answer->national;
-          emit NationalTextChanged(QString::number(national_count_));
+          emit nationalTextChanged(QString::number(national_count_));
         }
-        emit CountsLoaded(answer.has_value());
+        emit countsLoaded(answer.has_value());
       });
 }
 
@@ -50,7 +50,7 @@ void CountsController::ShowTotal(std::int32_t total) {
   if (store.View().direction == kWholeCountry && store.Code() == TV_TEXT("全国信息")) {
     n = national_count_;
   }
-  emit CountTextChanged(CountText(n));
+  emit countTextChanged(CountText(n));
 }
 
 }  // namespace tv

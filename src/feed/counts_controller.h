@@ -1,7 +1,7 @@
 #pragma once
 // The two counts under the grid: the total of the current view ("共 %ld 条信息")
 // and the number of messages in the whole country, fetched once after login
-// and then every minute (timer 10) from the current host.
+// and then every minute from the current host.
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -26,22 +26,22 @@ class CountsController : public QObject {
   // whole-country view "全国信息"). Nothing before login.
   void ShowTotal(std::int32_t total);
   std::int32_t NationalCount() const { return national_count_; }
-  bool TimerActive() const { return timer10_.isActive(); }
+  bool TimerActive() const { return counts_timer_.isActive(); }
 
   // "共 %ld 条信息"
   static QString CountText(std::int64_t n);
 
  signals:
-  void CountTextChanged(const QString& text);
-  void NationalTextChanged(const QString& text);
-  void CountsLoaded(bool changed);
+  void countTextChanged(const QString& text);
+  void nationalTextChanged(const QString& text);
+  void countsLoaded(bool changed);
 
  private:
   FeedController& feed_;
   std::int32_t national_count_ = 0;
   bool started_ = false;
   bool fetching_ = false;
-  QTimer timer10_;
+  QTimer counts_timer_;
 };
 
 }  // namespace tv

@@ -10,7 +10,6 @@
 #include "core/gbk.h"
 #include "core/qt_gbk.h"
 #include "detail/detail_attach.h"
-#include "feed/feed_test_hooks.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
 #include "net/transport.h"
@@ -90,8 +89,8 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
     }
   });
   FriendsLoader& loader = detail.Loader();
-  connect(&loader, &FriendsLoader::FriendRemoved, tree_, &RegionTree::RemoveFriendItem);
-  connect(&loader, &FriendsLoader::FriendsLoaded, this, [this](int count) {
+  connect(&loader, &FriendsLoader::friendRemoved, tree_, &RegionTree::RemoveFriendItem);
+  connect(&loader, &FriendsLoader::friendsLoaded, this, [this](int count) {
     // The whole answer at once: the rows it appended to the table.
     const auto& rows = detail_.Friends().Rows();
     for (std::size_t i = rows.size() - static_cast<std::size_t>(count); i < rows.size(); ++i) {
@@ -119,31 +118,31 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
   });
 
   // The grid's notices.
-  connect(grid, &InfoGrid::ScrollReport, this, [this] { paging_->LoadMissingRows(); });
+  connect(grid, &InfoGrid::scrollReported, this, [this] { paging_->LoadMissingRows(); });
 
   // What the feed shows.
-  connect(feed_.get(), &FeedController::CaptionChanged, shell.CaptionLabel(), &QLabel::setText);
-  connect(counts_.get(), &CountsController::CountTextChanged, shell.TotalLabel(), &QLabel::setText);
-  connect(counts_.get(), &CountsController::NationalTextChanged, this, [this](const QString& n) {
+  connect(feed_.get(), &FeedController::captionChanged, shell.CaptionLabel(), &QLabel::setText);
+  connect(counts_.get(), &CountsController::countTextChanged, shell.TotalLabel(), &QLabel::setText);
+  connect(counts_.get(), &CountsController::nationalTextChanged, this, [this](const QString& n) {
     shell_.NationalLabel()->setText(
         QStringLiteral("全国信息数:<span style=\"color:#0000ff\">%1</span>").arg(n));
   });
-  connect(feed_.get(), &FeedController::FeedHostChanged, this,
+  connect(feed_.get(), &FeedController::feedHostChanged, this,
           [this](const QString& host) { shell_.Session().SetFeedHost(host.toStdString()); });
   // A real scroll to the top: the scroll mark then names the top rows, which
   // the rebuild that follows a layout change works on.
-  connect(feed_.get(), &FeedController::ScrollToTopRequested, this, [this] {
+  connect(feed_.get(), &FeedController::scrollToTopRequested, this, [this] {
     shell_.Grid()->Scroll(InfoGrid::ScrollCode::kTop);
     shell_.Grid()->Scroll(InfoGrid::ScrollCode::kEndScroll);
   });
-  connect(feed_.get(), &FeedController::MarkedRowsRebuilt, &events, &ShellEvents::mainRowsRebuilt);
+  connect(feed_.get(), &FeedController::markedRowsRebuilt, &events, &ShellEvents::mainRowsRebuilt);
   // An outage is not silent: the rows stay while the feed reconnects.
-  connect(feed_.get(), &FeedController::ConnectionChanged, this, [this](bool lost) {
+  connect(feed_.get(), &FeedController::connectionChanged, this, [this](bool lost) {
     shell_.ShowStatus(lost ? QStringLiteral("网络连接中断，正在重新连接…") : QString());
   });
   // Once a first page has been read, a grid without rows is a region without
   // messages, and says so.
-  connect(feed_.get(), &FeedController::StartPageApplied, this,
+  connect(feed_.get(), &FeedController::startPageApplied, this,
           [grid] { grid->SetEmptyText(QStringLiteral("该地区暂无信息")); });
   StyleCountLabel(shell.TotalLabel(), QColor(237, 245, 72));
   StyleCountLabel(shell.NationalLabel(), Qt::black);
@@ -220,7 +219,7 @@ void FeedAttachment::OnPageCommand(PageCommand command) {
 void FeedAttachment::ShowMultiAreaMenu() {
   QMenu menu(shell_.Frame());
   QAction* form = menu.addAction(QStringLiteral("多地区定制"));
-  const std::string stored = MutiArea();
+  const std::string stored = MultiArea();
   QAction* apply = stored.empty() ? nullptr : menu.addAction(FromGbk(stored));
   QPushButton* button = shell_.Button(kButtonMultiArea);
   QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, button->height())));
@@ -235,9 +234,7 @@ void FeedAttachment::OpenMultiAreaForm() {
 }
 
 FeedAttachment& AttachFeed(Shell& shell, DetailAttachment& detail) {
-  auto* feed = new FeedAttachment(shell, detail);
-  InstallFeedTestHooks(*feed, detail);
-  return *feed;
+  return *new FeedAttachment(shell, detail);
 }
 
 FeedAttachment* FeedOf(Shell& shell) {

@@ -21,10 +21,10 @@ void Pause(int ms) {
 
 FeedController::FeedController(FeedStore& store, FeedServices services, QObject* parent)
     : QObject(parent), store_(store), services_(WithDefaults(std::move(services))) {
-  timer0_.setSingleShot(false);
-  timer1_.setSingleShot(false);
-  connect(&timer0_, &QTimer::timeout, this, &FeedController::PollNewRecords);
-  connect(&timer1_, &QTimer::timeout, this, &FeedController::PollIdLists);
+  new_records_timer_.setSingleShot(false);
+  id_lists_timer_.setSingleShot(false);
+  connect(&new_records_timer_, &QTimer::timeout, this, &FeedController::PollNewRecords);
+  connect(&id_lists_timer_, &QTimer::timeout, this, &FeedController::PollIdLists);
   reload_retry_.setSingleShot(true);
   connect(&reload_retry_, &QTimer::timeout, this, &FeedController::ReloadFirstPage);
 }
@@ -32,7 +32,7 @@ FeedController::FeedController(FeedStore& store, FeedServices services, QObject*
 void FeedController::SetFeedHost(std::string host) {
   if (host == feed_host_) return;
   feed_host_ = std::move(host);
-  emit FeedHostChanged(QString::fromStdString(feed_host_));
+  emit feedHostChanged(QString::fromStdString(feed_host_));
 }
 
 void FeedController::SetPacing(int reload_pause_ms, int id_pause_ms) {
@@ -53,7 +53,7 @@ QString FeedController::Caption() const {
 void FeedController::SetConnectionLost(bool lost) {
   if (lost == connection_lost_) return;
   connection_lost_ = lost;
-  emit ConnectionChanged(lost);
+  emit connectionChanged(lost);
 }
 
 std::string FeedController::Fetch(const std::string& host, const std::string& path) const {
@@ -62,7 +62,7 @@ std::string FeedController::Fetch(const std::string& host, const std::string& pa
 
 void FeedController::StartPollTimer() {
   new_records_ready_ = true;
-  timer0_.start(refresh_period_ms_);
+  new_records_timer_.start(refresh_period_ms_);
 }
 
 void FeedController::StartFeed() {
@@ -94,8 +94,8 @@ void FeedController::StartFeed() {
         if (current) {
           store_.SetRowStyle(services_.row_style());
           filled = store_.ApplyStartPage(a.page);
-          emit CaptionChanged(Caption());
-          emit TotalChanged(store_.TotalCount());
+          emit captionChanged(Caption());
+          emit totalChanged(store_.TotalCount());
         }
         if (filled) {
           if (scrolling_on_ && current) StartPollTimer();
@@ -103,9 +103,9 @@ void FeedController::StartFeed() {
           // nothing for the rest of the run.
           store_.SetMaxId(IdListKind::kDeleted, std::move(a.deleted_max));
           store_.SetMaxId(IdListKind::kClosed, std::move(a.closed_max));
-          timer1_.start(id_poll_period_ms_);
+          id_lists_timer_.start(id_poll_period_ms_);
         }
-        emit StartPageApplied(filled);
+        emit startPageApplied(filled);
       });
 }
 
@@ -117,7 +117,7 @@ void FeedController::ReloadFirstPage() {
   page_ready_ = false;
   reload_pending_ = false;
   reload_retry_.stop();
-  timer0_.stop();
+  new_records_timer_.stop();
   ++view_generation_;
   const std::string code = store_.Code();
   store_.View().direction = DeriveDirection(store_.View().direction, code);
@@ -150,7 +150,7 @@ void FeedController::ReloadFirstPage() {
           // stay as they are, and the reload is tried again by itself.
           if (a.new_host && !a.new_host->empty()) SetFeedHost(std::move(*a.new_host));
           SetConnectionLost(true);
-          emit ReloadApplied(false);
+          emit reloadApplied(false);
           if (reload_pending_) {
             ReloadFirstPage();
           } else {
@@ -161,10 +161,10 @@ void FeedController::ReloadFirstPage() {
         SetConnectionLost(false);
         store_.SetRowStyle(services_.row_style());
         const bool filled = store_.ApplyReloadPage(a.page, a.has_items);
-        emit CaptionChanged(Caption());
-        emit TotalChanged(store_.TotalCount());
+        emit captionChanged(Caption());
+        emit totalChanged(store_.TotalCount());
         if (filled && scrolling_on_) StartPollTimer();
-        emit ReloadApplied(filled);
+        emit reloadApplied(filled);
         if (reload_pending_) ReloadFirstPage();
       });
 }
@@ -212,9 +212,9 @@ void FeedController::PollNewRecords() {
         if (generation == view_generation_ && !a.records.empty()) {
           store_.SetRowStyle(services_.row_style());
           inserted = store_.ApplyNewRecords(a.records);
-          if (inserted > 0) emit TotalChanged(store_.TotalCount());
+          if (inserted > 0) emit totalChanged(store_.TotalCount());
         }
-        emit NewRecordsApplied(inserted);
+        emit newRecordsApplied(inserted);
       });
 }
 
@@ -236,16 +236,16 @@ void FeedController::PollIdLists() {
           if (generation != id_generation_) return;  // abandoned by a later tick
           if (pairs) {
             store_.ApplyIdList(kind, *pairs);
-            emit MarkedRowsRebuilt();
+            emit markedRowsRebuilt();
           }
-          emit IdListApplied(static_cast<int>(kind));
+          emit idListApplied(static_cast<int>(kind));
         });
   }
 }
 
-void FeedController::PauseFeed() { timer0_.stop(); }
+void FeedController::PauseFeed() { new_records_timer_.stop(); }
 
-void FeedController::ResumeFeed() { timer0_.start(refresh_period_ms_); }
+void FeedController::ResumeFeed() { new_records_timer_.start(refresh_period_ms_); }
 
 void FeedController::SetScrolling(bool on) {
   scrolling_on_ = on;
@@ -259,13 +259,13 @@ void FeedController::SetScrolling(bool on) {
 void FeedController::SetMasked(bool masked) {
   store_.View().masked = masked;
   store_.RebuildRowsOnScreen();
-  emit RowsRebuilt();
+  emit rowsRebuilt();
 }
 
 void FeedController::RebuildRowsOnScreen() {
-  emit ScrollToTopRequested();
+  emit scrollToTopRequested();
   store_.RebuildRowsOnScreen();
-  emit RowsRebuilt();
+  emit rowsRebuilt();
 }
 
 void FeedController::SelectView(int view_type, int direction) {
@@ -307,7 +307,7 @@ void FeedController::ApplyRegion() {
     return;
   }
   ReloadFirstPage();
-  emit ScrollToTopRequested();
+  emit scrollToTopRequested();
 }
 
 void FeedController::ShowFriendMessages(const std::string& name) {

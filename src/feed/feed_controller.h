@@ -1,7 +1,7 @@
 #pragma once
 // The feed jobs: the first page after login, reloads for a changed view or
-// region, the new-records poll (timer 0) and the deleted/closed identifier
-// polls (timer 1). Each job runs its request on a worker; the answer is
+// region, the new-records poll (every refresh period) and the deleted/closed
+// identifier polls (every three minutes). Each job runs its request on a worker; the answer is
 // applied to the record store on the UI thread in one piece. The ready flags
 // live here and are touched on the UI thread only.
 #include <QObject>
@@ -33,23 +33,24 @@ class FeedController : public QObject {
   // Pauses the reload and identifier polls take after their fetch (pacing of
   // the server); tests shorten them.
   void SetPacing(int reload_pause_ms, int id_pause_ms);
-  // The period of timer 1 (end-to-end runs cannot wait three minutes).
+  // The period of the identifier polls (end-to-end runs cannot wait three
+  // minutes).
   void SetIdPollPeriodMs(int ms) { id_poll_period_ms_ = ms > 0 ? ms : kIdPollPeriodMs; }
 
   bool LoggedIn() const { return logged_in_; }
   bool ScrollingOn() const { return scrolling_on_; }
   bool NewRecordsReady() const { return new_records_ready_; }
   bool PageReady() const { return page_ready_; }
-  bool PollTimerActive() const { return timer0_.isActive(); }
+  bool PollTimerActive() const { return new_records_timer_.isActive(); }
   // A failed reload waits for its retry.
   bool ReloadRetryPending() const { return reload_retry_.isActive(); }
   // The last answer of the server was a failure (the poll or the reload
   // retries by itself).
   bool ConnectionLost() const { return connection_lost_; }
-  bool IdTimerActive() const { return timer1_.isActive(); }
+  bool IdTimerActive() const { return id_lists_timer_.isActive(); }
   QString Caption() const;
 
-  // After login: the member's own first page, then timers 0 and 1.
+  // After login: the member's own first page, then both polls.
   void StartFeed();
   // The first page of the current view. Asked while a page fetch runs, it
   // waits for that fetch to end instead of being lost. A reload that fails
@@ -80,22 +81,22 @@ class FeedController : public QObject {
   void EndPageJob();
 
  signals:
-  void TotalChanged(qint32 total);
-  void CaptionChanged(const QString& caption);
-  void FeedHostChanged(const QString& host);
+  void totalChanged(qint32 total);
+  void captionChanged(const QString& caption);
+  void feedHostChanged(const QString& host);
   // The server stopped answering (true) or answers again (false).
-  void ConnectionChanged(bool lost);
-  void ScrollToTopRequested();
+  void connectionChanged(bool lost);
+  void scrollToTopRequested();
   // The rows on screen were rebuilt for masking or a new layout.
-  void RowsRebuilt();
+  void rowsRebuilt();
   // New deleted or closed identifiers marked the rows in view (other lists
   // built from the same marks rebuild theirs).
-  void MarkedRowsRebuilt();
+  void markedRowsRebuilt();
   // Completion of each job, applied or not (tests and the window wait on these).
-  void StartPageApplied(bool filled);
-  void ReloadApplied(bool filled);
-  void NewRecordsApplied(int inserted);
-  void IdListApplied(int kind);
+  void startPageApplied(bool filled);
+  void reloadApplied(bool filled);
+  void newRecordsApplied(int inserted);
+  void idListApplied(int kind);
 
  private:
   void ApplyRegion();
@@ -120,10 +121,10 @@ class FeedController : public QObject {
   bool connection_lost_ = false;
   // Raised by every reload: a poll answer for an older view is not applied.
   std::uint64_t view_generation_ = 0;
-  // Raised by every timer-1 tick: answers of an earlier tick are dropped.
+  // Raised by every identifier poll: answers of an earlier one are dropped.
   std::uint64_t id_generation_ = 0;
-  QTimer timer0_;
-  QTimer timer1_;
+  QTimer new_records_timer_;
+  QTimer id_lists_timer_;
   QTimer reload_retry_;
 };
 

@@ -26,8 +26,8 @@ void RowStoreGrid::FitRowToText(int row) {
 }
 
 void SetFeedColumns(RowStore& store, int row_text_width) {
-  store.SetColumnCount(kFeedColumns);
-  for (int column = 0; column < kFeedColumns; ++column) store.PutColumnWidth(column, 0);
+  store.SetColumnCount(kMessageColumns);
+  for (int column = 0; column < kMessageColumns; ++column) store.PutColumnWidth(column, 0);
   store.PutColumnWidth(kColTypeIcon, 30);
   store.PutColumnWidth(kColRowText, row_text_width);
   store.PutColumnWidth(kColDetailIcon, 30);

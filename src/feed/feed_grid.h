@@ -11,28 +11,10 @@
 #include <vector>
 
 #include "grid/grid_types.h"
+#include "grid/message_row.h"
 #include "grid/row_store.h"
 
 namespace tv {
-
-// Columns of a feed row.
-enum FeedColumn : int {
-  kColInfoId = 0,
-  kColCity = 1,
-  kColTypeWord = 2,
-  kColContent = 3,
-  kColTel = 4,
-  kColFlag = 5,
-  kColTime = 6,
-  kColTypeIcon = 7,
-  kColRowText = 8,
-  kColQQ = 9,
-  kColDetailIcon = 10,
-  kColMessengerIcon = 11,
-  kColDeal = 12,
-  kColCompany = 13,
-};
-inline constexpr int kFeedColumns = 14;
 
 // Pictures of the grid's image strip that the feed puts in its rows.
 inline constexpr int kFeedImageMessenger = 0;      // has a QQ number
@@ -50,7 +32,7 @@ struct RowStyle {
 
 // One row as the feed writes it: every cell text and the three pictures.
 struct FeedRowCells {
-  std::array<std::string, kFeedColumns> text;
+  std::array<std::string, kMessageColumns> text;
   int type_icon = kFeedImageParcel;
   int messenger_icon = kFeedImageMessengerGrey;
 };

@@ -120,7 +120,7 @@ void MultiAreaForm::Confirm() {
     return;
   }
   const std::string text = JoinMultiArea(list_.Cities());
-  SetMutiArea(text);  // a failed write has shown its notice; the run keeps the text
+  SetMultiArea(text);  // a failed write has shown its notice; the run keeps the text
   if (apply_) apply_(text);
   accept();
 }

@@ -46,7 +46,7 @@ bool PagingController::StartPage(std::int32_t start_num) {
           s.ApplyPage(start_num, *records, inserts_then);
         }
         feed_.EndPageJob();
-        emit PageApplied(start_num, records.has_value());
+        emit pageApplied(start_num, records.has_value());
         // The member scrolled on while this page was under way.
         if (report_pending_) LoadMissingRows();
       });

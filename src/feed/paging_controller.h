@@ -24,7 +24,7 @@ class PagingController : public QObject {
   std::int32_t StartNum() const { return start_num_; }
 
  signals:
-  void PageApplied(qint32 start_num, bool had_items);
+  void pageApplied(qint32 start_num, bool had_items);
 
  private:
   // Returns false when the fetch was dropped.

@@ -7,16 +7,13 @@
 #include <string_view>
 
 #include "core/info_record.h"
+#include "grid/marked_text.h"
 
 namespace tv {
 
 class IdMarks;
 
-// Marker characters, one GBK double-byte character each; never drawn.
-inline constexpr std::string_view kMarkTel = "\xA6\xB7";        // "Ψ": blue from here
-inline constexpr std::string_view kMarkHighlight = "\xA6\xAE";  // "Ξ": save colour, red
-inline constexpr std::string_view kMarkTime = "\xA6\xC4";       // "δ": grey from here
-inline constexpr std::string_view kMarkEnd = "\xA1\xEC";        // "§": back to the saved colour
+// The marker characters (kMarkTel ...) are those the grid's drawing reads.
 
 // "3-7 9:05" from "2012-03-07 09:05:00"; parts that cannot be read count as 0.
 std::string ShortTime(std::string_view time);

@@ -3,16 +3,13 @@
 #include "core/gbk.h"
 
 namespace tv {
-namespace {
 
-constexpr std::string_view kPhoneMark = "\xA6\xB7";      // Ψ
-constexpr std::string_view kHighlightMark = "\xA6\xAE";  // Ξ
-constexpr std::string_view kTimeMark = "\xA6\xC4";       // δ
-constexpr std::string_view kEndMark = "\xA1\xEC";        // §
-
-bool IsMarker(std::string_view ch) {
-  return ch == kPhoneMark || ch == kHighlightMark || ch == kTimeMark || ch == kEndMark;
+bool IsTextMarker(std::string_view gbk_char) {
+  return gbk_char == kMarkTel || gbk_char == kMarkHighlight || gbk_char == kMarkTime ||
+         gbk_char == kMarkEnd;
 }
+
+namespace {
 
 // The character that starts at `i`: every GBK lead byte pairs with the next
 // one, not only those from 0xA1 up, which keeps the extension characters
@@ -40,8 +37,8 @@ int WalkMarkedText(const MarkedTextMetrics& metrics, int left, int right, int le
     const std::string_view ch = CharAt(text, i);
     if (ch.empty()) break;
     i += ch.size();
-    if (IsMarker(ch)) {
-      if (line_used && (ch == kPhoneMark || ch == kTimeMark)) {
+    if (IsTextMarker(ch)) {
+      if (line_used && (ch == kMarkTel || ch == kMarkTime)) {
         // A telephone or a time split over two lines reads as two numbers:
         // when it would wrap inside itself but fits a line of its own, the
         // line wraps here, at the blank before it.
@@ -49,9 +46,9 @@ int WalkMarkedText(const MarkedTextMetrics& metrics, int left, int right, int le
         int last = 0;
         for (std::size_t j = i; j < text.size();) {
           const std::string_view next = CharAt(text, j);
-          if (next.empty() || next == kEndMark) break;
+          if (next.empty() || next == kMarkEnd) break;
           j += next.size();
-          if (IsMarker(next)) continue;
+          if (IsTextMarker(next)) continue;
           last = metrics.Advance(next);
           width += last;
         }
@@ -78,6 +75,18 @@ int WalkMarkedText(const MarkedTextMetrics& metrics, int left, int right, int le
 
 }  // namespace
 
+std::string StripTextMarkers(std::string_view gbk) {
+  std::string out;
+  out.reserve(gbk.size());
+  for (std::size_t i = 0; i < gbk.size();) {
+    const bool pair = IsLeadByte(static_cast<unsigned char>(gbk[i])) && i + 1 < gbk.size();
+    const std::string_view ch = gbk.substr(i, pair ? 2 : 1);
+    if (!IsTextMarker(ch)) out.append(ch);
+    i += ch.size();
+  }
+  return out;
+}
+
 int MarkedTextMetrics::Advance(std::string_view gbk_char) const {
   return static_cast<int>(gbk_char.size()) * MeasureOne().width;
 }
@@ -92,12 +101,12 @@ void DrawMarkedText(MarkedTextSurface& surface, const GridRect& rect, std::strin
         surface.DrawChar(x, rect.top + line * line_step, ch);
       },
       [&](std::string_view ch) {
-        if (ch == kPhoneMark) {
+        if (ch == kMarkTel) {
           surface.SetTextColour(kPhoneColour);
-        } else if (ch == kHighlightMark) {
+        } else if (ch == kMarkHighlight) {
           saved = surface.TextColour();
           surface.SetTextColour(kHighlightColour);
-        } else if (ch == kTimeMark) {
+        } else if (ch == kMarkTime) {
           surface.SetTextColour(kTimeColour);
         } else {
           surface.SetTextColour(saved);

@@ -9,11 +9,22 @@
 //   "Ξ" A6 AE  current colour is saved, then red (highlighted word)
 //   "δ" A6 C4  text colour becomes grey (time)
 //   "§" A1 EC  text colour becomes the saved colour (end of a segment)
+#include <string>
 #include <string_view>
 
 #include "grid/grid_types.h"
 
 namespace tv {
+
+inline constexpr std::string_view kMarkTel = "\xA6\xB7";        // "Ψ": blue from here
+inline constexpr std::string_view kMarkHighlight = "\xA6\xAE";  // "Ξ": save colour, red
+inline constexpr std::string_view kMarkTime = "\xA6\xC4";       // "δ": grey from here
+inline constexpr std::string_view kMarkEnd = "\xA1\xEC";        // "§": back to the saved colour
+
+// True when `gbk_char` (one character) is one of the four markers.
+bool IsTextMarker(std::string_view gbk_char);
+// `gbk` without its markers, character by character.
+std::string StripTextMarkers(std::string_view gbk);
 
 // The measures the layout of a marked text goes by, in the cell's font.
 class MarkedTextMetrics {

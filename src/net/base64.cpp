@@ -1,7 +1,7 @@
+#include "net/base64.h"
+
 #include <array>
 #include <cstdint>
-
-#include "net/transport.h"
 
 namespace tv {
 namespace {

@@ -1,6 +1,6 @@
-#include <cctype>
+#include "net/query_encoding.h"
 
-#include "net/transport.h"
+#include <cctype>
 
 namespace tv {
 

@@ -1,4 +1,5 @@
 #include "net/transport.h"
+#include "net/base64.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>

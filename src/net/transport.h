@@ -8,20 +8,10 @@
 namespace tv {
 
 std::string FetchPage(std::string_view verb, std::string_view host, std::string_view path);
-// FetchPage, then the lenient base64 decoding of the body (DecodeBase64Lenient),
-// cut at the first zero byte. "Error" is returned undecoded.
+// FetchPage, then the lenient base64 decoding of the body (DecodeBase64Lenient
+// of net/base64.h), cut at the first zero byte. "Error" is returned undecoded.
 std::string FetchEncodedPage(std::string_view verb, std::string_view host, std::string_view path);
 // Whole URL to a file in 16,384-byte pieces; 0 on success, -1 on failure.
 int DownloadToFile(const std::string& url, const std::string& file_path);
-
-// Percent-encoding of one query value: letters and digits kept, white space as
-// "+", every other byte "%XX" (upper-case hex). Empty stays empty.
-std::string EncodeQueryValue(std::string_view gbk);
-
-// Pads with "=" to a multiple of 4, decodes with the standard alphabet where any
-// other character counts as zero bits, then cuts at the first zero byte.
-std::string DecodeBase64Lenient(std::string_view text);
-// Standard base64 encoding (the service's answers).
-std::string EncodeBase64(std::string_view bytes);
 
 }  // namespace tv

@@ -1,7 +1,7 @@
 #include "publish/publish_request.h"
 
 #include "core/gbk.h"
-#include "net/transport.h"
+#include "net/query_encoding.h"
 
 namespace tv {
 

@@ -3,7 +3,7 @@
 #include "core/gbk.h"
 #include "feed/feed_requests.h"
 #include "feed/row_text.h"
-#include "net/transport.h"
+#include "net/query_encoding.h"
 
 namespace tv {
 

@@ -19,10 +19,10 @@ constexpr std::array<SettingDefault, 24> kTable = {{
     {kPassword, "", false},
     {kRememberPassword, "", false},
     {kAutoLogin, "", false},
-    {kPwd, "0", true},
+    {kContactAlwaysMasked, "0", true},
     {kRefreshTimer, "10", true},
     {kTreeCity, "Left", true},
-    {kMutiArea, "", false},
+    {kMultiArea, "", false},
     {kBackColor, "16775143", true},  // 0xFFF7E7: red E7, green F7, blue FF
     {kFontColor, "0", true},
     {kFontSize, "20", true},
@@ -150,14 +150,14 @@ TreeSide TreeCitySide() {
 }
 bool SoundOn() { return IsOne(kSound); }
 bool ContactItemChecked(ContactItem item) { return IsOne(ContactItemSettingName(item)); }
-bool ContactAlwaysMasked() { return IsOne(kPwd); }
+bool ContactAlwaysMasked() { return IsOne(kContactAlwaysMasked); }
 bool AutoLoginChecked() { return IsOne(kAutoLogin); }
 bool RememberPasswordChecked() { return IsOne(kRememberPassword); }
 std::string StoredUserName() { return ReadSettingOrDefault(kUserName); }
 std::string StoredPassword() { return ReadSettingOrDefault(kPassword); }
 std::string StoredHost() { return ReadSettingOrDefault(kStoredHost); }
 std::string StoredServerList() { return ReadSettingOrDefault(kStoredServerList); }
-std::string MutiArea() { return ReadSettingOrDefault(kMutiArea); }
+std::string MultiArea() { return ReadSettingOrDefault(kMultiArea); }
 long HistoryCount() { return ParseSettingNumber(ReadSettingOrDefault(kHistoryCount)); }
 int TreeWidth() { return TreeWidthFromText(ReadSettingOrDefault(kTreeWidth)); }
 
@@ -189,7 +189,7 @@ bool SetStoredUserName(std::string_view gbk_name) {
 bool SetStoredPassword(std::string_view gbk_password) {
   return WriteSettingOrWarn(kPassword, gbk_password);
 }
-bool SetMutiArea(std::string_view gbk_areas) { return WriteSettingOrWarn(kMutiArea, gbk_areas); }
+bool SetMultiArea(std::string_view gbk_areas) { return WriteSettingOrWarn(kMultiArea, gbk_areas); }
 
 bool RecordProgramName(std::string_view name) { return WriteSetting(kMainKey, kProgramName, name); }
 bool RecordStoredHost(std::string_view host) { return WriteSetting(kMainKey, kStoredHost, host); }

@@ -16,10 +16,12 @@ inline constexpr std::string_view kUserName = "usernametavrelomin";
 inline constexpr std::string_view kPassword = "passwordtavrelomin";
 inline constexpr std::string_view kRememberPassword = "nopasstavrelomin";
 inline constexpr std::string_view kAutoLogin = "autologintavrelomin";
-inline constexpr std::string_view kPwd = "pwdtavrelomin";
+// "1": contact data are always masked and the masking toggle is locked.
+inline constexpr std::string_view kContactAlwaysMasked = "pwdtavrelomin";
 inline constexpr std::string_view kRefreshTimer = "RefreshTimertavrelomin";
 inline constexpr std::string_view kTreeCity = "TreeCitytavrelomin";
-inline constexpr std::string_view kMutiArea = "MutiArea_tavrelomin";
+// The multi-area text "A+B"; the stored name keeps its historical spelling.
+inline constexpr std::string_view kMultiArea = "MutiArea_tavrelomin";
 inline constexpr std::string_view kBackColor = "BackColortavrelomin";
 inline constexpr std::string_view kFontColor = "FontColortavrelomin";
 inline constexpr std::string_view kFontSize = "FontSizetavrelomin";
@@ -109,7 +111,7 @@ std::string StoredUserName();
 std::string StoredPassword();
 std::string StoredHost();
 std::string StoredServerList();
-std::string MutiArea();
+std::string MultiArea();
 long HistoryCount();
 int TreeWidth();
 
@@ -127,7 +129,7 @@ bool SetAutoLoginChecked(bool checked);
 bool SetRememberPasswordChecked(bool checked);
 bool SetStoredUserName(std::string_view gbk_name);
 bool SetStoredPassword(std::string_view gbk_password);
-bool SetMutiArea(std::string_view gbk_areas);
+bool SetMultiArea(std::string_view gbk_areas);
 
 // Writes the program does on its own: a failure is ignored by the callers, and
 // nothing is shown.

@@ -22,6 +22,7 @@
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
+#include "core/version.h"
 #include "net/transport.h"
 #include "platform/platform.h"
 #include "settings/values.h"
@@ -424,8 +425,10 @@ void MainWindow::ShowAbout() {
   QMessageBox box(this);
   box.setWindowTitle(QStringLiteral("关于"));
   box.setIconPixmap(windowIcon().pixmap(48, 48));
-  box.setText(QStringLiteral("版本:V8.1\n\n%1")
-                  .arg(QString::fromUtf8(kAboutLineUtf8.data(),
+  box.setText(QStringLiteral("版本:%1\n\n%2")
+                  .arg(QString::fromLatin1(kAboutVersion.data(),
+                                           static_cast<qsizetype>(kAboutVersion.size())),
+                       QString::fromUtf8(kAboutLineUtf8.data(),
                                          static_cast<qsizetype>(kAboutLineUtf8.size()))));
   box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
   box.exec();

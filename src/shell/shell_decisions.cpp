@@ -2,7 +2,7 @@
 
 #include "core/build_constants.h"
 #include "core/gbk.h"
-#include "net/transport.h"
+#include "net/query_encoding.h"
 
 namespace tv {
 

@@ -155,7 +155,7 @@ void InfoGrid::EndScroll() {
   // Posted, so the owner sees it after the scroll has been handled; dropped
   // with the grid if the grid goes first.
   QMetaObject::invokeMethod(
-      this, [this] { emit ScrollReport(); }, Qt::QueuedConnection);
+      this, [this] { emit scrollReported(); }, Qt::QueuedConnection);
 }
 
 void InfoGrid::Scroll(ScrollCode code) {
@@ -330,7 +330,7 @@ void InfoGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const GridCellPos hit = CellAt(event->position().toPoint());
     if (hit.IsValid()) {
       SetFocusCell(hit.row, hit.column);
-      emit DoubleClick(hit.row, hit.column);
+      emit doubleClicked(hit.row, hit.column);
     }
   }
   event->accept();

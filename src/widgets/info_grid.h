@@ -89,10 +89,10 @@ class InfoGrid : public QAbstractScrollArea {
 
  signals:
   // A double click on a cell.
-  void DoubleClick(int row, int column);
+  void doubleClicked(int row, int column);
   // Queued after a vertical scroll ended and after a scroll to the bottom;
   // read ScrollMark() when it arrives.
-  void ScrollReport();
+  void scrollReported();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# End to end for registration and the preferences: the real tarvolo against a
-# real local service, under Xvfb (run through tests/e2e/run_under_xvfb.sh).
+# End to end for registration and the preferences: the client's test build
+# (tarvolo-test-client) against a real local service, under Xvfb (run through
+# tests/e2e/run_under_xvfb.sh).
 #   1. from the login form, "注册会员"; the form is filled in and submitted;
 #      the service registers the member
 #   2. the new member logs in through the login form
@@ -23,9 +24,9 @@ host=$service_host
 
 export TARVOLO_SETTINGS=$work/settings.db
 export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
-export TARVOLO_TEST_HOOKS=1 TARVOLO_TEST_ACCOUNT_INPUT=$work/account.in
+export TARVOLO_TEST_ACCOUNT_INPUT=$work/account.in
 mkfifo "$work/account.in"
-"$build/src/app/tarvolo" </dev/null >"$work/client.log" 2>"$work/client.err" &
+"$build/tests/e2e/tarvolo-test-client" </dev/null >"$work/client.log" 2>"$work/client.err" &
 pids+=($!)
 exec 3<>"$work/account.in"
 wait_for_line "$work/client.log" "TARVOLO login-form-shown" 30

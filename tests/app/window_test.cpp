@@ -160,7 +160,7 @@ TEST_F(WindowTest, TogglesDoNothingBeforeLogin) {
 }
 
 TEST_F(WindowTest, AlwaysMaskedLocksTheMaskingButton) {
-  WriteSetting(kMainKey, kPwd, "1");
+  WriteSetting(kMainKey, kContactAlwaysMasked, "1");
   auto w = MakeWindow();
   EXPECT_EQ(w->Button(kButtonMask)->text(), QStringLiteral("解密"));
   EXPECT_FALSE(w->Button(kButtonMask)->isEnabled());

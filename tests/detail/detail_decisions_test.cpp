@@ -187,8 +187,8 @@ TEST(DetailDecisions, RowDoubleClickByColumnAndViewer) {
     DetailViewer viewer = Viewer(c.member);
     viewer.logged_in = c.logged_in;
     auto cell = [&](int column) -> std::string {
-      if (column == detail_column::kRowText) return c.row_text;
-      if (column == detail_column::kQq) return c.qq;
+      if (column == kColRowText) return c.row_text;
+      if (column == kColQQ) return c.qq;
       return "x";
     };
     EXPECT_EQ(DecideRowDoubleClick(c.column, cell, viewer, c.member_only_chat, "site"), c.expected);

@@ -14,6 +14,7 @@
 #include "detail_fixtures.h"
 #include "net/answers.h"
 #include "net/login_answer.h"
+#include "net/query_encoding.h"
 #include "net/transport.h"
 #include "support/local_service.h"
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# End to end: the real tarvolo against a real local service, under Xvfb.
+# End to end: the client (its test build, tarvolo-test-client, which reports
+# its progress and takes commands) against a real local service, under Xvfb.
 #   1. a stored member logs in automatically; the main window shows with the
-#      member's title; a screenshot goes to test-artifacts/
+#      member's title; screenshots of the login form, the main window and a
+#      web page window go to test-artifacts/, each taken once its window is
+#      shown
 #   2. a second copy exits with its notice
 #   3. an offered newer version is downloaded, the updater started, the client
 #      ends and the updater starts the new program
@@ -23,7 +26,7 @@ service_bin=$build/service/tarvolo-service
 cli=$build/cli/tarvolo-cli
 # The client runs from a copy: the update scenario replaces it.
 mkdir -p "$work/bin"
-cp "$build/src/app/tarvolo" "$work/bin/tarvolo"
+cp "$build/tests/e2e/tarvolo-test-client" "$work/bin/tarvolo"
 
 wait_for_line() {  # file pattern seconds
   local deadline=$((SECONDS + $3))
@@ -35,6 +38,38 @@ wait_for_line() {  # file pattern seconds
       return 1
     fi
     sleep 0.1
+  done
+}
+
+# The window id the client reported in its line "TARVOLO <event> <id>".
+reported_id() {  # file event
+  sed -n "s/.*TARVOLO $2 \(0x[0-9a-f]*\).*/\1/p" "$1" | tail -1
+}
+
+# Waits until the X server shows the window (mapped and viewable).
+wait_shown() {  # window-id seconds
+  local deadline=$((SECONDS + $2))
+  until xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; do
+    if ((SECONDS > deadline)); then
+      echo "e2e: window $1 was never shown" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# Sends one command to the first client and waits until it has run it.
+send() {
+  local before
+  before=$(grep -c "TARVOLO done" "$work/client.log" || true)
+  echo "$*" >&3
+  local deadline=$((SECONDS + 10))
+  until (($(grep -c "TARVOLO done" "$work/client.log" || true) > before)); do
+    if ((SECONDS > deadline)); then
+      echo "e2e: command '$*' not run" >&2
+      return 1
+    fi
+    sleep 0.05
   done
 }
 
@@ -53,7 +88,6 @@ start_service "$work/service.log" --demo --demo-count 400 --db "$work/service.db
 host=$service_host
 export TARVOLO_SETTINGS=$work/settings.db
 export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
-export TARVOLO_TEST_HOOKS=1 TARVOLO_TEST_WEB_PAGE=/huoyuan/
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 unset QT_QPA_PLATFORM
 
@@ -67,11 +101,13 @@ main='Software\Microsoft\Windows\CurrentVersion\'
 
 # 1. automatic login and the main window
 start=$SECONDS
-"$work/bin/tarvolo" >"$work/client.log" 2>"$work/client.err" &
+mkfifo "$work/in"
+"$work/bin/tarvolo" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
 client=$!
 pids+=($client)
-wait_for_line "$work/client.log" "TARVOLO login-form-shown" 20
-sleep 0.5  # the form is mapped; give the X server a moment to paint it
+exec 3>"$work/in"
+wait_for_line "$work/client.log" "TARVOLO login-form-id" 20
+wait_shown "$(reported_id "$work/client.log" login-form-id)" 10
 import -window root "$artifacts/e2e_login_form.png"
 wait_for_line "$work/client.log" "TARVOLO main-window-shown" 40
 echo "e2e: main window after $((SECONDS - start)) s: $(grep main-window-shown "$work/client.log")"
@@ -81,15 +117,29 @@ pressed=$(sed -n 's/.*login-caption 检测登录信息... \[\([0-9]*\) ms\]/\1/p
 shown=$(sed -n 's/.*main-window-shown .*\[\([0-9]*\) ms\]/\1/p' "$work/client.log" | head -1)
 echo "e2e: login sequence to main window: $((shown - pressed)) ms"
 wait_for_line "$work/client.log" "TARVOLO adverts-loaded" 20
-sleep 1  # let the compositor-less X server finish painting the web views
+main_id=$(reported_id "$work/client.log" main-window-id)
+wait_shown "$main_id" 10
+send repaint
 import -window root "$artifacts/e2e_main_window.png"
 echo "e2e: screenshot $artifacts/e2e_main_window.png"
-# The web page window over it, on the page of a menu item.
-wait_for_line "$work/client.log" "TARVOLO web-page-loaded ok" 20
-sleep 1
-import -window root "$artifacts/e2e_web_page.png"
-if ! grep -q "TARVOLO main-window-shown ." "$work/client.log"; then
+# The X window shown is the one the client named, with the member's title.
+title=$(sed -n 's/.*TARVOLO main-window-shown \(.*\) \[[0-9]* ms\]/\1/p' "$work/client.log" | head -1)
+if [ -z "$title" ]; then
   echo "e2e: the main window has no title" >&2
+  exit 1
+fi
+if ! xprop -id "$main_id" _NET_WM_NAME | grep -qF "\"$title\""; then
+  echo "e2e: window $main_id is not titled '$title': $(xprop -id "$main_id" _NET_WM_NAME)" >&2
+  exit 1
+fi
+# The web page window over it, on the page of a menu item.
+send open-page /huoyuan/
+wait_for_line "$work/client.log" "TARVOLO web-page-loaded ok" 20
+wait_shown "$(reported_id "$work/client.log" web-page-id)" 10
+send repaint
+import -window root "$artifacts/e2e_web_page.png"
+if cmp -s "$artifacts/e2e_main_window.png" "$artifacts/e2e_web_page.png"; then
+  echo "e2e: the main window's screenshot shows the web page window" >&2
   exit 1
 fi
 
@@ -97,6 +147,8 @@ fi
 "$work/bin/tarvolo" >"$work/second.log" 2>&1 &
 second=$!
 wait_for_line "$work/second.log" "TARVOLO notice 已经有一个程序示例在运行" 20
+wait_for_line "$work/second.log" "TARVOLO notice-id" 5
+wait_shown "$(reported_id "$work/second.log" notice-id)" 5
 import -window root "$artifacts/e2e_second_copy.png"
 wait "$second"
 echo "e2e: second copy exited with its notice"

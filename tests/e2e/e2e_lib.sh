@@ -7,7 +7,9 @@
 #                                for one more DONE line in the client's log
 #   start_service LOG ARGS...    tarvolo-service (from $build) on a free
 #                                port; its host in $service_host
-#   shot NAME.png                a screenshot of the whole screen
+#   shot NAME.png                a screenshot of the whole screen, once the
+#                                client painted every shown window (the
+#                                script's own send function runs "repaint")
 work=$(mktemp -d)
 pids=()
 e2e_cleanup() {
@@ -56,7 +58,7 @@ start_service() {  # log args...
 }
 
 shot() {
-  sleep 0.5  # the X server without a compositor paints a moment later
+  send repaint
   import -window root "$artifacts/$1"
   echo "$e2e_name: screenshot $artifacts/$1"
 }

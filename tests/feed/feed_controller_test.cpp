@@ -53,7 +53,7 @@ class FeedControllerTest : public ::testing::Test {
     net.Answer("/qavel/client/GetDelInfo.asp?action=GetMaxID", "40");
     net.Answer("/qavel/client/GetSuccessInfo.asp?action=GetMaxID", "Error");
     bool filled = false, done = false;
-    QObject::connect(feed.get(), &FeedController::StartPageApplied, [&](bool f) {
+    QObject::connect(feed.get(), &FeedController::startPageApplied, [&](bool f) {
       filled = f;
       done = true;
     });
@@ -64,7 +64,7 @@ class FeedControllerTest : public ::testing::Test {
 
   int Poll() {
     int inserted = -1;
-    auto c = QObject::connect(feed.get(), &FeedController::NewRecordsApplied,
+    auto c = QObject::connect(feed.get(), &FeedController::newRecordsApplied,
                               [&](int n) { inserted = n; });
     feed->PollNewRecords();
     EXPECT_TRUE(QTest::qWaitFor([&] { return inserted >= 0; }, kWaitMs));
@@ -75,7 +75,7 @@ class FeedControllerTest : public ::testing::Test {
   bool Reload() {
     int filled = -1;
     auto c =
-        QObject::connect(feed.get(), &FeedController::ReloadApplied, [&](bool f) { filled = f; });
+        QObject::connect(feed.get(), &FeedController::reloadApplied, [&](bool f) { filled = f; });
     feed->ReloadFirstPage();
     EXPECT_TRUE(QTest::qWaitFor([&] { return filled >= 0; }, kWaitMs));
     QObject::disconnect(c);
@@ -97,8 +97,8 @@ class FeedControllerTest : public ::testing::Test {
 TEST_F(FeedControllerTest, StartFeedFillsTheMembersCityAndStartsBothTimers) {
   qint32 shown = -1;
   QString caption;
-  QObject::connect(feed.get(), &FeedController::TotalChanged, [&](qint32 t) { shown = t; });
-  QObject::connect(feed.get(), &FeedController::CaptionChanged,
+  QObject::connect(feed.get(), &FeedController::totalChanged, [&](qint32 t) { shown = t; });
+  QObject::connect(feed.get(), &FeedController::captionChanged,
                    [&](const QString& c) { caption = c; });
   Started();
   EXPECT_EQ(net.Paths().front(),
@@ -117,7 +117,7 @@ TEST_F(FeedControllerTest, StartFeedFillsTheMembersCityAndStartsBothTimers) {
 TEST_F(FeedControllerTest, AnEmptyStartPollsNothingUntilAReload) {
   net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", "@@0@@");
   bool done = false;
-  QObject::connect(feed.get(), &FeedController::StartPageApplied, [&](bool) { done = true; });
+  QObject::connect(feed.get(), &FeedController::startPageApplied, [&](bool) { done = true; });
   feed->StartFeed();
   ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs));
   EXPECT_FALSE(feed->PollTimerActive());
@@ -138,7 +138,7 @@ TEST_F(FeedControllerTest, APollInsertsOnTopAfterTheNewestIdAndGrowsTheTotal) {
   net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas",
              Body({Rec("1003"), Rec("1004", "济宁", "自己的", "1", "", "31"), Rec("1005")}));
   qint32 shown = -1;
-  QObject::connect(feed.get(), &FeedController::TotalChanged, [&](qint32 t) { shown = t; });
+  QObject::connect(feed.get(), &FeedController::totalChanged, [&](qint32 t) { shown = t; });
   EXPECT_EQ(Poll(), 2);
   EXPECT_EQ(net.Paths().back(),
             "/qavel/client/GetInfo.asp?action=GetNewDatas&maxid=1002&Code=%BC%C3%C4%FE&inType=8");
@@ -157,7 +157,7 @@ TEST_F(FeedControllerTest, APollInsertsOnTopAfterTheNewestIdAndGrowsTheTotal) {
 TEST_F(FeedControllerTest, ALostServerRunsDiscoveryAndTheFeedMovesToTheNewHost) {
   Started();
   std::vector<bool> lost;
-  QObject::connect(feed.get(), &FeedController::ConnectionChanged,
+  QObject::connect(feed.get(), &FeedController::connectionChanged,
                    [&](bool l) { lost.push_back(l); });
   // Nothing answers GetNewDatas: the transport's "Error".
   EXPECT_EQ(Poll(), 0);
@@ -229,10 +229,10 @@ TEST_F(FeedControllerTest, AFailedReloadKeepsTheRowsAndRetriesByItself) {
   Started();
   feed->SetRefreshPeriodMs(30);
   std::vector<bool> lost;
-  QObject::connect(feed.get(), &FeedController::ConnectionChanged,
+  QObject::connect(feed.get(), &FeedController::connectionChanged,
                    [&](bool l) { lost.push_back(l); });
   qint32 shown = -1;
-  QObject::connect(feed.get(), &FeedController::TotalChanged, [&](qint32 t) { shown = t; });
+  QObject::connect(feed.get(), &FeedController::totalChanged, [&](qint32 t) { shown = t; });
   const std::string first_page = "/qavel/client/GetInfo.asp?action=GetTopDatas";
   net.Answer(first_page, "Error");
   EXPECT_FALSE(Reload());
@@ -267,7 +267,7 @@ TEST_F(FeedControllerTest, ALateFirstPageDoesNotOverwriteANewerView) {
   net.Answer("/qavel/client/GetDelInfo.asp?action=GetMaxID", "40");
   net.Hold(own_city);
   bool started = false;
-  QObject::connect(feed.get(), &FeedController::StartPageApplied, [&](bool) { started = true; });
+  QObject::connect(feed.get(), &FeedController::startPageApplied, [&](bool) { started = true; });
   feed->StartFeed();
   ASSERT_TRUE(QTest::qWaitFor([&] { return net.Count(own_city) == 1; }, kWaitMs));
   store.View().regions = {G("大连")};
@@ -294,7 +294,7 @@ TEST_F(FeedControllerTest, RegionsReplaceTheNationalAndTheFriendViews) {
   net.Answer("/qavel/client/", Counted(1, {Rec("9")}));
   friends.Append(FriendRow{"3", G("甲公司"), "", "", "7701"});
   QString caption;
-  QObject::connect(feed.get(), &FeedController::CaptionChanged,
+  QObject::connect(feed.get(), &FeedController::captionChanged,
                    [&](const QString& c) { caption = c; });
   const auto settle = [&] {
     EXPECT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
@@ -355,7 +355,7 @@ TEST_F(FeedControllerTest, APollAnswerForAnEarlierViewIsNotApplied) {
   net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas", Body({Rec("1003")}));
   net.Hold("/qavel/client/GetInfo.asp?action=GetNewDatas");
   int inserted = -1;
-  QObject::connect(feed.get(), &FeedController::NewRecordsApplied, [&](int n) { inserted = n; });
+  QObject::connect(feed.get(), &FeedController::newRecordsApplied, [&](int n) { inserted = n; });
   feed->PollNewRecords();
   net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", Counted(1, {Rec("77")}));
   ASSERT_TRUE(Reload());
@@ -373,7 +373,7 @@ TEST_F(FeedControllerTest, ATimerOneTickAbandonsTheLastTicksIdentifierWorkers) {
   net.Answer("/qavel/client/GetSuccessInfo.asp?action=GetNewSuccessInfoID", "@@9||1000@@");
   net.Hold("/qavel/client/Get");
   int applied = 0;
-  QObject::connect(feed.get(), &FeedController::IdListApplied, [&](int) { ++applied; });
+  QObject::connect(feed.get(), &FeedController::idListApplied, [&](int) { ++applied; });
   const int served = net.Served();
   feed->PollIdLists();
   feed->PollIdLists();
@@ -399,7 +399,7 @@ TEST_F(FeedControllerTest, PagingAsksFromTheFirstEmptyRowAndAReloadWaitsForIt) {
   net.Answer("/qavel/client/GetInfo.asp?action=GetCurDatas", Body({Rec("700"), Rec("699")}));
   net.Hold("/qavel/client/GetInfo.asp?action=GetCurDatas");
   bool paged = false;
-  QObject::connect(&paging, &PagingController::PageApplied, [&](qint32, bool) { paged = true; });
+  QObject::connect(&paging, &PagingController::pageApplied, [&](qint32, bool) { paged = true; });
   paging.LoadMissingRows();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return net.Count("/qavel/client/GetInfo.asp?action=GetCurDatas") == 1; }, kWaitMs));
@@ -411,7 +411,7 @@ TEST_F(FeedControllerTest, PagingAsksFromTheFirstEmptyRowAndAReloadWaitsForIt) {
   // A reload asked for meanwhile waits and then runs.
   net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", Counted(3, {Rec("5")}));
   bool reloaded = false;
-  QObject::connect(feed.get(), &FeedController::ReloadApplied, [&](bool) { reloaded = true; });
+  QObject::connect(feed.get(), &FeedController::reloadApplied, [&](bool) { reloaded = true; });
   feed->ReloadFirstPage();
   net.Release();
   ASSERT_TRUE(QTest::qWaitFor([&] { return paged && reloaded; }, kWaitMs));
@@ -429,7 +429,7 @@ TEST_F(FeedControllerTest, AReportDroppedDuringAPageIsLookedAtWhenItEnds) {
   net.Answer(page, Body({Rec("700"), Rec("699")}));
   net.Hold(page);
   int pages = 0;
-  QObject::connect(&paging, &PagingController::PageApplied, [&](qint32, bool) { ++pages; });
+  QObject::connect(&paging, &PagingController::pageApplied, [&](qint32, bool) { ++pages; });
   grid.SetScrollMark(41);
   paging.LoadMissingRows();
   ASSERT_TRUE(QTest::qWaitFor([&] { return net.Count(page) == 1; }, kWaitMs));
@@ -448,7 +448,7 @@ TEST_F(FeedControllerTest, PagingFillsTheRowsItAskedFor) {
   net.Answer("/qavel/client/GetInfo.asp?action=GetCurDatas", Body({Rec("700"), Rec("699")}));
   grid.SetScrollMark(2);  // rows 1 and 2 are filled, row 3 is not
   bool paged = false;
-  QObject::connect(&paging, &PagingController::PageApplied, [&](qint32, bool) { paged = true; });
+  QObject::connect(&paging, &PagingController::pageApplied, [&](qint32, bool) { paged = true; });
   paging.LoadMissingRows();
   ASSERT_TRUE(QTest::qWaitFor([&] { return paged; }, kWaitMs));
   EXPECT_NE(net.Paths().back().find("StartNum=3&"), std::string::npos);
@@ -460,13 +460,13 @@ TEST_F(FeedControllerTest, CountsComeFromTheCurrentHostAndStandInForTheWholeCoun
   Started();
   CountsController counts(*feed);
   QString count_text, national_text;
-  QObject::connect(&counts, &CountsController::CountTextChanged,
+  QObject::connect(&counts, &CountsController::countTextChanged,
                    [&](const QString& t) { count_text = t; });
-  QObject::connect(&counts, &CountsController::NationalTextChanged,
+  QObject::connect(&counts, &CountsController::nationalTextChanged,
                    [&](const QString& t) { national_text = t; });
   net.Answer("/qavel/client/GetTNums.asp", "@@@@@52000@@@@@31000@@@@@21000@@@@@");
   bool loaded = false;
-  QObject::connect(&counts, &CountsController::CountsLoaded, [&](bool) { loaded = true; });
+  QObject::connect(&counts, &CountsController::countsLoaded, [&](bool) { loaded = true; });
   counts.Start();
   ASSERT_TRUE(QTest::qWaitFor([&] { return loaded; }, kWaitMs));
   EXPECT_TRUE(counts.TimerActive());
@@ -494,7 +494,7 @@ TEST_F(FeedControllerTest, FriendsLoadAndRemoval) {
   net.Answer("/qavel/client/GetFrindInfo.asp?action=GetFrindInfo",
              "@@11||" + G("甲公司") + "||123||456||7701@@12||" + G("乙") + "||||||7702@@");
   int loaded = -1;
-  QObject::connect(&loader, &FriendsLoader::FriendsLoaded, [&](int n) { loaded = n; });
+  QObject::connect(&loader, &FriendsLoader::friendsLoaded, [&](int n) { loaded = n; });
   loader.LoadFriends(31);
   ASSERT_TRUE(QTest::qWaitFor([&] { return loaded >= 0; }, kWaitMs));
   EXPECT_EQ(loaded, 2);
@@ -502,8 +502,8 @@ TEST_F(FeedControllerTest, FriendsLoadAndRemoval) {
 
   int finished = -1;
   QString removed;
-  QObject::connect(&loader, &FriendsLoader::RemoveFinished, [&](bool ok) { finished = ok; });
-  QObject::connect(&loader, &FriendsLoader::FriendRemoved, [&](const QString& n) { removed = n; });
+  QObject::connect(&loader, &FriendsLoader::removeFinished, [&](bool ok) { finished = ok; });
+  QObject::connect(&loader, &FriendsLoader::friendRemoved, [&](const QString& n) { removed = n; });
   net.Answer("/qavel/client/GetFrindInfo.asp?action=DelFrindInfo", "Busy");
   loader.RemoveFriend(G("甲公司"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return finished >= 0; }, kWaitMs));
@@ -532,7 +532,7 @@ TEST_F(FeedControllerTest, MultiAreaReplacesTheRegionListAndKeepsTheDirection) {
   Started();
   net.Answer("/qavel/client/", Counted(1, {Rec("9")}));
   QString caption;
-  QObject::connect(feed.get(), &FeedController::CaptionChanged,
+  QObject::connect(feed.get(), &FeedController::captionChanged,
                    [&](const QString& c) { caption = c; });
   feed->SelectView(kViewBoth, kArriving);
   ASSERT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));

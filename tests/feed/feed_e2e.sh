@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# End to end for the live feed: the real tarvolo against a real local service
-# with live traffic, under Xvfb (run through tests/e2e/run_under_xvfb.sh).
+# End to end for the live feed: the client's test build (tarvolo-test-client)
+# against a real local service with live traffic, under Xvfb (run through
+# tests/e2e/run_under_xvfb.sh).
 #   1. after login the grid shows the member's city (highlighted region name,
 #      blue telephone, grey time)
 #   2. a message published on the service appears on top within one refresh
@@ -21,7 +22,7 @@ e2e_name="feed e2e"
 # shellcheck source=../e2e/e2e_lib.sh
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 
-send() { send_command "TARVOLO feed-done" "$@"; }
+send() { send_command "TARVOLO done" "$@"; }
 
 count_lines() { grep -c -- "$1" "$work/client.log" || true; }
 
@@ -60,7 +61,7 @@ host=$service_host
 
 export TARVOLO_SETTINGS=$work/settings.db
 export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
-export TARVOLO_TEST_HOOKS=1 TARVOLO_ID_POLL_MS=3000
+export TARVOLO_ID_POLL_MS=3000
 main='Software\Microsoft\Windows\CurrentVersion\'
 "$cli" settings set "$main" usernametavrelomin demo_vip >/dev/null
 "$cli" settings set "$main" passwordtavrelomin vip123 >/dev/null
@@ -69,7 +70,7 @@ main='Software\Microsoft\Windows\CurrentVersion\'
 "$cli" settings set "$main" RefreshTimertavrelomin 2 >/dev/null
 
 mkfifo "$work/in"
-"$build/src/app/tarvolo" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
+"$build/tests/e2e/tarvolo-test-client" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
 pids+=($!)
 exec 3>"$work/in"
 

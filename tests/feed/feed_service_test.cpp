@@ -41,7 +41,7 @@ bool WaitForNewest(ServiceFeed& f, std::int64_t id, int ms = kWaitMs) {
 // Waits until the feed has answered `n` more polls for new records.
 bool WaitForPolls(ServiceFeed& f, int n) {
   int polls = 0;
-  auto c = QObject::connect(f.feed.get(), &FeedController::NewRecordsApplied,
+  auto c = QObject::connect(f.feed.get(), &FeedController::newRecordsApplied,
                             [&](int) { ++polls; });
   const bool seen = QTest::qWaitFor([&] { return polls >= n; }, kWaitMs);
   QObject::disconnect(c);
@@ -64,7 +64,7 @@ class FeedServiceTest : public ::testing::Test {
 
   void Start() {
     bool done = false;
-    QObject::connect(f->feed.get(), &FeedController::StartPageApplied, [&](bool) { done = true; });
+    QObject::connect(f->feed.get(), &FeedController::startPageApplied, [&](bool) { done = true; });
     f->feed->StartFeed();
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs));
     f->store.View().regions = {G("郑州")};
@@ -112,7 +112,7 @@ TEST_F(FeedServiceTest, DeletionsAndClosuresAreMarkedAndAReloadKeepsTheMarks) {
   SqlNumbers(db, "UPDATE messages SET deal = 1 WHERE id = " + std::to_string(ids[2]));
   SqlNumbers(db, "INSERT INTO closed_log(info_id, at) VALUES(" + std::to_string(ids[2]) + ", 0)");
   int applied = 0;
-  QObject::connect(f->feed.get(), &FeedController::IdListApplied, [&](int) { ++applied; });
+  QObject::connect(f->feed.get(), &FeedController::idListApplied, [&](int) { ++applied; });
   f->feed->PollIdLists();
   ASSERT_TRUE(QTest::qWaitFor([&] { return applied == 2; }, kWaitMs));
   EXPECT_EQ(U(f->grid.CellText(1, kColRowText)), "该条信息已被删除!");
@@ -136,7 +136,7 @@ TEST_F(FeedServiceTest, PagingFillsTheRowsInViewFromTheRightStart) {
   Start();
   PagingController paging(*f->feed);
   int pages = 0;
-  QObject::connect(&paging, &PagingController::PageApplied, [&](qint32, bool) { ++pages; });
+  QObject::connect(&paging, &PagingController::pageApplied, [&](qint32, bool) { ++pages; });
   f->grid.SetScrollMark(41);  // row 40 first in view
   paging.LoadMissingRows();
   ASSERT_TRUE(QTest::qWaitFor([&] { return pages == 1; }, kWaitMs));
@@ -164,7 +164,7 @@ TEST_F(FeedServiceTest, TotalsComeFromTheCurrentHost) {
   Start();
   CountsController counts(*f->feed);
   QString national;
-  QObject::connect(&counts, &CountsController::NationalTextChanged,
+  QObject::connect(&counts, &CountsController::nationalTextChanged,
                    [&](const QString& n) { national = n; });
   counts.Start();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !national.isEmpty(); }, kWaitMs));

@@ -35,7 +35,7 @@ inline InfoRecord Rec(std::string id, std::string_view city = "济宁",
 // (6 pixels a byte, lines 12 high) and a row-text column 600 wide.
 struct TestGrid : RowStoreGrid {
   TestGrid() : RowStoreGrid(store) { SetFeedColumns(store, 600); }
-  RowStore store{kFeedColumns, std::make_shared<FixedTextMeasure>(6, 12)};
+  RowStore store{kMessageColumns, std::make_shared<FixedTextMeasure>(6, 12)};
 };
 
 }  // namespace tv::feed_test

@@ -99,7 +99,7 @@ TEST_F(MultiAreaFormTest, RefusalsAreNoticesAndNothingIsStoredUntilConfirmed) {
   EXPECT_EQ(U(notices.notices[1]), "    请选择您要删除的信息!    ");
   EXPECT_EQ(U(notices.notices[2]), "请选择您要定制的城市");
   EXPECT_TRUE(applied.empty());
-  EXPECT_TRUE(MutiArea().empty());
+  EXPECT_TRUE(MultiArea().empty());
 
   Pick(form, QStringLiteral("河南省"), QStringLiteral("郑州"));
   Pick(form, QStringLiteral("河南省"), QStringLiteral("郑州"));  // once only
@@ -117,7 +117,7 @@ TEST_F(MultiAreaFormTest, RefusalsAreNoticesAndNothingIsStoredUntilConfirmed) {
   form.RemoveSelectedEntry();
   form.Confirm();
   EXPECT_EQ(U(applied), "郑州+武汉+开封+大连");
-  EXPECT_EQ(U(MutiArea()), "郑州+武汉+开封+大连");
+  EXPECT_EQ(U(MultiArea()), "郑州+武汉+开封+大连");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "feed/feed_controller.h"
 #include "feed_test_util.h"
 #include "local_service.h"
+#include "net/query_encoding.h"
 #include "net/transport.h"
 
 namespace tv::feed_test {

@@ -4,7 +4,8 @@
 #include <random>
 
 #include "core/gbk.h"
-#include "net/transport.h"
+#include "net/base64.h"
+#include "net/query_encoding.h"
 
 namespace tv {
 namespace {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/gbk.h"
+#include "net/base64.h"
 #include "net/transport.h"
 #include "net/transport_testing.h"
 #include "scripted_server.h"

@@ -44,7 +44,7 @@ TEST_F(RegionComboBindingTest, BoxesShowThePresetPicker) {
 TEST_F(RegionComboBindingTest, UserPickRefillsTheLowerBoxes) {
   PresetRegionPicker picker(G("山东省"), G("济宁"));
   RegionComboBinding binding(picker, &province_, &prefecture_, &county_);
-  QSignalSpy picked(&binding, &RegionComboBinding::Picked);
+  QSignalSpy picked(&binding, &RegionComboBinding::picked);
 
   province_.setCurrentIndex(province_.findText(QStringLiteral("澳门特区")));
   EXPECT_EQ(picked.count(), 1);

@@ -4,6 +4,7 @@
 #include <httplib.h>
 
 #include "net/answers.h"
+#include "net/base64.h"
 #include "service_client.h"
 
 namespace tv::test {

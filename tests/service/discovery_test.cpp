@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include "core/version.h"
+#include "net/query_encoding.h"
 #include "net/server_list.h"
 #include "net/version_answer.h"
 #include "service_client.h"

@@ -3,6 +3,7 @@
 
 #include "core/build_constants.h"
 #include "net/login_answer.h"
+#include "net/query_encoding.h"
 #include "service_client.h"
 
 namespace tv::test {

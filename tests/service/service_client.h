@@ -10,6 +10,7 @@
 
 #include "core/gbk.h"
 #include "local_service.h"
+#include "net/query_encoding.h"
 #include "net/transport.h"
 
 namespace tv::test {

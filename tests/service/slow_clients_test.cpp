@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/answers.h"
+#include "net/base64.h"
 #include "raw_connection.h"
 #include "service_client.h"
 

@@ -54,7 +54,7 @@ class InfoGridTest : public ::testing::Test {
     grid_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(grid_.get()));
     ASSERT_EQ(grid_->viewport()->height(), 20 * kRowHeight + 11);
-    reports_ = std::make_unique<QSignalSpy>(grid_.get(), &InfoGrid::ScrollReport);
+    reports_ = std::make_unique<QSignalSpy>(grid_.get(), &InfoGrid::scrollReported);
   }
 
   // The reports are posted: none may have arrived before the event loop runs.
@@ -140,7 +140,7 @@ TEST_F(InfoGridTest, RowsInsertedOnTopKeepTheFirstRowIndex) {
 }
 
 TEST_F(InfoGridTest, DoubleClickReportsRowAndColumnSkippingHiddenColumns) {
-  QSignalSpy clicks(grid_.get(), &InfoGrid::DoubleClick);
+  QSignalSpy clicks(grid_.get(), &InfoGrid::doubleClicked);
   struct Case {
     int x;
     int expected_column;

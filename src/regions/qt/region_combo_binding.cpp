@@ -68,7 +68,7 @@ void RegionComboBinding::OnIndexChanged(int level, int index) {
       break;
   }
   Refresh();
-  emit Picked();
+  emit picked();
 }
 
 }  // namespace tv

@@ -26,7 +26,7 @@ class RegionComboBinding : public QObject {
 
  signals:
   // After the model reacted to a selection the user made in one of the boxes.
-  void Picked();
+  void picked();
 
  private:
   void OnIndexChanged(int level, int index);

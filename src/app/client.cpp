@@ -1,0 +1,79 @@
+#include "app/client.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QPalette>
+#include <cstdlib>
+#include <memory>
+
+#include "account/account_attach.h"
+#include "app/login_controller.h"
+#include "app/message_box_notice.h"
+#include "app/server_discovery.h"
+#include "app/shell_setup.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/version.h"
+#include "detail/detail_attach.h"
+#include "feed/feed_attach.h"
+#include "platform/platform.h"
+#include "settings/values.h"
+#include "shell/main_window.h"
+
+namespace tv {
+
+void RunClient(int argc, char** argv, const ClientHooks& hooks) {
+  // The web views' sandbox cannot run as root (containers, CI).
+  if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  app.setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
+  app.setApplicationName(QStringLiteral("tarvolo"));
+  // Between the login form and the main window no window shows; the program
+  // ends only through the main window or the login form's close box.
+  app.setQuitOnLastWindowClosed(false);
+
+  MessageBoxNoticeSink message_boxes;
+  SetNoticeSink(hooks.notices != nullptr ? hooks.notices : &message_boxes);
+
+  InstanceLock lock;
+  if (!lock.TryAcquire()) {
+    if (hooks.second_copy) hooks.second_copy();
+    ShowNotice(TV_TEXT("已经有一个程序示例在运行\n\n请关闭程序或注销,重启后再试!"));
+    EndProcess(0);
+  }
+
+  // Dialogs: a light blue-grey background with black text.
+  QPalette palette = app.palette();
+  palette.setColor(QPalette::Window, QColor(0xD6, 0xDF, 0xF7));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  app.setPalette(palette);
+
+  ServerDiscovery& servers = Servers();
+  const std::string program_path = ProgramPath().value_or(std::string());
+  if (!program_path.empty()) {
+    CleanStartupList(program_path);
+    RecordProgramName(ProgramBaseName(program_path));
+    DeleteUpdaterFile(UpdaterPath(ProgramDirectory(program_path)));
+  }
+
+  LoginController::Options options;
+  options.program_path = program_path;
+  options.current_version = kClientVersion;
+  options.end_client = [] { EndProcess(0); };
+  LoginController login(servers, options);
+  if (hooks.login_ready) hooks.login_ready(login);
+
+  std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
+  DetailAttachment& detail = AttachDetail(*window);
+  FeedAttachment& feed = AttachFeed(*window, detail);
+  AttachAccount(*window);
+  if (hooks.window_ready) hooks.window_ready(*window, feed, detail);
+
+  window->RunLoginLoop();
+  if (hooks.login_form_shown) hooks.login_form_shown();
+  EndProcess(app.exec());
+}
+
+}  // namespace tv

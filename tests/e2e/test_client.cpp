@@ -1,0 +1,282 @@
+// tarvolo-test-client: the client as the program runs it (RunClient), built
+// for the end-to-end scripts only and never installed. It reports its
+// progress on standard output, one "TARVOLO <event> ..." line per event, and
+// takes commands, one per line, on standard input:
+//   press <control>        clicks a button of the main window
+//   view <0..5>            chooses a view as the pop-up does
+//   region <name>          clicks a region of the tree
+//   dump <first> <count>   reports rows of the grid, then the grid's state
+//   multiarea <P:C,P:C>    fills the multi-area form as a member would
+//   confirm                presses the form's "确 定"
+//   open-page <path>       opens the web page window on a page of the web host
+//   repaint                paints every shown window now (before a screenshot)
+// Every command ends with "TARVOLO done <command>". Notices are reported
+// and their boxes close by themselves.
+// TARVOLO_ID_POLL_MS shortens the identifier polls; TARVOLO_TEST_ACCOUNT_INPUT
+// names a FIFO for the commands of registration and the preferences
+// (account_driver.cpp).
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSocketNotifier>
+#include <QStringList>
+#include <QTimer>
+#include <QTreeWidgetItem>
+#include <QWebEngineView>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "account_driver.h"
+#include "app/client.h"
+#include "app/login_controller.h"
+#include "app/login_form.h"
+#include "app/message_box_notice.h"
+#include "core/build_constants.h"
+#include "core/qt_gbk.h"
+#include "detail/detail_attach.h"
+#include "feed/feed_attach.h"
+#include "feed/multi_area_form.h"
+#include "feed/region_tree.h"
+#include "shell/main_window.h"
+#include "shell/shell_decisions.h"
+#include "shell/web_page_window.h"
+#include "test_report.h"
+#include "widgets/info_grid.h"
+
+namespace tv {
+namespace {
+
+void Report(const QString& event, const QString& detail = {}) {
+  static QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  ReportTestEvent(QStringLiteral("%1 %2 [%3 ms]").arg(event, detail).arg(clock.elapsed()));
+}
+
+// The feed's lines, without a time (the scripts read them to their end).
+void Say(const QString& line) { ReportTestEvent(line); }
+
+QString WindowId(const QWidget* window) {
+  return QStringLiteral("0x%1").arg(static_cast<qulonglong>(window->winId()), 0, 16);
+}
+
+// The message boxes, reported, closing themselves after a moment so that a
+// screenshot can catch them.
+class ReportingNotices : public MessageBoxNoticeSink {
+ protected:
+  void Prepare(QMessageBox& box, const std::string& gbk_text) override {
+    Report(QStringLiteral("notice"), FromGbk(gbk_text));
+    Report(QStringLiteral("notice-id"), WindowId(&box));
+    QTimer::singleShot(1500, &box, [&box] { box.done(0); });
+  }
+};
+
+QString RowLine(const RowStore& rows, int row) {
+  return QStringLiteral("%1 %2 %3")
+      .arg(row)
+      .arg(FromGbk(rows.GetCellText(row, kColInfoId)))
+      .arg(FromGbk(rows.GetCellText(row, kColRowText)));
+}
+
+bool SelectText(QListWidget* list, const QString& text) {
+  const auto found = list->findItems(text, Qt::MatchExactly);
+  if (found.isEmpty()) return false;
+  list->setCurrentItem(found.front());
+  return true;
+}
+
+class Driver : public QObject {
+ public:
+  Driver(MainWindow& window, FeedAttachment& feed, DetailAttachment& detail)
+      : QObject(&window), window_(window), feed_(feed), input_(0, QSocketNotifier::Read, this) {
+    connect(&input_, &QSocketNotifier::activated, this, [this] { ReadInput(); });
+    WatchWindow();
+    WatchFeed(detail);
+  }
+
+ private:
+  void WatchWindow() {
+    connect(&window_, &MainWindow::shownAfterLogin, this, [this] {
+      Report(QStringLiteral("main-window-shown"), window_.windowTitle());
+      Report(QStringLiteral("main-window-id"), WindowId(&window_));
+      auto adverts_left = std::make_shared<int>(2);
+      for (int i = 0; i < 2; ++i) {
+        connect(window_.AdvertView(i), &QWebEngineView::loadFinished, this, [adverts_left](bool) {
+          if (--*adverts_left == 0) Report(QStringLiteral("adverts-loaded"));
+        });
+      }
+    });
+  }
+
+  void WatchFeed(DetailAttachment& detail) {
+    FeedController& f = feed_.Feed();
+    connect(&f, &FeedController::startPageApplied, this, [this](bool filled) {
+      Say(QStringLiteral("feed-first-page %1 %2")
+              .arg(filled)
+              .arg(feed_.Feed().Store().TotalCount()));
+    });
+    connect(&f, &FeedController::reloadApplied, this, [this](bool filled) {
+      Say(QStringLiteral("feed-reload %1 %2").arg(filled).arg(feed_.Feed().Store().TotalCount()));
+    });
+    connect(&f, &FeedController::newRecordsApplied, this, [this](int n) {
+      if (n > 0) {
+        Say(QStringLiteral("feed-new-records %1 %2")
+                .arg(n)
+                .arg(QString::fromStdString(feed_.Feed().Store().NewestId())));
+      }
+    });
+    connect(&f, &FeedController::idListApplied, this,
+            [](int kind) { Say(QStringLiteral("feed-ids %1").arg(kind)); });
+    connect(&f, &FeedController::captionChanged, this,
+            [](const QString& c) { Say(QStringLiteral("feed-caption ") + c); });
+    connect(&feed_.Paging(), &PagingController::pageApplied, this, [](qint32 start, bool items) {
+      Say(QStringLiteral("feed-page %1 %2").arg(start).arg(items));
+    });
+    connect(&detail.Loader(), &FriendsLoader::friendsLoaded, this,
+            [](int n) { Say(QStringLiteral("feed-friends %1").arg(n)); });
+    connect(&f, &FeedController::connectionChanged, this, [](bool lost) {
+      Say(QStringLiteral("feed-connection %1")
+              .arg(lost ? QStringLiteral("lost") : QStringLiteral("back")));
+    });
+  }
+
+  void ReadInput() {
+    char buffer[4096];
+    const ssize_t got = ::read(0, buffer, sizeof buffer);
+    if (got <= 0) {
+      input_.setEnabled(false);
+      return;
+    }
+    pending_.append(buffer, static_cast<std::size_t>(got));
+    std::size_t end;
+    while ((end = pending_.find('\n')) != std::string::npos) {
+      Run(QString::fromUtf8(pending_.substr(0, end)).trimmed());
+      pending_.erase(0, end + 1);
+    }
+  }
+
+  void Run(const QString& line) {
+    const QString command = line.section(' ', 0, 0);
+    const QString arg = line.section(' ', 1);
+    const RowStore& rows = window_.Grid()->Store();
+    if (command == QLatin1String("press")) {
+      if (QPushButton* b = window_.Button(static_cast<MainButton>(arg.toInt()))) b->click();
+    } else if (command == QLatin1String("view")) {
+      window_.SelectView(arg.toInt(), true);
+    } else if (command == QLatin1String("region")) {
+      const auto items = feed_.Tree()->findItems(arg, Qt::MatchExactly | Qt::MatchRecursive);
+      if (!items.isEmpty()) feed_.Tree()->ClickItem(items.front());
+    } else if (command == QLatin1String("dump")) {
+      const int first = arg.section(' ', 0, 0).toInt();
+      const int count = std::max(1, arg.section(' ', 1, 1).toInt());
+      for (int row = first; row < first + count && row < rows.RowCount(); ++row) {
+        Say(QStringLiteral("feed-row ") + RowLine(rows, row));
+      }
+      Say(QStringLiteral("feed-rows %1 top %2 mark %3 caption %4")
+              .arg(rows.RowCount())
+              .arg(window_.Grid()->TopRow())
+              .arg(window_.Grid()->ScrollMark())
+              .arg(window_.CaptionLabel()->text()));
+    } else if (command == QLatin1String("multiarea")) {
+      form_ = new MultiAreaForm(
+          [this](const std::string& text) { feed_.Feed().ApplyMultiArea(text); }, &window_);
+      form_->setAttribute(Qt::WA_DeleteOnClose);
+      form_->show();
+      for (const QString& pair : arg.split(',', Qt::SkipEmptyParts)) {
+        if (SelectText(form_->ProvinceList(), pair.section(':', 0, 0)) &&
+            SelectText(form_->CityList(), pair.section(':', 1))) {
+          form_->AddSelectedCity();
+        }
+      }
+      Say(QStringLiteral("feed-form %1").arg(form_->ChosenList()->count()));
+    } else if (command == QLatin1String("key")) {
+      // "key PageDown": a key pressed in the grid, as the member presses it.
+      const int key = arg == QLatin1String("PageDown") ? Qt::Key_PageDown
+                      : arg == QLatin1String("PageUp") ? Qt::Key_PageUp
+                      : arg == QLatin1String("Down")   ? Qt::Key_Down
+                                                       : Qt::Key_Up;
+      window_.Grid()->setFocus();
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QCoreApplication::sendEvent(window_.Grid(), &press);
+      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+      QCoreApplication::sendEvent(window_.Grid(), &release);
+    } else if (command == QLatin1String("confirm")) {
+      if (form_ != nullptr) form_->Confirm();
+    } else if (command == QLatin1String("open-page")) {
+      OpenPage(arg);
+    } else if (command == QLatin1String("repaint")) {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible()) w->repaint();
+      }
+      QApplication::sync();
+    }
+    Say(QStringLiteral("done ") + line);
+  }
+
+  // The web page window on `path` of the web host, as a menu item opens it.
+  void OpenPage(const QString& path) {
+    window_.OpenWebAddress(QString::fromStdString(WebPageAddress(WebHost(), path.toStdString())),
+                           QStringLiteral("Tarvolo"));
+    WebPageWindow* page = window_.WebPage();
+    if (page == nullptr) return;
+    Report(QStringLiteral("web-page-id"), WindowId(page));
+    connect(page->View(), &QWebEngineView::loadFinished, this, [](bool ok) {
+      Report(QStringLiteral("web-page-loaded"),
+             ok ? QStringLiteral("ok") : QStringLiteral("failed"));
+    });
+  }
+
+  MainWindow& window_;
+  FeedAttachment& feed_;
+  QSocketNotifier input_;
+  std::string pending_;
+  QPointer<MultiAreaForm> form_;
+};
+
+}  // namespace
+}  // namespace tv
+
+int main(int argc, char** argv) {
+  static tv::ReportingNotices notices;
+  tv::ClientHooks hooks;
+  hooks.notices = &notices;
+  hooks.second_copy = [] { tv::Report(QStringLiteral("second-copy")); };
+  hooks.login_ready = [](tv::LoginController& login) {
+    QObject::connect(&login, &tv::LoginController::updateStarted,
+                     [] { tv::Report(QStringLiteral("update-started")); });
+    QObject::connect(&login, &tv::LoginController::captionChanged, [](const QString& caption) {
+      tv::Report(QStringLiteral("login-caption"), caption);
+    });
+    QObject::connect(&login, &tv::LoginController::loginSucceeded,
+                     [] { tv::Report(QStringLiteral("logged-in")); });
+  };
+  hooks.window_ready = [](tv::MainWindow& window, tv::FeedAttachment& feed,
+                          tv::DetailAttachment& detail) {
+    if (const char* ms = std::getenv("TARVOLO_ID_POLL_MS"); ms != nullptr && std::atoi(ms) > 0) {
+      feed.Feed().SetIdPollPeriodMs(std::atoi(ms));
+    }
+    new tv::Driver(window, feed, detail);
+    tv::InstallAccountDriver(window, window.CommandAction(tv::MainCommand::kPreferences));
+  };
+  hooks.login_form_shown = [] {
+    tv::Report(QStringLiteral("login-form-shown"));
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (qobject_cast<tv::LoginForm*>(w) != nullptr) {
+        tv::Report(QStringLiteral("login-form-id"), tv::WindowId(w));
+      }
+    }
+  };
+  tv::RunClient(argc, argv, hooks);
+}
