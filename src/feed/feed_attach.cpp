@@ -11,6 +11,7 @@
 #include "core/qt_gbk.h"
 #include "detail/detail_attach.h"
 #include "feed/multi_area_form.h"
+#include "feed/own_message_view.h"
 #include "feed/region_tree.h"
 #include "net/transport.h"
 #include "regions/region_directory.h"
@@ -109,6 +110,13 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
   connect(&events, &ShellEvents::maskingChanged, this,
           [this](bool masked) { feed_->SetMasked(masked); });
   connect(&events, &ShellEvents::pageCommand, this, &FeedAttachment::OnPageCommand);
+  // The member's own message goes on top at once (the poll never brings it)
+  // when it concerns the list as it is now and the list takes rows.
+  connect(&events, &ShellEvents::ownMessagePublished, this, [this](const OwnMessage& message) {
+    if (!shell_.Session().IsLoggedIn() || !shell_.ScrollingOn()) return;
+    if (OwnMessageConcernsView(store_.View(), store_.Code(), message))
+      feed_->PutOwnMessage(message.record);
+  });
   connect(&events, &ShellEvents::displaySettingsChanged, this, [this] {
     shell_.Grid()->SetBackColour(static_cast<Colour>(BackColor().value));
     if (shell_.Session().IsLoggedIn()) feed_->ReloadFirstPage();

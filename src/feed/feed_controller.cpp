@@ -310,6 +310,12 @@ void FeedController::ApplyRegion() {
   emit scrollToTopRequested();
 }
 
+void FeedController::PutOwnMessage(const InfoRecord& record) {
+  store_.PutRecord(record, PutMode::kInsert, 0);
+  store_.Grid().Redraw();
+  emit TotalChanged(store_.TotalCount());
+}
+
 void FeedController::ShowFriendMessages(const std::string& name) {
   const FriendRow* row = services_.find_friend(name);
   if (row == nullptr) return;

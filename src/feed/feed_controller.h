@@ -75,6 +75,9 @@ class FeedController : public QObject {
   void ApplyMultiArea(const std::string& text);
   // The layout changed: top of the grid, rows on screen rebuilt.
   void RebuildRowsOnScreen();
+  // The member's own message, just published: a new top row, counted, as a
+  // received record is (the poll never brings the member's own messages).
+  void PutOwnMessage(const InfoRecord& record);
 
   // Page fetches share the reload's ready flag.
   bool BeginPageJob();

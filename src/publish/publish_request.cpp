@@ -66,40 +66,6 @@ std::string GateNotice(int wait_seconds) {
   return TV_TEXT("您刚刚发布完信息,请 ") + std::to_string(wait_seconds) + TV_TEXT(" 秒后发布!");
 }
 
-bool ContainsGbk(std::string_view haystack, std::string_view needle) {
-  if (needle.empty() || needle.size() > haystack.size()) return false;
-  std::size_t pos = 0;
-  while (pos + needle.size() <= haystack.size()) {
-    if (haystack.compare(pos, needle.size(), needle) == 0) return true;
-    pos += IsLeadByte(static_cast<unsigned char>(haystack[pos])) ? 2 : 1;
-  }
-  return false;
-}
-
-bool ConcernsView(const WatchedView& view, const PublishRecord& record) {
-  constexpr int kArriving = 1;
-  constexpr int kFriend = 2;
-  constexpr int kWholeCountry = 8;
-  constexpr int kBothTypes = 8;
-  if (view.view_type != kBothTypes && record.type_code.str() != std::to_string(view.view_type))
-    return false;
-  // A friend's list holds that member's messages, never the member's own.
-  if (view.direction == kFriend) return false;
-  if (view.direction == kWholeCountry) return true;
-  if (ContainsGbk(view.watched, record.member_city.str()) ||
-      ContainsGbk(view.watched, record.departure_city.str())) {
-    return true;
-  }
-  if (view.direction != kArriving) return false;
-  std::string_view rest = view.watched;
-  for (;;) {
-    const std::size_t comma = rest.find(',');
-    if (ContainsGbk(record.content.str(), rest.substr(0, comma))) return true;
-    if (comma == std::string_view::npos) return false;
-    rest.remove_prefix(comma + 1);
-  }
-}
-
 InfoRecord OwnMessageRecord(const PublishRecord& record, std::string_view info_id,
                             std::string_view display_text, const MemberProfile& profile,
                             std::string_view time_text) {

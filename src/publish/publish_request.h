@@ -57,28 +57,11 @@ class PublishGate {
 // "您刚刚发布完信息,请 %d 秒后发布!" with the whole interval, not the time left.
 std::string GateNotice(int wait_seconds);
 
-// What the main list shows at the moment a publication is accepted.
-struct WatchedView {
-  std::string watched;  // the region code: names joined by ",", or "全国信息"
-  int direction = 0;    // 0 departing, 1 arriving, 2 a friend's messages, 8 whole country
-  int view_type = 8;    // 0 cargo, 1 trucks, 8 both
-};
-// Whether the member's own message belongs in that list: the watched text
-// names the member city or the departure city; or, arriving, a watched name
-// occurs in the content; or the whole country is watched. A view of one type
-// takes only messages of that type code; a friend's list takes none. Names
-// are matched on character boundaries, and an empty name matches nothing.
-bool ConcernsView(const WatchedView& view, const PublishRecord& record);
-
 // The row the member's own message becomes: the identifier and display text
 // the service gave, the record's fields, the profile's net phone and company,
 // the publication time, not closed.
 InfoRecord OwnMessageRecord(const PublishRecord& record, std::string_view info_id,
                             std::string_view display_text, const MemberProfile& profile,
                             std::string_view time_text);
-
-// `needle` occurs in `haystack` starting on a character boundary (a GBK
-// trail byte never starts a match). False for an empty needle.
-bool ContainsGbk(std::string_view haystack, std::string_view needle);
 
 }  // namespace tv

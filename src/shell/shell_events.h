@@ -5,7 +5,7 @@
 // saved) and connect to what they follow. QtCore only.
 #include <QObject>
 
-#include "core/info_record.h"
+#include "core/own_message.h"
 
 namespace tv {
 
@@ -31,7 +31,7 @@ class ShellEvents : public QObject {
   // --- between features ------------------------------------------------------------
   // The member's own message was published and its identifier and display
   // text are known: lists that show it put it on top when it concerns them.
-  void ownMessagePublished(const tv::InfoRecord& record);
+  void ownMessagePublished(const tv::OwnMessage& message);
   // The main list rebuilt the rows on screen (new deleted or closed
   // identifiers): other lists built from the same marks rebuild theirs.
   void mainRowsRebuilt();

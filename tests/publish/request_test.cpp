@@ -1,5 +1,5 @@
 // The publish request: its path, the reply table, the interval between two
-// publications, and where the member's own message goes afterwards.
+// publications, and the row the member's own message becomes.
 #include <gtest/gtest.h>
 
 #include "publish/publish_request.h"
@@ -82,41 +82,6 @@ TEST(PublishGate, ClosesForTheWholeIntervalAfterEachAttempt) {
   EXPECT_TRUE(open.TryPass(t0, 0));
   EXPECT_TRUE(open.TryPass(t0, -5));
   EXPECT_TRUE(open.Ready(t0));
-}
-
-TEST(OwnMessage, ConcernsTheViewByCityContentDirectionAndType) {
-  struct Case {
-    const char* watched;
-    int direction, view_type;
-    const char* member_city;
-    const char* departure;
-    const char* content;
-    const char* type_code;
-    bool concerns;
-  } cases[] = {
-      {"济宁", 0, 8, "济宁", "济宁", "有货", "0", true},
-      {"泰安,济宁", 0, 8, "北京", "济宁", "有货", "0", true},  // departure city
-      {"北京", 0, 8, "济宁", "济宁", "济宁→北京,有货", "0", false},
-      {"上海,北京", 1, 8, "济宁", "济宁", "济宁→北京,有货", "0", true},  // arriving: content
-      {"上海,北京", 1, 8, "济宁", "济宁", "济宁→天津,有货", "0", false},
-      {"全国信息", 8, 8, "济宁", "济宁", "有货", "1", true},
-      {"济宁", 0, 1, "济宁", "济宁", "有货", "0", false},  // a truck view takes no cargo
-      {"济宁", 0, 0, "济宁", "济宁", "有货", "0", true},
-      {"全国信息", 8, 0, "济宁", "济宁", "有车", "1", false},
-      // 济宁 is BC C3 C4 FE: the middle bytes C3 C4 (媚) are no name in it.
-      {"济宁", 0, 8, "媚", "媚", "有货", "0", false},
-      // An empty departure city names nothing; nor does an empty watched piece.
-      {"济宁", 0, 8, "北京", "", "有货", "0", false},
-      {"北京,", 1, 8, "济宁", "济宁", "有货", "0", false},
-      // A friend's list shows that member's messages only.
-      {"济宁", 2, 8, "济宁", "济宁", "有货", "0", false},
-  };
-  for (const Case& c : cases) {
-    const WatchedView view{G(c.watched), c.direction, c.view_type};
-    EXPECT_EQ(ConcernsView(view, Record(c.member_city, c.departure, c.content, c.type_code)),
-              c.concerns)
-        << c.watched << " " << c.direction << " " << c.content;
-  }
 }
 
 TEST(OwnMessage, RowTakesTheServiceTextsAndTheRecord) {
