@@ -52,6 +52,7 @@ LAYERS = [
     # Windows: widgets, web views, sounds.
     ("tv_regions_qt", WINDOWS),
     ("tv_widgets", WINDOWS),
+    ("tv_message_editor", WINDOWS),
     ("tv_shell", WINDOWS),
     ("tv_feed", WINDOWS),
     ("tv_detail", WINDOWS),

@@ -18,6 +18,7 @@
 #include "detail/detail_attach.h"
 #include "feed/feed_attach.h"
 #include "platform/platform.h"
+#include "publish/publish_attach.h"
 #include "settings/values.h"
 #include "shell/main_window.h"
 
@@ -69,6 +70,7 @@ void RunClient(int argc, char** argv, const ClientHooks& hooks) {
   DetailAttachment& detail = AttachDetail(*window);
   FeedAttachment& feed = AttachFeed(*window, detail);
   AttachAccount(*window);
+  AttachPublishing(*window);
   if (hooks.window_ready) hooks.window_ready(*window, feed, detail);
 
   window->RunLoginLoop();

@@ -313,7 +313,7 @@ void FeedController::ApplyRegion() {
 void FeedController::PutOwnMessage(const InfoRecord& record) {
   store_.PutRecord(record, PutMode::kInsert, 0);
   store_.Grid().Redraw();
-  emit TotalChanged(store_.TotalCount());
+  emit totalChanged(store_.TotalCount());
 }
 
 void FeedController::ShowFriendMessages(const std::string& name) {

@@ -37,6 +37,8 @@
 #include <string>
 
 #include "account_driver.h"
+#include "publish_driver.h"
+#include "publish/publish_attach.h"
 #include "app/client.h"
 #include "app/login_controller.h"
 #include "app/login_form.h"
@@ -269,6 +271,9 @@ int main(int argc, char** argv) {
     }
     new tv::Driver(window, feed, detail);
     tv::InstallAccountDriver(window, window.CommandAction(tv::MainCommand::kPreferences));
+    if (tv::PublishAttachment* publishing = tv::PublishingOf(window)) {
+      tv::InstallPublishDriver(*publishing);
+    }
   };
   hooks.login_form_shown = [] {
     tv::Report(QStringLiteral("login-form-shown"));

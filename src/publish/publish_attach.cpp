@@ -1,0 +1,73 @@
+#include "publish/publish_attach.h"
+
+#include <QAction>
+#include <QWidget>
+#include <cstdlib>
+
+#include "publish/keypad_publish_form.h"
+#include "publish/quick_publish_form.h"
+#include "shell/shell.h"
+#include "shell/shell_events.h"
+#include "shell/shell_session.h"
+
+namespace tv {
+
+PublishAttachment::PublishAttachment(Shell& shell) : QObject(shell.Frame()), shell_(shell) {
+  setObjectName(QStringLiteral("publishing"));
+  publisher_ = std::make_unique<PublishController>(Session());
+  loop_ = std::make_unique<LoopController>(Session());
+  // End-to-end runs cannot wait minutes between two loop sends.
+  if (const char* ms = std::getenv("TARVOLO_LOOP_PERIOD_MS"); ms != nullptr && std::atoi(ms) > 0)
+    loop_->SetPeriodOverrideMs(std::atoi(ms));
+
+  // Both forms open for every member once logged in; who may not publish
+  // learns it from "发布".
+  connect(shell.ClaimCommand(MainCommand::kPublishClassic), &QAction::triggered, this,
+          &PublishAttachment::OpenKeypadForm);
+  connect(shell.ClaimCommand(MainCommand::kPublishQuick), &QAction::triggered, this,
+          &PublishAttachment::OpenQuickForm);
+}
+
+PublishAttachment::~PublishAttachment() = default;
+
+PublishForm* PublishAttachment::OpenForm() const { return form_.data(); }
+
+PublishSession PublishAttachment::Session() {
+  PublishSession s;
+  s.profile = [this] { return shell_.Session().Profile(); };
+  s.feed_host = [this] { return shell_.Session().FeedHost(); };
+  s.post_own_message = [this](const OwnMessage& message) {
+    emit shell_.Events().ownMessagePublished(message);
+  };
+  return s;
+}
+
+void PublishAttachment::OpenQuickForm() {
+  if (!shell_.Session().IsLoggedIn() || form_) return;
+  Run(new QuickPublishForm(*publisher_, *loop_, shell_.Session().Profile(), shell_.Frame()));
+}
+
+void PublishAttachment::OpenKeypadForm() {
+  if (!shell_.Session().IsLoggedIn() || form_) return;
+  Run(new KeypadPublishForm(*publisher_, *loop_, shell_.Session().Profile(), shell_.Frame()));
+}
+
+void PublishAttachment::Run(PublishForm* form) {
+  form_ = form;
+  form->setAttribute(Qt::WA_DeleteOnClose);
+  form->show();
+  emit formShown(form);
+  form->exec();
+}
+
+PublishAttachment& AttachPublishing(Shell& shell) {
+  auto* attachment = new PublishAttachment(shell);
+  return *attachment;
+}
+
+PublishAttachment* PublishingOf(Shell& shell) {
+  return shell.Frame()->findChild<PublishAttachment*>(QStringLiteral("publishing"),
+                                                      Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace tv

@@ -1,0 +1,200 @@
+#include "publish/publish_form.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "core/gbk_fit.h"
+#include "core/qt_gbk.h"
+#include "publish/contact_block_widget.h"
+#include "publish/history_dialog.h"
+#include "publish/publish_controller.h"
+#include "publish/submission.h"
+#include "regions/qt/region_combo_binding.h"
+#include "widgets/message_editor.h"
+
+namespace tv {
+namespace {
+
+std::u16string_view View(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+bool IsPaste(const QKeyEvent* key) {
+  return key->key() == Qt::Key_V && (key->modifiers() & Qt::ControlModifier);
+}
+
+}  // namespace
+
+PublishForm::PublishForm(const QString& title, PublishController& publisher, LoopController& loop,
+                         MemberProfile profile, QWidget* parent)
+    : QDialog(parent),
+      publisher_(publisher),
+      loop_(loop),
+      profile_(std::move(profile)),
+      departure_picker_(profile_.Province, profile_.City) {
+  setWindowTitle(title);
+  setModal(true);
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  editor_ = new MessageEditor(this);
+  type_list_ = new QComboBox(this);
+  type_list_->addItems({QStringLiteral("即时货源"), QStringLiteral("即时车源")});
+  for (int level = 0; level < 3; ++level) departure_[level] = NewRegionList(this, level);
+  departure_binding_ =
+      new RegionComboBinding(departure_picker_, departure_[0], departure_[1], departure_[2], this);
+  contact_ = new ContactBlockWidget(this);
+  clear_button_ = new QPushButton(QStringLiteral("清空"), this);
+  history_button_ = new QPushButton(QStringLiteral("历史/重发"), this);
+  publish_button_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
+                                    QStringLiteral("发布"), this);
+  close_button_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                  QStringLiteral("关闭"), this);
+  for (QPushButton* button : {clear_button_, history_button_, publish_button_, close_button_})
+    button->setAutoDefault(false);
+
+  connect(clear_button_, &QPushButton::clicked, this, [this] { ClearContent(); });
+  connect(history_button_, &QPushButton::clicked, this, &PublishForm::OpenHistory);
+  connect(publish_button_, &QPushButton::clicked, this, &PublishForm::Submit);
+  connect(close_button_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(&publisher_, &PublishController::busyChanged, this, &PublishForm::OnBusyChanged);
+  connect(&publisher_, &PublishController::publishFinished, this,
+          [this](bool taken) { OnFinished(taken); });
+}
+
+PublishForm::~PublishForm() { qApp->removeEventFilter(this); }
+
+QComboBox* PublishForm::NewRegionList(QWidget* parent, int level) {
+  auto* box = new QComboBox(parent);
+  // In widths of an 'x': a Chinese character takes about two.
+  constexpr int kWidths[3] = {10, 8, 14};
+  box->setMinimumContentsLength(kWidths[level]);
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  return box;
+}
+
+QWidget* PublishForm::NoticeLines() {
+  auto* box = new QWidget(this);
+  auto* layout = new QVBoxLayout(box);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  for (const char* line : {"注意：", "您应保证发布信息内容的真实性，并确保不违背相关的法规。",
+                           "如果不符合以上条件，您可能要负担相应的法律责任。"}) {
+    auto* label = new QLabel(QString::fromUtf8(line), box);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(kNoticeRed, kNoticeGreen, kNoticeBlue));
+    label->setPalette(palette);
+    layout->addWidget(label);
+  }
+  return box;
+}
+
+QBoxLayout* PublishForm::TypeAndDepartureRow() {
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(QStringLiteral("信息类型:"), this));
+  row->addWidget(type_list_);
+  row->addSpacing(16);
+  row->addWidget(new QLabel(QStringLiteral("发布城市:"), this));
+  for (QComboBox* box : departure_) row->addWidget(box);
+  row->addStretch(1);
+  return row;
+}
+
+QBoxLayout* PublishForm::EditorRow() {
+  auto* row = new QHBoxLayout;
+  auto* label = new QLabel(QStringLiteral("信息内容:"), this);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  row->addWidget(label);
+  row->addWidget(editor_, 1);
+  return row;
+}
+
+QBoxLayout* PublishForm::ButtonRow() {
+  auto* row = new QHBoxLayout;
+  row->addWidget(clear_button_);
+  row->addWidget(history_button_);
+  row->addStretch(1);
+  row->addWidget(publish_button_);
+  row->addWidget(close_button_);
+  return row;
+}
+
+void PublishForm::FinishSetUp() {
+  editor_->SetCharLimit(profile_.ContentLimit);
+  contact_->Init(profile_);
+  editor_->setFocus(Qt::OtherFocusReason);
+  // Enter and Ctrl+V are the form's wherever the focus is in it.
+  qApp->installEventFilter(this);
+}
+
+void PublishForm::ClearContent() { editor_->clear(); }
+
+std::string PublishForm::DeparturePrefecture() const {
+  return std::string(departure_picker_.PrefectureText());
+}
+
+void PublishForm::Submit() {
+  if (publisher_.Busy()) return;
+  const GbkFit content = Utf16ToGbk(View(editor_->toPlainText()));
+  SubmitForm form;
+  form.content = content.gbk;
+  form.unsendable = content.unfit;
+  form.departure_city = DeparturePrefecture();
+  form.info_type = ToGbk(type_list_->currentText());
+  form.contact = contact_->Choices();
+  // The controller says it is busy before Submit returns.
+  submitting_ = true;
+  submitting_ = publisher_.Submit(form);
+}
+
+void PublishForm::OpenHistory() {
+  if (history_opener_) {
+    history_opener_(*this);
+    return;
+  }
+  HistoryDialog dialog(
+      publisher_, loop_, [this](const std::string& text) { UseHistoryText(text); }, this);
+  dialog.exec();
+}
+
+void PublishForm::OnBusyChanged(bool busy) {
+  if (!submitting_) return;
+  publish_button_->setEnabled(!busy);
+  if (busy)
+    setCursor(Qt::BusyCursor);
+  else
+    unsetCursor();
+}
+
+void PublishForm::OnFinished(bool taken) {
+  if (!submitting_) return;
+  submitting_ = false;
+  publish_button_->setEnabled(true);
+  unsetCursor();
+  if (!taken) return;
+  ClearContent();
+  accept();
+}
+
+bool PublishForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !isVisible())
+    return QDialog::eventFilter(watched, event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  // Only keys meant for this form: not for an open drop-down, a menu, or a box
+  // it opened.
+  if (widget == nullptr || widget->window() != this || QApplication::activePopupWidget() != nullptr)
+    return QDialog::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (IsPaste(key)) return true;
+  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    Submit();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace tv

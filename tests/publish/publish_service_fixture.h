@@ -1,0 +1,123 @@
+#pragma once
+// Publishing against a real tarvolo-service: a member logged in through the
+// service's own login page, a session whose hooks record what publishing hands
+// back (rows on top, offers to the search) and every request it makes, a
+// clock the test moves, and a private settings store.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/notice.h"
+#include "local_service.h"
+#include "net/login_answer.h"
+#include "net/transport.h"
+#include "publish/publish_session.h"
+#include "publish_test_util.h"
+#include "settings/store.h"
+#include "tests/settings/temp_store.h"
+
+namespace tv::test {
+
+inline MemberProfile LoginAs(const std::string& host, const std::string& user,
+                             const std::string& password) {
+  const LoginAnswer answer = ParseLoginAnswer(FetchEncodedPage(
+      "POST", host,
+      "/qavel/client/client_login.asp?action=Login_Client&loginSign=0&username=" + user +
+          "&password=" + password));
+  EXPECT_TRUE(answer.ok()) << user;
+  return answer.profile;
+}
+
+// The GBK value of one key of a request path ("" when absent).
+inline std::string QueryValue(const std::string& path, const std::string& key) {
+  const std::string marker = key + "=";
+  std::size_t at = path.find("?" + marker);
+  if (at == std::string::npos) at = path.find("&" + marker);
+  if (at == std::string::npos) return "";
+  at += marker.size() + 1;
+  const std::size_t end = path.find('&', at);
+  const std::string raw = path.substr(at, end == std::string::npos ? end : end - at);
+  std::string value;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '+') {
+      value += ' ';
+    } else if (raw[i] == '%' && i + 2 < raw.size()) {
+      value += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      value += raw[i];
+    }
+  }
+  return value;
+}
+
+class PublishServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { UseSettingsStore(SettingsStore::Open(dir_.File("settings.db"))); }
+  void TearDown() override { UseSettingsStore(nullptr); }
+
+  // Starts the service (demo members) and logs `user` in.
+  void Start(const std::string& user, const std::string& password,
+             std::vector<std::string> extra_args = {}) {
+    std::vector<std::string> args = {"--demo", "--demo-count", "40", "--no-cache"};
+    args.insert(args.end(), extra_args.begin(), extra_args.end());
+    service_ = std::make_unique<LocalService>(args);
+    ASSERT_TRUE(service_->ok()) << service_->error();
+    host_ = service_->host();
+    profile_ = LoginAs(host_, user, password);
+  }
+
+  PublishSession Session() {
+    PublishSession s;
+    s.profile = [this] { return profile_; };
+    s.feed_host = [this] { return host_; };
+    s.post_own_message = [this](const OwnMessage& message) { posted_.push_back(message); };
+    s.fetch = [this](std::string_view verb, std::string_view host, std::string_view path) {
+      {
+        std::lock_guard lock(mutex_);
+        paths_.emplace_back(path);
+      }
+      return FetchEncodedPage(verb, host, path);
+    };
+    s.now = [this] { return now_; };
+    s.time_text = [] { return std::string("2012-3-5 9:07:03"); };
+    return s;
+  }
+
+  std::vector<std::string> Paths() {
+    std::lock_guard lock(mutex_);
+    return paths_;
+  }
+  // The requests whose path contains `part`.
+  std::vector<std::string> PathsWith(const std::string& part) {
+    std::vector<std::string> out;
+    for (const std::string& p : Paths())
+      if (p.find(part) != std::string::npos) out.push_back(p);
+    return out;
+  }
+  // "name=text" of every history value, in store order.
+  static std::vector<std::string> History() {
+    std::vector<std::string> out;
+    for (const SettingValue& v : EnumerateSettings(kHistoryKey))
+      out.push_back(v.name + "=" + U(v.text));
+    return out;
+  }
+
+  TempDir dir_;
+  std::unique_ptr<LocalService> service_;
+  std::string host_;
+  MemberProfile profile_;
+  std::vector<OwnMessage> posted_;
+  std::mutex mutex_;
+  std::vector<std::string> paths_;
+  std::chrono::steady_clock::time_point now_ =
+      std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+  ScopedNoticeRecorder notices_;
+};
+
+}  // namespace tv::test

@@ -1,0 +1,444 @@
+// The publishing windows offscreen: the contact block, the message editor's
+// menu and limit, the two forms (Ctrl+V, Enter, generation, the keypad, the
+// form while it sends) and the history dialog.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <deque>
+#include <mutex>
+
+#include "core/notice.h"
+#include "core/qt_gbk.h"
+#include "net/transport.h"
+#include "publish/contact_block_widget.h"
+#include "publish/history_dialog.h"
+#include "publish/keypad_publish_form.h"
+#include "publish/loop_controller.h"
+#include "publish/phrases.h"
+#include "publish/publish_controller.h"
+#include "publish/quick_publish_form.h"
+#include "publish_test_util.h"
+#include "settings/store.h"
+#include "settings/values.h"
+#include "tests/net/scripted_server.h"
+#include "tests/settings/temp_store.h"
+#include "widgets/message_editor.h"
+
+namespace tv {
+namespace {
+
+using test::G;
+using test::U;
+
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void Pick(QComboBox* box, const char* text) {
+  const int index = box->findText(Q(text));
+  ASSERT_GE(index, 0) << text;
+  box->setCurrentIndex(index);
+}
+
+class PublishWidgetsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseSettingsStore(SettingsStore::Open(dir_.File("settings.db")));
+    QApplication::clipboard()->clear();
+  }
+  void TearDown() override { UseSettingsStore(nullptr); }
+
+  PublishSession Session() {
+    PublishSession s;
+    s.profile = [this] { return profile_; };
+    s.feed_host = [this] { return host_; };
+    s.fetch = [this](std::string_view verb, std::string_view host, std::string_view path) {
+      if (!host_.empty() && host == host_) return FetchEncodedPage(verb, host, path);
+      std::lock_guard lock(mutex_);
+      paths_.emplace_back(path);
+      if (path.find("GetInfoID") != std::string_view::npos) return std::string("900");
+      if (path.find("GetNewString") != std::string_view::npos) return std::string("text");
+      if (replies_.empty()) return std::string("AddOK");
+      std::string reply = replies_.front();
+      replies_.pop_front();
+      return reply;
+    };
+    return s;
+  }
+
+  test::TempDir dir_;
+  MemberProfile profile_ = test::FullProfile();
+  std::string host_;  // when set, requests go to a real server there
+  std::mutex mutex_;
+  std::deque<std::string> replies_;
+  std::vector<std::string> paths_;
+  ScopedNoticeRecorder notices_;
+  PublishController publisher_{Session()};
+  LoopController loop_{Session()};
+};
+
+TEST_F(PublishWidgetsTest, ContactBlockFollowsTheProfileAndStoresClicks) {
+  ContactBlockWidget block;
+  block.Init(profile_);
+  EXPECT_EQ(block.Box(ContactItem::kTel)->text(), Q("0537-1234567"));
+  EXPECT_FALSE(block.Box(ContactItem::kTel)->isEnabled());
+  EXPECT_EQ(block.Box(ContactItem::kExtension)->text(), Q("内线:802"));
+  EXPECT_TRUE(block.Box(ContactItem::kCompany)->isEnabled());
+  EXPECT_TRUE(block.Box(ContactItem::kNetPhone)->isHidden());
+
+  block.Box(ContactItem::kCompany)->click();
+  EXPECT_EQ(ReadSetting(kMainKey, kContactCompany), "0");
+  EXPECT_FALSE(block.Choices()[ContactItem::kCompany]);
+
+  MemberProfile bare;
+  bare.Phone = "0537";
+  ContactBlockWidget other;
+  other.Init(bare);
+  EXPECT_EQ(other.Box(ContactItem::kMobile)->text(), Q("手机/小灵通/移动电话"));
+  EXPECT_FALSE(other.Box(ContactItem::kMobile)->isEnabled());
+  EXPECT_FALSE(other.Box(ContactItem::kCompany)->isChecked());  // stored "0" above
+}
+
+TEST_F(PublishWidgetsTest, EditorMenuFollowsTheEditorsState) {
+  MessageEditor editor;
+  auto states = [&editor] {
+    std::unique_ptr<QMenu> menu(editor.BuildContextMenu());
+    QStringList out;
+    for (QAction* action : menu->actions())
+      out << (action->isSeparator() ? QStringLiteral("-")
+                                    : action->text() + (action->isEnabled() ? "+" : "-"));
+    return out.join(' ');
+  };
+  EXPECT_EQ(states(), Q("撤消(&Z)- - 剪切(&X)- 复制(&C)- 粘贴(&V)- 清除- - 全选(&A)+ - 字体设置-"));
+  QApplication::clipboard()->setText(QStringLiteral("x"));
+  EXPECT_EQ(states(), Q("撤消(&Z)- - 剪切(&X)- 复制(&C)- 粘贴(&V)+ 清除- - 全选(&A)+ - 字体设置-"));
+  QTest::keyClicks(&editor, QStringLiteral("ab"));
+  editor.selectAll();
+  EXPECT_EQ(states(), Q("撤消(&Z)+ - 剪切(&X)+ 复制(&C)+ 粘贴(&V)+ 清除+ - 全选(&A)+ - 字体设置-"));
+
+  // A right click gives the editor the focus, menu or not.
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* in_window = new MessageEditor(&window);
+  auto* other = new QLineEdit(&window);
+  layout->addWidget(in_window);
+  layout->addWidget(other);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  other->setFocus();
+  ASSERT_TRUE(other->hasFocus());
+  QTest::mousePress(in_window->viewport(), Qt::RightButton);
+  EXPECT_TRUE(in_window->hasFocus());
+}
+
+TEST_F(PublishWidgetsTest, EditorHoldsTypedAndPastedTextToTheLimit) {
+  MessageEditor editor;
+  editor.SetCharLimit(5);
+  QTest::keyClicks(&editor, QStringLiteral("abcdefg"));
+  EXPECT_EQ(editor.toPlainText(), QStringLiteral("abcde"));
+  editor.clear();
+  QTest::keyClicks(&editor, QStringLiteral("ab"));
+  QApplication::clipboard()->setText(Q("济宁北京上海"));
+  editor.paste();
+  EXPECT_EQ(editor.toPlainText(), Q("ab济宁北"));
+  // Text set by the program is not cut (the check on sending refuses it).
+  editor.setPlainText(QStringLiteral("0123456789"));
+  EXPECT_EQ(editor.CharCount(), 10);
+}
+
+TEST_F(PublishWidgetsTest, QuickFormSwallowsCtrlVAndGenerates) {
+  QuickPublishForm form(publisher_, loop_, profile_);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_EQ(form.windowTitle(), Q("发布信息2"));
+  EXPECT_EQ(form.DepartureList(1)->currentText(), Q("济宁"));
+  EXPECT_EQ(form.Cargo().unit->currentText(), Q("吨"));
+  EXPECT_TRUE(form.Cargo().goods->currentText().isEmpty());
+
+  QApplication::clipboard()->setText(QStringLiteral("XYZ"));
+  QTest::keyClick(form.Editor(), Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(form.Cargo().quantity, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_TRUE(form.Editor()->toPlainText().isEmpty());
+  EXPECT_TRUE(form.Cargo().quantity->text().isEmpty());
+
+  form.Generate();
+  ASSERT_EQ(notices_.notices.size(), 1u);
+  EXPECT_EQ(U(notices_.notices.back()), "请选择 到达城市 省份");
+  Pick(form.DestinationList(0), "北京市");
+  Pick(form.DestinationList(1), "北京");
+  form.Cargo().goods->setCurrentText(Q("钢材"));
+  form.Cargo().quantity->setText(QStringLiteral("20"));
+  form.Cargo().truck_count->setText(QStringLiteral("2"));
+  form.Cargo().truck_length->setText(QStringLiteral("9.6"));
+  Pick(form.Cargo().truck_type, "平板");
+  Pick(form.Cargo().freight, "高价急走");
+  form.GenerateButton()->click();
+  form.GenerateButton()->click();
+  EXPECT_EQ(form.Editor()->toPlainText(), Q("济宁→北京,有钢材20吨货,求2辆9.6米平板车,高价急走"));
+  Pick(form.DestinationList(2), "朝阳");
+  form.GenerateButton()->click();
+  EXPECT_EQ(form.Editor()->toPlainText(),
+            Q("济宁→北京,有钢材20吨货,求2辆9.6米平板车,高价急走；"
+              "济宁→北京·朝阳,有钢材20吨货,求2辆9.6米平板车,高价急走"));
+
+  // Another type empties the editor and the lines; the truck row shows.
+  Pick(form.TypeList(), "即时车源");
+  EXPECT_TRUE(form.Editor()->toPlainText().isEmpty());
+  EXPECT_TRUE(form.Lines().lines().empty());
+  EXPECT_TRUE(form.TruckRowWidget()->isVisible());
+  EXPECT_FALSE(form.CargoRowWidget()->isVisible());
+  Pick(form.TypeList(), "即时货源");
+  form.GenerateButton()->click();
+  EXPECT_EQ(form.Lines().lines().size(), 1u);
+
+  // A history entry picks its type without emptying anything else.
+  form.UseHistoryText(G("车源：有车"));
+  EXPECT_EQ(form.TypeList()->currentText(), Q("即时车源"));
+  EXPECT_EQ(form.Editor()->toPlainText(), Q("有车"));
+  EXPECT_TRUE(form.TruckRowWidget()->isVisible());
+}
+
+TEST_F(PublishWidgetsTest, FormClosesOnlyWhenThePublicationIsTaken) {
+  QuickPublishForm form(publisher_, loop_, profile_);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.Editor()->setPlainText(Q("有货"));
+  replies_ = {"AddError"};
+  QSignalSpy finished(&publisher_, &PublishController::publishFinished);
+  QTest::keyClick(form.Editor(), Qt::Key_Return);  // Enter publishes
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.Editor()->toPlainText(), Q("有货"));
+  ASSERT_EQ(notices_.notices.size(), 1u);
+
+  form.PublishButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_TRUE(form.Editor()->toPlainText().isEmpty());
+  EXPECT_EQ(U(ReadSetting(kHistoryKey, "1")), "货源：有货");
+}
+
+TEST_F(PublishWidgetsTest, FormAnswersWhileTheServiceStalls) {
+  auto stalled = std::make_unique<test::ScriptedServer>(test::ScriptedReply{"", true});
+  host_ = stalled->Host();
+  auto form = std::make_unique<QuickPublishForm>(publisher_, loop_, profile_);
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  form->Editor()->setPlainText(Q("有货"));
+  form->Editor()->moveCursor(QTextCursor::End);
+  form->PublishButton()->click();
+  EXPECT_TRUE(publisher_.Busy());
+  EXPECT_FALSE(form->PublishButton()->isEnabled());
+  EXPECT_EQ(form->cursor().shape(), Qt::BusyCursor);
+
+  // The event loop runs: a timer fires, typing reaches the editor, and a
+  // second Enter does not send again.
+  bool fired = false;
+  QTimer::singleShot(20, [&fired] { fired = true; });
+  QTest::keyClicks(form->Editor(), QStringLiteral("abc"));
+  QTest::keyClick(form->Editor(), Qt::Key_Return);
+  EXPECT_TRUE(QTest::qWaitFor([&fired] { return fired; }, 2000));
+  EXPECT_EQ(form->Editor()->toPlainText(), Q("有货abc"));
+  EXPECT_LE(stalled->Requests().size(), 1u);
+
+  // The service gives up: the failure's notice, the form open and usable.
+  QSignalSpy finished(&publisher_, &PublishController::publishFinished);
+  stalled.reset();
+  ASSERT_TRUE(finished.wait(30000));
+  EXPECT_EQ(U(notices_.notices.back()), "信息发送失败,请检查网络是否正常或与网管中心联系!");
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(form->PublishButton()->isEnabled());
+}
+
+TEST_F(PublishWidgetsTest, KeypadKeysMenusAndRegionsInsertAtTheCaret) {
+  profile_.ContentLimit = 50;
+  KeypadPublishForm form(publisher_, loop_, profile_);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_EQ(form.windowTitle(), Q("发布信息1"));
+  MessageEditor* editor = form.Editor();
+
+  editor->setPlainText(Q("有车"));
+  QTextCursor cursor = editor->textCursor();
+  cursor.setPosition(1);
+  cursor.setPosition(2, QTextCursor::KeepAnchor);
+  editor->setTextCursor(cursor);
+  form.Key(Q("货"))->click();
+  EXPECT_EQ(editor->toPlainText(), Q("有货车"));
+
+  editor->clear();
+  form.Key(Q("－"))->click();
+  form.Key(QStringLiteral(" "))->click();
+  form.Key(Q("9"))->click();
+  form.Key(Q("."))->click();
+  form.Key(Q("6"))->click();
+  EXPECT_EQ(editor->toPlainText(), Q("-　9.6"));
+  form.BackspaceKey()->click();
+  EXPECT_EQ(editor->toPlainText(), Q("-　9."));
+
+  // "添加" next to a list on its placeholder inserts nothing.
+  editor->setPlainText(Q("济宁"));
+  editor->moveCursor(QTextCursor::End);
+  form.BackspaceKey()->click();
+  EXPECT_EQ(editor->toPlainText(), Q("济"));
+  form.AddRegionButton(1)->click();
+  EXPECT_EQ(editor->toPlainText(), Q("济"));
+  Pick(form.RegionList(0), "山东省");
+  form.AddRegionButton(0)->click();
+  EXPECT_EQ(editor->toPlainText(), Q("济山东省"));
+
+  // "明天" in the "时间" submenu of "[常用词]".
+  const publish_data::PhraseMenu* words = FindPhraseMenu(G("[常用词]"));
+  ASSERT_NE(words, nullptr);
+  std::unique_ptr<QMenu> menu(form.BuildPhraseMenu(*words, &form));
+  QMenu* time = menu->actions().first()->menu();
+  ASSERT_NE(time, nullptr);
+  EXPECT_EQ(time->title(), Q("时间"));
+  time->actions().at(5)->trigger();
+  EXPECT_EQ(editor->toPlainText(), Q("济山东省明天"));
+
+  // At the limit no key inserts anything.
+  editor->setPlainText(QString(50, QChar(0x8D27)));
+  form.Key(Q("元"))->click();
+  EXPECT_EQ(editor->CharCount(), 50);
+  editor->setPlainText(QString(49, QChar(0x8D27)));
+  form.Key(Q("元"))->click();
+  form.Key(Q("元"))->click();
+  EXPECT_EQ(editor->CharCount(), 50);
+}
+
+class HistoryDialogTest : public PublishWidgetsTest {
+ protected:
+  void Put(const char* name, const char* text) {
+    ASSERT_TRUE(CreateSettingKey(kHistoryKey));
+    ASSERT_TRUE(WriteSetting(kHistoryKey, name, G(text)));
+  }
+  static QStringList Lines(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+  }
+  static void Select(QListWidget* list, int row) {
+    list->setCurrentRow(row);
+    list->item(row)->setSelected(true);
+  }
+};
+
+TEST_F(HistoryDialogTest, ListsUsesAndDeletesHistory) {
+  ASSERT_TRUE(WriteSetting(kMainKey, kHistoryCount, "3"));
+  Put("1", "货源：A");
+  Put("2", "车源：B");
+  Put("3", "货源：A");
+  std::vector<std::string> used;
+  HistoryDialog dialog(publisher_, loop_, [&used](const std::string& t) { used.push_back(t); });
+  EXPECT_EQ(dialog.windowTitle(), Q("历史记录/重发管理"));
+  EXPECT_EQ(Lines(dialog.HistoryList()), (QStringList{Q("车源：B"), Q("货源：A")}));
+
+  struct Refusal {
+    QPushButton* button;
+    const char* notice;
+  } refusals[] = {
+      {dialog.UseButton(), "    请选择您要使用的信息!    "},
+      {dialog.DeleteButton(), "    请选择您要删除的信息!    "},
+      {dialog.AddButton(), "    请选择您要添加的信息!    "},
+      {dialog.LoopDeleteButton(), "    请选择您要删除的循环信息!    "},
+  };
+  for (const Refusal& r : refusals) {
+    notices_.notices.clear();
+    r.button->click();
+    ASSERT_EQ(notices_.notices.size(), 1u);
+    EXPECT_EQ(U(notices_.notices.front()), r.notice);
+  }
+
+  Select(dialog.HistoryList(), 1);
+  dialog.DeleteButton()->click();
+  EXPECT_EQ(Lines(dialog.HistoryList()), QStringList{Q("车源：B")});
+  EXPECT_EQ(EnumerateSettings(kHistoryKey).size(), 1u);  // both copies went
+
+  Select(dialog.HistoryList(), 0);
+  dialog.UseButton()->click();
+  EXPECT_EQ(used, std::vector<std::string>{G("车源：B")});
+  EXPECT_EQ(publisher_.LastUsedHistoryText(), G("车源：B"));
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+
+  dialog.ClearButton()->click();
+  EXPECT_EQ(dialog.HistoryList()->count(), 0);
+  EXPECT_FALSE(SettingKeyExists(kHistoryKey));
+  EXPECT_EQ(ReadSetting(kMainKey, kHistoryCount), "3");
+}
+
+TEST_F(HistoryDialogTest, TakenEntryPublishedUnchangedMovesToTheNewestNumber) {
+  ASSERT_TRUE(WriteSetting(kMainKey, kHistoryCount, "2"));
+  Put("1", "货源：A");
+  Put("2", "车源：B");
+  QuickPublishForm form(publisher_, loop_, profile_);
+  form.show();
+  HistoryDialog dialog(publisher_, loop_,
+                       [&form](const std::string& t) { form.UseHistoryText(t); });
+  Select(dialog.HistoryList(), 1);
+  dialog.UseButton()->click();
+  EXPECT_EQ(form.Editor()->toPlainText(), Q("A"));
+  QSignalSpy finished(&publisher_, &PublishController::publishFinished);
+  form.PublishButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  std::vector<std::string> values;
+  for (const SettingValue& v : EnumerateSettings(kHistoryKey))
+    values.push_back(v.name + "=" + U(v.text));
+  EXPECT_EQ(values, (std::vector<std::string>{"2=车源：B", "3=货源：A"}));
+}
+
+TEST_F(HistoryDialogTest, LoopListAndItsSwitch) {
+  Put("1", "货源：A");
+  Put("2", "车源：B");
+  HistoryDialog dialog(publisher_, loop_, [](const std::string&) {});
+  EXPECT_EQ(dialog.IntervalList()->currentText(), Q("每隔 5 分钟"));
+
+  dialog.LoopBox()->click();
+  EXPECT_EQ(U(notices_.notices.back()), "请添加您要循环的信息");
+  EXPECT_FALSE(dialog.LoopBox()->isChecked());
+  EXPECT_FALSE(loop_.State().looping());
+
+  Select(dialog.HistoryList(), 1);
+  dialog.AddButton()->click();
+  dialog.AddAllButton()->click();
+  dialog.AddAllButton()->click();
+  EXPECT_EQ(Lines(dialog.LoopList()), (QStringList{Q("货源：A"), Q("车源：B")}));
+
+  dialog.IntervalList()->setCurrentIndex(2);
+  dialog.LoopBox()->click();
+  EXPECT_TRUE(loop_.State().looping());
+  EXPECT_EQ(loop_.State().interval_index(), 2);
+  EXPECT_EQ(loop_.TimerPeriodMs(), 600'000);
+  EXPECT_FALSE(dialog.IntervalList()->isEnabled());
+  EXPECT_FALSE(dialog.LoopDeleteButton()->isEnabled());
+  dialog.ClearLoop();
+  EXPECT_EQ(U(notices_.notices.back()), "请先取消循环发布\n\n然后再清空循环的信息");
+  dialog.DeleteLoopSelected();
+  EXPECT_EQ(U(notices_.notices.back()), "请先取消循环发布\n\n然后再删除循环的信息");
+
+  // A new dialog shows the running loop as it is.
+  HistoryDialog again(publisher_, loop_, [](const std::string&) {});
+  EXPECT_TRUE(again.LoopBox()->isChecked());
+  EXPECT_EQ(again.IntervalList()->currentIndex(), 2);
+  EXPECT_EQ(Lines(again.LoopList()).size(), 2);
+  again.LoopBox()->click();
+  EXPECT_FALSE(loop_.State().looping());
+  EXPECT_FALSE(loop_.TimerActive());
+  Select(again.LoopList(), 0);
+  again.LoopDeleteButton()->click();
+  EXPECT_EQ(Lines(again.LoopList()), QStringList{Q("车源：B")});
+}
+
+}  // namespace
+}  // namespace tv
