@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -87,10 +88,17 @@ std::string UpdaterPath(std::string_view program_directory) {
 }
 
 bool DeleteUpdaterFile(const std::string& path, int attempts, int pause_ms) {
+  return DeleteUpdaterFile(path, attempts, [pause_ms] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms));
+  });
+}
+
+bool DeleteUpdaterFile(const std::string& path, int attempts, const std::function<void()>& pause) {
   for (int i = 0; i < attempts; ++i) {
     if (::unlink(path.c_str()) == 0) return true;
-    // A missing file fails like a locked one; only the last try skips the pause.
-    if (i + 1 < attempts) std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms));
+    // Nothing there (the usual start without an update): no reason to wait.
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    if (i + 1 < attempts) pause();
   }
   return false;
 }

@@ -2,6 +2,7 @@
 // The small piece of the operating system the client needs: one copy per
 // machine, where the program lives, starting and ending programs, and the
 // clean-up of the logon start list. Plain C++ (POSIX).
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,9 +46,13 @@ int CleanStartupList(std::string_view program_path);
 
 // The file the updater is downloaded into, beside the program.
 std::string UpdaterPath(std::string_view program_directory);
-// Deletes the left-over updater: up to `attempts` tries, `pause_ms` apart,
-// stopping at the first success. True when a file was deleted.
+// Deletes the left-over updater. A file that is there but cannot be removed
+// yet (still running, still held) is tried again, up to `attempts` tries with
+// `pause_ms` between them; a missing file ends it at once. True when a file
+// was deleted.
 bool DeleteUpdaterFile(const std::string& path, int attempts = 10, int pause_ms = 100);
+// The same with the pause between tries given as a function.
+bool DeleteUpdaterFile(const std::string& path, int attempts, const std::function<void()>& pause);
 
 // Starts a program without waiting for it and without keeping it as a child
 // (no zombie). False when it could not be started.

@@ -1,6 +1,7 @@
 // The platform layer: the single-instance lock, the logon start list, the
 // program's names, the updater clean-up, detached starts, window lookup.
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "app_fixture.h"
@@ -70,6 +71,51 @@ TEST(UpdaterFileTest, IsDeletedOnceAndAMissingFileIsGivenUpOn) {
   std::ofstream(path) << "old updater";
   EXPECT_TRUE(DeleteUpdaterFile(path, 10, 1));
   EXPECT_FALSE(DeleteUpdaterFile(path, 3, 1));
+}
+
+// Only a file that is there and cannot be removed is waited for; a start
+// without a left-over updater must not pause at all.
+TEST(UpdaterFileTest, WaitsOnlyWhileTheFileIsThereAndStuck) {
+  namespace fs = std::filesystem;
+  enum class Setup { kMissing, kMissingFolder, kFile, kStuck, kFreedAtSecondPause, kGoneAtPause };
+  struct Case {
+    const char* name;
+    Setup setup;
+    bool deleted;
+    int pauses;
+  };
+  const Case cases[] = {
+      {"missing", Setup::kMissing, false, 0},
+      {"folder of the path missing", Setup::kMissingFolder, false, 0},
+      {"plain file", Setup::kFile, true, 0},
+      {"cannot be removed", Setup::kStuck, false, 9},
+      {"freed after a while", Setup::kFreedAtSecondPause, true, 2},
+      {"removed by someone else", Setup::kGoneAtPause, false, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempSettings dir;
+    std::string path = UpdaterPath(dir.Dir() + "/");
+    // A folder in the file's place fails to unlink like a file that is held.
+    if (c.setup == Setup::kMissingFolder) path = UpdaterPath(dir.Dir() + "/gone/");
+    if (c.setup == Setup::kFile) std::ofstream(path) << "old updater";
+    if (c.setup == Setup::kStuck || c.setup == Setup::kFreedAtSecondPause ||
+        c.setup == Setup::kGoneAtPause) {
+      fs::create_directories(path + "/inside");
+    }
+    int pauses = 0;
+    const bool deleted = DeleteUpdaterFile(path, 10, [&] {
+      ++pauses;
+      if ((c.setup == Setup::kFreedAtSecondPause && pauses == 2) ||
+          (c.setup == Setup::kGoneAtPause && pauses == 1)) {
+        fs::remove_all(path);
+        if (c.setup == Setup::kFreedAtSecondPause) std::ofstream(path) << "old updater";
+      }
+    });
+    EXPECT_EQ(deleted, c.deleted);
+    EXPECT_EQ(pauses, c.pauses);
+    EXPECT_FALSE(fs::exists(path) && c.deleted);
+  }
 }
 
 TEST(StartDetachedTest, ReportsWhetherTheProgramStarted) {
