@@ -45,7 +45,7 @@ DetailAttachment::DetailAttachment(Shell& shell) : QObject(shell.Frame()), shell
   InfoGrid* grid = shell.Grid();
   connect(grid, &InfoGrid::doubleClicked, this, [this, grid](int row, int column) {
     const RowStore& rows = grid->Store();
-    view_->OnRowDoubleClick(column, [&rows, row](int c) { return rows.GetCellText(row, c); });
+    view_->OnRowDoubleClick(column, [&rows, row](int c) { return std::string(rows.GetCellText(row, c)); });
   });
   connect(view_, &DetailView::friendAdded, this, [this](const AddedFriend& row) {
     friends_.Append(FriendRow{row.entry_id, row.name, row.qq, row.net_phone, row.user_id});

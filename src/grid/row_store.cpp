@@ -1,19 +1,180 @@
 #include "grid/row_store.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <new>
 
 #include "grid/marked_text.h"
 
 namespace tv {
-namespace {
 
-const std::string& EmptyText() {
-  static const std::string kEmpty;
-  return kEmpty;
-}
+// A filled row of a store with C columns is one block:
+//
+//   uint32_t       attribute count A
+//   uint32_t       text end[C]      end offset of cell c's text; cell c runs
+//                                   from end[c - 1] (0 for c = 0) to end[c]
+//   CellAttributes attributes[A]    the cells that have any, by column
+//   char           text[end[C - 1]] the cells' texts back to back
+//
+// A write that changes a text's length or adds a cell's attributes builds the
+// row's block anew at its exact size; the other rows are not touched.
+struct PackedRow {
+  struct CellAttributes {
+    std::uint32_t column;
+    Colour text_colour = kDefaultColour;
+    Colour back_colour = kDefaultColour;
+    std::int16_t image = kImageNone;
+    std::uint16_t font_id = 0;
+    std::uint8_t format = kFormatNone;
+  };
+  using RowBlock = RowStore::RowBlock;
 
-}  // namespace
+  static std::uint32_t AttributeCount(const std::byte* b) {
+    std::uint32_t n;
+    std::memcpy(&n, b, sizeof n);
+    return n;
+  }
+  static std::uint32_t* Ends(std::byte* b) { return reinterpret_cast<std::uint32_t*>(b + 4); }
+  static const std::uint32_t* Ends(const std::byte* b) {
+    return reinterpret_cast<const std::uint32_t*>(b + 4);
+  }
+  static std::size_t AttributesOffset(int columns) {
+    return 4 + 4 * static_cast<std::size_t>(columns);
+  }
+  static CellAttributes* Attributes(std::byte* b, int columns) {
+    return reinterpret_cast<CellAttributes*>(b + AttributesOffset(columns));
+  }
+  static const CellAttributes* Attributes(const std::byte* b, int columns) {
+    return reinterpret_cast<const CellAttributes*>(b + AttributesOffset(columns));
+  }
+  static std::size_t TextOffset(int columns, std::uint32_t attributes) {
+    return AttributesOffset(columns) + sizeof(CellAttributes) * attributes;
+  }
+  static std::uint32_t TextSize(const std::byte* b, int columns) {
+    return columns > 0 ? Ends(b)[columns - 1] : 0;
+  }
+  static char* Text(std::byte* b, int columns) {
+    return reinterpret_cast<char*>(b + TextOffset(columns, AttributeCount(b)));
+  }
+  static const char* Text(const std::byte* b, int columns) {
+    return reinterpret_cast<const char*>(b + TextOffset(columns, AttributeCount(b)));
+  }
+
+  static RowBlock Allocate(int columns, std::uint32_t attributes, std::size_t text_size) {
+    const std::size_t size = TextOffset(columns, attributes) + text_size;
+    RowBlock block(static_cast<std::byte*>(::operator new(size)));
+    std::memcpy(block.get(), &attributes, sizeof attributes);
+    return block;
+  }
+
+  static RowBlock Empty(int columns) {
+    RowBlock block = Allocate(columns, 0, 0);
+    std::fill_n(Ends(block.get()), columns, 0u);
+    return block;
+  }
+
+  static std::string_view CellText(const std::byte* b, int columns, int column) {
+    const std::uint32_t* ends = Ends(b);
+    const std::uint32_t begin = column == 0 ? 0 : ends[column - 1];
+    return {Text(b, columns) + begin, ends[column] - begin};
+  }
+
+  static const CellAttributes* Find(const std::byte* b, int columns, int column) {
+    const CellAttributes* a = Attributes(b, columns);
+    for (std::uint32_t i = 0, n = AttributeCount(b); i < n; ++i) {
+      if (a[i].column == static_cast<std::uint32_t>(column)) return &a[i];
+    }
+    return nullptr;
+  }
+
+  // Replaces the text of one cell. False when the row would outgrow its
+  // offsets (4 GiB of text); the row is then unchanged.
+  static bool SetText(RowBlock& block, int columns, int column, std::string_view text) {
+    std::byte* b = block.get();
+    const std::uint32_t* ends = Ends(b);
+    const std::uint32_t begin = column == 0 ? 0 : ends[column - 1];
+    const std::uint32_t end = ends[column];
+    const std::uint32_t total = TextSize(b, columns);
+    if (text.size() == end - begin) {
+      // The text may be a view into this very row.
+      std::memmove(Text(b, columns) + begin, text.data(), text.size());
+      return true;
+    }
+    const std::size_t new_total = std::size_t{total} - (end - begin) + text.size();
+    if (new_total > std::numeric_limits<std::uint32_t>::max()) return false;
+    const std::uint32_t attributes = AttributeCount(b);
+    RowBlock fresh = Allocate(columns, attributes, new_total);
+    std::byte* f = fresh.get();
+    std::memcpy(f + 4, b + 4, TextOffset(columns, attributes) - 4);
+    const auto delta = static_cast<std::uint32_t>(new_total - total);  // modulo 2^32
+    std::uint32_t* fresh_ends = Ends(f);
+    for (int c = column; c < columns; ++c) fresh_ends[c] += delta;
+    const char* old_text = Text(b, columns);
+    char* new_text = Text(f, columns);
+    std::memcpy(new_text, old_text, begin);
+    std::memcpy(new_text + begin, text.data(), text.size());
+    std::memcpy(new_text + begin + text.size(), old_text + end, total - end);
+    block = std::move(fresh);
+    return true;
+  }
+
+  // The attributes of one cell, added (with the defaults) when it had none.
+  static CellAttributes& Attributes(RowBlock& block, int columns, int column) {
+    if (const CellAttributes* found = Find(block.get(), columns, column)) {
+      return *const_cast<CellAttributes*>(found);
+    }
+    const std::byte* b = block.get();
+    const std::uint32_t attributes = AttributeCount(b);
+    const std::uint32_t total = TextSize(b, columns);
+    RowBlock fresh = Allocate(columns, attributes + 1, total);
+    std::byte* f = fresh.get();
+    std::memcpy(f + 4, b + 4, AttributesOffset(columns) - 4);
+    const CellAttributes* old_attributes = Attributes(b, columns);
+    CellAttributes* new_attributes = Attributes(f, columns);
+    std::uint32_t at = 0;
+    while (at < attributes && old_attributes[at].column < static_cast<std::uint32_t>(column)) ++at;
+    std::copy_n(old_attributes, at, new_attributes);
+    new_attributes[at] = CellAttributes{static_cast<std::uint32_t>(column)};
+    std::copy_n(old_attributes + at, attributes - at, new_attributes + at + 1);
+    std::memcpy(Text(f, columns), Text(b, columns), total);
+    block = std::move(fresh);
+    return Attributes(block.get(), columns)[at];
+  }
+
+  // The row laid out for another column count: cells beyond it go with their
+  // texts and attributes. Null when no column is left.
+  static RowBlock Resized(const std::byte* b, int columns, int new_columns) {
+    if (new_columns == 0) return nullptr;
+    const int keep = std::min(columns, new_columns);
+    const std::uint32_t kept_text = keep > 0 ? Ends(b)[keep - 1] : 0;
+    const CellAttributes* old_attributes = Attributes(b, columns);
+    std::uint32_t attributes = 0;
+    for (std::uint32_t i = 0, n = AttributeCount(b); i < n; ++i) {
+      if (old_attributes[i].column < static_cast<std::uint32_t>(keep)) ++attributes;
+    }
+    RowBlock fresh = Allocate(new_columns, attributes, kept_text);
+    std::byte* f = fresh.get();
+    std::uint32_t* ends = Ends(f);
+    std::copy_n(Ends(b), keep, ends);
+    std::fill(ends + keep, ends + new_columns, kept_text);
+    std::copy_n(old_attributes, attributes, Attributes(f, new_columns));
+    std::memcpy(Text(f, new_columns), Text(b, columns), kept_text);
+    return fresh;
+  }
+
+  // The same row with every text empty.
+  static RowBlock Blanked(const std::byte* b, int columns) {
+    const std::uint32_t attributes = AttributeCount(b);
+    RowBlock fresh = Allocate(columns, attributes, 0);
+    std::byte* f = fresh.get();
+    std::fill_n(Ends(f), columns, 0u);
+    std::copy_n(Attributes(b, columns), attributes, Attributes(f, columns));
+    return fresh;
+  }
+};
+
+void RowStore::BlockDeleter::operator()(std::byte* block) const { ::operator delete(block); }
 
 RowStore::RowStore(int column_count, std::shared_ptr<const TextMeasure> measure)
     : column_count_(std::max(column_count, 0)),
@@ -30,13 +191,10 @@ void RowStore::Notify(Change change) const {
 void RowStore::SetColumnCount(int column_count) {
   column_count = std::max(column_count, 0);
   if (column_count == column_count_) return;
-  const int keep = std::min(column_count, column_count_);
-  for (RowCells& cells : rows_) {
-    if (!cells) continue;
-    RowCells resized = column_count > 0 ? std::make_unique<GridCell[]>(column_count) : nullptr;
-    for (int c = 0; c < keep; ++c) resized[c] = std::move(cells[c]);
-    if (!resized) --filled_rows_;
-    cells = std::move(resized);
+  for (RowBlock& block : rows_) {
+    if (!block) continue;
+    block = PackedRow::Resized(block.get(), column_count_, column_count);
+    if (!block) --filled_rows_;
   }
   column_count_ = column_count;
   column_widths_.resize(static_cast<std::size_t>(column_count_), 0);
@@ -72,7 +230,7 @@ bool RowStore::ResizeRows(int n) {
 
 void RowStore::RemoveAllRows() {
   if (rows_.empty()) return;
-  std::deque<RowCells>().swap(rows_);
+  std::deque<RowBlock>().swap(rows_);
   std::deque<std::int32_t>().swap(heights_);
   filled_rows_ = 0;
   Notify(Change::kRows);
@@ -81,20 +239,20 @@ void RowStore::RemoveAllRows() {
 int RowStore::InsertRowAt(std::string_view text, int index) {
   if (index != -1 && (index < 0 || index >= RowCount())) return -1;
   const int at = index == -1 ? RowCount() : index;
-  RowCells cells;
+  RowBlock block;
   try {
     if (!text.empty() && column_count_ > 0) {
-      cells = std::make_unique<GridCell[]>(column_count_);
-      cells[0].text.assign(text);
+      block = PackedRow::Empty(column_count_);
+      if (!PackedRow::SetText(block, column_count_, 0, text)) block.reset();
     }
     if (at == 0) {
-      rows_.push_front(std::move(cells));
+      rows_.push_front(std::move(block));
       heights_.push_front(default_row_height_);
     } else if (at == RowCount()) {
-      rows_.push_back(std::move(cells));
+      rows_.push_back(std::move(block));
       heights_.push_back(default_row_height_);
     } else {
-      rows_.insert(rows_.begin() + at, std::move(cells));
+      rows_.insert(rows_.begin() + at, std::move(block));
       heights_.insert(heights_.begin() + at, default_row_height_);
     }
   } catch (const std::bad_alloc&) {
@@ -115,14 +273,10 @@ int RowStore::InsertRowAt(std::string_view text, int index) {
 
 void RowStore::BlankAllCells() {
   bool changed = false;
-  for (RowCells& cells : rows_) {
-    if (!cells) continue;
-    for (int c = 0; c < column_count_; ++c) {
-      if (!cells[c].text.empty()) {
-        std::string().swap(cells[c].text);
-        changed = true;
-      }
-    }
+  for (RowBlock& block : rows_) {
+    if (!block || PackedRow::TextSize(block.get(), column_count_) == 0) continue;
+    block = PackedRow::Blanked(block.get(), column_count_);
+    changed = true;
   }
   if (changed) Notify(Change::kCells);
 }
@@ -131,45 +285,59 @@ bool RowStore::ValidCell(int row, int column) const {
   return row >= 0 && row < RowCount() && column >= 0 && column < column_count_;
 }
 
-const GridCell* RowStore::FindCell(int row, int column) const {
-  if (!ValidCell(row, column)) return nullptr;
-  const RowCells& cells = rows_[static_cast<std::size_t>(row)];
-  return cells ? &cells[column] : nullptr;
+const std::byte* RowStore::BlockOf(int row) const {
+  return rows_[static_cast<std::size_t>(row)].get();
 }
 
-GridCell* RowStore::WritableCell(int row, int column) {
-  if (!ValidCell(row, column)) return nullptr;
-  RowCells& cells = rows_[static_cast<std::size_t>(row)];
-  if (!cells) {
-    cells = std::make_unique<GridCell[]>(column_count_);
+std::optional<GridCell> RowStore::FindCell(int row, int column) const {
+  if (!ValidCell(row, column)) return std::nullopt;
+  const std::byte* block = BlockOf(row);
+  if (block == nullptr) return std::nullopt;
+  GridCell cell;
+  cell.text = PackedRow::CellText(block, column_count_, column);
+  if (const PackedRow::CellAttributes* a = PackedRow::Find(block, column_count_, column)) {
+    cell.text_colour = a->text_colour;
+    cell.back_colour = a->back_colour;
+    cell.image = a->image;
+    cell.font_id = a->font_id;
+    cell.format = a->format;
+  }
+  return cell;
+}
+
+RowStore::RowBlock& RowStore::WritableRow(int row) {
+  RowBlock& block = rows_[static_cast<std::size_t>(row)];
+  if (!block) {
+    block = PackedRow::Empty(column_count_);
     ++filled_rows_;
   }
-  return &cells[column];
+  return block;
 }
 
-const std::string& RowStore::GetCellText(int row, int column) const {
-  const GridCell* cell = FindCell(row, column);
-  return cell ? cell->text : EmptyText();
+std::string_view RowStore::GetCellText(int row, int column) const {
+  if (!ValidCell(row, column)) return {};
+  const std::byte* block = BlockOf(row);
+  return block ? PackedRow::CellText(block, column_count_, column) : std::string_view();
 }
 
 void RowStore::PutCellText(int row, int column, std::string_view text) {
   if (!ValidCell(row, column)) return;
   // Writing empty text into a row that was never written keeps it unwritten.
-  if (text.empty() && !FindCell(row, column)) return;
-  WritableCell(row, column)->text.assign(text);
-  Notify(Change::kCells);
+  if (text.empty() && BlockOf(row) == nullptr) return;
+  if (PackedRow::SetText(WritableRow(row), column_count_, column, text)) Notify(Change::kCells);
 }
 
 int RowStore::CellImage(int row, int column) const {
-  const GridCell* cell = FindCell(row, column);
+  const auto cell = FindCell(row, column);
   return cell ? cell->image : kImageNone;
 }
 
 void RowStore::PutCellImage(int row, int column, int image) {
   if (!ValidCell(row, column)) return;
   if (image < 0) image = kImageNone;
-  if (image == kImageNone && !FindCell(row, column)) return;
-  WritableCell(row, column)->image = static_cast<std::int16_t>(std::min(image, 0x7FFF));
+  if (image == kImageNone && BlockOf(row) == nullptr) return;
+  PackedRow::Attributes(WritableRow(row), column_count_, column).image =
+      static_cast<std::int16_t>(std::min(image, 0x7FFF));
   Notify(Change::kCells);
 }
 
@@ -187,13 +355,14 @@ std::uint16_t RowStore::InternFont(const CellFont& font) {
 }
 
 const CellFont* RowStore::CellFontOf(int row, int column) const {
-  const GridCell* cell = FindCell(row, column);
+  const auto cell = FindCell(row, column);
   return cell && cell->font_id != 0 ? &fonts_[cell->font_id] : nullptr;
 }
 
 void RowStore::PutCellFont(int row, int column, const CellFont& font) {
   if (!ValidCell(row, column)) return;
-  WritableCell(row, column)->font_id = InternFont(font);
+  const std::uint16_t id = InternFont(font);
+  PackedRow::Attributes(WritableRow(row), column_count_, column).font_id = id;
   Notify(Change::kCells);
 }
 
@@ -207,35 +376,35 @@ void RowStore::SetGridFont(const CellFont& font) {
 }
 
 Colour RowStore::CellColour(int row, int column) const {
-  const GridCell* cell = FindCell(row, column);
+  const auto cell = FindCell(row, column);
   return cell ? cell->text_colour : kDefaultColour;
 }
 
 void RowStore::PutCellColour(int row, int column, Colour colour) {
   if (!ValidCell(row, column)) return;
-  WritableCell(row, column)->text_colour = colour;
+  PackedRow::Attributes(WritableRow(row), column_count_, column).text_colour = colour;
   Notify(Change::kCells);
 }
 
 Colour RowStore::CellBackColour(int row, int column) const {
-  const GridCell* cell = FindCell(row, column);
+  const auto cell = FindCell(row, column);
   return cell ? cell->back_colour : kDefaultColour;
 }
 
 void RowStore::PutCellBackColour(int row, int column, Colour colour) {
   if (!ValidCell(row, column)) return;
-  WritableCell(row, column)->back_colour = colour;
+  PackedRow::Attributes(WritableRow(row), column_count_, column).back_colour = colour;
   Notify(Change::kCells);
 }
 
 std::uint8_t RowStore::CellFormatOf(int row, int column) const {
-  const GridCell* cell = FindCell(row, column);
+  const auto cell = FindCell(row, column);
   return cell ? cell->format : std::uint8_t{kFormatNone};
 }
 
 void RowStore::PutCellFormat(int row, int column, std::uint8_t format) {
   if (!ValidCell(row, column)) return;
-  WritableCell(row, column)->format = format;
+  PackedRow::Attributes(WritableRow(row), column_count_, column).format = format;
   Notify(Change::kCells);
 }
 
@@ -300,8 +469,10 @@ class FontMetricsOf final : public MarkedTextMetrics {
 
 void RowStore::FitRowToText(int row, int column, int width) {
   if (!ValidCell(row, column)) return;
-  GridCell* cell = WritableCell(row, column);
-  cell->format |= kFormatWordWrap | kFormatVCentre;
+  PackedRow::CellAttributes& attributes =
+      PackedRow::Attributes(WritableRow(row), column_count_, column);
+  attributes.format |= kFormatWordWrap | kFormatVCentre;
+  const std::uint16_t font_id = attributes.font_id;
   // The lines are counted by the walk that draws them, so that a row is
   // never taller or shorter than its text: measuring the whole text on one
   // line counted the markers as characters and a face's own Latin widths
@@ -309,9 +480,10 @@ void RowStore::FitRowToText(int row, int column, int width) {
   long long lines = 1;
   TextExtent one{0, 0};
   if (measure_) {
-    const FontMetricsOf metrics(*measure_, FontById(cell->font_id));
+    const FontMetricsOf metrics(*measure_, FontById(font_id));
     one = metrics.MeasureOne();
-    lines = MarkedTextLines(metrics, std::max(width - 2 * kCellMargin, 1), cell->text);
+    lines = MarkedTextLines(metrics, std::max(width - 2 * kCellMargin, 1),
+                            GetCellText(row, column));
   }
   long long height = one.height + (lines - 1) * MarkedLineStep(one) + 2;
   if (height >= 300) height = 60;

@@ -6,13 +6,17 @@
 //
 // Storage is sparse: a row that has never been written is a null slot and
 // costs 12 bytes (slot plus height), so ResizeRows(1'000'000) is cheap and
-// memory grows with the filled rows only. Slots live in deques, so inserting a
-// row on top does not move the others.
+// memory grows with the filled rows only. A filled row is one allocation: the
+// end offset of every cell's text, the attributes of the few cells that have
+// any, then the texts back to back, so a feed row costs about 150 bytes
+// beyond its texts. Slots live in deques, so inserting a row on top does not
+// move the others.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +26,10 @@
 
 namespace tv {
 
+// A cell as read from the store. `text` points into the row: it stays valid
+// until that row is written again or goes.
 struct GridCell {
-  std::string text;                     // GBK, may carry the colour markers
+  std::string_view text;                // GBK, may carry the colour markers
   Colour text_colour = kDefaultColour;  // kDefaultColour: the grid's
   Colour back_colour = kDefaultColour;  // kDefaultColour: the grid's
   std::int16_t image = kImageNone;      // index into the image strip
@@ -72,7 +78,8 @@ class RowStore {
   void BlankAllCells();
 
   // --- cells (outside the store: reads give empty/defaults, writes do nothing)
-  const std::string& GetCellText(int row, int column) const;
+  // The text stays valid until the row is written again or goes.
+  std::string_view GetCellText(int row, int column) const;
   void PutCellText(int row, int column, std::string_view text);
   int CellImage(int row, int column) const;
   void PutCellImage(int row, int column, int image);
@@ -85,8 +92,8 @@ class RowStore {
   void PutCellBackColour(int row, int column, Colour colour);
   std::uint8_t CellFormatOf(int row, int column) const;
   void PutCellFormat(int row, int column, std::uint8_t format);
-  // The whole cell, or nullptr for a cell of an unwritten row or outside.
-  const GridCell* FindCell(int row, int column) const;
+  // The whole cell, or nothing for a cell of an unwritten row or outside.
+  std::optional<GridCell> FindCell(int row, int column) const;
   // Rows that hold cells (written at least once since they were created).
   std::size_t FilledRowCount() const { return filled_rows_; }
 
@@ -121,16 +128,23 @@ class RowStore {
   void SetChangeHandler(ChangeHandler handler) { on_change_ = std::move(handler); }
 
  private:
-  using RowCells = std::unique_ptr<GridCell[]>;
+  struct BlockDeleter {
+    void operator()(std::byte* block) const;
+  };
+  // One filled row (layout in row_store.cpp); null: the row was never written.
+  using RowBlock = std::unique_ptr<std::byte, BlockDeleter>;
+  friend struct PackedRow;
 
   bool ValidCell(int row, int column) const;
-  GridCell* WritableCell(int row, int column);
+  const std::byte* BlockOf(int row) const;
+  // The row's block, created empty when the row was never written.
+  RowBlock& WritableRow(int row);
   std::uint16_t InternFont(const CellFont& font);
   void Notify(Change change) const;
 
   int column_count_;
   int default_row_height_ = kInitialRowHeight;
-  std::deque<RowCells> rows_;  // null: row never written
+  std::deque<RowBlock> rows_;
   std::deque<std::int32_t> heights_;
   std::vector<int> column_widths_;
   std::vector<CellFont> fonts_;  // [0] is the grid font

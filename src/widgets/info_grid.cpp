@@ -423,7 +423,7 @@ const InfoGrid::QtCellFont& InfoGrid::QtFontOf(std::uint16_t font_id) {
 }
 
 void InfoGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int column) {
-  const GridCell* cell = store_.FindCell(row, column);
+  const std::optional<GridCell> cell = store_.FindCell(row, column);
   const bool focused = focus_.row == row && focus_.column == column;
   const Colour back =
       cell && cell->back_colour != kDefaultColour ? cell->back_colour : back_colour_;

@@ -88,7 +88,7 @@ class ClientRun {
     const std::string own = std::to_string(window_->Session().Profile().UserId);
     const int visible = std::min(rows.RowCount(), Grid()->FullyVisibleRowCount());
     for (int r = 0; r < visible; ++r) {
-      const std::string& flag = rows.GetCellText(r, 5);
+      const std::string flag(rows.GetCellText(r, 5));
       if (!flag.empty() && flag != "0" && flag != own && !rows.GetCellText(r, 13).empty() &&
           !rows.GetCellText(r, 8).empty()) {
         return r;
@@ -187,7 +187,7 @@ TEST_F(DetailInClient, FullMemberAddsThePublisherUnderTheFriendsList) {
   ASSERT_TRUE(row.has_value());
   const QString company = FromGbk(client.Grid()->Store().GetCellText(*row, 13));
 
-  const std::string flag = client.Grid()->Store().GetCellText(*row, 5);
+  const std::string flag(client.Grid()->Store().GetCellText(*row, 5));
   bool added = false;
   QString profile_address;
   QObject::connect(client.Detail(), &DetailView::windowOpened, [&](DetailWindow* window) {

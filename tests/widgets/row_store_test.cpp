@@ -101,7 +101,7 @@ TEST(RowStore, MillionRowsStaySparseUntilWritten) {
   EXPECT_EQ(store.FilledRowCount(), 1u);
   EXPECT_EQ(store.GetCellText(999'999, 8), "last");
   EXPECT_EQ(store.GetCellText(999'998, 8), "");
-  EXPECT_EQ(store.FindCell(5, 3), nullptr);
+  EXPECT_FALSE(store.FindCell(5, 3).has_value());
   store.ResizeRows(10);
   EXPECT_EQ(store.FilledRowCount(), 0u);
   store.ResizeRows(1'000'000);  // grown again: the old row does not come back
@@ -233,6 +233,97 @@ TEST(RowStore, SetColumnCountKeepsFilledRows) {
   EXPECT_EQ(store.GetCellText(0, 3), "keep");
   EXPECT_EQ(store.GetCellText(0, 10), "");
   EXPECT_EQ(store.FilledRowCount(), 1u);
+}
+
+// A filled row keeps its cells in one block that is rebuilt as texts change
+// length and cells gain attributes: after any sequence of writes every cell
+// must read back exactly what a plain cell-by-cell model holds.
+TEST(RowStore, CellsStayApartThroughAnyOrderOfWrites) {
+  struct ModelCell {
+    std::string text;
+    int image = kImageNone;
+    Colour colour = kDefaultColour;
+    Colour back = kDefaultColour;
+    int font_height = -1;  // -1: the grid font
+    std::uint8_t format = kFormatNone;
+  };
+  constexpr int kRows = 4;
+  int columns = 14;
+  RowStore store = MakeStore(kRows);
+  std::vector<std::vector<ModelCell>> model(kRows, std::vector<ModelCell>(columns));
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  const std::string texts[] = {"", "a", "BB", "某地到某地", std::string(300, 'x'), "Ξ北京§"};
+  for (int step = 0; step < 4000; ++step) {
+    const int row = static_cast<int>(next(kRows));
+    const int column = static_cast<int>(next(static_cast<std::uint32_t>(columns)));
+    ModelCell& cell = model[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    switch (next(9)) {
+      case 0:
+      case 1:
+      case 2: {
+        const std::string& text = texts[next(6)];
+        store.PutCellText(row, column, text);
+        cell.text = text;
+        break;
+      }
+      case 3: {  // a text taken from the same row
+        const int from = static_cast<int>(next(static_cast<std::uint32_t>(columns)));
+        store.PutCellText(row, column, store.GetCellText(row, from));
+        cell.text = model[static_cast<std::size_t>(row)][static_cast<std::size_t>(from)].text;
+        break;
+      }
+      case 4:
+        cell.image = static_cast<int>(next(5));
+        store.PutCellImage(row, column, cell.image);
+        break;
+      case 5:
+        cell.colour = MakeColour(static_cast<int>(next(256)), 1, 2);
+        store.PutCellColour(row, column, cell.colour);
+        cell.back = MakeColour(3, static_cast<int>(next(256)), 4);
+        store.PutCellBackColour(row, column, cell.back);
+        break;
+      case 6: {
+        CellFont font;
+        font.height = 10 + static_cast<int>(next(3));
+        store.PutCellFont(row, column, font);
+        cell.font_height = font.height;
+        cell.format = static_cast<std::uint8_t>(next(4));
+        store.PutCellFormat(row, column, cell.format);
+        break;
+      }
+      case 7:
+        if (next(40) == 0) {
+          store.BlankAllCells();
+          for (auto& cells : model) {
+            for (ModelCell& c : cells) c.text.clear();
+          }
+        }
+        break;
+      case 8:
+        if (next(40) == 0) {
+          columns = columns == 14 ? 9 : 14;
+          store.SetColumnCount(columns);
+          for (auto& cells : model) cells.resize(static_cast<std::size_t>(columns));
+        }
+        break;
+    }
+    for (int r = 0; r < kRows; ++r) {
+      for (int c = 0; c < columns; ++c) {
+        const ModelCell& m = model[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+        ASSERT_EQ(store.GetCellText(r, c), m.text) << "step " << step << " cell " << r << "," << c;
+        ASSERT_EQ(store.CellImage(r, c), m.image) << "step " << step;
+        ASSERT_EQ(store.CellColour(r, c), m.colour) << "step " << step;
+        ASSERT_EQ(store.CellBackColour(r, c), m.back) << "step " << step;
+        ASSERT_EQ(store.CellFormatOf(r, c), m.format) << "step " << step;
+        const CellFont* font = store.CellFontOf(r, c);
+        ASSERT_EQ(font ? font->height : -1, m.font_height) << "step " << step;
+      }
+    }
+  }
 }
 
 }  // namespace
