@@ -146,7 +146,8 @@ std::string PostgresParameters(std::string_view sql, std::vector<int>* order) {
     std::size_t k = 0;
     while (k < order->size() && (*order)[k] != number) ++k;
     if (k == order->size()) order->push_back(number);
-    out += "$" + std::to_string(k + 1);
+    out += '$';
+    out += std::to_string(k + 1);
   }
   return out;
 }
