@@ -14,6 +14,7 @@ packages=(
   fonts-arphic-ukai fonts-arphic-uming fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
   xvfb xauth x11-utils imagemagick
   wrk nginx-light
+  dpkg-dev desktop-file-utils appstream lintian man-db
 )
 
 missing=()

@@ -31,6 +31,8 @@ void RunClient(int argc, char** argv, const ClientHooks& hooks) {
   QApplication app(argc, argv);
   app.setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
   app.setApplicationName(QStringLiteral("tarvolo"));
+  // Lets the desktop match the windows to the installed desktop entry.
+  app.setDesktopFileName(QStringLiteral("cn.tarvolo.Tarvolo"));
   // Between the login form and the main window no window shows; the program
   // ends only through the main window or the login form's close box.
   app.setQuitOnLastWindowClosed(false);
