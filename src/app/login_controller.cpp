@@ -172,7 +172,9 @@ void LoginController::RunSequence(bool guest) {
     env.current_version = options.current_version;
     env.caption = [caption](std::string_view gbk) { caption(std::string(gbk)); };
     env.start_updater = options.start_updater;
-    if (CheckForUpdate(env) == UpdateOutcome::kUpdaterStarted) {
+    env.may_replace = options.may_replace;
+    const UpdateCheck update = CheckForUpdate(env);
+    if (update.outcome == UpdateOutcome::kUpdaterStarted) {
       post([](LoginController& c) { emit c.updateStarted(); });
       Pause(options.update_end_delay_ms);
       post([](LoginController& c) {
@@ -180,8 +182,21 @@ void LoginController::RunSequence(bool guest) {
       });
       return;
     }
-    post([guest](LoginController& c) { c.Finish(true, guest); });
+    std::string offered;
+    if (update.outcome == UpdateOutcome::kNewerVersionOffered) offered = update.offered_version;
+    post([guest, offered](LoginController& c) {
+      c.NoticeNewerVersion(offered);
+      c.Finish(true, guest);
+    });
   });
+}
+
+void LoginController::NoticeNewerVersion(const std::string& version) {
+  // A login that is tried again asks again; the member hears of each
+  // version once.
+  if (version.empty() || version == noticed_version_) return;
+  noticed_version_ = version;
+  ShowNotice(TV_TEXT("有新版本 ") + version + TV_TEXT(" 可用,请通过系统的软件包管理器升级。"));
 }
 
 void LoginController::Finish(bool accepted, bool guest) {

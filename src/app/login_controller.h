@@ -32,6 +32,9 @@ class LoginController : public QObject {
     std::function<void()> end_client;
     // Starts the downloaded updater (tests replace it).
     std::function<bool(const std::string&, const std::string&, const std::string&)> start_updater;
+    // Whether this copy may replace itself (tests replace it; empty: it may
+    // when its folder is writable and no package installed it).
+    std::function<bool(const std::string& program_path)> may_replace;
   };
 
   // What the form shows when it opens.
@@ -93,6 +96,9 @@ class LoginController : public QObject {
   void RunSequence(bool guest);
   void OnTick();
   void Finish(bool accepted, bool guest);
+  // The notice that a newer version exists, for a copy the package manager
+  // updates; once per version.
+  void NoticeNewerVersion(const std::string& version);
 
   ServerDiscovery& servers_;
   Options options_;
@@ -102,6 +108,7 @@ class LoginController : public QObject {
   std::string user_;
   std::string password_;
   bool guest_pending_ = false;
+  std::string noticed_version_;
   MemberProfile profile_;
   LoginFlags flags_;
   // Workers stop at their next step once the controller is gone.

@@ -3,17 +3,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "core/gbk.h"
 #include "net/transport.h"
 #include "net/version_answer.h"
 #include "platform/platform.h"
 
 namespace tv {
-UpdateOutcome CheckForUpdate(const UpdateEnvironment& env) {
+UpdateCheck CheckForUpdate(const UpdateEnvironment& env) {
+  UpdateCheck check;
   std::string body = FetchPage("GET", env.host, "/qavel/client/UpdateVersion.htm");
-  if (body == kError) return UpdateOutcome::kNoUpdate;
+  if (body == kError) return check;
   VersionAnswer offered = ParseVersionAnswer(body);
-  if (!VersionLess(env.current_version, offered.version)) return UpdateOutcome::kNoUpdate;
+  if (!VersionLess(env.current_version, offered.version)) return check;
+  check.offered_version = offered.version;
+  const bool may_replace =
+      env.may_replace ? env.may_replace(env.program_path) : MayReplaceProgram(env.program_path);
+  if (!may_replace) {
+    check.outcome = UpdateOutcome::kNewerVersionOffered;
+    return check;
+  }
+  check.outcome = UpdateOutcome::kDownloadFailed;
 
   if (env.caption) env.caption(TV_TEXT("正在升级,请稍候..."));
   const std::string directory = ProgramDirectory(env.program_path);
@@ -22,12 +33,12 @@ UpdateOutcome CheckForUpdate(const UpdateEnvironment& env) {
   if (DownloadToFile(offered.program_url, new_program) != 0) {
     // A download that broke off midway leaves nothing half-written behind.
     ::unlink(new_program.c_str());
-    return UpdateOutcome::kDownloadFailed;
+    return check;
   }
   if (DownloadToFile("http://" + env.host + "/qavel/software/Update.exe", updater) != 0) {
     ::unlink(new_program.c_str());
     ::unlink(updater.c_str());
-    return UpdateOutcome::kDownloadFailed;
+    return check;
   }
   // Downloaded programs run as their owner only.
   ::chmod(new_program.c_str(), 0700);
@@ -36,9 +47,21 @@ UpdateOutcome CheckForUpdate(const UpdateEnvironment& env) {
   auto start = env.start_updater ? env.start_updater : StartUpdaterDetached;
   if (!start(updater, new_program, env.program_path)) {
     ::unlink(new_program.c_str());
-    return UpdateOutcome::kDownloadFailed;
+    return check;
   }
-  return UpdateOutcome::kUpdaterStarted;
+  check.outcome = UpdateOutcome::kUpdaterStarted;
+  return check;
+}
+
+bool MayReplaceProgram(const std::string& program_path, const std::string& dpkg_info_dir) {
+  if (program_path.empty()) return false;
+  const std::string directory = ProgramDirectory(program_path);
+  if (::access(directory.c_str(), W_OK) != 0) return false;
+  std::ifstream list(dpkg_info_dir + "/tarvolo.list");
+  for (std::string line; std::getline(list, line);) {
+    if (line == program_path) return false;
+  }
+  return true;
 }
 
 bool StartUpdaterDetached(const std::string& updater, const std::string& new_program,

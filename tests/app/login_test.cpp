@@ -212,35 +212,65 @@ TEST_F(LoginTest, AfterALoginTheNameIsKeptAndThePasswordOnlyWhenRemembered) {
   EXPECT_EQ(StoredHost(), service_->host());
 }
 
-TEST_F(LoginTest, AnOfferedUpdateEndsTheClientInsteadOfLoggingIn) {
+// A copy that may replace itself downloads, starts the updater and ends; a
+// package manager's copy downloads nothing, tells the member the version once
+// (a second login in the same run stays quiet) and logs in.
+TEST_F(LoginTest, AnOfferedUpdateEndsAReplaceableCopyAndIsOnlyNamedToAPackagedOne) {
   QTemporaryDir dir;
   QDir(dir.path()).mkpath(QStringLiteral("offer"));
-  QDir(dir.path()).mkpath(QStringLiteral("bin"));
   const std::string offer = dir.filePath(QStringLiteral("offer")).toStdString();
   for (const char* name : {"tarvolo", "Update.exe"}) {
     std::ofstream(offer + "/" + name) << name;
   }
   LocalService updating({"--offer-version", "8.2.0.0", "--update-dir", offer});
   ASSERT_TRUE(updating.ok()) << updating.error();
-  discovery_ = std::make_unique<ServerDiscovery>(updating.host(), DeadHost());
-  LoginController::Options options;
-  options.program_path = dir.filePath(QStringLiteral("bin/tarvolo")).toStdString();
-  options.current_version = kClientVersion;
-  options.update_end_delay_ms = 1;
-  options.end_client = [this] { ++ended_; };
-  int started = 0;
-  options.start_updater = [&](const std::string&, const std::string&, const std::string&) {
-    ++started;
-    return true;
-  };
-  LoginController controller(*discovery_, options);
-  QSignalSpy accepted(&controller, &LoginController::formAccepted);
-  QSignalSpy update(&controller, &LoginController::updateStarted);
-  controller.StartGuest();
-  ASSERT_TRUE(WaitFor([&] { return ended_ == 1; }));
-  EXPECT_EQ(started, 1);
-  EXPECT_EQ(update.count(), 1);
-  EXPECT_EQ(accepted.count(), 0);
+
+  for (const bool replaceable : {true, false}) {
+    SCOPED_TRACE(replaceable ? "replaceable copy" : "package manager's copy");
+    const QString bin = replaceable ? QStringLiteral("bin") : QStringLiteral("usr-bin");
+    QDir(dir.path()).mkpath(bin);
+    discovery_ = std::make_unique<ServerDiscovery>(updating.host(), DeadHost());
+    LoginController::Options options;
+    options.program_path = dir.filePath(bin + QStringLiteral("/tarvolo")).toStdString();
+    options.current_version = kClientVersion;
+    options.update_end_delay_ms = 1;
+    ended_ = 0;
+    options.end_client = [this] { ++ended_; };
+    int started = 0;
+    options.start_updater = [&](const std::string&, const std::string&, const std::string&) {
+      ++started;
+      return true;
+    };
+    std::vector<std::string> asked;
+    options.may_replace = [&](const std::string& program) {
+      asked.push_back(program);
+      return replaceable;
+    };
+    notices_.notices.clear();
+    LoginController controller(*discovery_, options);
+    QSignalSpy accepted(&controller, &LoginController::formAccepted);
+    QSignalSpy update(&controller, &LoginController::updateStarted);
+    controller.StartGuest();
+    if (replaceable) {
+      ASSERT_TRUE(WaitFor([&] { return ended_ == 1; }));
+      EXPECT_EQ(started, 1);
+      EXPECT_EQ(update.count(), 1);
+      EXPECT_EQ(accepted.count(), 0);
+      EXPECT_TRUE(notices_.notices.empty());
+      continue;
+    }
+    ASSERT_TRUE(WaitFor([&] { return accepted.count() == 1; }));
+    // The same controller logs in again, as after a failed login.
+    controller.StartGuest();
+    ASSERT_TRUE(WaitFor([&] { return accepted.count() == 2; }));
+    EXPECT_EQ(asked, (std::vector<std::string>(2, options.program_path)));
+    EXPECT_EQ(started, 0);
+    EXPECT_EQ(update.count(), 0);
+    EXPECT_EQ(ended_, 0);
+    EXPECT_TRUE(QDir(dir.filePath(bin)).isEmpty()) << "nothing is downloaded";
+    ASSERT_EQ(notices_.notices.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(notices_.notices[0]), "有新版本 8.2.0.0 可用,请通过系统的软件包管理器升级。");
+  }
 }
 
 TEST_F(LoginTest, RememberedValuesLongerThanTheEditsAreCut) {

@@ -1,6 +1,7 @@
 // The version check and the downloads of an update, against a local service
 // offering a chosen version and files.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +36,9 @@ class UpdateTest : public ::testing::Test {
     WriteAll(program_, "running program");
   }
 
-  UpdateOutcome Check(const std::string& host) {
+  UpdateOutcome Check(const std::string& host) { return CheckFull(host).outcome; }
+
+  UpdateCheck CheckFull(const std::string& host) {
     UpdateEnvironment env;
     env.host = host;
     env.program_path = program_;
@@ -46,6 +49,7 @@ class UpdateTest : public ::testing::Test {
       started_ = {updater, new_program, program};
       return true;
     };
+    env.may_replace = [this](const std::string&) { return may_replace_; };
     return CheckForUpdate(env);
   }
 
@@ -58,6 +62,7 @@ class UpdateTest : public ::testing::Test {
   std::string program_;
   std::vector<std::string> captions_;
   std::vector<std::string> started_;
+  bool may_replace_ = true;
 };
 
 TEST_F(UpdateTest, ANewerVersionIsDownloadedBesideTheProgramAndTheUpdaterStarted) {
@@ -103,6 +108,50 @@ TEST_F(UpdateTest, AFailedUpdaterDownloadRemovesTheNewProgram) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(Bin("tarvolo.CRS"))));
   EXPECT_FALSE(QFile::exists(QString::fromStdString(Bin("UpDate.exe"))));
   EXPECT_TRUE(started_.empty());
+}
+
+TEST_F(UpdateTest, ACopyThatMayNotReplaceItselfOnlyLearnsTheOfferedVersion) {
+  WriteAll(offer_ + "/tarvolo", "new program");
+  WriteAll(offer_ + "/Update.exe", "updater");
+  may_replace_ = false;
+  {
+    LocalService service({"--offer-version", "8.2.0.0", "--update-dir", offer_});
+    ASSERT_TRUE(service.ok()) << service.error();
+    const UpdateCheck check = CheckFull(service.host());
+    EXPECT_EQ(check.outcome, UpdateOutcome::kNewerVersionOffered);
+    EXPECT_EQ(check.offered_version, "8.2.0.0");
+  }
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(Bin("tarvolo.CRS"))));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(Bin("UpDate.exe"))));
+  EXPECT_TRUE(started_.empty());
+  EXPECT_TRUE(captions_.empty());
+  // Nothing newer: nothing to tell either.
+  LocalService same({"--update-dir", offer_});
+  ASSERT_TRUE(same.ok()) << same.error();
+  const UpdateCheck check = CheckFull(same.host());
+  EXPECT_EQ(check.outcome, UpdateOutcome::kNoUpdate);
+  EXPECT_EQ(check.offered_version, "");
+}
+
+// A copy in a writable folder may replace itself unless the installed
+// package lists it among its files.
+TEST_F(UpdateTest, APackagedOrUnwritableCopyMayNotReplaceItself) {
+  QDir(dir_.path()).mkpath(QStringLiteral("dpkg"));
+  const std::string dpkg = dir_.filePath(QStringLiteral("dpkg")).toStdString();
+  EXPECT_TRUE(MayReplaceProgram(program_, dpkg));
+  WriteAll(dpkg + "/tarvolo.list", "/.\n/usr/bin/tarvolo\n" + program_ + ".old\n");
+  EXPECT_TRUE(MayReplaceProgram(program_, dpkg)) << "only an exact line counts";
+  WriteAll(dpkg + "/tarvolo.list", "/.\n" + program_ + "\n/usr/bin/tarvolo-cli\n");
+  EXPECT_FALSE(MayReplaceProgram(program_, dpkg));
+  // A folder that does not exist cannot take the new program; nor can an
+  // unknown program path.
+  EXPECT_FALSE(MayReplaceProgram(dir_.filePath(QStringLiteral("gone/tarvolo")).toStdString(), dpkg));
+  EXPECT_FALSE(MayReplaceProgram("", dpkg));
+  if (::geteuid() != 0) {  // root writes anywhere
+    ASSERT_EQ(::chmod(Bin("").c_str(), 0555), 0);
+    EXPECT_FALSE(MayReplaceProgram(program_, dpkg));
+    ::chmod(Bin("").c_str(), 0755);
+  }
 }
 
 TEST_F(UpdateTest, NoVersionFileMeansNoUpdate) {
