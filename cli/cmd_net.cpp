@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/output.h"
 #include "core/gbk.h"
 #include "net/answers.h"
 #include "net/login_answer.h"
@@ -18,25 +19,8 @@
 namespace tv::cli {
 namespace {
 
-void PrintLine(std::string_view gbk) {
-  const std::string utf8 = GbkToUtf8(gbk);
-  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
-  std::fputc('\n', stdout);
-}
-
-std::string Joined(std::initializer_list<std::string_view> fields) {
-  std::string line;
-  bool first = true;
-  for (std::string_view field : fields) {
-    if (!first) line += '\t';
-    first = false;
-    line += field;
-  }
-  return line;
-}
-
 void PrintRecord(const InfoRecord& r) {
-  PrintLine(Joined(
+  PrintLine(Tabbed(
       {r.InfoID, r.City, r.Type, r.Content, r.Tel, r.QQ, r.Company, r.Flag, r.Deal, r.Time}));
 }
 
@@ -90,7 +74,7 @@ int RunParse(const Args& args) {
   } else if (kind == "records") {
     for (const auto& record : ParseRecords(body)) PrintRecord(record);
   } else if (kind == "ids") {
-    for (const auto& pair : ParseIdList(body)) PrintLine(Joined({pair.LogId, pair.InfoId}));
+    for (const auto& pair : ParseIdList(body)) PrintLine(Tabbed({pair.LogId, pair.InfoId}));
   } else if (kind == "profile") {
     const LoginAnswer answer = ParseLoginAnswer(body);
     if (!answer.ok()) {
@@ -102,7 +86,7 @@ int RunParse(const Args& args) {
     if (answer.flags.OrdinaryMember) flags += "\tOrdinaryMember";
     PrintLine(flags);
     for (const auto& field : DescribeProfile(answer.profile)) {
-      PrintLine(Joined({field.name, field.value}));
+      PrintLine(Tabbed({field.name, field.value}));
     }
   } else if (kind == "totals") {
     const auto totals = ParseTotalsAnswer(body);
@@ -110,7 +94,7 @@ int RunParse(const Args& args) {
       PrintLine(kError);
       return 1;
     }
-    PrintLine(Joined({std::to_string(totals->national), std::to_string(totals->second),
+    PrintLine(Tabbed({std::to_string(totals->national), std::to_string(totals->second),
                       std::to_string(totals->third)}));
   } else if (kind == "servers") {
     if (!IsAcceptableServerList(body)) {
@@ -122,7 +106,7 @@ int RunParse(const Args& args) {
     for (const auto& host : list.hosts) PrintLine(host);
   } else if (kind == "version") {
     const VersionAnswer answer = ParseVersionAnswer(body);
-    PrintLine(Joined({answer.version, answer.program_url}));
+    PrintLine(Tabbed({answer.version, answer.program_url}));
   } else {
     std::fprintf(stderr, "tarvolo-cli parse: unknown kind '%s'\n", kind.c_str());
     return 2;

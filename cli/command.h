@@ -13,6 +13,9 @@ struct Command {
   const char* name;
   const char* usage;  // one or more lines shown by "tarvolo-cli help"
   int (*run)(const Args& args);
+  // The page "tarvolo-cli NAME --help" prints (usage, options, environment,
+  // exit status); without one the usage lines are shown.
+  const char* help = nullptr;
 };
 
 bool Register(const Command& command);
@@ -24,3 +27,7 @@ bool Register(const Command& command);
 // TV_CLI_COMMAND("encode", "encode TEXT", &RunEncode);
 #define TV_CLI_COMMAND(name, usage, fn) \
   static const bool TV_CLI_CONCAT(kRegistered_, __LINE__) = ::tv::cli::Register({name, usage, fn})
+// TV_CLI_COMMAND_HELP("login", "login [--remember] USER PASSWORD", &RunLogin, kLoginHelp);
+#define TV_CLI_COMMAND_HELP(name, usage, fn, help)                   \
+  static const bool TV_CLI_CONCAT(kRegistered_, __LINE__) = \
+      ::tv::cli::Register({name, usage, fn, help})

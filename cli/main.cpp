@@ -1,11 +1,13 @@
-// tarvolo-cli: the program's own code from the command line, for diagnostics,
-// scripts and tests.
+// tarvolo-cli: the client in a terminal (login, feed, publishing) and the
+// program's own code from the command line, for diagnostics, scripts and
+// tests.
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 
 #include "cli/command.h"
+#include "cli/output.h"
 
 namespace tv::cli {
 namespace {
@@ -15,18 +17,33 @@ std::map<std::string, Command>& Table() {
   return table;
 }
 
-int PrintHelp(FILE* out) {
-  std::fprintf(out, "usage: tarvolo-cli COMMAND [ARGS...]\n\ncommands:\n");
-  for (const auto& [name, command] : Table()) {
-    std::string usage = command.usage;
-    std::size_t start = 0;
-    while (start <= usage.size()) {
-      std::size_t end = usage.find('\n', start);
-      if (end == std::string::npos) end = usage.size();
-      std::fprintf(out, "  tarvolo-cli %s\n", usage.substr(start, end - start).c_str());
-      start = end + 1;
-    }
+// Each line of a usage text as "PREFIX tarvolo-cli LINE"; `first` before the
+// first line, `rest` before the others.
+void PrintUsageLines(FILE* out, const char* first, const char* rest, const std::string& usage) {
+  std::size_t start = 0;
+  while (start <= usage.size()) {
+    std::size_t end = usage.find('\n', start);
+    if (end == std::string::npos) end = usage.size();
+    std::fprintf(out, "%starvolo-cli %s\n", start == 0 ? first : rest,
+                 usage.substr(start, end - start).c_str());
+    start = end + 1;
   }
+}
+
+int PrintHelp(FILE* out) {
+  std::fprintf(out,
+               "usage: tarvolo-cli COMMAND [ARGS...]    (tarvolo-cli COMMAND --help for more)\n\n"
+               "commands:\n");
+  for (const auto& [name, command] : Table()) PrintUsageLines(out, "  ", "  ", command.usage);
+  return 0;
+}
+
+int PrintCommandHelp(const Command& command) {
+  if (command.help != nullptr) {
+    std::fputs(command.help, stdout);
+    return 0;
+  }
+  PrintUsageLines(stdout, "usage: ", "       ", command.usage);
   return 0;
 }
 
@@ -52,5 +69,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   Args args(argv + 2, argv + argc);
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) return PrintCommandHelp(it->second);
+  InstallNoticePrinter();
   return it->second.run(args);
 }

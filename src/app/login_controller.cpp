@@ -144,8 +144,9 @@ void LoginController::RunSequence(bool guest) {
     while (!servers->DiscoverServer()) {
       if (cancelled->load()) return;
       caption(TV_TEXT("连接网络失败..."));
-      if (guest) {
-        if (++failures >= kGuestAttempts) {
+      const int attempts = guest ? kGuestAttempts : options.member_attempts;
+      if (attempts > 0) {
+        if (++failures >= attempts) {
           post([](LoginController& c) {
             c.busy_ = false;
             c.SetCaption(TV_TEXT("用户登录"));

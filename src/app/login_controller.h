@@ -35,6 +35,9 @@ class LoginController : public QObject {
     // Whether this copy may replace itself (tests replace it; empty: it may
     // when its folder is writable and no package installed it).
     std::function<bool(const std::string& program_path)> may_replace;
+    // Failed discoveries before a member's login gives up with the network
+    // notice, as the guest entry does; 0: the form's login tries without end.
+    int member_attempts = 0;
   };
 
   // What the form shows when it opens.

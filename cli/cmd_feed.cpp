@@ -1,0 +1,235 @@
+// tarvolo-cli feed: the main list of the window in a terminal, over the
+// window's feed controller and record store.
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+
+#include "app/server_discovery.h"
+#include "cli/args.h"
+#include "cli/command.h"
+#include "cli/feed_printer.h"
+#include "cli/output.h"
+#include "cli/session.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "feed/feed_controller.h"
+#include "feed/feed_grid.h"
+#include "feed/feed_store.h"
+#include "grid/row_store.h"
+#include "net/transport.h"
+#include "regions/region_directory.h"
+#include "settings/values.h"
+#include "shell/shell_decisions.h"
+
+namespace tv::cli {
+namespace {
+
+constexpr const char* kHelp =
+    "usage: tarvolo-cli feed [--region NAME[,NAME...] | --country]\n"
+    "                        [--view cargo|trucks|all] [--follow] [--json]\n"
+    "                        [--user USER --password PASSWORD | --guest]\n"
+    "\n"
+    "Logs in (--user and --password, else the remembered user, or --guest) and\n"
+    "prints the first page of the list as the window shows it: a line with the\n"
+    "total, then one message a line, tab-separated: identifier, time, city,\n"
+    "type (货源/车源), content, telephone, company, \"已成交\" or empty.\n"
+    "Contact data are masked as the window masks them for the member.\n"
+    "\n"
+    "  --region NAMES  up to five cities (comma-separated), as the multi-area\n"
+    "                  form chooses them; default: the member's city\n"
+    "  --country       the whole country\n"
+    "  --view V        cargo (货源), trucks (车源) or all (default)\n"
+    "  --follow        then keep polling as the window does (its refresh period,\n"
+    "                  \"RefreshTimertavrelomin\"): every new message as a line,\n"
+    "                  the member's own skipped; messages deleted or closed later\n"
+    "                  as \"ID<TAB>该条信息已被删除!\" or \"ID<TAB>已成交\"; until\n"
+    "                  SIGINT or SIGTERM (exit 0)\n"
+    "  --json          one JSON object a line instead: {\"total\":N}, the\n"
+    "                  messages' fields, {\"InfoID\":..,\"event\":\"deleted\"|\"closed\"}\n"
+    "\n"
+    "On a terminal (never with NO_COLOR set) the highlighted region is red, the\n"
+    "telephone blue and the time grey, as in the list.\n"
+    "Environment: TARVOLO_PORTAL_HOST, TARVOLO_FALLBACK_HOST, TARVOLO_SETTINGS;\n"
+    "TARVOLO_ID_POLL_MS shortens the deleted/closed polls (tests).\n"
+    "Exit status: 0 done (or ended by a signal); 1 the login or the first page\n"
+    "failed (the notice on standard error); 2 a bad argument (nothing sent).\n";
+
+// The names the multi-area form and the region tree offer: provinces,
+// prefecture-level cities, counties, and the whole country.
+bool KnownRegion(std::string_view gbk) {
+  if (IsWholeCountryRegion(gbk)) return true;
+  for (std::string_view province : Provinces(ProvinceOrder::kBrowse)) {
+    if (province == gbk) return true;
+  }
+  for (RegionTable table : {RegionTable::kPrefectureDirectory, RegionTable::kCountyDirectory}) {
+    for (const RegionPair& pair : Rows(table)) {
+      if (pair.child == gbk) return true;
+    }
+  }
+  return false;
+}
+
+struct FeedOptions {
+  RegionList regions;  // empty: the member's city
+  int view_type = kViewBoth;
+  bool follow = false;
+  FeedPrintStyle style;
+};
+
+std::optional<FeedOptions> ReadOptions(const ParsedArgs& parsed) {
+  FeedOptions options;
+  if (!parsed.Operands().empty()) {
+    UsageError("feed", "unexpected argument " + parsed.Operands().front());
+    return std::nullopt;
+  }
+  if (parsed.Has("region") && parsed.Has("country")) {
+    UsageError("feed", "--region and --country exclude each other");
+    return std::nullopt;
+  }
+  if (auto text = parsed.Value("region")) {
+    auto gbk = GbkArgument("feed", "--region", *text);
+    if (!gbk) return std::nullopt;
+    std::string_view rest = *gbk;
+    CustomCityList cities;
+    while (true) {
+      const std::size_t comma = rest.find(',');
+      const std::string name(rest.substr(0, comma));
+      if (name.empty() || !KnownRegion(name)) {
+        UsageError("feed", "no such region: \"" + GbkToUtf8(name) + "\"");
+        return std::nullopt;
+      }
+      if (cities.Add(name) == CustomCityList::AddResult::kFull) {
+        UsageError("feed", "at most five regions");
+        return std::nullopt;
+      }
+      if (comma == std::string_view::npos) break;
+      rest.remove_prefix(comma + 1);
+    }
+    options.regions = cities.Cities();
+  }
+  if (parsed.Has("country")) options.regions = {TV_TEXT("全国信息")};
+  if (auto view = parsed.Value("view")) {
+    if (*view == "cargo") {
+      options.view_type = kViewCargo;
+    } else if (*view == "trucks") {
+      options.view_type = kViewTrucks;
+    } else if (*view != "all") {
+      UsageError("feed", "--view is cargo, trucks or all");
+      return std::nullopt;
+    }
+  }
+  options.follow = parsed.Has("follow");
+  options.style.json = parsed.Has("json");
+  options.style.colour = !options.style.json && ColourWanted();
+  return options;
+}
+
+FeedServices TerminalServices(std::shared_ptr<std::atomic<bool>> failed) {
+  FeedServices s;
+  s.fetch = [failed](std::string_view host, std::string_view path) {
+    std::string body = FetchEncodedPage("GET", host, path);
+    failed->store(body == kError);
+    return body;
+  };
+  s.discover = [] { return Servers().DiscoverServer(); };
+  s.current_host = [] { return Servers().CurrentHost(); };
+  s.area_code_of = [](std::string_view name) { return AreaCodeOf(name); };
+  return s;
+}
+
+int RunFeed(const Args& args) {
+  ParsedArgs parsed;
+  if (!ParseArgs("feed", args,
+                 {{"region", true}, {"country", false}, {"view", true}, {"follow", false},
+                  {"json", false}, kUserOption, kPasswordOption, kGuestOption},
+                 parsed)) {
+    return 2;
+  }
+  const std::optional<FeedOptions> options = ReadOptions(parsed);
+  if (!options) return 2;
+  const std::optional<LoginChoice> choice = ChooseLogin("feed", parsed, true);
+  if (!choice) return 2;
+
+  EventLoop loop;
+  Member member;
+  if (!LogIn(loop, *choice, member)) return 1;
+
+  RowStore rows;
+  SetFeedColumns(rows, 600);
+  RowStoreGrid grid(rows);
+  FeedStore store(grid);
+  auto last_fetch_failed = std::make_shared<std::atomic<bool>>(false);
+  FeedController feed(store, TerminalServices(last_fetch_failed));
+  if (const char* ms = std::getenv("TARVOLO_ID_POLL_MS"); ms != nullptr && std::atoi(ms) > 0) {
+    feed.SetIdPollPeriodMs(std::atoi(ms));
+  }
+  const FeedPrintStyle style = options->style;
+
+  // As the window after login: masking, period, member, host, the first page
+  // of the member's city; a chosen region then reloads as the multi-area
+  // form or the tree would.
+  store.View().masked = MaskLocked(ContactAlwaysMasked(), true, member.flags);
+  store.View().view_type = options->view_type;
+  feed.SetRefreshPeriodMs(RefreshPeriodSeconds() * 1000);
+  store.Member() =
+      FeedMember{member.profile.City, member.profile.UserId, member.flags.NoContactRights};
+  feed.SetFeedHost(member.host);
+
+  const bool own_city = options->regions.empty();
+  bool first_page_shown = false;
+  auto show_first_page = [&](bool filled) {
+    if (first_page_shown) return;
+    // No page: a region without messages, unless the server did not answer
+    // (the start page's job ends with that fetch; a reload marks the loss).
+    const bool failed = own_city ? last_fetch_failed->load() : feed.ConnectionLost();
+    if (!filled && failed) {
+      ShowNotice(TV_TEXT("网络连接失败,请检查网络是否正常!"));
+      loop.Quit(1);
+      return;
+    }
+    first_page_shown = true;
+    PrintFeedTotal(store.TotalCount(), style);
+    for (int row = 0; row < grid.RowCount(); ++row) {
+      if (!PrintFeedRow(store, row, style)) break;
+    }
+    if (!options->follow) loop.Quit(0);
+  };
+  if (own_city) {
+    QObject::connect(&feed, &FeedController::startPageApplied, &feed, show_first_page);
+  } else {
+    QObject::connect(&feed, &FeedController::reloadApplied, &feed, show_first_page);
+  }
+  QObject::connect(&feed, &FeedController::newRecordsApplied, &feed, [&](int inserted) {
+    if (!first_page_shown) return;
+    // Inserted one by one on top: the oldest of them is the lowest.
+    for (int row = inserted - 1; row >= 0; --row) PrintFeedRow(store, row, style);
+  });
+  std::size_t deleted_seen = 0;
+  std::size_t closed_seen = 0;
+  QObject::connect(&feed, &FeedController::idListApplied, &feed, [&](int kind_number) {
+    const auto kind = static_cast<IdListKind>(kind_number);
+    const IdMarks& marks = kind == IdListKind::kDeleted ? store.Deleted() : store.Closed();
+    std::size_t& seen = kind == IdListKind::kDeleted ? deleted_seen : closed_seen;
+    if (first_page_shown) {
+      for (const std::string& id : MarksAddedSince(marks, seen)) PrintFeedMark(id, kind, style);
+    }
+    seen = marks.Text().size();
+  });
+  QObject::connect(&feed, &FeedController::connectionChanged, &feed, [&](bool lost) {
+    if (lost && first_page_shown) ShowNotice(TV_TEXT("网络连接中断，正在重新连接…"));
+  });
+
+  feed.StartFeed();
+  store.View().regions.push_back(member.profile.City);
+  if (!own_city) feed.ApplyMultiArea(JoinMultiArea(options->regions));
+  if (options->follow) loop.QuitOnTermination();
+  return loop.Run();
+}
+
+TV_CLI_COMMAND_HELP("feed",
+                    "feed [--region NAME[,NAME...] | --country] [--view cargo|trucks|all] "
+                    "[--follow] [--json]",
+                    &RunFeed, kHelp);
+
+}  // namespace
+}  // namespace tv::cli

@@ -1,0 +1,349 @@
+// tarvolo-cli as a client of a real tarvolo-service: every command's help,
+// the login per member kind and its failures, the feed with what it puts on
+// the wire, --json, --follow with a new and a deleted message, and the bad
+// arguments that must never reach the network.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "cli_process.h"
+#include "core/gbk.h"
+#include "feed/feed_requests.h"
+#include "local_service.h"
+#include "net/answers.h"
+#include "net/query_encoding.h"
+#include "net/transport.h"
+#include "recording_proxy.h"
+
+namespace tv {
+namespace {
+
+using test::CliProcess;
+using test::CliResult;
+using test::RunCli;
+
+std::string G(std::string_view utf8) { return Utf8ToGbk(utf8); }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab - start));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+bool Contains(const std::vector<std::string>& all, const std::string& one) {
+  return std::find(all.begin(), all.end(), one) != all.end();
+}
+
+// One service for the suite, reached through a recording proxy: the proxy is
+// the portal and the one data server the list names, so every request of
+// the program passes it.
+class CliClientTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    proxy_ = new test::RecordingProxy();
+    service_ = new LocalService({"--demo", "--demo-count", "400", "--no-cache", "--quota", "0",
+                                 "--hosts", proxy_->Host()});
+    proxy_->SetUpstream(service_->host());
+  }
+  static void TearDownTestSuite() {
+    delete service_;
+    delete proxy_;
+  }
+  void SetUp() override { ASSERT_TRUE(service_->ok()) << service_->error(); }
+
+  // The environment of a program of the member's: this service, a fresh
+  // settings store of the test's own.
+  std::vector<std::string> Env() const {
+    return {"TARVOLO_PORTAL_HOST=" + proxy_->Host(), "TARVOLO_FALLBACK_HOST=" + proxy_->Host(),
+            "TARVOLO_SETTINGS=" + (dir_ / "settings.db").string()};
+  }
+  CliResult Run(const std::vector<std::string>& args) const { return RunCli(args, Env()); }
+
+  // The targets the proxy saw from `from` on.
+  static std::vector<std::string> TargetsSince(std::size_t from) {
+    auto all = proxy_->Targets();
+    return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
+  }
+
+  static test::RecordingProxy* proxy_;
+  static LocalService* service_;
+  std::filesystem::path dir_ = [] {
+    auto name = std::string("tv-cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    auto path = std::filesystem::temp_directory_path() / name;
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+    return path;
+  }();
+};
+
+test::RecordingProxy* CliClientTest::proxy_ = nullptr;
+LocalService* CliClientTest::service_ = nullptr;
+
+TEST(CliHelp, EveryCommandHasItsHelp) {
+  const CliResult list = RunCli({"help"}, {});
+  ASSERT_EQ(list.exit_code, 0);
+  std::vector<std::string> commands;
+  for (const std::string& line : Lines(list.out)) {
+    const std::string prefix = "  tarvolo-cli ";
+    if (line.rfind(prefix, 0) != 0) continue;
+    std::string name = line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size());
+    if (!Contains(commands, name)) commands.push_back(name);
+  }
+  for (const char* expected : {"login", "feed", "settings"}) {
+    EXPECT_TRUE(Contains(commands, expected)) << expected << " missing from:\n" << list.out;
+  }
+  for (const std::string& name : commands) {
+    const CliResult help = RunCli({name, "--help"}, {});
+    EXPECT_EQ(help.exit_code, 0) << name;
+    EXPECT_EQ(help.out.rfind("usage: tarvolo-cli " + name, 0), 0u) << name << ":\n" << help.out;
+    EXPECT_EQ(help.err, "") << name;
+  }
+}
+
+TEST_F(CliClientTest, LoginPrintsTheProfileOfEveryMemberKind) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string kind, city, publish_right;
+  };
+  const Case cases[] = {
+      {{"login", "demo_vip", "vip123"}, "full", "郑州", "1"},
+      {{"login", "demo_member", "member123"}, "ordinary", "武汉", "1"},
+      {{"login", "demo_nocontact", "nocontact123"}, "no-contact", "北京", "0"},
+      {{"login", "demo_nopub", "nopub123"}, "full", "广州", "0"},
+      {{"login", "--guest"}, "guest", "北京", "0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const CliResult r = Run(c.args);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 13u) << r.out;
+    EXPECT_EQ(lines[0].rfind("UserId\t", 0), 0u);
+    EXPECT_TRUE(Contains(lines, "City\t" + c.city)) << r.out;
+    EXPECT_TRUE(Contains(lines, "PublishRight\t" + c.publish_right)) << r.out;
+    EXPECT_EQ(lines.back(), "Kind\t" + c.kind);
+  }
+  // The window's login request, name and password encoded as it encodes them
+  // (only letters and digits travel as they are).
+  const std::size_t from = proxy_->Count();
+  ASSERT_EQ(Run({"login", "demo_vip", "vip123"}).exit_code, 0);
+  EXPECT_TRUE(Contains(TargetsSince(from),
+                       "POST /qavel/client/client_login.asp?action=Login_Client&loginSign=0"
+                       "&username=demo%5Fvip&password=vip123"))
+      << ::testing::PrintToString(TargetsSince(from));
+}
+
+TEST_F(CliClientTest, FailedLoginsTellTheNoticeAndExit1) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"login", "demo_vip", "wrong"}, "密码错误!\n"},
+      {{"login", "nobody_here", "x"}, "用户名错误或者此用户名不存在!\n"},
+      {{"feed", "--user", "demo_vip", "--password", "wrong"}, "密码错误!\n"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.exit_code, 1) << c.args[1];
+    EXPECT_EQ(r.out, "") << c.args[1];
+    EXPECT_EQ(r.err, c.err) << c.args[1];
+  }
+}
+
+TEST_F(CliClientTest, AStoppedServiceIsANetworkFailure) {
+  LocalService stopped({"--demo-count", "10"});
+  ASSERT_TRUE(stopped.ok()) << stopped.error();
+  const std::string host = stopped.host();
+  stopped.Stop();
+  const CliResult r = RunCli({"login", "demo_vip", "vip123"},
+                             {"TARVOLO_PORTAL_HOST=" + host, "TARVOLO_FALLBACK_HOST=" + host,
+                              "TARVOLO_SETTINGS=" + (dir_ / "settings.db").string()});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "网络连接失败,请检查网络是否正常!\n");
+}
+
+TEST_F(CliClientTest, AnOfferedUpdateIsToldAndTheLoginGoesOn) {
+  LocalService newer({"--demo", "--demo-count", "10", "--offer-version", "99.0.0.0"});
+  ASSERT_TRUE(newer.ok()) << newer.error();
+  const CliResult r = RunCli({"login", "demo_vip", "vip123"},
+                             {"TARVOLO_PORTAL_HOST=" + newer.host(),
+                              "TARVOLO_FALLBACK_HOST=" + newer.host(),
+                              "TARVOLO_SETTINGS=" + (dir_ / "settings.db").string()});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_TRUE(Contains(Lines(r.out), "Kind\tfull")) << r.out;
+  EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
+  EXPECT_NE(r.err.find("99.0.0.0"), std::string::npos) << r.err;
+}
+
+TEST_F(CliClientTest, BadArgumentsExit2BeforeAnyRequest) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"login"},
+      {"login", "demo_vip"},
+      {"login", "--bogus", "demo_vip", "vip123"},
+      {"login", "demo_vip😀", "vip123"},
+      {"feed", "--guest", "--region"},
+      {"feed", "--guest", "--region", "火星"},
+      {"feed", "--guest", "--region", "济南,青岛,郑州,武汉,广州,北京"},
+      {"feed", "--guest", "--region", "济南", "--country"},
+      {"feed", "--guest", "--view", "boats"},
+      {"feed", "--guest", "--follow=yes"},
+      {"feed", "--user", "demo_vip"},
+      {"feed", "extra"},
+      {"feed"},  // nobody remembered
+  };
+  const std::size_t before = proxy_->Count();
+  for (const auto& args : cases) {
+    const CliResult r = Run(args);
+    EXPECT_EQ(r.exit_code, 2) << ::testing::PrintToString(args);
+    EXPECT_EQ(r.out, "") << ::testing::PrintToString(args);
+    EXPECT_NE(r.err.find("tarvolo-cli " + args[0] + ": "), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(proxy_->Count(), before);
+}
+
+TEST_F(CliClientTest, FeedPrintsTheWindowsFirstPageFromTheSameRequest) {
+  const std::size_t from = proxy_->Count();
+  const CliResult r = Run({"feed", "--user", "demo_vip", "--password", "vip123"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::string start = StartFeedPath(G("郑州"), kViewBoth);
+  EXPECT_TRUE(Contains(TargetsSince(from), "GET " + start));
+
+  // The same page straight from the service: the program prints its total
+  // and its records, in UTF-8, the telephone shown to a full member.
+  const CountedPage page = ParseCountedPage(FetchEncodedPage("GET", service_->host(), start));
+  ASSERT_FALSE(page.records.empty());
+  const auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), page.records.size() + 1) << r.out;
+  EXPECT_EQ(lines[0], std::to_string(page.total));
+  for (std::size_t i = 0; i < page.records.size(); ++i) {
+    const InfoRecord& rec = page.records[i];
+    const auto f = Fields(lines[i + 1]);
+    ASSERT_EQ(f.size(), 8u) << lines[i + 1];
+    EXPECT_EQ(f[0], rec.InfoID);
+    EXPECT_EQ(f[1], rec.Time);
+    EXPECT_EQ(f[2], GbkToUtf8(rec.City));
+    EXPECT_EQ(f[3], rec.Type == "1" ? "车源" : "货源");
+    EXPECT_EQ(f[4], GbkToUtf8(rec.Content));
+    EXPECT_EQ(f[5], GbkToUtf8(rec.Tel));
+    EXPECT_EQ(f[6], GbkToUtf8(rec.Company));
+    EXPECT_EQ(f[7], rec.Deal == "1" ? "已成交" : "");
+  }
+}
+
+TEST_F(CliClientTest, ARegionTravelsAsGbkAndContactDataAreMaskedForOrdinaryMembers) {
+  const std::size_t from = proxy_->Count();
+  const CliResult r = Run({"feed", "--user", "demo_member", "--password", "member123", "--region",
+                           "济南,青岛", "--view", "cargo"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::string code = G("济南,青岛");
+  const std::string path = FirstPagePath({kDeparting, kViewCargo, code, {}});
+  EXPECT_TRUE(Contains(TargetsSince(from), "GET " + path));
+  const auto lines = Lines(r.out);
+  ASSERT_GT(lines.size(), 1u);
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const auto f = Fields(lines[i]);
+    ASSERT_EQ(f.size(), 8u);
+    EXPECT_EQ(f[3], "货源");
+    EXPECT_EQ(f[5], "双击查看电话");
+  }
+}
+
+TEST_F(CliClientTest, JsonLinesParseAndCarryTheRecords) {
+  const CliResult plain = Run({"feed", "--guest", "--country"});
+  const CliResult json = Run({"feed", "--guest", "--country", "--json"});
+  ASSERT_EQ(json.exit_code, 0) << json.err;
+  const auto plain_lines = Lines(plain.out);
+  const auto lines = Lines(json.out);
+  ASSERT_EQ(lines.size(), plain_lines.size());
+  auto object = [](const std::string& line) {
+    QJsonParseError error{};
+    auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
+    return doc.object();
+  };
+  EXPECT_EQ(object(lines[0])["total"].toInt(), std::stoi(plain_lines[0]));
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const QJsonObject o = object(lines[i]);
+    const auto f = Fields(plain_lines[i]);
+    EXPECT_EQ(o["InfoID"].toString().toStdString(), f[0]);
+    EXPECT_EQ(o["Content"].toString().toStdString(), f[4]);
+    EXPECT_EQ(o["Tel"].toString().toStdString(), "双击查看电话");  // a guest's
+  }
+}
+
+// Marks `id` deleted on the service, as its own administration would.
+void DeleteOnService(const std::string& db_path, const std::string& id) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(db_path.c_str(), &db), SQLITE_OK);
+  sqlite3_busy_timeout(db, 5000);
+  const std::string sql = "update messages set deleted = 1 where id = " + id +
+                          "; insert into deleted_log(info_id, at) values(" + id +
+                          ", strftime('%s','now'));";
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
+TEST_F(CliClientTest, FollowPrintsNewAndDeletedMessagesUntilTerminated) {
+  ASSERT_EQ(Run({"settings", "set", "main", "RefreshTimertavrelomin", "1"}).exit_code, 0);
+  auto env = Env();
+  env.push_back("TARVOLO_ID_POLL_MS=500");
+  CliProcess follow({"feed", "--user", "demo_vip", "--password", "vip123", "--follow"}, env);
+  std::string line;
+  ASSERT_TRUE(follow.ReadLine(line, 15000));
+  const int total = std::stoi(line);
+  std::vector<std::string> page_ids;
+  for (int i = 0; i < std::min(total, 30); ++i) {
+    ASSERT_TRUE(follow.ReadLine(line, 5000));
+    page_ids.push_back(Fields(line)[0]);
+  }
+
+  // A message from another member, departing from the member's city.
+  const std::string content = G("命令行跟随测试新消息十吨");
+  const std::string publish =
+      "/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=" +
+      EncodeQueryValue(G("郑州")) + "&Msg_StartCity=" + EncodeQueryValue(G("郑州")) +
+      "&Msg_Type=0&Msg_Content=" + EncodeQueryValue(content) + "&Msg_Tel=13700000000&Msg_Flag=10002";
+  ASSERT_EQ(FetchEncodedPage("POST", service_->host(), publish), "AddOK");
+  bool seen = false;
+  // One refresh period (1 s) and the request's way, with room for a loaded
+  // machine.
+  while (!seen && follow.ReadLine(line, 6000)) {
+    seen = line.find("命令行跟随测试新消息十吨") != std::string::npos;
+  }
+  EXPECT_TRUE(seen) << "the new message did not arrive";
+
+  const std::string victim = page_ids.at(1);
+  DeleteOnService(service_->db_path(), victim);
+  const std::string expected = victim + "\t该条信息已被删除!";
+  bool deleted = false;
+  while (!deleted && follow.ReadLine(line, 8000)) deleted = line == expected;
+  EXPECT_TRUE(deleted) << "no line " << expected;
+
+  const CliResult end = follow.Finish(SIGTERM, 10000);
+  EXPECT_EQ(end.exit_code, 0) << end.err;
+}
+
+}  // namespace
+}  // namespace tv
