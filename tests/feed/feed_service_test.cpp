@@ -3,11 +3,8 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
 
 #include <signal.h>
 
@@ -20,33 +17,21 @@
 namespace tv {
 namespace {
 
+using feed_test::ExpectEveryMessageOnce;
+using feed_test::FollowWholeCountry;
 using feed_test::G;
+using feed_test::kWaitMs;
 using feed_test::MemberId;
+using feed_test::NewestIn;
 using feed_test::Publish;
 using feed_test::ServiceFeed;
+using feed_test::SitOutOutage;
+using feed_test::SqliteQuery;
 using feed_test::SqlNumbers;
+using feed_test::StrictlyFalling;
 using feed_test::U;
-
-constexpr int kWaitMs = 15000;
-
-bool StrictlyFalling(const std::vector<std::int64_t>& ids) {
-  return std::adjacent_find(ids.begin(), ids.end(), std::less_equal<>()) == ids.end();
-}
-
-// Waits until the feed holds `id` or newer on top.
-bool WaitForNewest(ServiceFeed& f, std::int64_t id, int ms = kWaitMs) {
-  return QTest::qWaitFor([&] { return f.Newest() >= id; }, ms);
-}
-
-// Waits until the feed has answered `n` more polls for new records.
-bool WaitForPolls(ServiceFeed& f, int n) {
-  int polls = 0;
-  auto c = QObject::connect(f.feed.get(), &FeedController::newRecordsApplied,
-                            [&](int) { ++polls; });
-  const bool seen = QTest::qWaitFor([&] { return polls >= n; }, kWaitMs);
-  QObject::disconnect(c);
-  return seen;
-}
+using feed_test::WaitForNewest;
+using feed_test::WaitForPolls;
 
 class FeedServiceTest : public ::testing::Test {
  protected:
@@ -173,73 +158,6 @@ TEST_F(FeedServiceTest, TotalsComeFromTheCurrentHost) {
   EXPECT_EQ(counts.NationalCount(), all[0]);
 }
 
-// Every message the database holds after `after` up to the feed's newest must
-// be on top exactly once; messages deleted meanwhile may be missing.
-void ExpectEveryMessageOnce(ServiceFeed& f, const std::string& db, std::int64_t after,
-                            const char* label) {
-  const std::int64_t newest = f.Newest();
-  const auto published =
-      SqlNumbers(db, "SELECT id FROM messages WHERE id > " + std::to_string(after) +
-                         " AND id <= " + std::to_string(newest));
-  const auto live =
-      SqlNumbers(db, "SELECT id FROM messages WHERE deleted = 0 AND id > " + std::to_string(after) +
-                         " AND id <= " + std::to_string(newest));
-  std::vector<std::int64_t> shown;
-  for (std::int64_t id : f.TopIds()) {
-    if (id > after) shown.push_back(id);
-  }
-  const std::set<std::int64_t> shown_set(shown.begin(), shown.end());
-  const std::set<std::int64_t> published_set(published.begin(), published.end());
-  std::size_t missing = 0;
-  for (std::int64_t id : live) missing += shown_set.count(id) == 0;
-  std::size_t foreign = 0;
-  for (std::int64_t id : shown) foreign += published_set.count(id) == 0;
-  std::printf("[%s] published %zu, shown %zu, duplicates %zu, missing %zu\n", label,
-              published.size(), shown.size(), shown.size() - shown_set.size(), missing);
-  EXPECT_GT(published.size(), 0u);
-  EXPECT_EQ(shown.size(), shown_set.size()) << "duplicates";
-  EXPECT_EQ(missing, 0u);
-  EXPECT_EQ(foreign, 0u);
-  EXPECT_TRUE(StrictlyFalling(shown));
-}
-
-// A member number no publisher has: staff messages ("0") are not the member's own.
-constexpr std::int64_t kNobody = 987654321;
-
-// Shows the whole country and lets a few polls run; gives the newest id held
-// before anything goes wrong.
-std::int64_t FollowWholeCountry(ServiceFeed& f) {
-  f.store.Member().user_id = kNobody;
-  f.store.View().regions = {G("全国信息")};
-  f.feed->ReloadFirstPage();
-  f.WaitReady();
-  const std::int64_t start = f.Newest();
-  EXPECT_TRUE(WaitForPolls(f, 3));
-  return start;
-}
-
-int OutageMessages() {
-  const char* v = std::getenv("TARVOLO_FEED_OUTAGE_MESSAGES");
-  return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : 20;
-}
-
-std::int64_t NewestInDb(const std::string& db) {
-  const auto newest = SqlNumbers(db, "SELECT max(id) FROM messages");
-  return newest.empty() ? 0 : newest[0];
-}
-
-// An outage lasts until the feed has found its server gone (it looked for
-// another) and OutageMessages() new messages went into `db` meanwhile.
-bool SitOutOutage(ServiceFeed& f, const std::string& db) {
-  const int tried = f.discoveries_tried.load();
-  const std::int64_t newest = NewestInDb(db);
-  return QTest::qWaitFor(
-      [&] {
-        return f.discoveries_tried.load() > tried && NewestInDb(db) >= newest + OutageMessages();
-      },
-      kWaitMs);
-}
-
 TEST(FeedOutageTest, TheFeedMovesToTheSecondServerAndMissesNothing) {
   LocalService first({"--demo", "--quota", "0"});
   ASSERT_TRUE(first.ok()) << first.error();
@@ -249,12 +167,11 @@ TEST(FeedOutageTest, TheFeedMovesToTheSecondServerAndMissesNothing) {
   const std::int64_t start = FollowWholeCountry(f);
   ASSERT_GT(start, 0);
   first.Stop();
-  ASSERT_TRUE(SitOutOutage(f, first.db_path()));
+  ASSERT_TRUE(SitOutOutage(f, SqliteQuery(first.db_path())));
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.feed->FeedHost() == second.host(); }, kWaitMs));
-  const auto db_newest = SqlNumbers(first.db_path(), "SELECT max(id) FROM messages");
-  ASSERT_TRUE(WaitForNewest(f, db_newest[0]));
+  ASSERT_TRUE(WaitForNewest(f, NewestIn(SqliteQuery(first.db_path()))));
   EXPECT_GE(f.discoveries_found.load(), 1);
-  ExpectEveryMessageOnce(f, first.db_path(), start, "failover");
+  ExpectEveryMessageOnce(f, SqliteQuery(first.db_path()), start, "failover");
 }
 
 // The process of the service on `db` started with `option`.
@@ -282,7 +199,7 @@ pid_t ServicePid(const std::string& db, const std::string& option) {
 void PublishMeanwhile(ServiceFeed& f, const std::string& db) {
   LocalService writer({"--db", db, "--simulate", "0.05", "--quota", "0"});
   ASSERT_TRUE(writer.ok()) << writer.error();
-  ASSERT_TRUE(SitOutOutage(f, db));
+  ASSERT_TRUE(SitOutOutage(f, SqliteQuery(db)));
 }
 
 TEST(FeedOutageTest, ALoneServerThatHangsAndComesBackIsFollowedWithoutGapsOrRepeats) {
@@ -298,10 +215,9 @@ TEST(FeedOutageTest, ALoneServerThatHangsAndComesBackIsFollowedWithoutGapsOrRepe
   ::kill(pid, SIGSTOP);  // accepts connections, answers nothing
   PublishMeanwhile(f, service.db_path());
   ::kill(pid, SIGCONT);
-  const auto db_newest = SqlNumbers(service.db_path(), "SELECT max(id) FROM messages");
-  ASSERT_TRUE(WaitForNewest(f, db_newest[0]));
+  ASSERT_TRUE(WaitForNewest(f, NewestIn(SqliteQuery(service.db_path()))));
   EXPECT_EQ(f.feed->FeedHost(), service.host());
-  ExpectEveryMessageOnce(f, service.db_path(), start, "hang");
+  ExpectEveryMessageOnce(f, SqliteQuery(service.db_path()), start, "hang");
   SetStallTimeoutForTesting(std::chrono::seconds(60));
 }
 
@@ -323,9 +239,8 @@ TEST(FeedOutageTest, ALoneServerRestartedOnItsPortIsFollowedWithoutGapsOrRepeats
   LocalService again({"--db", db, "--listen", host, "--quota", "0"});
   ASSERT_TRUE(again.ok()) << again.error();
   ASSERT_EQ(again.host(), host);
-  const auto db_newest = SqlNumbers(db, "SELECT max(id) FROM messages");
-  ASSERT_TRUE(WaitForNewest(f, db_newest[0]));
-  ExpectEveryMessageOnce(f, db, start, "restart");
+  ASSERT_TRUE(WaitForNewest(f, NewestIn(SqliteQuery(db))));
+  ExpectEveryMessageOnce(f, SqliteQuery(db), start, "restart");
 }
 
 }  // namespace

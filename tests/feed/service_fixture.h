@@ -1,13 +1,18 @@
 #pragma once
 // The feed controllers against real tarvolo-service processes: a feed wired
-// to the transport, a discovery over a fixed list of hosts, and direct looks
-// into the service's database to compare what the grid shows.
+// to the transport, a discovery over a fixed list of hosts (or the one the
+// test gives), and direct looks into the service's database to compare what
+// the grid shows.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -42,6 +47,19 @@ inline std::vector<std::int64_t> SqlNumbers(const std::string& db_path, const st
   return out;
 }
 
+// One SQL statement on the service's database (SQLite or PostgreSQL); the
+// first column of every row as a number.
+using SqlQuery = std::function<std::vector<std::int64_t>(const std::string& sql)>;
+
+inline SqlQuery SqliteQuery(std::string db_path) {
+  return [db_path = std::move(db_path)](const std::string& sql) { return SqlNumbers(db_path, sql); };
+}
+
+inline std::int64_t NewestIn(const SqlQuery& db) {
+  const auto newest = db("SELECT max(id) FROM messages");
+  return newest.empty() ? 0 : newest[0];
+}
+
 inline std::int64_t MemberId(const std::string& db_path, const std::string& username) {
   auto ids = SqlNumbers(db_path, "SELECT id FROM members WHERE username = '" + username + "'");
   return ids.empty() ? 0 : ids.front();
@@ -64,26 +82,27 @@ class ServiceFeed {
  public:
   explicit ServiceFeed(std::vector<std::string> hosts) : hosts_(std::move(hosts)), store(grid) {
     current_ = hosts_.front();
-    FeedServices s;
-    s.current_host = [this] {
-      std::lock_guard lock(mutex_);
-      return current_;
-    };
-    s.discover = [this] {
-      ++discoveries_tried;
-      for (const auto& host : hosts_) {
-        if (FetchPage("GET", host, "/qavel/client/checkhost.htm") == "TestOK") {
+    Attach(
+        [this] {
+          for (const auto& host : hosts_) {
+            if (FetchPage("GET", host, "/qavel/client/checkhost.htm") == "TestOK") {
+              std::lock_guard lock(mutex_);
+              current_ = host;
+              return true;
+            }
+          }
+          return false;
+        },
+        [this] {
           std::lock_guard lock(mutex_);
-          current_ = host;
-          ++discoveries_found;
-          return true;
-        }
-      }
-      return false;
-    };
-    feed = std::make_unique<FeedController>(store, s);
-    feed->SetFeedHost(hosts_.front());
-    feed->SetRefreshPeriodMs(100);
+          return current_;
+        });
+  }
+  // A feed that starts on current_host() and moves where `discover` finds a
+  // server, as the client wires its own discovery (both run on workers).
+  ServiceFeed(std::function<bool()> discover, std::function<std::string()> current_host)
+      : store(grid) {
+    Attach(std::move(discover), std::move(current_host));
   }
   // A poll still on a worker calls back into this fixture (discover,
   // current_host): let it finish before the members it reads go away.
@@ -112,6 +131,20 @@ class ServiceFeed {
     return id.empty() ? 0 : std::stoll(id);
   }
 
+  void Attach(std::function<bool()> discover, std::function<std::string()> current_host) {
+    FeedServices s;
+    s.current_host = current_host;
+    s.discover = [this, discover = std::move(discover)] {
+      ++discoveries_tried;
+      const bool found = discover();
+      if (found) ++discoveries_found;
+      return found;
+    };
+    feed = std::make_unique<FeedController>(store, s);
+    feed->SetFeedHost(current_host());
+    feed->SetRefreshPeriodMs(100);
+  }
+
   std::vector<std::string> hosts_;
   std::mutex mutex_;
   std::string current_;
@@ -121,5 +154,84 @@ class ServiceFeed {
   FeedStore store;
   std::unique_ptr<FeedController> feed;
 };
+
+constexpr int kWaitMs = 15000;
+
+inline bool StrictlyFalling(const std::vector<std::int64_t>& ids) {
+  return std::adjacent_find(ids.begin(), ids.end(), std::less_equal<>()) == ids.end();
+}
+
+// Waits until the feed holds `id` or newer on top.
+inline bool WaitForNewest(ServiceFeed& f, std::int64_t id, int ms = kWaitMs) {
+  return QTest::qWaitFor([&] { return f.Newest() >= id; }, ms);
+}
+
+// Waits until the feed has answered `n` more polls for new records.
+inline bool WaitForPolls(ServiceFeed& f, int n) {
+  int polls = 0;
+  auto c = QObject::connect(f.feed.get(), &FeedController::newRecordsApplied,
+                            [&](int) { ++polls; });
+  const bool seen = QTest::qWaitFor([&] { return polls >= n; }, kWaitMs);
+  QObject::disconnect(c);
+  return seen;
+}
+
+// Every message the database holds after `after` up to the feed's newest must
+// be on top exactly once; messages deleted meanwhile may be missing.
+inline void ExpectEveryMessageOnce(ServiceFeed& f, const SqlQuery& db, std::int64_t after,
+                                   const char* label) {
+  const std::int64_t newest = f.Newest();
+  const std::string range =
+      " id > " + std::to_string(after) + " AND id <= " + std::to_string(newest);
+  const auto published = db("SELECT id FROM messages WHERE" + range);
+  const auto live = db("SELECT id FROM messages WHERE deleted = 0 AND" + range);
+  std::vector<std::int64_t> shown;
+  for (std::int64_t id : f.TopIds()) {
+    if (id > after) shown.push_back(id);
+  }
+  const std::set<std::int64_t> shown_set(shown.begin(), shown.end());
+  const std::set<std::int64_t> published_set(published.begin(), published.end());
+  std::size_t missing = 0;
+  for (std::int64_t id : live) missing += shown_set.count(id) == 0;
+  std::size_t foreign = 0;
+  for (std::int64_t id : shown) foreign += published_set.count(id) == 0;
+  std::printf("[%s] published %zu, shown %zu, duplicates %zu, missing %zu\n", label,
+              published.size(), shown.size(), shown.size() - shown_set.size(), missing);
+  EXPECT_GT(published.size(), 0u);
+  EXPECT_EQ(shown.size(), shown_set.size()) << "duplicates";
+  EXPECT_EQ(missing, 0u);
+  EXPECT_EQ(foreign, 0u);
+  EXPECT_TRUE(StrictlyFalling(shown));
+}
+
+// A member number no publisher has: staff messages ("0") are not the member's own.
+constexpr std::int64_t kNobody = 987654321;
+
+// Shows the whole country and lets a few polls run; gives the newest id held
+// before anything goes wrong.
+inline std::int64_t FollowWholeCountry(ServiceFeed& f) {
+  f.store.Member().user_id = kNobody;
+  f.store.View().regions = {G("全国信息")};
+  f.feed->ReloadFirstPage();
+  f.WaitReady();
+  const std::int64_t start = f.Newest();
+  EXPECT_TRUE(WaitForPolls(f, 3));
+  return start;
+}
+
+inline int OutageMessages() {
+  const char* v = std::getenv("TARVOLO_FEED_OUTAGE_MESSAGES");
+  return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : 20;
+}
+
+// An outage lasts until the feed has found its server gone (it looked for
+// another) and OutageMessages() new messages went into `db` meanwhile.
+inline bool SitOutOutage(ServiceFeed& f, const SqlQuery& db) {
+  const int tried = f.discoveries_tried.load();
+  const std::int64_t newest = NewestIn(db);
+  return QTest::qWaitFor(
+      [&] { return f.discoveries_tried.load() > tried && NewestIn(db) >= newest + OutageMessages(); },
+      kWaitMs);
+}
 
 }  // namespace tv::feed_test

@@ -5,6 +5,7 @@
 // missing, they fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <map>
@@ -80,7 +81,8 @@ TEST_F(serviceSharedStore, WritesThroughOneServerAreInTheNextAnswersOfAnother) {
 // Three data servers and a portal on one database. Writers publish through
 // each server at once while a poller follows the list through another; every
 // message reaches the poller once, in order, although the servers took their
-// identifiers at the same time. Then one server stops and the others go on.
+// identifiers at the same time, and no two got the same. Then one server
+// stops and the others go on.
 TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
   auto first = Server({"--role", "data", "--demo", "--demo-count", "100"});
   ASSERT_TRUE(first->ok());
@@ -111,10 +113,12 @@ TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
   }
   // The poller moves between the servers as the client does when one fails.
   std::vector<std::string> seen;
+  std::vector<long long> ids;
   std::string mark = start;
   auto poll_once = [&](const ServiceClient& c) {
     for (const auto& r : ParseRecords(c.Get(PollPath(mark)))) {
       seen.push_back(r.Content);
+      ids.push_back(std::stoll(r.InfoID));
       mark = r.InfoID;
     }
   };
@@ -128,6 +132,8 @@ TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
   std::map<std::string, int> count;
   for (const auto& content : seen) ++count[content];
   EXPECT_EQ(count.size(), 3u * kEach) << "a message came twice";
+  // No identifier handed out twice, none out of order.
+  EXPECT_TRUE(std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<>()) == ids.end());
   for (int w = 0; w < 3; ++w) {  // each writer's own messages in its order
     int next = 0;
     for (const auto& content : seen) {

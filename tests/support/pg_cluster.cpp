@@ -131,4 +131,20 @@ std::string PgCluster::NewDatabase() {
   return made ? Uri(name) : "";
 }
 
+std::vector<std::int64_t> PgNumbers(const std::string& uri, const std::string& sql) {
+  std::vector<std::int64_t> out;
+  PGconn* conn = PQconnectdb(uri.c_str());
+  if (PQstatus(conn) == CONNECTION_OK) {
+    PGresult* r = PQexec(conn, sql.c_str());
+    if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+      for (int row = 0; row < PQntuples(r); ++row) {
+        out.push_back(PQgetisnull(r, row, 0) ? 0 : std::stoll(PQgetvalue(r, row, 0)));
+      }
+    }
+    PQclear(r);
+  }
+  PQfinish(conn);
+  return out;
+}
+
 }  // namespace tv::test

@@ -3,7 +3,9 @@
 // an unprivileged user when run as root), a free port on 127.0.0.1, stopped
 // and removed by the destructor. Databases are made with the encoding the
 // service needs (SQL_ASCII, C locale).
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tv::test {
 
@@ -30,5 +32,9 @@ class PgCluster {
   int port_ = 0;
   int databases_ = 0;
 };
+
+// One SQL statement on the database at `uri`: the first column of every row as
+// a number (NULL as 0); empty when the statement fails.
+std::vector<std::int64_t> PgNumbers(const std::string& uri, const std::string& sql);
 
 }  // namespace tv::test
