@@ -24,7 +24,7 @@ int UsageError(std::string_view command, std::string_view utf8_text) {
   return 2;
 }
 
-bool ParseArgs(std::string_view command, const Args& args, std::initializer_list<OptionSpec> specs,
+bool ParseArgs(std::string_view command, const Args& args, const std::vector<OptionSpec>& specs,
                ParsedArgs& out) {
   bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {

@@ -27,7 +27,7 @@ class ParsedArgs {
   const std::vector<std::string>& Operands() const { return operands_; }
 
  private:
-  friend bool ParseArgs(std::string_view, const Args&, std::initializer_list<OptionSpec>,
+  friend bool ParseArgs(std::string_view, const Args&, const std::vector<OptionSpec>&,
                         ParsedArgs&);
   std::map<std::string, std::string, std::less<>> values_;
   std::set<std::string, std::less<>> flags_;
@@ -40,8 +40,12 @@ inline constexpr OptionSpec kPasswordOption{"password", true};
 inline constexpr OptionSpec kGuestOption{"guest", false};
 
 // False after telling what is wrong ("tarvolo-cli feed: unknown option --x").
-bool ParseArgs(std::string_view command, const Args& args, std::initializer_list<OptionSpec> specs,
+bool ParseArgs(std::string_view command, const Args& args, const std::vector<OptionSpec>& specs,
                ParsedArgs& out);
+inline bool ParseArgs(std::string_view command, const Args& args,
+                      std::initializer_list<OptionSpec> specs, ParsedArgs& out) {
+  return ParseArgs(command, args, std::vector<OptionSpec>(specs), out);
+}
 
 // "tarvolo-cli COMMAND: TEXT" on standard error; returns 2 (a usage error).
 int UsageError(std::string_view command, std::string_view utf8_text);

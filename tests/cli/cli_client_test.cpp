@@ -108,7 +108,7 @@ TEST(CliHelp, EveryCommandHasItsHelp) {
     std::string name = line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size());
     if (!Contains(commands, name)) commands.push_back(name);
   }
-  for (const char* expected : {"login", "feed", "settings"}) {
+  for (const char* expected : {"login", "feed", "compose", "publish", "history", "register"}) {
     EXPECT_TRUE(Contains(commands, expected)) << expected << " missing from:\n" << list.out;
   }
   for (const std::string& name : commands) {
@@ -343,6 +343,187 @@ TEST_F(CliClientTest, FollowPrintsNewAndDeletedMessagesUntilTerminated) {
 
   const CliResult end = follow.Finish(SIGTERM, 10000);
   EXPECT_EQ(end.exit_code, 0) << end.err;
+}
+
+TEST(CliCompose, PrintsTheQuickFormsLines) {
+  const std::vector<std::string> steel20 = {"--goods", "钢材", "--quantity", "20", "--unit", "吨"};
+  auto with = [](std::vector<std::string> head, const std::vector<std::string>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+  };
+  struct Case {
+    std::vector<std::string> args;
+    std::string line;
+  };
+  const Case cases[] = {
+      {with({"compose", "cargo", "--from", "济宁", "--to", "北京", "--trucks", "2", "--length",
+             "9.6", "--truck-type", "平板", "--freight", "高价急走"},
+            steel20),
+       "济宁→北京,有钢材20吨货,求2辆9.6米平板车,高价急走"},
+      // A price takes the freight word's place.
+      {with({"compose", "cargo", "--from", "济宁", "--to", "北京", "--trucks", "2", "--length",
+             "9.6", "--truck-type", "平板", "--freight", "高价急走", "--price", "120",
+             "--price-unit", "吨"},
+            steel20),
+       "济宁→北京,有钢材20吨货,求2辆9.6米平板车,120元/吨"},
+      {with({"compose", "truck", "--from", "济宁", "--to", "北京", "--length", "9.6",
+             "--truck-type", "平板", "--trip", "回程", "--trucks", "1"},
+            steel20),
+       "济宁→北京,有9.6米平板回程车1辆,求20吨钢材货"},
+      {{"compose", "cargo", "--from", "济宁", "--from-county", "任城", "--to", "北京",
+        "--to-county", "朝阳"},
+       "济宁·任城→北京·朝阳,有货,求车"},
+      // A unit without a quantity does not appear.
+      {{"compose", "cargo", "--from", "济宁", "--to", "北京", "--unit", "吨"}, "济宁→北京,有货,求车"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = RunCli(c.args, {});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, c.line + "\n");
+  }
+  struct Refusal {
+    std::vector<std::string> args;
+    int exit_code;
+    std::string err;
+  };
+  const Refusal refusals[] = {
+      {{"compose", "cargo", "--from", "济宁"}, 1, "请选择 到达城市 省份\n"},
+      {{"compose", "cargo", "--from", "济宁", "--to", "山东省"}, 1, "请选择 到达城市 地级市\n"},
+      {{"compose", "cargo", "--to", "北京"}, 2, ""},
+      {{"compose", "cargo", "--from", "火星", "--to", "北京"}, 2, ""},
+      {{"compose", "cargo", "--from", "济宁", "--to", "北京", "--to-county", "任城"}, 2, ""},
+      {{"compose", "truck", "--from", "济宁", "--to", "北京", "--price", "1"}, 2, ""},
+      {{"compose", "boat", "--from", "济宁", "--to", "北京"}, 2, ""},
+  };
+  for (const Refusal& c : refusals) {
+    const CliResult r = RunCli(c.args, {});
+    EXPECT_EQ(r.exit_code, c.exit_code) << ::testing::PrintToString(c.args) << r.err;
+    EXPECT_EQ(r.out, "");
+    if (!c.err.empty()) {
+      EXPECT_EQ(r.err, c.err);
+    }
+  }
+}
+
+// The SetInfo requests among `targets`.
+std::vector<std::string> Publications(const std::vector<std::string>& targets) {
+  std::vector<std::string> found;
+  for (const auto& t : targets) {
+    if (t.find("/qavel/client/SetInfo.asp") != std::string::npos) found.push_back(t);
+  }
+  return found;
+}
+
+TEST_F(CliClientTest, PublishTakesTheFormsWayAndKeepsTheHistory) {
+  const std::vector<std::string> vip = {"--user", "demo_vip", "--password", "vip123"};
+  auto as = [](std::vector<std::string> head, const std::vector<std::string>& who) {
+    head.insert(head.end(), who.begin(), who.end());
+    return head;
+  };
+  const std::string text = "命令行发布测试郑州到西安钢材30吨";
+  std::size_t from = proxy_->Count();
+  const CliResult published = Run(as({"publish", "--type", "即时货源", text}, vip));
+  ASSERT_EQ(published.exit_code, 0) << published.err;
+  const auto fields = Fields(Lines(published.out).at(0));
+  ASSERT_EQ(fields.size(), 2u) << published.out;
+  EXPECT_EQ(fields[0], "AddOK");
+  EXPECT_FALSE(fields[1].empty());
+  // The text went as GBK through the query encoding.
+  const auto sent = Publications(TargetsSince(from));
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_NE(sent[0].find("AddSign=NewInfo"), std::string::npos);
+  EXPECT_NE(sent[0].find("Msg_Content=" + EncodeQueryValue(G(text))), std::string::npos) << sent[0];
+
+  // The history dialog's entry, and the message in another member's list.
+  const CliResult history = Run({"history"});
+  ASSERT_EQ(history.exit_code, 0);
+  ASSERT_FALSE(Lines(history.out).empty());
+  EXPECT_NE(Lines(history.out)[0].find(text), std::string::npos) << history.out;
+  const CliResult list =
+      Run({"feed", "--user", "demo_nopub", "--password", "nopub123", "--region", "郑州"});
+  ASSERT_EQ(list.exit_code, 0) << list.err;
+  bool listed = false;
+  for (const auto& line : Lines(list.out)) listed |= Fields(line)[0] == fields[1];
+  EXPECT_TRUE(listed) << list.out;
+
+  // The same text again: the service refuses it, nothing enters the history.
+  const CliResult again = Run(as({"publish", text}, vip));
+  EXPECT_EQ(again.exit_code, 1);
+  EXPECT_EQ(again.out, "");
+  EXPECT_NE(again.err, "");
+  EXPECT_EQ(Lines(Run({"history"}).out).size(), Lines(history.out).size());
+
+  // History entries go one by one, or all at once.
+  EXPECT_EQ(Run({"history", "delete", Lines(history.out)[0]}).exit_code, 0);
+  EXPECT_EQ(Run({"history", "delete", Lines(history.out)[0]}).exit_code, 1);
+  EXPECT_EQ(Run({"history", "clear"}).exit_code, 0);
+  EXPECT_EQ(Run({"history"}).out, "");
+}
+
+TEST_F(CliClientTest, PublishRefusalsSendNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    int exit_code;
+    std::string err;  // the notice; empty: only a usage message
+  };
+  const Case cases[] = {
+      {{"publish", "--user", "demo_nopub", "--password", "nopub123", "有货一车"}, 1, "?"},
+      {{"publish", "--user", "demo_vip", "--password", "vip123", ""}, 1, "?"},
+      {{"publish", "--user", "demo_vip", "--password", "vip123", "--type", "货", "x"}, 2, ""},
+      {{"publish", "--user", "demo_vip", "--password", "vip123", "--from", "火星", "x"}, 2, ""},
+      {{"publish", "--user", "demo_vip", "--password", "vip123", "有货😀"}, 2, ""},
+      {{"publish", "--guest", "x"}, 2, ""},
+  };
+  const std::size_t from = proxy_->Count();
+  for (const Case& c : cases) {
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.exit_code, c.exit_code) << c.args.back() << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err, "");
+  }
+  EXPECT_TRUE(Publications(TargetsSince(from)).empty());
+}
+
+TEST_F(CliClientTest, TheIntervalHoldsFromOneCommandToTheNext) {
+  // demo_member waits 30 s between two publications.
+  const std::vector<std::string> member = {"--user", "demo_member", "--password", "member123"};
+  std::vector<std::string> first = {"publish", "命令行间隔测试第一条"};
+  first.insert(first.end(), member.begin(), member.end());
+  ASSERT_EQ(Run(first).exit_code, 0);
+  const std::size_t from = proxy_->Count();
+  std::vector<std::string> second = {"publish", "命令行间隔测试第二条"};
+  second.insert(second.end(), member.begin(), member.end());
+  const CliResult r = Run(second);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err, "您刚刚发布完信息,请 30 秒后发布!\n");
+  EXPECT_TRUE(Publications(TargetsSince(from)).empty());
+}
+
+TEST_F(CliClientTest, RegisterThenLogInAsTheNewMember) {
+  const std::vector<std::string> form = {
+      "register", "--username", "cliuser7", "--password", "pass7788", "--confirm", "pass7788",
+      "--name", "李四", "--province", "山东省", "--city", "济南", "--area-code", "0531",
+      "--phone", "88776655", "--company", "济南测试物流"};
+  const CliResult r = Run(form);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).at(0), "恭喜您,注册成功!");
+  EXPECT_NE(r.out.find("cliuser7"), std::string::npos);
+  const CliResult login = Run({"login", "cliuser7", "pass7788"});
+  ASSERT_EQ(login.exit_code, 0) << login.err;
+  EXPECT_TRUE(Contains(Lines(login.out), "RealName\t李四")) << login.out;
+  EXPECT_TRUE(Contains(Lines(login.out), "Kind\tordinary")) << login.out;
+
+  // The name is taken now; a failed check sends nothing.
+  const CliResult taken = Run(form);
+  EXPECT_EQ(taken.exit_code, 1);
+  EXPECT_EQ(taken.err, "此会员名已被注册,请重新选择会员名注册!\n");
+  std::vector<std::string> mismatch = form;
+  mismatch[6] = "other999";
+  const std::size_t from = proxy_->Count();
+  const CliResult refused = Run(mismatch);
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_EQ(refused.err, "两次输入密码不一致,请重新输入!\n");
+  EXPECT_EQ(proxy_->Count(), from);
 }
 
 }  // namespace
