@@ -27,7 +27,7 @@ trap stop_tmux EXIT
 tmux_ -f /dev/null new-session -d -x 160 -y 40 -e LANG=C.UTF-8 \
   -e "TARVOLO_PORTAL_HOST=$service_host" -e "TARVOLO_FALLBACK_HOST=$service_host" \
   -e "TARVOLO_SETTINGS=$TARVOLO_SETTINGS" \
-  "$cli feed --guest --country --follow; echo \"tarvolo-cli exit \$?\"; sleep 30"
+  "$cli feed --guest --region 郑州 --follow; echo \"tarvolo-cli exit \$?\"; sleep 30"
 
 pane() { tmux_ capture-pane -p -J "$@"; }
 wait_in_pane() {  # pattern seconds
@@ -46,7 +46,8 @@ wait_in_pane "$text" 10
 pane -e >"$artifacts/cli_feed_follow.ansi"
 pane >"$artifacts/cli_feed_follow.txt"
 echo "$e2e_name: pane kept in $artifacts/cli_feed_follow.ansi"
-# The list's colours: the telephone blue, the time grey.
+# The list's colours: the region red, the telephone blue, the time grey.
+grep -q $'\e\\[31m郑州' "$artifacts/cli_feed_follow.ansi" || fail "no red region in the pane"
 grep -q $'\e\\[34m' "$artifacts/cli_feed_follow.ansi" || fail "no blue telephone in the pane"
 grep -q $'\e\\[90m' "$artifacts/cli_feed_follow.ansi" || fail "no grey time in the pane"
 
