@@ -1,7 +1,8 @@
 // tarvolo-cli as a client of a real tarvolo-service: every command's help,
 // the login per member kind and its failures, the feed with what it puts on
-// the wire, --json, --follow with a new and a deleted message, and the bad
-// arguments that must never reach the network.
+// the wire, --json, --follow with a new, a deleted and a closed message,
+// compose, publishing and the history, registration, and the bad arguments
+// that must never reach the network.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -183,6 +184,20 @@ TEST_F(CliClientTest, AStoppedServiceIsANetworkFailure) {
   EXPECT_EQ(r.err, "网络连接失败,请检查网络是否正常!\n");
 }
 
+TEST_F(CliClientTest, ARememberedLoginServesTheNextCommands) {
+  ASSERT_EQ(Run({"login", "--remember", "demo_member", "member123"}).exit_code, 0);
+  EXPECT_EQ(Run({"settings", "get", "main", "nopasstavrelomin"}).out, "1\n");
+  const std::size_t from = proxy_->Count();
+  const CliResult feed = Run({"feed"});
+  EXPECT_EQ(feed.exit_code, 0) << feed.err;
+  // One login request, with the remembered member.
+  int logins = 0;
+  for (const auto& t : TargetsSince(from)) {
+    logins += t.find("username=demo%5Fmember&password=member123") != std::string::npos;
+  }
+  EXPECT_EQ(logins, 1);
+}
+
 TEST_F(CliClientTest, AnOfferedUpdateIsToldAndTheLoginGoesOn) {
   LocalService newer({"--demo", "--demo-count", "10", "--offer-version", "99.0.0.0"});
   ASSERT_TRUE(newer.ok()) << newer.error();
@@ -292,20 +307,17 @@ TEST_F(CliClientTest, JsonLinesParseAndCarryTheRecords) {
   }
 }
 
-// Marks `id` deleted on the service, as its own administration would.
-void DeleteOnService(const std::string& db_path, const std::string& id) {
+// Runs `sql` on the service's store, as its own administration would.
+void ChangeOnService(const std::string& db_path, const std::string& sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(db_path.c_str(), &db), SQLITE_OK);
   sqlite3_busy_timeout(db, 5000);
-  const std::string sql = "update messages set deleted = 1 where id = " + id +
-                          "; insert into deleted_log(info_id, at) values(" + id +
-                          ", strftime('%s','now'));";
   EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
       << sqlite3_errmsg(db);
   sqlite3_close(db);
 }
 
-TEST_F(CliClientTest, FollowPrintsNewAndDeletedMessagesUntilTerminated) {
+TEST_F(CliClientTest, FollowPrintsNewDeletedAndClosedMessagesUntilTerminated) {
   ASSERT_EQ(Run({"settings", "set", "main", "RefreshTimertavrelomin", "1"}).exit_code, 0);
   auto env = Env();
   env.push_back("TARVOLO_ID_POLL_MS=500");
@@ -334,12 +346,27 @@ TEST_F(CliClientTest, FollowPrintsNewAndDeletedMessagesUntilTerminated) {
   }
   EXPECT_TRUE(seen) << "the new message did not arrive";
 
-  const std::string victim = page_ids.at(1);
-  DeleteOnService(service_->db_path(), victim);
-  const std::string expected = victim + "\t该条信息已被删除!";
-  bool deleted = false;
-  while (!deleted && follow.ReadLine(line, 8000)) deleted = line == expected;
-  EXPECT_TRUE(deleted) << "no line " << expected;
+  // A deletion and a closure, each as its own line.
+  struct Mark {
+    std::string id, sql, line;
+  };
+  const std::string deleted = page_ids.at(1), closed = page_ids.at(2);
+  const Mark marks[] = {
+      {deleted,
+       "update messages set deleted = 1 where id = " + deleted +
+           "; insert into deleted_log(info_id, at) values(" + deleted + ", strftime('%s','now'));",
+       deleted + "\t该条信息已被删除!"},
+      {closed,
+       "update messages set deal = 1 where id = " + closed +
+           "; insert into closed_log(info_id, at) values(" + closed + ", strftime('%s','now'));",
+       closed + "\t已成交"},
+  };
+  for (const Mark& mark : marks) {
+    ChangeOnService(service_->db_path(), mark.sql);
+    bool told = false;
+    while (!told && follow.ReadLine(line, 8000)) told = line == mark.line;
+    EXPECT_TRUE(told) << "no line " << mark.line;
+  }
 
   const CliResult end = follow.Finish(SIGTERM, 10000);
   EXPECT_EQ(end.exit_code, 0) << end.err;
