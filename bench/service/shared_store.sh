@@ -103,17 +103,21 @@ PY
 }
 
 echo "tarvolo-service: single SQLite server vs 1-3 servers on one PostgreSQL, wrk $connections connections, ${duration}s per run"
-printf '%-34s %-22s %-22s %-22s %-22s\n' "load (r/s p99ms)" "SQLite, 1 server" "PostgreSQL, 1" "PostgreSQL, 2" "PostgreSQL, 3"
+echo "each cell: requests/s, p99 in ms, requests/s as a share of the SQLite server's in the same row"
+printf '%-34s %-22s %-22s %-22s %-22s\n' "load" "SQLite, 1 server" "PostgreSQL, 1" "PostgreSQL, 2" "PostgreSQL, 3"
 close=(-- -H "Connection: close")
 row() {  # label path [close]
   local label=$1 path=$2; shift 2
-  printf '%-34s %-22s %-22s %-22s %-22s\n' "$label" \
-    "$(measure "$path" "$sqlite_port" "$@")" \
-    "$(measure "$path" "${pg_ports[0]}" "$@")" \
-    "$(measure "$path" "${pg_ports[0]}" "${pg_ports[1]}" "$@")" \
-    "$(measure "$path" "${pg_ports[@]}" "$@")"
+  local base pg1 pg2 pg3
+  base=$(measure "$path" "$sqlite_port" "$@")
+  pg1=$(measure "$path" "${pg_ports[0]}" "$@")
+  pg2=$(measure "$path" "${pg_ports[0]}" "${pg_ports[1]}" "$@")
+  pg3=$(measure "$path" "${pg_ports[@]}" "$@")
+  share() { awk -v a="${1%% *}" -v b="${base%% *}" 'BEGIN { if (b > 0) printf "%.2fx", a / b }'; }
+  printf '%-34s %-22s %-22s %-22s %-22s\n' "$label" "$base" \
+    "$pg1 $(share "$pg1")" "$pg2 $(share "$pg2")" "$pg3 $(share "$pg3")"
 }
 row "poll, nothing new (keep-alive)" "$poll"
 row "poll, nothing new (per request)" "$poll" "${close[@]}"
-row "first page 郑州 (keep-alive)" "$page"
-row "first page 郑州 (per request)" "$page" "${close[@]}"
+row "first page of a city (keep-alive)" "$page"
+row "first page of a city (per request)" "$page" "${close[@]}"
