@@ -144,14 +144,18 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
     shell_.Grid()->Scroll(InfoGrid::ScrollCode::kEndScroll);
   });
   connect(feed_.get(), &FeedController::markedRowsRebuilt, &events, &ShellEvents::mainRowsRebuilt);
+  // Once a page has been read, a grid without rows is a region without
+  // messages, and says so; while the server is gone it is not.
+  const auto say_empty = [this, grid] {
+    if (!feed_->ConnectionLost()) grid->SetEmptyText(QStringLiteral("该地区暂无信息"));
+  };
+  connect(feed_.get(), &FeedController::startPageApplied, this, say_empty);
+  connect(feed_.get(), &FeedController::reloadApplied, this, say_empty);
   // An outage is not silent: the rows stay while the feed reconnects.
-  connect(feed_.get(), &FeedController::connectionChanged, this, [this](bool lost) {
+  connect(feed_.get(), &FeedController::connectionChanged, this, [this, grid](bool lost) {
     shell_.ShowStatus(lost ? QStringLiteral("网络连接中断，正在重新连接…") : QString());
+    if (lost) grid->SetEmptyText(QString());
   });
-  // Once a first page has been read, a grid without rows is a region without
-  // messages, and says so.
-  connect(feed_.get(), &FeedController::startPageApplied, this,
-          [grid] { grid->SetEmptyText(QStringLiteral("该地区暂无信息")); });
   StyleCountLabel(shell.TotalLabel(), QColor(237, 245, 72));
   StyleCountLabel(shell.NationalLabel(), Qt::black);
   shell.NationalLabel()->setTextFormat(Qt::RichText);

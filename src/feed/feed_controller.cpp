@@ -27,6 +27,8 @@ FeedController::FeedController(FeedStore& store, FeedServices services, QObject*
   connect(&id_lists_timer_, &QTimer::timeout, this, &FeedController::PollIdLists);
   reload_retry_.setSingleShot(true);
   connect(&reload_retry_, &QTimer::timeout, this, &FeedController::ReloadFirstPage);
+  start_retry_.setSingleShot(true);
+  connect(&start_retry_, &QTimer::timeout, this, &FeedController::FetchStartPage);
 }
 
 void FeedController::SetFeedHost(std::string host) {
@@ -67,29 +69,50 @@ void FeedController::StartPollTimer() {
 
 void FeedController::StartFeed() {
   logged_in_ = true;
+  start_generation_ = view_generation_;
+  FetchStartPage();
+}
+
+void FeedController::FetchStartPage() {
   struct Answer {
     CountedPage page;
+    bool answered = false;
+    std::optional<std::string> new_host;
     std::string deleted_max, closed_max;
   };
   const std::string host = feed_host_;
   const std::string path = StartFeedPath(store_.Member().city, store_.View().view_type);
-  auto fetch = services_.fetch;
-  const std::uint64_t generation = view_generation_;
+  auto services = services_;
   RunInBackground(
       this,
-      [host, path, fetch] {
+      [host, path, services] {
         Answer a;
-        a.page = ParseCountedPage(fetch(host, path));
-        if (CappedTotal(a.page.total) != 0) {
-          a.deleted_max = fetch(host, MaxIdPath(IdListKind::kDeleted));
-          a.closed_max = fetch(host, MaxIdPath(IdListKind::kClosed));
+        const std::string body = services.fetch(host, path);
+        a.page = ParseCountedPage(body);
+        a.answered = HasItems(body);
+        if (!a.answered) {
+          // As for a failed reload: find a working server for the retry.
+          if (services.discover && services.discover()) a.new_host = services.current_host();
+        } else if (CappedTotal(a.page.total) != 0) {
+          a.deleted_max = services.fetch(host, MaxIdPath(IdListKind::kDeleted));
+          a.closed_max = services.fetch(host, MaxIdPath(IdListKind::kClosed));
         }
         return a;
       },
-      [this, generation](Answer a) {
+      [this](Answer a) {
+        if (!a.answered) {
+          // No answer at all is no empty city: the first page is asked for
+          // again after a refresh period, or the feed would never start.
+          if (a.new_host && !a.new_host->empty()) SetFeedHost(std::move(*a.new_host));
+          SetConnectionLost(true);
+          start_retry_.start(refresh_period_ms_);
+          emit startPageApplied(false);
+          return;
+        }
         // A reload the member started meanwhile shows a newer view: its rows
         // and the newest identifier the polls go on from are not replaced.
-        const bool current = generation == view_generation_;
+        const bool current = start_generation_ == view_generation_;
+        if (current) SetConnectionLost(false);
         bool filled = CappedTotal(a.page.total) != 0;
         if (current) {
           store_.SetRowStyle(services_.row_style());

@@ -44,13 +44,16 @@ class FeedController : public QObject {
   bool PollTimerActive() const { return new_records_timer_.isActive(); }
   // A failed reload waits for its retry.
   bool ReloadRetryPending() const { return reload_retry_.isActive(); }
+  // The login's first page got no answer and waits for its retry.
+  bool StartRetryPending() const { return start_retry_.isActive(); }
   // The last answer of the server was a failure (the poll or the reload
   // retries by itself).
   bool ConnectionLost() const { return connection_lost_; }
   bool IdTimerActive() const { return id_lists_timer_.isActive(); }
   QString Caption() const;
 
-  // After login: the member's own first page, then both polls.
+  // After login: the member's own first page, then both polls. A first page
+  // that gets no answer is asked for again after a refresh period.
   void StartFeed();
   // The first page of the current view. Asked while a page fetch runs, it
   // waits for that fetch to end instead of being lost. A reload that fails
@@ -102,6 +105,7 @@ class FeedController : public QObject {
   void idListApplied(int kind);
 
  private:
+  void FetchStartPage();
   void ApplyRegion();
   // Whether the view shows the messages of `name` as a tree click would.
   bool ShowsRegion(const std::string& name) const;
@@ -124,11 +128,14 @@ class FeedController : public QObject {
   bool connection_lost_ = false;
   // Raised by every reload: a poll answer for an older view is not applied.
   std::uint64_t view_generation_ = 0;
+  // The view generation the login's first page was asked for in.
+  std::uint64_t start_generation_ = 0;
   // Raised by every identifier poll: answers of an earlier one are dropped.
   std::uint64_t id_generation_ = 0;
   QTimer new_records_timer_;
   QTimer id_lists_timer_;
   QTimer reload_retry_;
+  QTimer start_retry_;
 };
 
 }  // namespace tv

@@ -133,6 +133,40 @@ TEST_F(FeedControllerTest, AnEmptyStartPollsNothingUntilAReload) {
   EXPECT_FALSE(feed->IdTimerActive());
 }
 
+// The server is gone right after the login: no answer is no empty city. The
+// first page is asked for again, from a server discovery finds, until it
+// comes; then both polls run as after any first page.
+TEST_F(FeedControllerTest, AFirstPageWithoutAnswerIsAskedForAgain) {
+  feed->SetRefreshPeriodMs(100);
+  bool filled = false;
+  int starts = 0;
+  QObject::connect(feed.get(), &FeedController::startPageApplied, [&](bool f) {
+    filled = f;
+    ++starts;
+  });
+  feed->StartFeed();  // nothing answers
+  ASSERT_TRUE(QTest::qWaitFor([&] { return starts == 1; }, kWaitMs));
+  EXPECT_FALSE(filled);
+  EXPECT_TRUE(feed->ConnectionLost());
+  EXPECT_TRUE(feed->StartRetryPending());
+  EXPECT_GE(discoveries, 1);
+  EXPECT_EQ(feed->FeedHost(), "b.example");
+  EXPECT_FALSE(feed->IdTimerActive());
+
+  net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas",
+             Counted(250, {Rec("1002"), Rec("1001"), Rec("1000")}));
+  net.Answer("/qavel/client/GetDelInfo.asp?action=GetMaxID", "40");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return filled; }, kWaitMs));
+  EXPECT_EQ(grid.RowCount(), 250);
+  EXPECT_EQ(Id(0), "1002");
+  EXPECT_EQ(net.Hosts().back(), "b.example");
+  EXPECT_FALSE(feed->ConnectionLost());
+  EXPECT_FALSE(feed->StartRetryPending());
+  EXPECT_TRUE(feed->PollTimerActive());
+  EXPECT_TRUE(feed->IdTimerActive());
+  EXPECT_EQ(store.MaxId(IdListKind::kDeleted), "40");
+}
+
 TEST_F(FeedControllerTest, APollInsertsOnTopAfterTheNewestIdAndGrowsTheTotal) {
   Started();
   net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas",
