@@ -127,6 +127,11 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
 
   // The grid's notices.
   connect(grid, &InfoGrid::scrollReported, this, [this] { paging_->LoadMissingRows(); });
+  // A reload leaves the view where it was: below the first page its rows in
+  // view are loaded as if the member had scrolled there.
+  connect(feed_.get(), &FeedController::reloadApplied, this, [grid](bool filled) {
+    if (filled && grid->TopRow() > 0) grid->Scroll(InfoGrid::ScrollCode::kEndScroll);
+  });
 
   // What the feed shows.
   connect(feed_.get(), &FeedController::captionChanged, shell.CaptionLabel(), &QLabel::setText);
