@@ -191,6 +191,11 @@ class Driver : public QObject {
               .arg(window_.Grid()->TopRow())
               .arg(window_.Grid()->ScrollMark())
               .arg(window_.CaptionLabel()->text()));
+      // What the member reads where the rows give no answer: the status line
+      // and the text of a grid without rows.
+      Say(QStringLiteral("feed-status ") + window_.StatusLabel()->text());
+      Say(QStringLiteral("feed-empty-text ") +
+          (rows.RowCount() == 0 ? window_.Grid()->EmptyText() : QString()));
     } else if (command == QLatin1String("multiarea")) {
       form_ = new MultiAreaForm(
           [this](const std::string& text) { feed_.Feed().ApplyMultiArea(text); }, &window_);
@@ -214,6 +219,19 @@ class Driver : public QObject {
       QCoreApplication::sendEvent(window_.Grid(), &press);
       QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
       QCoreApplication::sendEvent(window_.Grid(), &release);
+    } else if (command == QLatin1String("resize")) {
+      // "resize W H": the window as the member sizes it; answered once the
+      // window has its new width.
+      const int width = arg.section(' ', 0, 0).toInt();
+      window_.showNormal();
+      window_.move(0, 0);
+      window_.resize(width, arg.section(' ', 1, 1).toInt());
+      QElapsedTimer waited;
+      waited.start();
+      while (window_.width() != width && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+      }
+      Say(QStringLiteral("window-size %1 %2").arg(window_.width()).arg(window_.height()));
     } else if (command == QLatin1String("confirm")) {
       if (form_ != nullptr) form_->Confirm();
     } else if (command == QLatin1String("open-page")) {

@@ -330,9 +330,12 @@ TEST_F(FeedControllerTest, RegionsReplaceTheNationalAndTheFriendViews) {
   QString caption;
   QObject::connect(feed.get(), &FeedController::captionChanged,
                    [&](const QString& c) { caption = c; });
+  // Each step below reloads the first page once.
+  int reloads = 0, seen = 0;
+  QObject::connect(feed.get(), &FeedController::reloadApplied, [&](bool) { ++reloads; });
   const auto settle = [&] {
-    EXPECT_TRUE(QTest::qWaitFor([&] { return feed->PageReady(); }, kWaitMs));
-    QTest::qWait(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reloads > seen; }, kWaitMs));
+    seen = reloads;
   };
   const std::string two_cities =
       "/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%D6%A3%D6%DD%2C%CE%E4%BA%BA&inType=8";

@@ -12,7 +12,10 @@
 #   6. Page Down pressed past the loaded rows loads the rows it shows
 #   7. a region without messages says so in the grid
 #   8. the service stops: "刷新" keeps the rows, the status line tells of the
-#      outage; the service comes back and the list recovers by itself
+#      outage; the service comes back, the list recovers by itself and the
+#      status line is cleared
+#   9. a window 1024 pixels wide still shows its rows (times and telephone
+#      numbers are not split across lines: see the screenshot)
 # Screenshots go to ARTIFACT_DIR/feed_*.png.
 # Usage: feed_e2e.sh BUILD_DIR ARTIFACT_DIR
 set -euo pipefail
@@ -170,9 +173,12 @@ for _ in 1 2 3 4; do send key PageDown; done
 top=$(top_row)
 ((top > 30)) || fail "four Page Downs only reached row $top"
 wait_for_more "TARVOLO feed-page [0-9]* 1" "$pages" 10
-sleep 0.3
-filled=$(filled_rows "$top" 5)
-((filled == 5)) || fail "only $filled of the 5 rows from row $top filled after Page Down"
+# The rows in view may take a second page: look until they are all filled.
+deadline=$((SECONDS + 10))
+until (($(filled_rows "$top" 5) == 5)); do
+  ((SECONDS <= deadline)) || fail "only $(filled_rows "$top" 5) of the 5 rows from row $top filled after Page Down"
+  sleep 0.1
+done
 echo "feed e2e: Page Down to row $top loaded the rows in view"
 shot feed_7_page_down_loads.png
 
@@ -183,6 +189,8 @@ wait_for_more "TARVOLO feed-reload " "$reloads" 10
 send dump 0 0
 grep "TARVOLO feed-rows" "$work/client.log" | tail -1 | grep -q "feed-rows 0 .*caption ◆ 三沙" ||
   fail "the region without messages is not shown empty: $(grep "TARVOLO feed-rows" "$work/client.log" | tail -1)"
+grep "TARVOLO feed-empty-text" "$work/client.log" | tail -1 | grep -q "该地区暂无信息" ||
+  fail "the empty grid does not say that the region has no messages"
 shot feed_8_empty_region.png
 
 # 8. an outage
@@ -197,6 +205,8 @@ wait_for_more "TARVOLO feed-reload 0" "$failed" 15
 wait_for_line "$work/client.log" "TARVOLO feed-connection lost" 10
 filled=$(filled_rows 0 5)
 ((filled == 5)) || fail "a failed reload left $filled of the first 5 rows"
+grep "TARVOLO feed-status" "$work/client.log" | tail -1 | grep -q "网络连接中断，正在重新连接…" ||
+  fail "the status line does not tell of the outage: $(grep "TARVOLO feed-status" "$work/client.log" | tail -1)"
 echo "feed e2e: service stopped; after 刷新 the rows stay"
 shot feed_9_outage.png
 reloads=$(count_lines "TARVOLO feed-reload 1")
@@ -211,5 +221,17 @@ wait_for_more "TARVOLO feed-connection back" "$backs" 10
 echo "feed e2e: service back; the list recovered by itself after $((SECONDS - restarted)) s"
 filled=$(filled_rows 0 5)
 ((filled == 5)) || fail "after the outage only $filled of the first 5 rows are filled"
+! grep "TARVOLO feed-status" "$work/client.log" | tail -1 | grep -q "网络连接中断" ||
+  fail "the status line still tells of an outage: $(grep "TARVOLO feed-status" "$work/client.log" | tail -1)"
 shot feed_10_recovered.png
+
+# 9. a window 1024 wide: the rows are fitted again to the narrower list
+send resize 1024 720
+grep -q "TARVOLO window-size 1024 " "$work/client.log" || fail "the window did not take 1024 pixels"
+deadline=$((SECONDS + 10))
+until (($(filled_rows 0 5) == 5)); do
+  ((SECONDS <= deadline)) || fail "a narrower window left rows empty"
+  sleep 0.1
+done
+shot feed_11_narrow_window.png
 echo "feed e2e: all steps passed"
