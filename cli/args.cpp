@@ -17,8 +17,8 @@ std::optional<std::string> ParsedArgs::Value(std::string_view name) const {
 }
 
 int UsageError(std::string_view command, std::string_view utf8_text) {
-  std::fprintf(stderr, "tarvolo-cli %.*s: %.*s\n", static_cast<int>(command.size()),
-               command.data(), static_cast<int>(utf8_text.size()), utf8_text.data());
+  std::fprintf(stderr, "tarvolo-cli %.*s: %.*s\n", static_cast<int>(command.size()), command.data(),
+               static_cast<int>(utf8_text.size()), utf8_text.data());
   std::fprintf(stderr, "(tarvolo-cli %.*s --help shows the usage)\n",
                static_cast<int>(command.size()), command.data());
   return 2;

@@ -27,8 +27,7 @@ class ParsedArgs {
   const std::vector<std::string>& Operands() const { return operands_; }
 
  private:
-  friend bool ParseArgs(std::string_view, const Args&, const std::vector<OptionSpec>&,
-                        ParsedArgs&);
+  friend bool ParseArgs(std::string_view, const Args&, const std::vector<OptionSpec>&, ParsedArgs&);
   std::map<std::string, std::string, std::less<>> values_;
   std::set<std::string, std::less<>> flags_;
   std::vector<std::string> operands_;

@@ -140,8 +140,14 @@ FeedServices TerminalServices(std::shared_ptr<std::atomic<bool>> failed) {
 int RunFeed(const Args& args) {
   ParsedArgs parsed;
   if (!ParseArgs("feed", args,
-                 {{"region", true}, {"country", false}, {"view", true}, {"follow", false},
-                  {"json", false}, kUserOption, kPasswordOption, kGuestOption},
+                 {{"region", true},
+                  {"country", false},
+                  {"view", true},
+                  {"follow", false},
+                  {"json", false},
+                  kUserOption,
+                  kPasswordOption,
+                  kGuestOption},
                  parsed)) {
     return 2;
   }

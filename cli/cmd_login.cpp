@@ -60,10 +60,18 @@ int RunLogin(const Args& args) {
   EventLoop loop;
   Member member;
   if (!LogIn(loop, choice, member)) return 1;
-  static constexpr std::array<std::string_view, 12> kShown = {
-      "UserId", "RealName", "Company",  "Phone",        "Mobile",
-      "Extension", "NetPhone", "City", "Province", "PublishRight",
-      "PublishWaitSeconds", "ContentLimit"};
+  static constexpr std::array<std::string_view, 12> kShown = {"UserId",
+                                                              "RealName",
+                                                              "Company",
+                                                              "Phone",
+                                                              "Mobile",
+                                                              "Extension",
+                                                              "NetPhone",
+                                                              "City",
+                                                              "Province",
+                                                              "PublishRight",
+                                                              "PublishWaitSeconds",
+                                                              "ContentLimit"};
   const std::vector<ProfileFieldText> fields = DescribeProfile(member.profile);
   for (std::string_view name : kShown) {
     for (const ProfileFieldText& field : fields) {

@@ -100,10 +100,20 @@ int RunCompose(const Args& args) {
   static constexpr const char* kCommand = "compose";
   ParsedArgs parsed;
   if (!ParseArgs(kCommand, args,
-                 {{"from", true}, {"from-county", true}, {"to", true}, {"to-county", true},
-                  {"goods", true}, {"quantity", true}, {"unit", true}, {"trucks", true},
-                  {"length", true}, {"truck-type", true}, {"freight", true}, {"price", true},
-                  {"price-unit", true}, {"trip", true}},
+                 {{"from", true},
+                  {"from-county", true},
+                  {"to", true},
+                  {"to-county", true},
+                  {"goods", true},
+                  {"quantity", true},
+                  {"unit", true},
+                  {"trucks", true},
+                  {"length", true},
+                  {"truck-type", true},
+                  {"freight", true},
+                  {"price", true},
+                  {"price-unit", true},
+                  {"trip", true}},
                  parsed)) {
     return 2;
   }
@@ -171,8 +181,7 @@ int RunCompose(const Args& args) {
   }
   if (!form.destination_county.empty() &&
       !IsCountyOf(form.destination_prefecture, form.destination_county)) {
-    return UsageError(kCommand, "no such county of the destination: " +
-                                    *parsed.Value("to-county"));
+    return UsageError(kCommand, "no such county of the destination: " + *parsed.Value("to-county"));
   }
   const QuickLine line = GenerateQuickLine(form);
   if (line.refusal != QuickRefusal::kNone) {
@@ -184,8 +193,8 @@ int RunCompose(const Args& args) {
 }
 
 bool IsInfoType(std::string_view gbk) {
-  for (const std::string& type : {TV_TEXT("即时货源"), TV_TEXT("即时车源"), TV_TEXT("长期货源"),
-                                  TV_TEXT("长期车源")}) {
+  for (const std::string& type :
+       {TV_TEXT("即时货源"), TV_TEXT("即时车源"), TV_TEXT("长期货源"), TV_TEXT("长期车源")}) {
     if (type == gbk) return true;
   }
   return false;
@@ -301,8 +310,7 @@ TV_CLI_COMMAND_HELP("compose",
                     &RunCompose, kComposeHelp);
 TV_CLI_COMMAND_HELP("publish", "publish [--type TYPE] [--from CITY] TEXT", &RunPublish,
                     kPublishHelp);
-TV_CLI_COMMAND_HELP("history", "history [list | delete TEXT | clear]", &RunHistory,
-                    kHistoryHelp);
+TV_CLI_COMMAND_HELP("history", "history [list | delete TEXT | clear]", &RunHistory, kHistoryHelp);
 
 }  // namespace
 }  // namespace tv::cli

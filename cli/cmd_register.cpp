@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/server_discovery.h"
 #include "account/registration.h"
+#include "app/server_discovery.h"
 #include "cli/args.h"
 #include "cli/command.h"
 #include "cli/output.h"
@@ -40,15 +40,24 @@ int RunRegister(const Args& args) {
     std::string* target;
   };
   const Field fields[] = {
-      {{"username", true}, &v.username}, {{"password", true}, &v.password},
-      {{"confirm", true}, &v.confirm},   {{"name", true}, &v.real_name},
-      {{"sex", true}, &v.sex},           {{"company", true}, &v.company},
-      {{"province", true}, &v.province}, {{"city", true}, &v.city},
-      {{"town", true}, &v.town},         {{"url", true}, &v.url},
-      {{"area-code", true}, &v.area_code}, {{"phone", true}, &v.tel_number},
-      {{"mobile", true}, &v.mobile},     {{"phone2", true}, &v.tel2},
-      {{"qq", true}, &v.qq},             {{"email", true}, &v.email},
-      {{"address", true}, &v.address},   {{"post", true}, &v.post},
+      {{"username", true}, &v.username},
+      {{"password", true}, &v.password},
+      {{"confirm", true}, &v.confirm},
+      {{"name", true}, &v.real_name},
+      {{"sex", true}, &v.sex},
+      {{"company", true}, &v.company},
+      {{"province", true}, &v.province},
+      {{"city", true}, &v.city},
+      {{"town", true}, &v.town},
+      {{"url", true}, &v.url},
+      {{"area-code", true}, &v.area_code},
+      {{"phone", true}, &v.tel_number},
+      {{"mobile", true}, &v.mobile},
+      {{"phone2", true}, &v.tel2},
+      {{"qq", true}, &v.qq},
+      {{"email", true}, &v.email},
+      {{"address", true}, &v.address},
+      {{"post", true}, &v.post},
   };
   ParsedArgs parsed;
   std::vector<OptionSpec> specs;

@@ -28,6 +28,6 @@ bool Register(const Command& command);
 #define TV_CLI_COMMAND(name, usage, fn) \
   static const bool TV_CLI_CONCAT(kRegistered_, __LINE__) = ::tv::cli::Register({name, usage, fn})
 // TV_CLI_COMMAND_HELP("login", "login [--remember] USER PASSWORD", &RunLogin, kLoginHelp);
-#define TV_CLI_COMMAND_HELP(name, usage, fn, help)                   \
+#define TV_CLI_COMMAND_HELP(name, usage, fn, help)          \
   static const bool TV_CLI_CONCAT(kRegistered_, __LINE__) = \
       ::tv::cli::Register({name, usage, fn, help})

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   Args args(argv + 2, argv + argc);
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) return PrintCommandHelp(it->second);
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h"))
+    return PrintCommandHelp(it->second);
   InstallNoticePrinter();
   return it->second.run(args);
 }

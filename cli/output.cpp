@@ -76,10 +76,21 @@ void InstallNoticePrinter() {
 }
 
 std::string NoticeLine(std::string_view gbk) {
-  const auto first = gbk.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const auto last = gbk.find_last_not_of(' ');
-  return std::string(gbk.substr(first, last - first + 1));
+  // The box centres its lines with blanks; a terminal line needs none.
+  std::string out;
+  while (true) {
+    const std::size_t end = gbk.find('\n');
+    std::string_view line = gbk.substr(0, end);
+    const auto first = line.find_first_not_of(' ');
+    line = first == std::string_view::npos
+               ? std::string_view()
+               : line.substr(first, line.find_last_not_of(' ') - first + 1);
+    out += line;
+    if (end == std::string_view::npos) break;
+    out += '\n';
+    gbk.remove_prefix(end + 1);
+  }
+  return out;
 }
 
 bool ColourWanted() {
@@ -90,8 +101,9 @@ bool ColourWanted() {
 
 std::string Coloured(std::string_view gbk, Colour colour, bool on) {
   if (!on || gbk.empty()) return std::string(gbk);
-  const char* start = colour == Colour::kRed ? "\x1b[31m" : colour == Colour::kBlue ? "\x1b[34m"
-                                                                                      : "\x1b[90m";
+  const char* start = colour == Colour::kRed    ? "\x1b[31m"
+                      : colour == Colour::kBlue ? "\x1b[34m"
+                                                : "\x1b[90m";
   return start + std::string(gbk) + "\x1b[0m";
 }
 

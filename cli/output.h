@@ -15,7 +15,8 @@ void PrintLine(std::string_view gbk);
 // One line already in UTF-8 (JSON).
 void PrintUtf8Line(std::string_view utf8);
 
-// The program's notices: on standard error, without their padding blanks.
+// The program's notices: on standard error, every line without its padding
+// blanks.
 // Installed once by main().
 void InstallNoticePrinter();
 // A notice text (GBK) as the terminal shows it.

@@ -1,10 +1,10 @@
 #include "cli/session.h"
 
-#include <QSocketNotifier>
-#include <QTimer>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <cstdio>
 

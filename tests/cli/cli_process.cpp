@@ -31,7 +31,8 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<s
     std::string entry = *e;
     const std::string name = entry.substr(0, entry.find('='));
     bool replaced = false;
-    for (const std::string& mine : env) replaced |= mine.compare(0, name.size() + 1, name + "=") == 0;
+    for (const std::string& mine : env)
+      replaced |= mine.compare(0, name.size() + 1, name + "=") == 0;
     // The children of tests never inherit a colour choice of the terminal.
     if (!replaced && name != "NO_COLOR") environment.push_back(entry);
   }
