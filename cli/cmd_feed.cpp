@@ -1,6 +1,5 @@
 // tarvolo-cli feed: the main list of the window in a terminal, over the
 // window's feed controller and record store.
-#include <atomic>
 #include <cstdlib>
 #include <memory>
 
@@ -124,12 +123,10 @@ std::optional<FeedOptions> ReadOptions(const ParsedArgs& parsed) {
   return options;
 }
 
-FeedServices TerminalServices(std::shared_ptr<std::atomic<bool>> failed) {
+FeedServices TerminalServices() {
   FeedServices s;
-  s.fetch = [failed](std::string_view host, std::string_view path) {
-    std::string body = FetchEncodedPage("GET", host, path);
-    failed->store(body == kError);
-    return body;
+  s.fetch = [](std::string_view host, std::string_view path) {
+    return FetchEncodedPage("GET", host, path);
   };
   s.discover = [] { return Servers().DiscoverServer(); };
   s.current_host = [] { return Servers().CurrentHost(); };
@@ -164,8 +161,7 @@ int RunFeed(const Args& args) {
   SetFeedColumns(rows, 600);
   RowStoreGrid grid(rows);
   FeedStore store(grid);
-  auto last_fetch_failed = std::make_shared<std::atomic<bool>>(false);
-  FeedController feed(store, TerminalServices(last_fetch_failed));
+  FeedController feed(store, TerminalServices());
   if (const char* ms = std::getenv("TARVOLO_ID_POLL_MS"); ms != nullptr && std::atoi(ms) > 0) {
     feed.SetIdPollPeriodMs(std::atoi(ms));
   }
@@ -183,14 +179,16 @@ int RunFeed(const Args& args) {
 
   const bool own_city = options->regions.empty();
   bool first_page_shown = false;
+  bool told_lost = false;
   auto show_first_page = [&](bool filled) {
     if (first_page_shown) return;
-    // No page: a region without messages, unless the server did not answer
-    // (the start page's job ends with that fetch; a reload marks the loss).
-    const bool failed = own_city ? last_fetch_failed->load() : feed.ConnectionLost();
-    if (!filled && failed) {
-      ShowNotice(TV_TEXT("网络连接失败,请检查网络是否正常!"));
-      loop.Quit(1);
+    // No page: a region without messages, unless the server did not answer.
+    // The feed asks again by itself; a follower waits for it, a single look
+    // ends here.
+    if (!filled && feed.ConnectionLost()) {
+      if (!told_lost) ShowNotice(TV_TEXT("网络连接失败,请检查网络是否正常!"));
+      told_lost = true;
+      if (!options->follow) loop.Quit(1);
       return;
     }
     first_page_shown = true;
