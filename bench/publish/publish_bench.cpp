@@ -41,7 +41,7 @@ PublishRecord Record() {
 // decides that it concerns the view and puts it on top).
 struct Bench {
   explicit Bench(int rows)
-      : store(kFeedColumns, std::make_shared<QtTextMeasure>()),
+      : store(kMessageColumns, std::make_shared<QtTextMeasure>()),
         grid(store),
         feed(grid),
         controller(feed, FeedServices{}) {

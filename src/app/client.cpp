@@ -19,6 +19,7 @@
 #include "feed/feed_attach.h"
 #include "platform/platform.h"
 #include "publish/publish_attach.h"
+#include "search/search_attach.h"
 #include "settings/values.h"
 #include "shell/main_window.h"
 
@@ -71,6 +72,7 @@ void RunClient(int argc, char** argv, const ClientHooks& hooks) {
   std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
   DetailAttachment& detail = AttachDetail(*window);
   FeedAttachment& feed = AttachFeed(*window, detail);
+  AttachSearch(*window, feed, detail);
   AttachAccount(*window);
   AttachPublishing(*window);
   if (hooks.window_ready) hooks.window_ready(*window, feed, detail);

@@ -1,6 +1,5 @@
 #include "feed/feed_attach.h"
 
-#include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QLayout>
@@ -10,6 +9,7 @@
 #include "core/gbk.h"
 #include "core/qt_gbk.h"
 #include "detail/detail_attach.h"
+#include "feed/live_grid.h"
 #include "feed/multi_area_form.h"
 #include "feed/own_message_view.h"
 #include "feed/region_tree.h"
@@ -18,15 +18,12 @@
 #include "settings/values.h"
 #include "shell/shell_events.h"
 #include "shell/shell_session.h"
-#include "widgets/image_strip.h"
 #include "widgets/info_grid.h"
 
 namespace tv {
 namespace {
 
 constexpr char kAttachmentName[] = "feedAttachment";
-// The hidden columns and the three pictures take this much of the grid.
-constexpr int kFixedColumnsWidth = 111;
 
 FeedServices ProgramServices(ShellSession& session, const FriendsTable& friends) {
   FeedServices s;
@@ -65,10 +62,12 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
       paging_(std::make_unique<PagingController>(*feed_)),
       counts_(std::make_unique<CountsController>(*feed_)) {
   setObjectName(QString::fromLatin1(kAttachmentName));
-  InfoGrid* grid = shell.Grid();
   ShellSession& session = shell.Session();
   ShellEvents& events = shell.Events();
-  SetUpGrid();
+  InfoGrid* grid = shell.Grid();
+  live_grid_ = new LiveGrid(
+      grid, grid_, *feed_, *paging_, [this] { return shell_.Session().IsLoggedIn(); },
+      this);
 
   // The region tree in the window's tree panel, with the friends list.
   tree_ = new RegionTree(shell.TreeArea());
@@ -125,14 +124,6 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
     if (shell_.Session().IsLoggedIn()) ShowMultiAreaMenu();
   });
 
-  // The grid's notices.
-  connect(grid, &InfoGrid::scrollReported, this, [this] { paging_->LoadMissingRows(); });
-  // A reload leaves the view where it was: below the first page its rows in
-  // view are loaded as if the member had scrolled there.
-  connect(feed_.get(), &FeedController::reloadApplied, this, [grid](bool filled) {
-    if (filled && grid->TopRow() > 0) grid->Scroll(InfoGrid::ScrollCode::kEndScroll);
-  });
-
   // What the feed shows.
   connect(feed_.get(), &FeedController::captionChanged, shell.CaptionLabel(), &QLabel::setText);
   connect(counts_.get(), &CountsController::countTextChanged, shell.TotalLabel(), &QLabel::setText);
@@ -142,12 +133,6 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
   });
   connect(feed_.get(), &FeedController::feedHostChanged, this,
           [this](const QString& host) { shell_.Session().SetFeedHost(host.toStdString()); });
-  // A real scroll to the top: the scroll mark then names the top rows, which
-  // the rebuild that follows a layout change works on.
-  connect(feed_.get(), &FeedController::scrollToTopRequested, this, [this] {
-    shell_.Grid()->Scroll(InfoGrid::ScrollCode::kTop);
-    shell_.Grid()->Scroll(InfoGrid::ScrollCode::kEndScroll);
-  });
   connect(feed_.get(), &FeedController::markedRowsRebuilt, &events, &ShellEvents::mainRowsRebuilt);
   // Once a page has been read, a grid without rows is a region without
   // messages, and says so; while the server is gone it is not.
@@ -169,34 +154,6 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
 
 FeedAttachment::~FeedAttachment() = default;
 
-void FeedAttachment::SetUpGrid() {
-  InfoGrid* grid = shell_.Grid();
-  RowStore& rows = grid->Store();
-  row_text_width_ = grid->width() >= kFixedColumnsWidth + 1 ? grid->width() - kFixedColumnsWidth
-                                                            : row_text_width_;
-  SetFeedColumns(rows, row_text_width_);
-  grid->SetImageStrip(StandardImageStrip());
-  grid->SetBackColour(static_cast<Colour>(BackColor().value));
-  grid->SetLineColour(MakeColour(198, 195, 198));
-  grid_.SetScrollMarkSource([grid] { return grid->ScrollMark(); });
-  grid_.SetRedraw([grid] { grid->Redraw(); });
-  grid->installEventFilter(this);
-}
-
-bool FeedAttachment::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == shell_.Grid() && event->type() == QEvent::Resize) OnGridResized();
-  return QObject::eventFilter(watched, event);
-}
-
-void FeedAttachment::OnGridResized() {
-  // A minimised window keeps the last width worked out from a real area.
-  InfoGrid* grid = shell_.Grid();
-  const int area = grid->width();
-  if (area >= kFixedColumnsWidth + 1) row_text_width_ = area - kFixedColumnsWidth;
-  grid->Store().PutColumnWidth(kColRowText, row_text_width_);
-  if (shell_.Session().IsLoggedIn()) feed_->RebuildRowsOnScreen();
-}
-
 void FeedAttachment::OnLoggedIn() {
   const ShellSession& session = shell_.Session();
   const MemberProfile& profile = session.Profile();
@@ -211,26 +168,11 @@ void FeedAttachment::OnLoggedIn() {
 }
 
 void FeedAttachment::OnPageCommand(PageCommand command) {
-  InfoGrid* grid = shell_.Grid();
-  using Code = InfoGrid::ScrollCode;
-  switch (command) {
-    case PageCommand::kReload:
-      feed_->ReloadFirstPage();
-      return;
-    case PageCommand::kTop:
-      grid->Scroll(Code::kTop);
-      break;
-    case PageCommand::kPageUp:
-      grid->Scroll(Code::kPageUp);
-      break;
-    case PageCommand::kPageDown:
-      grid->Scroll(Code::kPageDown);
-      break;
-    case PageCommand::kEnd:
-      grid->Scroll(Code::kBottom);
-      break;
+  if (command == PageCommand::kReload) {
+    feed_->ReloadFirstPage();
+  } else {
+    live_grid_->Scroll(command);
   }
-  grid->Scroll(Code::kEndScroll);
 }
 
 void FeedAttachment::ShowMultiAreaMenu() {

@@ -16,6 +16,7 @@
 namespace tv {
 
 class DetailAttachment;
+class LiveGrid;
 class RegionTree;
 
 // The feed's objects for one main window (a child of it).
@@ -30,19 +31,15 @@ class FeedAttachment : public QObject {
   PagingController& Paging() { return *paging_; }
   CountsController& Counts() { return *counts_; }
   RegionTree* Tree() const { return tree_; }
+  LiveGrid* Grid() const { return live_grid_; }
 
   // The multi-area pop-up of button 1002 (exposed for tests).
   void ShowMultiAreaMenu();
   void OpenMultiAreaForm();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  void SetUpGrid();
   void OnLoggedIn();
   void OnPageCommand(PageCommand command);
-  void OnGridResized();
 
   Shell& shell_;
   DetailAttachment& detail_;
@@ -52,7 +49,7 @@ class FeedAttachment : public QObject {
   std::unique_ptr<PagingController> paging_;
   std::unique_ptr<CountsController> counts_;
   RegionTree* tree_ = nullptr;
-  int row_text_width_ = 600;
+  LiveGrid* live_grid_ = nullptr;
 };
 
 // The tree shows the friends of `detail`, the window's detail attachment.

@@ -29,6 +29,28 @@ FeedController::FeedController(FeedStore& store, FeedServices services, QObject*
   connect(&reload_retry_, &QTimer::timeout, this, &FeedController::ReloadFirstPage);
   start_retry_.setSingleShot(true);
   connect(&start_retry_, &QTimer::timeout, this, &FeedController::FetchStartPage);
+  queries_ = ViewQueries();
+}
+
+FeedQueries FeedController::ViewQueries() {
+  // The reload and the poll switch to the whole country for its region
+  // names; the page fetch takes the direction as it finds it.
+  FeedQueries q;
+  q.first_page = [this] {
+    const std::string code = store_.Code();
+    store_.View().direction = DeriveDirection(store_.View().direction, code);
+    return FirstPagePath(store_.Query(code, false));
+  };
+  q.new_records = [this](const std::string& max_id) -> std::optional<std::string> {
+    if (store_.View().direction == kFriend) return std::nullopt;
+    const std::string code = store_.Code();
+    store_.View().direction = DeriveDirection(store_.View().direction, code);
+    return NewRecordsPath(store_.Query(code, false), max_id);
+  };
+  q.page = [this](std::int32_t start_num, std::int32_t total) {
+    return PagePath(store_.Query(store_.Code(), false), start_num, total);
+  };
+  return q;
 }
 
 void FeedController::SetFeedHost(std::string host) {
@@ -37,9 +59,10 @@ void FeedController::SetFeedHost(std::string host) {
   emit feedHostChanged(QString::fromStdString(feed_host_));
 }
 
-void FeedController::SetPacing(int reload_pause_ms, int id_pause_ms) {
+void FeedController::SetPacing(int reload_pause_ms, int id_pause_ms, int poll_pause_ms) {
   reload_pause_ms_ = reload_pause_ms;
   id_pause_ms_ = id_pause_ms;
+  poll_pause_ms_ = poll_pause_ms;
 }
 
 QString FeedController::Caption() const {
@@ -141,10 +164,8 @@ void FeedController::ReloadFirstPage() {
   reload_pending_ = false;
   reload_retry_.stop();
   new_records_timer_.stop();
-  ++view_generation_;
-  const std::string code = store_.Code();
-  store_.View().direction = DeriveDirection(store_.View().direction, code);
-  const std::string path = FirstPagePath(store_.Query(code, false));
+  const std::uint64_t generation = ++view_generation_;
+  const std::string path = queries_.first_page();
   const std::string host = feed_host_;
   auto services = services_;
   const int pause = reload_pause_ms_;
@@ -166,8 +187,12 @@ void FeedController::ReloadFirstPage() {
         Pause(pause);
         return a;
       },
-      [this](Answer a) {
+      [this, generation](Answer a) {
         page_ready_ = true;
+        if (generation != view_generation_) {  // stopped meanwhile
+          if (reload_pending_) ReloadFirstPage();
+          return;
+        }
         if (!a.has_items) {
           // The server did not answer: the rows, the total and the caption
           // stay as they are, and the reload is tried again by itself.
@@ -193,11 +218,9 @@ void FeedController::ReloadFirstPage() {
 }
 
 void FeedController::PollNewRecords() {
-  if (store_.View().direction == kFriend || !new_records_ready_) return;
+  if (!new_records_ready_) return;
   new_records_ready_ = false;
-  const std::string code = store_.Code();
-  store_.View().direction = DeriveDirection(store_.View().direction, code);
-  const auto path = NewRecordsPath(store_.Query(code, false), store_.NewestId());
+  const auto path = queries_.new_records(store_.NewestId());
   if (!path) {  // a friend's messages are never polled
     new_records_ready_ = true;
     return;
@@ -210,11 +233,13 @@ void FeedController::PollNewRecords() {
   const std::string host = feed_host_;
   const std::uint64_t generation = view_generation_;
   auto services = services_;
+  const int pause = poll_pause_ms_;
   RunInBackground(
       this,
-      [host, path = *path, services] {
+      [host, path = *path, services, pause] {
         Answer a;
         const std::string body = services.fetch(host, path);
+        Pause(pause);
         if (body == "@@") return a;
         if (!HasItems(body)) {
           // The server is lost: find a working one for the next tick and
@@ -269,6 +294,12 @@ void FeedController::PollIdLists() {
 void FeedController::PauseFeed() { new_records_timer_.stop(); }
 
 void FeedController::ResumeFeed() { new_records_timer_.start(refresh_period_ms_); }
+
+void FeedController::Stop() {
+  new_records_timer_.stop();
+  reload_retry_.stop();
+  ++view_generation_;
+}
 
 void FeedController::SetScrolling(bool on) {
   scrolling_on_ = on;

@@ -8,12 +8,26 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "feed/feed_services.h"
 #include "feed/feed_store.h"
 
 namespace tv {
+
+// What a live list asks the server for. The main feed's come from its view
+// (region, view type, direction); a second list, the search results, sets
+// its own and runs on the same jobs.
+struct FeedQueries {
+  // "GetTopDatas".
+  std::function<std::string()> first_page;
+  // "GetNewDatas" after the newest held identifier; none: not polled.
+  std::function<std::optional<std::string>(const std::string& max_id)> new_records;
+  // "GetCurDatas" from `start_num`, with the list's own total.
+  std::function<std::string(std::int32_t start_num, std::int32_t total)> page;
+};
 
 class FeedController : public QObject {
   Q_OBJECT
@@ -30,9 +44,11 @@ class FeedController : public QObject {
   void SetFeedHost(std::string host);
   int RefreshPeriodMs() const { return refresh_period_ms_; }
   void SetRefreshPeriodMs(int ms) { refresh_period_ms_ = ms > 0 ? ms : 10'000; }
-  // Pauses the reload and identifier polls take after their fetch (pacing of
-  // the server); tests shorten them.
-  void SetPacing(int reload_pause_ms, int id_pause_ms);
+  // Pauses the reload, the new-records poll and the identifier polls take
+  // after their fetch (pacing of the server); tests shorten them.
+  void SetPacing(int reload_pause_ms, int id_pause_ms, int poll_pause_ms = 0);
+  const FeedQueries& Queries() const { return queries_; }
+  void SetQueries(FeedQueries queries) { queries_ = std::move(queries); }
   // The period of the identifier polls (end-to-end runs cannot wait three
   // minutes).
   void SetIdPollPeriodMs(int ms) { id_poll_period_ms_ = ms > 0 ? ms : kIdPollPeriodMs; }
@@ -64,6 +80,9 @@ class FeedController : public QObject {
   void PollIdLists();
   void PauseFeed();
   void ResumeFeed();
+  // Stops polling and drops the answers still under way: nothing reaches the
+  // rows until the next reload (a list that closes).
+  void Stop();
   void SetScrolling(bool on);
   void SetMasked(bool masked);
   // One of the six views: "inType" and direction, then a reload.
@@ -111,6 +130,7 @@ class FeedController : public QObject {
   bool ShowsRegion(const std::string& name) const;
   void SetConnectionLost(bool lost);
   void StartPollTimer();
+  FeedQueries ViewQueries();
   std::string Fetch(const std::string& host, const std::string& path) const;
 
   FeedStore& store_;
@@ -120,13 +140,16 @@ class FeedController : public QObject {
   int id_poll_period_ms_ = kIdPollPeriodMs;
   int reload_pause_ms_ = 100;
   int id_pause_ms_ = 400;
+  int poll_pause_ms_ = 0;
+  FeedQueries queries_;
   bool logged_in_ = false;
   bool scrolling_on_ = true;
   bool new_records_ready_ = false;
   bool page_ready_ = true;
   bool reload_pending_ = false;
   bool connection_lost_ = false;
-  // Raised by every reload: a poll answer for an older view is not applied.
+  // Raised by every reload and by Stop(): an answer asked for before is not
+  // applied.
   std::uint64_t view_generation_ = 0;
   // The view generation the login's first page was asked for in.
   std::uint64_t start_generation_ = 0;

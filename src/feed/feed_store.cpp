@@ -31,13 +31,13 @@ ViewQuery FeedStore::Query(const std::string& code, bool derive) const {
 
 bool FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   if (mode == PutMode::kFill && (row < 0 || row >= grid_.RowCount())) return false;
-  const std::string code = Code();
   FeedRowCells cells;
   auto& t = cells.text;
-  t[kColTypeWord] = TypeWord(record.Type);
-  t[kColContent] = HighlightRegion(record.Content, code);
-  t[kColRowText] =
-      BuildRowText(FieldsOf(record, t[kColContent]), record.Deal == "1", view_.masked, deleted_);
+  t[kColTypeWord] = rules_.type_as_word ? TypeWord(record.Type) : record.Type;
+  t[kColContent] =
+      rules_.highlight_region ? HighlightRegion(record.Content, Code()) : record.Content;
+  t[kColRowText] = BuildRowText(FieldsOf(record, t[kColContent]), record.Deal == "1", view_.masked,
+                                Deleted(), rules_.keywords);
   if (mode == PutMode::kInsert) {
     // Without the new row, row 0 is somebody else's record: write nothing.
     if (!grid_.InsertTopRow()) return false;
@@ -53,7 +53,8 @@ bool FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   t[kColQQ] = record.QQ;
   t[kColDeal] = record.Deal;
   t[kColCompany] = record.Company;
-  cells.type_icon = t[kColTypeWord] == TV_TEXT("车源") ? kFeedImageTruck : kFeedImageParcel;
+  const bool truck = record.Type == "1" || record.Type == TV_TEXT("车源");
+  cells.type_icon = truck ? kFeedImageTruck : kFeedImageParcel;
   cells.messenger_icon = record.QQ.empty() ? kFeedImageMessengerGrey : kFeedImageMessenger;
   grid_.PutRow(row, std::move(cells), style_);
   return true;
@@ -94,7 +95,8 @@ bool FeedStore::ApplyReloadPage(const CountedPage& page, bool has_items) {
 int FeedStore::ApplyNewRecords(const std::vector<InfoRecord>& records) {
   int inserted = 0;
   for (const auto& record : records) {
-    if (!member_.no_contact_rights && LeadingNumber(record.Flag) == member_.user_id) continue;
+    const bool own = LeadingNumber(record.Flag) == member_.user_id;
+    if (own && (rules_.skip_own_always || !member_.no_contact_rights)) continue;
     if (PutRecord(record, PutMode::kInsert, 0)) ++inserted;
   }
   grid_.Redraw();
@@ -122,10 +124,11 @@ void FeedStore::ApplyIdList(IdListKind kind, const std::vector<IdPair>& pairs) {
 
 std::string FeedStore::RebuildRowText(int row) {
   const std::string id(grid_.CellText(row, kColInfoId));
-  if (closed_.Contains(id)) grid_.PutCellText(row, kColDeal, "1");
+  if (Closed().Contains(id)) grid_.PutCellText(row, kColDeal, "1");
   const RowTextFields fields{id, grid_.CellText(row, kColCity), grid_.CellText(row, kColContent),
                              grid_.CellText(row, kColTel), grid_.CellText(row, kColTime)};
-  return BuildRowText(fields, grid_.CellText(row, kColDeal) == "1", view_.masked, deleted_);
+  return BuildRowText(fields, grid_.CellText(row, kColDeal) == "1", view_.masked, Deleted(),
+                      rules_.keywords);
 }
 
 void FeedStore::RebuildRow(int row) {

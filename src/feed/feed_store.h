@@ -28,6 +28,19 @@ struct FeedView {
 
 enum class PutMode { kFill, kInsert };
 
+// Where two live lists of the same kind (the main feed, the search results)
+// differ in the rows they write.
+struct FeedRowRules {
+  // Column 2: the type word ("货源", "车源", "信息"), or `Type` as received.
+  bool type_as_word = true;
+  // Column 3: the content with the watched region highlighted, or as received.
+  bool highlight_region = true;
+  // Highlighted in the whole row text, "," between them; none when empty.
+  std::string keywords;
+  // The member's own messages are skipped from polls whatever his rights.
+  bool skip_own_always = false;
+};
+
 // Who is logged in, as far as the feed cares.
 struct FeedMember {
   std::string city;
@@ -43,6 +56,8 @@ class FeedStore {
   FeedView& View() { return view_; }
   const FeedView& View() const { return view_; }
   FeedMember& Member() { return member_; }
+  FeedRowRules& Rules() { return rules_; }
+  const FeedRowRules& Rules() const { return rules_; }
   void SetRowStyle(RowStyle style) { style_ = std::move(style); }
   const RowStyle& Style() const { return style_; }
 
@@ -54,8 +69,16 @@ class FeedStore {
   // The newest held identifier: column 0 of row 0.
   std::string NewestId() const { return std::string(grid_.CellText(0, kColInfoId)); }
 
-  const IdMarks& Deleted() const { return deleted_; }
-  const IdMarks& Closed() const { return closed_; }
+  // The deleted and closed marks the rows are built with: this store's own,
+  // or those of the list it reads them from (UseMarksOf).
+  const IdMarks& Deleted() const { return *deleted_in_use_; }
+  const IdMarks& Closed() const { return *closed_in_use_; }
+  // A second list marks its rows by what `source` learnt (`source` outlives
+  // this store).
+  void UseMarksOf(const FeedStore& source) {
+    deleted_in_use_ = &source.deleted_;
+    closed_in_use_ = &source.closed_;
+  }
   const std::string& MaxId(IdListKind kind) const {
     return kind == IdListKind::kDeleted ? deleted_max_id_ : closed_max_id_;
   }
@@ -100,12 +123,15 @@ class FeedStore {
   FeedView view_;
   FeedMember member_;
   RowStyle style_;
+  FeedRowRules rules_;
   std::int32_t total_count_ = 0;
   std::uint64_t top_inserts_ = 0;
   std::string deleted_max_id_;
   std::string closed_max_id_;
   IdMarks deleted_;
   IdMarks closed_;
+  const IdMarks* deleted_in_use_ = &deleted_;
+  const IdMarks* closed_in_use_ = &closed_;
 };
 
 // The leading-digits value of a text (0 when it does not start with a digit).

@@ -28,8 +28,7 @@ bool PagingController::StartPage(std::int32_t start_num) {
   if (!feed_.BeginPageJob()) return false;
   start_num_ = start_num;
   FeedStore& store = feed_.Store();
-  const std::string code = store.Code();
-  const std::string path = PagePath(store.Query(code, false), start_num, store.TotalCount());
+  const std::string path = feed_.Queries().page(start_num, store.TotalCount());
   const std::string host = feed_.FeedHost();
   auto fetch = feed_.Services().fetch;
   const std::uint64_t inserts_then = store.TopInserts();

@@ -105,16 +105,33 @@ std::string HighlightWords(std::string_view text, std::span<const std::string_vi
   return out;
 }
 
+std::vector<std::string_view> SplitKeywords(std::string_view keywords) {
+  // "," is below 0x40 and never the trail byte of a GBK character.
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = keywords.find(',', start);
+    pieces.push_back(keywords.substr(start, comma - start));
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return pieces;
+}
+
+std::string HighlightKeywords(std::string_view text, std::string_view keywords) {
+  if (keywords.empty()) return std::string(text);
+  return HighlightWords(text, SplitKeywords(keywords));
+}
+
 std::string BuildRowText(const RowTextFields& fields, bool closed, bool masked,
-                         const IdMarks& deleted) {
+                         const IdMarks& deleted, std::string_view keywords) {
   if (deleted.Contains(fields.info_id)) return TV_TEXT("该条信息已被删除!");
   const std::string short_time = ShortTime(fields.time);
   const std::string_view tel = masked ? std::string_view(TV_TEXT("双击查看电话")) : fields.tel;
   const std::string& open_bracket = TV_TEXT("【");
   const std::string& close_bracket = TV_TEXT("】");
   std::string text;
-  text.reserve(fields.city.size() + fields.content.size() + tel.size() + 48);
-  if (closed) text += TV_TEXT("【已成交】");
+  text.reserve(fields.city.size() + fields.content.size() + tel.size() + 64);
   text += open_bracket;
   text += fields.city;
   text += close_bracket;
@@ -127,6 +144,8 @@ std::string BuildRowText(const RowTextFields& fields, bool closed, bool masked,
   text += kMarkTime;
   text += short_time;
   text += kMarkEnd;
+  if (!keywords.empty()) text = HighlightKeywords(text, keywords);
+  if (closed) text.insert(0, TV_TEXT("【已成交】"));
   return text;
 }
 

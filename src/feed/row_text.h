@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/info_record.h"
 #include "grid/marked_text.h"
@@ -34,6 +35,11 @@ inline std::string HighlightRegion(std::string_view content, std::string_view re
   return HighlightWords(content, std::span<const std::string_view>(&region, 1));
 }
 
+// The pieces of a keyword list between its commas, empty pieces included.
+std::vector<std::string_view> SplitKeywords(std::string_view keywords);
+// Every keyword of the ","-separated `keywords` highlighted (HighlightWords).
+std::string HighlightKeywords(std::string_view text, std::string_view keywords);
+
 // The fields a row text is built from (the record itself, or the cells of a
 // grid row when it is rebuilt).
 struct RowTextFields {
@@ -46,9 +52,10 @@ struct RowTextFields {
 
 // "【City】Content Ψtel§ δshort§"; masked: the telephone reads "双击查看电话";
 // closed: "【已成交】" in front; deleted (id in `deleted`): only
-// "该条信息已被删除!".
+// "该条信息已被删除!". `keywords` (","-separated) are highlighted in the text
+// before the closed mark goes in front.
 std::string BuildRowText(const RowTextFields& fields, bool closed, bool masked,
-                         const IdMarks& deleted);
+                         const IdMarks& deleted, std::string_view keywords = {});
 
 // The fields of a record as it arrives, content already highlighted.
 inline RowTextFields FieldsOf(const InfoRecord& record, std::string_view highlighted_content) {

@@ -2,10 +2,6 @@
 
 namespace tv {
 
-const char* AlertSoundName(AlertSound sound) {
-  return sound == AlertSound::kStock ? "STOCK" : "CAR";
-}
-
 const char* AlertSoundResource(AlertSound sound) {
   return sound == AlertSound::kStock ? ":/tarvolo/sounds/stock.wav" : ":/tarvolo/sounds/car.wav";
 }

@@ -5,8 +5,6 @@ namespace tv {
 
 enum class AlertSound { kStock, kCar };
 
-// The chime's resource name, "STOCK" or "CAR".
-const char* AlertSoundName(AlertSound sound);
 // Its address in the resource system (":/tarvolo/sounds/stock.wav").
 const char* AlertSoundResource(AlertSound sound);
 

@@ -35,22 +35,9 @@ std::string MatchCountText(std::int64_t count) {
   return TV_TEXT("共 ") + std::to_string(count) + TV_TEXT(" 条匹配信息");
 }
 
-std::vector<std::string_view> SplitKeywords(std::string_view keywords) {
-  // "," is below 0x40 and never the trail byte of a GBK character.
-  std::vector<std::string_view> pieces;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t comma = keywords.find(',', start);
-    pieces.push_back(keywords.substr(start, comma - start));
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
-  return pieces;
-}
-
-std::string HighlightKeywords(std::string_view row_text, std::string_view keywords) {
-  if (keywords.empty()) return std::string(row_text);
-  return HighlightWords(row_text, SplitKeywords(keywords));
+PublishedMessage SentMessage(const OwnMessage& message) {
+  const InfoRecord& r = message.record;
+  return PublishedMessage{r.City, message.departure_city, r.Type, message.content, r.Tel, r.Flag};
 }
 
 bool PublishedMessageMatches(std::string_view search_code, std::string_view search_keywords,

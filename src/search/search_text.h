@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/own_message.h"
+
 namespace tv {
 
 // "GetTopDatas", "GetNewDatas" and "GetCurDatas" of "GetSearchInfo.asp" for a
@@ -23,14 +25,6 @@ std::string SearchTitle(std::string_view code, std::string_view keywords);
 // "共 n 条匹配信息".
 std::string MatchCountText(std::int64_t count);
 
-// The pieces of `keywords` between its commas, empty pieces included.
-std::vector<std::string_view> SplitKeywords(std::string_view keywords);
-
-// Every keyword of `keywords` in `row_text` wrapped as "Ξ" word "§", on
-// character boundaries, the longest keyword first where several start at one
-// place; empty pieces match nothing.
-std::string HighlightKeywords(std::string_view row_text, std::string_view keywords);
-
 // The member's own message as the publishing code sent it.
 struct PublishedMessage {
   std::string code;        // "Msg_Code": the member's city
@@ -40,6 +34,9 @@ struct PublishedMessage {
   std::string tel;         // "Msg_Tel"
   std::string flag;        // "Msg_Flag": the member's number
 };
+
+// What was sent, as the lists are handed the member's own message.
+PublishedMessage SentMessage(const OwnMessage& message);
 
 // Whether the member's own new message belongs to the search: the search
 // code names its city or its departure city (an empty code and the

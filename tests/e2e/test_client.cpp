@@ -10,6 +10,7 @@
 //   confirm                presses the form's "确 定"
 //   open-page <path>       opens the web page window on a page of the web host
 //   repaint                paints every shown window now (before a screenshot)
+//   search-...             the search forms and panel (search_driver.cpp)
 // Every command ends with "TARVOLO done <command>". Notices are reported
 // and their boxes close by themselves.
 // TARVOLO_ID_POLL_MS shortens the identifier polls; TARVOLO_TEST_ACCOUNT_INPUT
@@ -35,9 +36,11 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "account_driver.h"
 #include "publish_driver.h"
+#include "search_driver.h"
 #include "publish/publish_attach.h"
 #include "app/client.h"
 #include "app/login_controller.h"
@@ -49,6 +52,7 @@
 #include "feed/feed_attach.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
+#include "search/search_attach.h"
 #include "shell/main_window.h"
 #include "shell/shell_decisions.h"
 #include "shell/web_page_window.h"
@@ -107,6 +111,9 @@ class Driver : public QObject {
     WatchWindow();
     WatchFeed(detail);
   }
+
+  // Commands of another feature, asked about lines the driver does not know.
+  void AddCommands(CommandRunner runner) { more_commands_.push_back(std::move(runner)); }
 
  private:
   void WatchWindow() {
@@ -241,6 +248,10 @@ class Driver : public QObject {
         if (w->isVisible()) w->repaint();
       }
       QApplication::sync();
+    } else {
+      for (const CommandRunner& run : more_commands_) {
+        if (run(command, arg)) break;
+      }
     }
     Say(QStringLiteral("done ") + line);
   }
@@ -263,6 +274,7 @@ class Driver : public QObject {
   QSocketNotifier input_;
   std::string pending_;
   QPointer<MultiAreaForm> form_;
+  std::vector<CommandRunner> more_commands_;
 };
 
 }  // namespace
@@ -287,7 +299,10 @@ int main(int argc, char** argv) {
     if (const char* ms = std::getenv("TARVOLO_ID_POLL_MS"); ms != nullptr && std::atoi(ms) > 0) {
       feed.Feed().SetIdPollPeriodMs(std::atoi(ms));
     }
-    new tv::Driver(window, feed, detail);
+    auto* driver = new tv::Driver(window, feed, detail);
+    if (tv::SearchAttachment* search = tv::SearchOf(window)) {
+      driver->AddCommands(tv::InstallSearchDriver(*search));
+    }
     tv::InstallAccountDriver(window, window.CommandAction(tv::MainCommand::kPreferences));
     if (tv::PublishAttachment* publishing = tv::PublishingOf(window)) {
       tv::InstallPublishDriver(*publishing);

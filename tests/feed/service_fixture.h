@@ -65,13 +65,14 @@ inline std::int64_t MemberId(const std::string& db_path, const std::string& user
   return ids.empty() ? 0 : ids.front();
 }
 
-// Publishes through the service's own page, as a client does.
+// Publishes through the service's own page, as a client does (`type` "0"
+// cargo, "1" trucks).
 inline bool Publish(const std::string& host, std::int64_t flag, const std::string& city_gbk,
-                    const std::string& content_gbk) {
+                    const std::string& content_gbk, const std::string& type = "0") {
   const std::string path = "/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo" +
                            std::string("&Msg_Code=") + EncodeQueryValue(city_gbk) +
-                           "&Msg_StartCity=" + EncodeQueryValue(city_gbk) +
-                           "&Msg_Type=0&Msg_Content=" + EncodeQueryValue(content_gbk) +
+                           "&Msg_StartCity=" + EncodeQueryValue(city_gbk) + "&Msg_Type=" + type +
+                           "&Msg_Content=" + EncodeQueryValue(content_gbk) +
                            "&Msg_Tel=13900000000&Msg_Flag=" + std::to_string(flag);
   return FetchEncodedPage("POST", host, path) == "AddOK";
 }

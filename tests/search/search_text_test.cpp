@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "feed/row_text.h"
 #include "search/keyword_history.h"
 #include "search/search_text.h"
 #include "search_test_util.h"

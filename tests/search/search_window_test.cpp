@@ -1,0 +1,138 @@
+// Search in the real main window (offscreen), logged in as a guest against a
+// local service: the buttons open the forms, a search splits the message
+// area, the panel ignores Enter and Escape, its messenger icon without a
+// number gives the notice, and closing gives the list its height back.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <cstdlib>
+
+#include "app/login_controller.h"
+#include "app/login_form.h"
+#include "app/server_discovery.h"
+#include "app/shell_setup.h"
+#include "app_fixture.h"
+#include "core/build_constants.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/version.h"
+#include "detail/detail_attach.h"
+#include "feed/feed_attach.h"
+#include "local_service.h"
+#include "search/local_search_form.h"
+#include "search/search_attach.h"
+#include "shell/shell_events.h"
+#include "search/search_panel_view.h"
+#include "widgets/color_label.h"
+#include "widgets/info_grid.h"
+
+namespace tv {
+namespace {
+
+QApplication& GuiApp() {
+  static QApplication* app = [] {
+    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    static int argc = 1;
+    static char name[] = "search_window_tests";
+    static char* argv[] = {name, nullptr};
+    return new QApplication(argc, argv);
+  }();
+  return *app;
+}
+
+TEST(SearchInTheMainWindow, ASearchSplitsTheMessageAreaUntilItIsClosed) {
+  GuiApp();
+  TempSettings settings;
+  ScopedNoticeRecorder notices;
+  LocalService service({"--demo", "--no-cache"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  ServerDiscovery servers(service.host(), DeadHost());
+  LoginController::Options options;
+  options.current_version = kClientVersion;
+  LoginController login(servers, options);
+  std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
+  MainWindow& w = *window;
+  DetailAttachment& detail = AttachDetail(w);
+  SearchAttachment& search = AttachSearch(w, AttachFeed(w, detail), detail);
+  EXPECT_FALSE(w.Button(kButtonSearch1)->isEnabled());
+
+  QSignalSpy shown(&w, &MainWindow::shownAfterLogin);
+  w.RunLoginLoop();
+  auto* form = qobject_cast<LoginForm*>(QApplication::activeModalWidget());
+  ASSERT_NE(form, nullptr);
+  form->GuestButton()->click();
+  ASSERT_TRUE(WaitFor([&] { return shown.count() == 1; }));
+  EXPECT_TRUE(w.Button(kButtonSearch1)->isEnabled());
+  EXPECT_TRUE(w.Button(kButtonSearch2)->isEnabled());
+  const int full_height = w.Grid()->height();
+
+  // The local form opens on the watched city; its search shows the panel.
+  LocalSearchForm* local = search.OpenLocalForm(false);
+  ASSERT_NE(local, nullptr);
+  EXPECT_EQ(local->windowTitle(), QStringLiteral("搜索即时信息：从［北京］出发"));
+  local->KeywordEdit()->setEditText(QStringLiteral("煤炭"));
+  local->AddTypedKeyword();
+  QSignalSpy first_page(&search.Panel(), &SearchResultsPanel::firstPageApplied);
+  local->Search();
+  ASSERT_TRUE(WaitFor([&] { return first_page.count() == 1; }));
+  SearchPanelView* panel = search.View();
+  EXPECT_TRUE(w.LowerPanelOpen());
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(panel->TitleLabel()->Text(), QStringLiteral("在[北京]中搜索即时信息[煤炭]"));
+  EXPECT_TRUE(panel->CountLabel()->Text().startsWith(QStringLiteral("共 ")));
+  // The list keeps about a third, the panel the rest.
+  EXPECT_LT(w.Grid()->height(), full_height / 2);
+  EXPECT_GT(panel->height(), w.Grid()->height());
+
+  // Enter and Escape in the panel close nothing and press nothing.
+  QTest::keyClick(panel->Grid(), Qt::Key_Escape);
+  QTest::keyClick(panel->Grid(), Qt::Key_Return);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_TRUE(w.isVisible());
+
+  // The member's own message, once published, goes on top of the panel when
+  // it belongs to the search; one that does not stays out of it.
+  InfoRecord own;
+  own.InfoID = "999998";
+  own.City = Utf8ToGbk("北京");
+  own.Type = "0";
+  own.Content = Utf8ToGbk("北京到济南 煤炭20吨");
+  own.Tel = "13900000000";
+  own.Time = "2012-03-07 09:05:00";
+  const std::int32_t before = search.Panel().Store().TotalCount();
+  emit w.Events().ownMessagePublished(OwnMessage{own, own.City, own.Content});
+  EXPECT_EQ(search.Panel().Store().NewestId(), "999998");
+  EXPECT_EQ(search.Panel().Store().TotalCount(), before + 1);
+  OwnMessage other{own, own.City, Utf8ToGbk("北京到济南 木材")};
+  other.record.InfoID = "999999";
+  emit w.Events().ownMessagePublished(other);
+  EXPECT_EQ(search.Panel().Store().NewestId(), "999998");
+
+  // The messenger icon of a row without a number: the notice, not a chat.
+  InfoRecord record;
+  record.InfoID = "1";
+  record.City = Utf8ToGbk("北京");
+  record.Type = "0";
+  record.Content = Utf8ToGbk("北京到天津 煤炭");
+  record.Tel = "13900000000";
+  record.Time = "2012-03-07 09:05:00";
+  search.Panel().Store().PutRecord(record, PutMode::kInsert, 0);
+  emit panel->Grid()->doubleClicked(0, kColMessengerIcon);
+  ASSERT_EQ(notices.notices.size(), 1u);
+  EXPECT_EQ(GbkToUtf8(notices.notices[0]),
+            "对不起！该用户没有开通“QQ”，\n\n您无法跟他进行“在线交谈”。");
+
+  panel->CloseButton()->click();
+  EXPECT_FALSE(w.LowerPanelOpen());
+  EXPECT_FALSE(panel->isVisible());
+  EXPECT_FALSE(search.Panel().Feed().PollTimerActive());
+  EXPECT_TRUE(WaitFor([&] { return w.Grid()->height() == full_height; }, 5000));
+}
+
+}  // namespace
+}  // namespace tv
