@@ -16,6 +16,7 @@ class IdMarks {
   bool Contains(std::string_view info_id) const;
   const std::string& Text() const { return text_; }
   bool Empty() const { return text_.empty(); }
+  std::size_t Count() const { return ids_.size(); }
 
  private:
   struct Hash {

@@ -11,13 +11,22 @@
 //   open-page <path>       opens the web page window on a page of the web host
 //   repaint                paints every shown window now (before a screenshot)
 //   search-...             the search forms and panel (search_driver.cpp)
+//   press-login            clicks "登录" on the login form ("pressed @<µs>")
+//   menu <caption>         triggers the main window's menu item of that caption
+//   close                  closes the main window as its close box does
+//   stats                  the rows, filled rows and the mark lists' sizes
+//   timing on|off          every poll that brought rows reports its paint
+// Times "@<µs>" are on the monotonic clock, for timing from outside; the
+// grid's first paint after the first page is "feed-first-page-painted @<µs>".
 // Every command ends with "TARVOLO done <command>". Notices are reported
 // and their boxes close by themselves.
 // TARVOLO_ID_POLL_MS shortens the identifier polls; TARVOLO_TEST_ACCOUNT_INPUT
 // names a FIFO for the commands of registration and the preferences
 // (account_driver.cpp).
+#include <time.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -96,6 +105,16 @@ QString RowLine(const RowStore& rows, int row) {
       .arg(FromGbk(rows.GetCellText(row, kColRowText)));
 }
 
+// The monotonic clock in microseconds, as a benchmark outside the process
+// reads it.
+long long MonotonicMicros() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<long long>(ts.tv_sec) * 1'000'000 + ts.tv_nsec / 1000;
+}
+
+QString At() { return QStringLiteral("@%1").arg(MonotonicMicros()); }
+
 bool SelectText(QListWidget* list, const QString& text) {
   const auto found = list->findItems(text, Qt::MatchExactly);
   if (found.isEmpty()) return false;
@@ -135,11 +154,13 @@ class Driver : public QObject {
       Say(QStringLiteral("feed-first-page %1 %2")
               .arg(filled)
               .arg(feed_.Feed().Store().TotalCount()));
+      WatchGridPaint(QStringLiteral("feed-first-page-painted"));
     });
     connect(&f, &FeedController::reloadApplied, this, [this](bool filled) {
       Say(QStringLiteral("feed-reload %1 %2").arg(filled).arg(feed_.Feed().Store().TotalCount()));
     });
     connect(&f, &FeedController::newRecordsApplied, this, [this](int n) {
+      if (n > 0 && timing_) WatchGridPaint(QStringLiteral("feed-new-records-painted %1").arg(n));
       if (n > 0) {
         Say(QStringLiteral("feed-new-records %1 %2")
                 .arg(n)
@@ -159,6 +180,23 @@ class Driver : public QObject {
       Say(QStringLiteral("feed-connection %1")
               .arg(lost ? QStringLiteral("lost") : QStringLiteral("back")));
     });
+  }
+
+  // Reports `line` with the time once the grid's next paint has been handled.
+  void WatchGridPaint(const QString& line) {
+    paint_line_ = line;
+    window_.Grid()->viewport()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !paint_line_.isEmpty()) {
+      const QString line = paint_line_;
+      paint_line_.clear();
+      watched->removeEventFilter(this);
+      QMetaObject::invokeMethod(
+          this, [line] { Say(line + QLatin1Char(' ') + At()); }, Qt::QueuedConnection);
+    }
+    return false;
   }
 
   void ReadInput() {
@@ -243,6 +281,38 @@ class Driver : public QObject {
       if (form_ != nullptr) form_->Confirm();
     } else if (command == QLatin1String("open-page")) {
       OpenPage(arg);
+    } else if (command == QLatin1String("press-login")) {
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (qobject_cast<LoginForm*>(top) == nullptr || !top->isVisible()) continue;
+        for (QPushButton* b : top->findChildren<QPushButton*>()) {
+          if (b->text() != QStringLiteral("登录")) continue;
+          Say(QStringLiteral("pressed ") + At());
+          b->click();
+          break;
+        }
+      }
+    } else if (command == QLatin1String("menu")) {
+      for (QAction* a : window_.findChildren<QAction*>()) {
+        if (a->text() != arg) continue;
+        Say(QStringLiteral("menu ") + At());
+        a->trigger();
+        break;
+      }
+    } else if (command == QLatin1String("close")) {
+      Say(QStringLiteral("close ") + At());
+      window_.close();
+    } else if (command == QLatin1String("timing")) {
+      timing_ = arg != QLatin1String("off");
+    } else if (command == QLatin1String("stats")) {
+      const FeedStore& store = feed_.Feed().Store();
+      Say(QStringLiteral("feed-stats rows %1 filled %2 total %3 deleted %4 %5 closed %6 %7")
+              .arg(rows.RowCount())
+              .arg(rows.FilledRowCount())
+              .arg(store.TotalCount())
+              .arg(store.Deleted().Count())
+              .arg(store.Deleted().Text().size())
+              .arg(store.Closed().Count())
+              .arg(store.Closed().Text().size()));
     } else if (command == QLatin1String("repaint")) {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->isVisible()) w->repaint();
@@ -275,6 +345,8 @@ class Driver : public QObject {
   std::string pending_;
   QPointer<MultiAreaForm> form_;
   std::vector<CommandRunner> more_commands_;
+  QString paint_line_;
+  bool timing_ = false;
 };
 
 }  // namespace
