@@ -241,16 +241,12 @@ void MainWindow::BuildControls() {
   });
 
   // The two advert pages share a strip under the list: they inform without
-  // taking any width from it.
-  auto* adverts = new QWidget(central_);
-  adverts->setFixedHeight(kAdvertHeight);
-  auto* advert_row = new QHBoxLayout(adverts);
+  // taking any width from it. The pages themselves come with the login.
+  adverts_ = new QWidget(central_);
+  adverts_->setFixedHeight(kAdvertHeight);
+  auto* advert_row = new QHBoxLayout(adverts_);
   advert_row->setContentsMargins(0, 2, 0, 0);
   advert_row->setSpacing(2);
-  advert1_ = new QWebEngineView(adverts);
-  advert2_ = new QWebEngineView(adverts);
-  advert_row->addWidget(advert1_, 1);
-  advert_row->addWidget(advert2_, 1);
 
   // The status line with the counts.
   auto* status = new QWidget(central_);
@@ -268,7 +264,7 @@ void MainWindow::BuildControls() {
   layout->setSpacing(0);
   layout->addWidget(button_row);
   layout->addWidget(message_area, 1);
-  layout->addWidget(adverts);
+  layout->addWidget(adverts_);
   layout->addWidget(status);
 }
 
@@ -376,6 +372,16 @@ void MainWindow::LoginSucceeded(const MemberProfile& profile, const LoginFlags& 
   session_->SignIn(profile, flags);
   RefreshCommands();
 
+  // The views, and with them the web engine, come with the first login;
+  // they are there before the window shows, since adding them to a shown
+  // window would have it destroyed and created again.
+  if (advert1_ == nullptr) {
+    advert1_ = new QWebEngineView(adverts_);
+    advert2_ = new QWebEngineView(adverts_);
+    auto* row = static_cast<QHBoxLayout*>(adverts_->layout());
+    row->addWidget(advert1_, 1);
+    row->addWidget(advert2_, 1);
+  }
   const std::string& host = session_->FeedHost();
   advert1_->load(QUrl(QString::fromStdString(AdvertAddress(1, host, profile.City))));
   advert2_->load(QUrl(QString::fromStdString(AdvertAddress(2, host, profile.City))));

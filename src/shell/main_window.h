@@ -9,7 +9,8 @@
 // title on the desktop closes this one), masking is locked for restricted
 // members, the session signs in (loggedIn(): the features start), then the
 // two advert pages load, the window shows maximised and shownAfterLogin()
-// follows.
+// follows. The advert views (and with them the web engine) are made at the
+// first login, not before the login form.
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -74,6 +75,7 @@ class MainWindow : public QMainWindow, public Shell {
   const std::array<QAction*, 6>& ViewActions() const { return view_menu_actions_; }
   const std::array<QAction*, 6>& ViewPopupActions() const { return view_popup_actions_; }
   QAction* CommandAction(MainCommand command) const;
+  // The advert views; null before the first login.
   QWebEngineView* AdvertView(int which) const { return which == 0 ? advert1_ : advert2_; }
   bool WebPageOpen() const { return !web_page_.isNull(); }
   WebPageWindow* WebPage() const;
@@ -141,6 +143,7 @@ class MainWindow : public QMainWindow, public Shell {
   QLabel* total_label_ = nullptr;
   QLabel* national_label_ = nullptr;
   QLabel* status_label_ = nullptr;
+  QWidget* adverts_ = nullptr;  // the strip the two pages go into
   QWebEngineView* advert1_ = nullptr;
   QWebEngineView* advert2_ = nullptr;
   QMenu* view_menu_ = nullptr;

@@ -389,6 +389,7 @@ TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   auto* form = qobject_cast<LoginForm*>(QApplication::activeModalWidget());
   ASSERT_NE(form, nullptr);
   EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(w.AdvertView(0), nullptr);
   form->GuestButton()->click();
   ASSERT_TRUE(WaitFor([&] { return shown.count() == 1; }));
   EXPECT_EQ(logged_in.count(), 1);
@@ -401,6 +402,7 @@ TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   EXPECT_TRUE(w.Masked());
   EXPECT_FALSE(w.Button(kButtonMask)->isEnabled());
   EXPECT_EQ(w.Button(kButtonMask)->text(), QStringLiteral("解密"));
+  ASSERT_NE(w.AdvertView(0), nullptr);
   ASSERT_TRUE(WaitFor([&] { return !w.AdvertView(0)->url().isEmpty(); }, 15000));
   EXPECT_EQ(w.AdvertView(0)->url().toString(QUrl::FullyEncoded).toStdString(),
             "http://" + service.host() + "/qavel/client/adv/adv01.asp?city=%B1%B1%BE%A9");
