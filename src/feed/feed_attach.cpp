@@ -71,6 +71,7 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
 
   // The region tree in the window's tree panel, with the friends list.
   tree_ = new RegionTree(shell.TreeArea());
+  tree_->setAccessibleName(QStringLiteral("地区"));
   shell.TreeArea()->layout()->addWidget(tree_);
   tree_->SetClickGate([this] {
     if (shell_.Session().IsLoggedIn()) return true;

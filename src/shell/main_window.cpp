@@ -193,6 +193,7 @@ void MainWindow::BuildControls() {
   caption_label_->setStyleSheet(QStringLiteral(
       "QLabel { background: #1d5fa8; color: white; font-weight: bold; padding-left: 6px; }"));
   grid_ = new InfoGrid(grid_column_);
+  grid_->setAccessibleName(QStringLiteral("信息列表"));
   grid_->setObjectName(QStringLiteral("grid"));
   lower_area_ = new QWidget(grid_column_);
   lower_area_->setObjectName(QStringLiteral("lowerArea"));

@@ -1,7 +1,9 @@
 #include "widgets/image_strip.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPolygon>
+#include <cmath>
 
 #include "grid/grid_types.h"
 
@@ -75,10 +77,12 @@ void DrawDetailPage(QPainter& p, int x0) {
 
 }  // namespace
 
-QImage DrawImageStripKeyed() {
-  QImage image(kImageSize * kImageStripCount, kImageSize, QImage::Format_RGB32);
+QImage DrawImageStripKeyed(int scale) {
+  scale = std::max(scale, 1);
+  QImage image(kImageSize * kImageStripCount * scale, kImageSize * scale, QImage::Format_RGB32);
   image.fill(kKeyGreen);
   QPainter p(&image);
+  p.scale(scale, scale);
   // No anti-aliasing: blended edge pixels would be near-green and survive the key.
   p.setRenderHint(QPainter::Antialiasing, false);
   DrawMessenger(p, strip::kMessenger * kImageSize, false);
@@ -101,6 +105,14 @@ QImage ApplyGreenKey(const QImage& keyed) {
   return out;
 }
 
-QPixmap StandardImageStrip() { return QPixmap::fromImage(ApplyGreenKey(DrawImageStripKeyed())); }
+QPixmap StandardImageStrip(int scale) {
+  if (scale <= 0) {
+    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    scale = std::max(1, static_cast<int>(std::ceil(ratio - 0.01)));
+  }
+  QPixmap strip = QPixmap::fromImage(ApplyGreenKey(DrawImageStripKeyed(scale)));
+  strip.setDevicePixelRatio(scale);
+  return strip;
+}
 
 }  // namespace tv

@@ -1,5 +1,6 @@
 #include "widgets/info_grid.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -11,10 +12,24 @@
 
 #include "grid/marked_text.h"
 #include "widgets/image_strip.h"
+#include "widgets/info_grid_accessible.h"
 #include "widgets/qt_marked_surface.h"
 #include "widgets/qt_text_measure.h"
 
 namespace tv {
+namespace {
+
+// Tells assistive technology that the focus cell moved to another row (a
+// screen reader reads the new row out).
+void AnnounceFocusRow(InfoGrid& grid, int old_row) {
+  const int row = grid.FocusCell().row;
+  if (row < 0 || row == old_row || !grid.hasFocus() || !QAccessible::isActive()) return;
+  QAccessibleEvent event(&grid, QAccessible::Focus);
+  event.setChild(row);
+  QAccessible::updateAccessibility(&event);
+}
+
+}  // namespace
 
 InfoGrid::InfoGrid(QWidget* parent, int column_count)
     : QAbstractScrollArea(parent), store_(column_count, std::make_shared<QtTextMeasure>()) {
@@ -30,6 +45,7 @@ InfoGrid::InfoGrid(QWidget* parent, int column_count)
   text_colour_ = FromQColor(palette().color(QPalette::WindowText));
   store_.SetChangeHandler([this](RowStore::Change change) { OnStoreChanged(change); });
   SetGridFont(store_.GridFont());
+  InstallInfoGridAccessibility();
 }
 
 InfoGrid::~InfoGrid() { store_.SetChangeHandler(nullptr); }
@@ -213,13 +229,17 @@ bool InfoGrid::eventFilter(QObject* watched, QEvent* event) {
 // --- focus and hit testing ---------------------------------------------------
 
 void InfoGrid::SetFocusCell(int row, int column) {
+  const int old_row = focus_.row;
   if (row < 0 || row >= store_.RowCount() || column < 0 || column >= store_.ColumnCount()) {
     focus_ = GridCellPos{};
   } else {
     focus_ = GridCellPos{row, column};
   }
+  AnnounceFocusRow(*this, old_row);
   viewport()->update();
 }
+
+
 
 int InfoGrid::ColumnLeft(int column) const {
   int x = -horizontalScrollBar()->value();
@@ -279,6 +299,7 @@ void InfoGrid::MoveFocusRow(int delta) {
   const int row = old_row < 0 ? top_row_ : std::clamp(old_row + delta, 0, n - 1);
   focus_ = GridCellPos{row, column};
   MakeFocusRowVisible(old_row);
+  AnnounceFocusRow(*this, old_row);
   viewport()->update();
 }
 
@@ -430,10 +451,14 @@ void InfoGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int colu
   if (focused || back != back_colour_) painter.fillRect(rect, ToQColor(back));
   if (!cell) return;
   const QRect inner = rect.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin);
+  // The strip may hold its pictures at a higher pixel ratio (a HiDPI screen):
+  // the source rectangle is in its device pixels.
+  const qreal ratio = image_strip_.devicePixelRatio();
   if (cell->image >= 0 && inner.width() >= kImageSize && inner.height() >= kImageSize &&
-      (cell->image + 1) * kImageSize <= image_strip_.width()) {
-    painter.drawPixmap(inner.topLeft(), image_strip_,
-                       QRect(cell->image * kImageSize, 0, kImageSize, kImageSize));
+      (cell->image + 1) * kImageSize * ratio <= image_strip_.width()) {
+    painter.drawPixmap(QRectF(inner.topLeft(), QSizeF(kImageSize, kImageSize)), image_strip_,
+                       QRectF(cell->image * kImageSize * ratio, 0, kImageSize * ratio,
+                              kImageSize * ratio));
   }
   if (cell->text.empty() || inner.isEmpty()) return;
   painter.setClipRect(rect);

@@ -1,4 +1,5 @@
 #include "widgets/info_grid.h"
+#include "widgets_app.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,11 @@
 #include "grid/marked_text.h"
 #include "grid/text_measure.h"
 #include "widgets/demo/sample_rows.h"
+#include "widgets/image_strip.h"
 #include "widgets/qt_text_measure.h"
 
 namespace tv {
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "widgets_tests";
-  static char* argv[] = {name, nullptr};
-  // Run straight from the shell as well as under CTest.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
 
 constexpr int kRowHeight = 22;
 constexpr int kRows = 100;
@@ -393,6 +385,62 @@ TEST(InfoGridLook, RowsAreAsTallAsTheLinesDrawnInThem) {
     }
     EXPECT_GE(rows_seen, 12);
   }
+}
+
+// On a screen of device pixel ratio 2 the pictures come from a strip drawn
+// with twice the pixels: what the grid paints into a 2x image is the sharp
+// strip's pixels, not the plain strip blown up.
+TEST(InfoGridHiDpi, PicturesAreDrawnFromTheSharpStrip) {
+  App();
+  const QImage plain = ApplyGreenKey(DrawImageStripKeyed(1));
+  const QImage sharp = ApplyGreenKey(DrawImageStripKeyed(2));
+  ASSERT_EQ(sharp.size(), plain.size() * 2);
+  // The same shapes: a 2 x 2 block mostly has the plain pixel's coverage ...
+  int differing = 0;
+  bool any_mixed_block = false;
+  for (int y = 0; y < plain.height(); ++y) {
+    for (int x = 0; x < plain.width(); ++x) {
+      int opaque = 0;
+      for (int d = 0; d < 4; ++d) opaque += qAlpha(sharp.pixel(2 * x + d % 2, 2 * y + d / 2)) != 0;
+      differing += (opaque >= 2) != (qAlpha(plain.pixel(x, y)) != 0);
+      any_mixed_block |= opaque != 0 && opaque != 4;
+    }
+  }
+  EXPECT_LT(differing, plain.width() * plain.height() / 20);
+  // ... with finer edges than a blown-up picture has.
+  EXPECT_TRUE(any_mixed_block);
+
+  const QPixmap strip = StandardImageStrip(2);
+  EXPECT_EQ(strip.devicePixelRatio(), 2.0);
+  EXPECT_EQ(strip.deviceIndependentSize(), QSizeF(kImageSize * kImageStripCount, kImageSize));
+
+  InfoGrid grid;
+  grid.setFrameShape(QFrame::NoFrame);
+  grid.resize(200, 60);
+  RowStore& store = grid.Store();
+  store.SetDefaultRowHeight(22);
+  for (int c = 0; c < 14; ++c) store.PutColumnWidth(c, 0);
+  store.PutColumnWidth(7, 30);
+  store.ResizeRows(1);
+  store.PutCellImage(0, 7, strip::kTruck);
+  grid.SetBackColour(MakeColour(255, 255, 255));
+  grid.SetImageStrip(strip);
+  QImage shot(grid.viewport()->size() * 2, QImage::Format_ARGB32);
+  shot.setDevicePixelRatio(2);
+  shot.fill(Qt::white);
+  grid.viewport()->render(&shot);
+  const QImage picture = strip.toImage().copy(strip::kTruck * kImageSize * 2, 0, 32, 32);
+  const QPoint origin(2 * InfoGrid::kCellMargin, 2 * InfoGrid::kCellMargin);
+  int compared = 0;
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      const QRgb want = picture.pixel(x, y);
+      if (qAlpha(want) != 255) continue;
+      ++compared;
+      ASSERT_EQ(shot.pixel(origin + QPoint(x, y)) & 0xFFFFFF, want & 0xFFFFFF) << x << "," << y;
+    }
+  }
+  EXPECT_GT(compared, 100);
 }
 
 }  // namespace
