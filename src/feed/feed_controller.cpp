@@ -365,7 +365,7 @@ void FeedController::ApplyRegion() {
 }
 
 void FeedController::PutOwnMessage(const InfoRecord& record) {
-  store_.PutRecord(record, PutMode::kInsert, 0);
+  store_.PutOwnRecord(record);
   store_.Grid().Redraw();
   emit totalChanged(store_.TotalCount());
 }

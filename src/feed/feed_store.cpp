@@ -60,7 +60,27 @@ bool FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   return true;
 }
 
+namespace {
+
+// Identifiers are decimal numbers of any length.
+bool IdLess(std::string_view a, std::string_view b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+}  // namespace
+
+bool FeedStore::PutOwnRecord(const InfoRecord& record) {
+  if (!own_on_top_) {
+    poll_from_ = std::string(grid_.CellText(0, kColInfoId));
+    own_id_.clear();
+    own_on_top_ = true;
+  }
+  if (IdLess(own_id_, record.InfoID)) own_id_ = record.InfoID;
+  return PutRecord(record, PutMode::kInsert, 0);
+}
+
 bool FeedStore::ApplyStartPage(const CountedPage& page) {
+  own_on_top_ = false;
   total_count_ = CappedTotal(page.total);
   grid_.ResizeRows(total_count_);
   if (total_count_ == 0) return false;
@@ -71,6 +91,7 @@ bool FeedStore::ApplyStartPage(const CountedPage& page) {
 }
 
 bool FeedStore::ApplyReloadPage(const CountedPage& page, bool has_items) {
+  own_on_top_ = false;
   total_count_ = CappedTotal(page.total);
   // Every cell is empty before the page is written. Blanking a large grid
   // first keeps a shrink from freeing text cell by cell as rows go.
@@ -95,10 +116,14 @@ bool FeedStore::ApplyReloadPage(const CountedPage& page, bool has_items) {
 int FeedStore::ApplyNewRecords(const std::vector<InfoRecord>& records) {
   int inserted = 0;
   for (const auto& record : records) {
+    // The polls have now seen this far; once past the own message on top,
+    // row 0 is again where they go on from.
+    if (own_on_top_ && IdLess(poll_from_, record.InfoID)) poll_from_ = record.InfoID;
     const bool own = LeadingNumber(record.Flag) == member_.user_id;
     if (own && (rules_.skip_own_always || !member_.no_contact_rights)) continue;
     if (PutRecord(record, PutMode::kInsert, 0)) ++inserted;
   }
+  if (own_on_top_ && !IdLess(poll_from_, own_id_)) own_on_top_ = false;
   grid_.Redraw();
   return inserted;
 }

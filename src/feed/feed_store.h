@@ -66,8 +66,15 @@ class FeedStore {
   ViewQuery Query(const std::string& code, bool derive) const;
 
   std::int32_t TotalCount() const { return total_count_; }
-  // The newest held identifier: column 0 of row 0.
-  std::string NewestId() const { return std::string(grid_.CellText(0, kColInfoId)); }
+  // The identifier the new-records poll goes on from: column 0 of row 0, or,
+  // while the member's own message sits on top ahead of the polls, the newest
+  // identifier the polls had seen (others' messages published just before
+  // the member's own are still to come).
+  std::string NewestId() const {
+    return own_on_top_ ? poll_from_ : std::string(grid_.CellText(0, kColInfoId));
+  }
+  // The member's own message, just published, on top of the list.
+  bool PutOwnRecord(const InfoRecord& record);
 
   // The deleted and closed marks the rows are built with: this store's own,
   // or those of the list it reads them from (UseMarksOf).
@@ -132,6 +139,10 @@ class FeedStore {
   IdMarks closed_;
   const IdMarks* deleted_in_use_ = &deleted_;
   const IdMarks* closed_in_use_ = &closed_;
+  // Set while an own message put on top is newer than what the polls saw.
+  bool own_on_top_ = false;
+  std::string poll_from_;
+  std::string own_id_;
 };
 
 // The leading-digits value of a text (0 when it does not start with a digit).

@@ -96,6 +96,30 @@ TEST_F(FeedStoreTest, NewRecordsGoOnTopInAnswerOrderAndSkipTheMembersOwn) {
   EXPECT_EQ(Id(0), "908");
 }
 
+// The member's own message goes on top at once, but the polls go on from what
+// they had seen: others' messages published just before it still arrive.
+TEST_F(FeedStoreTest, AnOwnMessageOnTopDoesNotHideMessagesPublishedBeforeIt) {
+  ASSERT_TRUE(store.ApplyStartPage(CountedPage{2, {Rec("900"), Rec("899")}}));
+  ASSERT_TRUE(store.PutOwnRecord(Rec("905", "济宁", "mine", "1", "", "31")));
+  EXPECT_EQ(Id(0), "905");
+  EXPECT_EQ(store.NewestId(), "900");
+  // The next poll brings 901..905; the own one is skipped.
+  EXPECT_EQ(store.ApplyNewRecords({Rec("901"), Rec("902"), Rec("905", "济宁", "mine", "1", "", "31")}),
+            2);
+  EXPECT_EQ(Id(0), "902");
+  EXPECT_EQ(Id(2), "905");
+  EXPECT_EQ(store.TotalCount(), 5);
+  // Past the own message: row 0 again.
+  EXPECT_EQ(store.NewestId(), "902");
+
+  // A poll with nothing new keeps the place; a reload starts afresh.
+  ASSERT_TRUE(store.PutOwnRecord(Rec("1000", "济宁", "mine", "1", "", "31")));
+  EXPECT_EQ(store.ApplyNewRecords({}), 0);
+  EXPECT_EQ(store.NewestId(), "902");
+  ASSERT_TRUE(store.ApplyReloadPage(CountedPage{1, {Rec("1000")}}, true));
+  EXPECT_EQ(store.NewestId(), "1000");
+}
+
 // A grid that runs out of memory on the next inserts.
 struct FullGrid : feed_test::TestGrid {
   int refusals = 0;
