@@ -15,7 +15,9 @@ std::string DeadHost() {
   ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
   socklen_t len = sizeof addr;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  ::close(fd);
+  // The socket stays bound and never listens, for the rest of the run: a
+  // connection is refused at once, and no other test's server can take the
+  // port meanwhile (a closed port could be handed to one that stalls).
   return "127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
 }
 

@@ -25,7 +25,8 @@ class TempSettings {
   QTemporaryDir dir_;
 };
 
-// "127.0.0.1:PORT" of a port that was free a moment ago: connections fail fast.
+// "127.0.0.1:PORT" of a port held bound but not listening for the rest of
+// the run: connections to it are refused at once.
 std::string DeadHost();
 
 // Runs the event loop until `done` holds or `timeout_ms` passed.

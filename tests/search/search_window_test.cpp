@@ -69,7 +69,17 @@ TEST(SearchInTheMainWindow, ASearchSplitsTheMessageAreaUntilItIsClosed) {
   ASSERT_TRUE(WaitFor([&] { return shown.count() == 1; }));
   EXPECT_TRUE(w.Button(kButtonSearch1)->isEnabled());
   EXPECT_TRUE(w.Button(kButtonSearch2)->isEnabled());
-  const int full_height = w.Grid()->height();
+  // The list's height once the window's layout has settled (the adverts
+  // come with the login): the same over two turns of the event loop.
+  int full_height = -1;
+  WaitFor(
+      [&] {
+        const int h = w.Grid()->height();
+        const bool settled = h == full_height;
+        full_height = h;
+        return settled;
+      },
+      2000);
 
   // The local form opens on the watched city; its search shows the panel.
   LocalSearchForm* local = search.OpenLocalForm(false);
