@@ -6,22 +6,17 @@
 # Usage: bench/feed/run.sh [BUILD_DIR]  (default build/)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build_dir=${1:-${TARVOLO_BUILD_DIR:-build}}
-TARVOLO_BUILD_DIR="$build_dir" bash scripts/build.sh --target feed_bench >/dev/null
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
-QT_QPA_PLATFORM=offscreen "$build_dir/bench/feed/feed_bench" --benchmark_repetitions=5 \
-  --benchmark_report_aggregates_only=true --benchmark_out="$out" --benchmark_out_format=json \
-  "${@:2}"
-python3 - "$out" <<'PY'
-import json, sys
-runs = json.load(open(sys.argv[1]))["benchmarks"]
-med, cpu = {}, {}
-for r in runs:
-    if r.get("aggregate_name") == "median":
-        key = (r["run_name"], r.get("label", ""))
-        med[key] = r["real_time"] / 1000.0  # us -> ms
-        cpu[key] = r["cpu_time"] / 1000.0
+# shellcheck source=../lib.sh
+source bench/lib.sh
+bench_build feed_bench
+bench_medians "$build_dir/bench/feed/feed_bench" "${@:2}"
+python3 - "$bench_json" <<'PY'
+import sys
+sys.path.insert(0, "bench")
+from medians import medians
+wall, cpu_us = medians(sys.argv[1], label=True)
+med = {k: us / 1000.0 for k, us in wall.items()}  # ms
+cpu = {k: us / 1000.0 for k, us in cpu_us.items()}
 def get(name, label):
     return med.get((name, label))
 print("\nmedians, ms: wall (cpu)  target  [wall ratio to the baseline of the same run]")

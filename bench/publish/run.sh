@@ -6,21 +6,17 @@
 # Usage: bench/publish/run.sh [BUILD_DIR]  (default build/)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build_dir=${1:-${TARVOLO_BUILD_DIR:-build}}
-TARVOLO_BUILD_DIR="$build_dir" bash scripts/build.sh --target publish_bench >/dev/null
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
-QT_QPA_PLATFORM=offscreen "$build_dir/bench/publish/publish_bench" --benchmark_repetitions=5 \
-  --benchmark_report_aggregates_only=true --benchmark_out="$out" --benchmark_out_format=json \
-  "${@:2}"
-python3 - "$out" <<'PY'
-import json, sys
-runs = json.load(open(sys.argv[1]))["benchmarks"]
-med, cpu = {}, {}
-for r in runs:
-    if r.get("aggregate_name") == "median":
-        med[r["run_name"]] = r["real_time"] / 1000.0  # us -> ms
-        cpu[r["run_name"]] = r["cpu_time"] / 1000.0
+# shellcheck source=../lib.sh
+source bench/lib.sh
+bench_build publish_bench
+bench_medians "$build_dir/bench/publish/publish_bench" "${@:2}"
+python3 - "$bench_json" <<'PY'
+import sys
+sys.path.insert(0, "bench")
+from medians import medians
+wall, cpu_us = medians(sys.argv[1])
+med = {k: us / 1000.0 for k, us in wall.items()}  # ms
+cpu = {k: us / 1000.0 for k, us in cpu_us.items()}
 print("\nmedians, ms: wall (cpu)  target  [ratio to the empty grid of the same run]")
 for name, ms in sorted(med.items()):
     line = f"  {name:40s} {ms:8.3f} ({cpu[name]:7.3f})"

@@ -8,23 +8,15 @@
 # Usage: bench/search/run.sh [BUILD_DIR]  (default build/)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build_dir=${1:-${TARVOLO_BUILD_DIR:-build}}
-TARVOLO_BUILD_DIR="$build_dir" bash scripts/build.sh --target search_bench >/dev/null
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
-QT_QPA_PLATFORM=offscreen "$build_dir/bench/search/search_bench" --benchmark_repetitions=5 \
-  --benchmark_report_aggregates_only=true --benchmark_out="$out" --benchmark_out_format=json \
-  "${@:2}"
-python3 - "$out" <<'PY'
-import json, sys
-runs = json.load(open(sys.argv[1]))["benchmarks"]
-scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}
-med, cpu = {}, {}
-for r in runs:
-    if r.get("aggregate_name") == "median":
-        f = scale[r.get("time_unit", "us")]
-        med[r["run_name"]] = r["real_time"] * f  # -> us
-        cpu[r["run_name"]] = r["cpu_time"] * f
+# shellcheck source=../lib.sh
+source bench/lib.sh
+bench_build search_bench
+bench_medians "$build_dir/bench/search/search_bench" "${@:2}"
+python3 - "$bench_json" <<'PY'
+import sys
+sys.path.insert(0, "bench")
+from medians import medians
+med, cpu = medians(sys.argv[1])  # us
 targets = {"BM_PanelPollAnswer/100000": 5000, "BM_HighlightKeywords": 5}
 baselines = {
     "BM_PanelPollAnswer/100000": ["BM_MainPollAnswer/1000000", "BM_PanelPollAnswer/0"],

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/sample_records.h"
 #include "core/gbk.h"
 #include "feed/feed_store.h"
 #include "feed/row_text.h"
@@ -24,25 +25,11 @@ namespace {
 constexpr int kMainRows = 1'000'000;
 constexpr int kPanelRows = 100'000;
 
-InfoRecord Record(int id) {
-  InfoRecord r;
-  r.InfoID = std::to_string(id);
-  r.City = Utf8ToGbk("济宁");
-  r.Type = id % 2 == 0 ? "0" : "1";
-  r.Content = Utf8ToGbk("济宁到北京 煤炭20吨 求9.6米高栏车 价格面议 长期合作 嘉祥发往京津冀");
-  r.Tel = "13905370000";
-  r.QQ = id % 3 == 0 ? "" : "123456";
-  r.Company = Utf8ToGbk("济宁某某物流有限公司");
-  r.Flag = "77";
-  r.Deal = "0";
-  r.Time = "2012-03-07 09:05:00";
-  return r;
-}
+constexpr const char* kContent = "济宁到北京 煤炭20吨 求9.6米高栏车 价格面议 长期合作 嘉祥发往京津冀";
 
+InfoRecord Record(int id) { return bench::SampleRecord(id, kContent); }
 std::vector<InfoRecord> Records(int first_id, int count) {
-  std::vector<InfoRecord> out;
-  for (int i = 0; i < count; ++i) out.push_back(Record(first_id - i));
-  return out;
+  return bench::SampleRecords(first_id, count, kContent);
 }
 
 RowStyle Style() { return RowStyle{Utf8ToGbk("宋体"), 20, 0}; }

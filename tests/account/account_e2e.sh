@@ -23,7 +23,7 @@ start_service "$work/service.log" --demo --demo-count 600 --db "$work/service.db
 host=$service_host
 
 export TARVOLO_SETTINGS=$work/settings.db
-export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
+use_service_host "$host"
 export TARVOLO_TEST_ACCOUNT_INPUT=$work/account.in
 mkfifo "$work/account.in"
 "$build/tests/e2e/tarvolo-test-client" </dev/null >"$work/client.log" 2>"$work/client.err" &

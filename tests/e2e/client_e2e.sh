@@ -13,91 +13,27 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 artifacts=$2
 mkdir -p "$artifacts"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_name=e2e
+# shellcheck source=e2e_lib.sh
+source "$(dirname "$0")/e2e_lib.sh"
 
-service_bin=$build/service/tarvolo-service
 cli=$build/cli/tarvolo-cli
 # The client runs from a copy: the update scenario replaces it.
 mkdir -p "$work/bin"
 cp "$build/tests/e2e/tarvolo-test-client" "$work/bin/tarvolo"
 
-wait_for_line() {  # file pattern seconds
-  local deadline=$((SECONDS + $3))
-  until grep -q -- "$2" "$1" 2>/dev/null; do
-    if ((SECONDS > deadline)); then
-      echo "e2e: timed out waiting for '$2' in $1" >&2
-      cat "$1" >&2 || true
-      for f in "$work"/*.err; do echo "--- $f" >&2; tail -20 "$f" >&2; done
-      return 1
-    fi
-    sleep 0.1
-  done
-}
-
-# The window id the client reported in its line "TARVOLO <event> <id>".
-reported_id() {  # file event
-  sed -n "s/.*TARVOLO $2 \(0x[0-9a-f]*\).*/\1/p" "$1" | tail -1
-}
-
-# Waits until the X server shows the window (mapped and viewable).
-wait_shown() {  # window-id seconds
-  local deadline=$((SECONDS + $2))
-  until xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; do
-    if ((SECONDS > deadline)); then
-      echo "e2e: window $1 was never shown" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
-}
-
-# Sends one command to the first client and waits until it has run it.
-send() {
-  local before
-  before=$(grep -c "TARVOLO done" "$work/client.log" || true)
-  echo "$*" >&3
-  local deadline=$((SECONDS + 10))
-  until (($(grep -c "TARVOLO done" "$work/client.log" || true) > before)); do
-    if ((SECONDS > deadline)); then
-      echo "e2e: command '$*' not run" >&2
-      return 1
-    fi
-    sleep 0.05
-  done
-}
-
-# Starts a service in this shell (not a subshell, so cleanup knows its pid)
-# and leaves its host in $service_host.
-start_service() {  # log, extra args...
-  local log=$1
-  shift
-  "$service_bin" --listen 127.0.0.1:0 "$@" >"$log" 2>&1 &
-  pids+=($!)
-  wait_for_line "$log" "listening on" 30
-  service_host=$(sed -n 's/.*listening on \([0-9.:]*\).*/\1/p' "$log" | head -1)
-}
+send() { send_command "TARVOLO done" "$@"; }
 
 start_service "$work/service.log" --demo --demo-count 400 --db "$work/service.db"
 host=$service_host
 export TARVOLO_SETTINGS=$work/settings.db
-export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
+use_service_host "$host"
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 unset QT_QPA_PLATFORM
 
 member=${TARVOLO_E2E_USER:-demo_vip}
 password=${TARVOLO_E2E_PASSWORD:-vip123}
-main='Software\Microsoft\Windows\CurrentVersion\'
-"$cli" settings set "$main" usernametavrelomin "$member" >/dev/null
-"$cli" settings set "$main" passwordtavrelomin "$password" >/dev/null
-"$cli" settings set "$main" nopasstavrelomin 1 >/dev/null
-"$cli" settings set "$main" autologintavrelomin 1 >/dev/null
+remember_login "$member" "$password"
 
 # 1. automatic login and the main window
 start=$SECONDS
@@ -163,9 +99,9 @@ printf '#!/bin/sh\necho updated > "%s/updated"\n' "$work" >"$work/offer/tarvolo"
 start_service "$work/update-service.log" --db "$work/service.db" \
   --offer-version 8.2.0.0 --update-dir "$work/offer"
 uhost=$service_host
-export TARVOLO_PORTAL_HOST=$uhost TARVOLO_FALLBACK_HOST=$uhost TARVOLO_WEB_HOST=$uhost
-"$cli" settings set "$main" initloginurltavrelomin2 "$uhost" >/dev/null
-"$cli" settings set "$main" GetServerUrltavrelomin2 "1@@$uhost" >/dev/null
+use_service_host "$uhost"
+"$cli" settings set "$main_key" initloginurltavrelomin2 "$uhost" >/dev/null
+"$cli" settings set "$main_key" GetServerUrltavrelomin2 "1@@$uhost" >/dev/null
 "$work/bin/tarvolo" >"$work/update.log" 2>&1 &
 updating=$!
 wait_for_line "$work/update.log" "TARVOLO update-started" 40

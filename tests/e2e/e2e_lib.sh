@@ -7,6 +7,16 @@
 #                                for one more DONE line in the client's log
 #   start_service LOG ARGS...    tarvolo-service (from $build) on a free
 #                                port; its host in $service_host
+#   use_service_host HOST        points the client's portal, fall-back and
+#                                web hosts at HOST
+#   remember_login USER PASSWORD [REFRESH]
+#                                stores a remembered, automatic login (and a
+#                                refresh period in seconds) in the settings
+#                                store named by TARVOLO_SETTINGS
+#   count_lines PATTERN          how many lines of the client's log match
+#   gbk TEXT                     TEXT in GBK, percent-encoded for a query
+#   reported_id FILE EVENT       the window id of a "TARVOLO EVENT 0x…" line
+#   wait_shown WINDOW-ID SECONDS until the X server shows that window
 #   shot NAME.png                a screenshot of the whole screen, once the
 #                                client painted every shown window (the
 #                                script's own send function runs "repaint")
@@ -55,6 +65,40 @@ start_service() {  # log args...
   pids+=($!)
   wait_for_line "$log" "listening on" 30
   service_host=$(sed -n 's/.*listening on \([0-9.:]*\).*/\1/p' "$log" | head -1)
+}
+
+use_service_host() {  # host
+  export TARVOLO_PORTAL_HOST=$1 TARVOLO_FALLBACK_HOST=$1 TARVOLO_WEB_HOST=$1
+}
+
+# The main key of the settings store, where the login form keeps its values.
+main_key='Software\Microsoft\Windows\CurrentVersion\'
+
+remember_login() {  # user password [refresh-seconds]
+  local cli=$build/cli/tarvolo-cli
+  "$cli" settings set "$main_key" usernametavrelomin "$1" >/dev/null
+  "$cli" settings set "$main_key" passwordtavrelomin "$2" >/dev/null
+  "$cli" settings set "$main_key" nopasstavrelomin 1 >/dev/null
+  "$cli" settings set "$main_key" autologintavrelomin 1 >/dev/null
+  if [ -n "${3:-}" ]; then
+    "$cli" settings set "$main_key" RefreshTimertavrelomin "$3" >/dev/null
+  fi
+}
+
+count_lines() { grep -c -- "$1" "$work/client.log" || true; }
+
+gbk() { python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1].encode("gbk"), safe=""))' "$1"; }
+
+reported_id() {  # file event
+  sed -n "s/.*TARVOLO $2 \(0x[0-9a-f]*\).*/\1/p" "$1" | tail -1
+}
+
+wait_shown() {  # window-id seconds
+  local deadline=$((SECONDS + $2))
+  until xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; do
+    ((SECONDS <= deadline)) || fail "window $1 was never shown"
+    sleep 0.1
+  done
 }
 
 shot() {

@@ -28,8 +28,6 @@ source "$(dirname "$0")/../e2e/e2e_lib.sh"
 
 send() { send_command "TARVOLO done" "$@"; }
 
-count_lines() { grep -c -- "$1" "$work/client.log" || true; }
-
 wait_for_more() {  # pattern count-before seconds: one more such line than before
   local deadline=$((SECONDS + $3))
   until (($(count_lines "$1") > $2)); do
@@ -56,22 +54,15 @@ row_text() {  # row -> "id text" of the last dump of that row
   grep "TARVOLO feed-row $1 " "$work/client.log" | tail -1 | cut -d' ' -f4-
 }
 
-gbk() { python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1].encode("gbk"), safe=""))' "$1"; }
-
 cli=$build/cli/tarvolo-cli
 start_service "$work/service.log" --demo --demo-count 600 --no-cache --quota 0 --simulate 5 \
   --db "$work/service.db"
 host=$service_host
 
 export TARVOLO_SETTINGS=$work/settings.db
-export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
+use_service_host "$host"
 export TARVOLO_ID_POLL_MS=3000
-main='Software\Microsoft\Windows\CurrentVersion\'
-"$cli" settings set "$main" usernametavrelomin demo_vip >/dev/null
-"$cli" settings set "$main" passwordtavrelomin vip123 >/dev/null
-"$cli" settings set "$main" nopasstavrelomin 1 >/dev/null
-"$cli" settings set "$main" autologintavrelomin 1 >/dev/null
-"$cli" settings set "$main" RefreshTimertavrelomin 2 >/dev/null
+remember_login demo_vip vip123 2
 
 mkfifo "$work/in"
 "$build/tests/e2e/tarvolo-test-client" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
@@ -154,7 +145,7 @@ shot feed_5_multi_area_form.png
 send confirm
 wait_for_line "$work/client.log" "TARVOLO feed-caption ◆ 郑州·武汉" 10
 wait_for_line "$work/client.log" "TARVOLO feed-reload 1" 10
-[ "$("$cli" settings get "$main" MutiArea_tavrelomin 2>/dev/null)" = "郑州+武汉" ] ||
+[ "$("$cli" settings get "$main_key" MutiArea_tavrelomin 2>/dev/null)" = "郑州+武汉" ] ||
   echo "feed e2e: note: stored multi-area text not read back by the cli"
 # The view stayed where "末页" left it, below the first page: its rows load.
 top=$(top_row)

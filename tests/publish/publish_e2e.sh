@@ -53,15 +53,10 @@ start_service "$work/service.log" --demo --demo-count 600 --no-cache --quota 0 \
 host=$service_host
 cli=$build/cli/tarvolo-cli
 
-main='Software\Microsoft\Windows\CurrentVersion\'
 history_key='Software\Microsoft\Windows\CurrentVersion\tavrelomin\'
 start_client() {  # user password
   export TARVOLO_SETTINGS=$work/settings-$1.db
-  "$cli" settings set "$main" usernametavrelomin "$1" >/dev/null
-  "$cli" settings set "$main" passwordtavrelomin "$2" >/dev/null
-  "$cli" settings set "$main" nopasstavrelomin 1 >/dev/null
-  "$cli" settings set "$main" autologintavrelomin 1 >/dev/null
-  "$cli" settings set "$main" RefreshTimertavrelomin 2 >/dev/null
+  remember_login "$1" "$2" 2
   rm -f "$work/in" "$work/publish"
   mkfifo "$work/in" "$work/publish"
   : >"$log"
@@ -79,14 +74,14 @@ stop_client() {
   wait "$client_pid" 2>/dev/null || true
 }
 
-export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
+use_service_host "$host"
 export TARVOLO_LOOP_PERIOD_MS=3000
 # Two older messages in demo_vip's history, never sent in this run.
 export TARVOLO_SETTINGS=$work/settings-demo_vip.db
 "$cli" settings create "$history_key" >/dev/null
 "$cli" settings set "$history_key" 1 "货源：循环甲 郑州到广州 有货30吨 $RANDOM" >/dev/null
 "$cli" settings set "$history_key" 2 "车源：循环乙 郑州回程车 9.6米 $RANDOM" >/dev/null
-"$cli" settings set "$main" strCounttavrelomin 2 >/dev/null
+"$cli" settings set "$main_key" strCounttavrelomin 2 >/dev/null
 start_client demo_vip vip123
 
 # 1. two generated lines, published, on top
@@ -145,7 +140,7 @@ after "TARVOLO publish-form-shown 发布信息1" 10 to_publishing "open classic"
 after "TARVOLO publish-history 4" 10 p history
 shot publish_4_history_dialog.png
 p use 0
-[ "$("$cli" settings get "$main" strCounttavrelomin)" = 4 ] || fail "counter is not 4"
+[ "$("$cli" settings get "$main_key" strCounttavrelomin)" = 4 ] || fail "counter is not 4"
 p history
 p loopadd 2
 p loopadd 3

@@ -20,12 +20,9 @@ e2e_name="search e2e"
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 
 send() { send_command "TARVOLO done" "$@"; }
-count_lines() { grep -c -- "$1" "$work/client.log" || true; }
 
 last() { grep "TARVOLO $1" "$work/client.log" | tail -1; }
 row_text() { grep "TARVOLO search-row $1 " "$work/client.log" | tail -1 | cut -d' ' -f4-; }
-
-gbk() { python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1].encode("gbk"), safe=""))' "$1"; }
 
 # Publishes as demo_member; prints the new message's id.
 publish() {  # city content
@@ -55,14 +52,9 @@ host=$service_host
 member=$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select id from members where username=\"demo_member\"").fetchone()[0])' "$work/service.db")
 
 export TARVOLO_SETTINGS=$work/settings.db
-export TARVOLO_PORTAL_HOST=$host TARVOLO_FALLBACK_HOST=$host TARVOLO_WEB_HOST=$host
-main='Software\Microsoft\Windows\CurrentVersion\'
-"$cli" settings set "$main" usernametavrelomin demo_vip >/dev/null
-"$cli" settings set "$main" passwordtavrelomin vip123 >/dev/null
-"$cli" settings set "$main" nopasstavrelomin 1 >/dev/null
-"$cli" settings set "$main" autologintavrelomin 1 >/dev/null
-"$cli" settings set "$main" RefreshTimertavrelomin 2 >/dev/null
-"$cli" settings set "$main" Soundtavrelomin 1 >/dev/null
+use_service_host "$host"
+remember_login demo_vip vip123 2
+"$cli" settings set "$main_key" Soundtavrelomin 1 >/dev/null
 
 mkfifo "$work/in"
 "$build/tests/e2e/tarvolo-test-client" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
