@@ -62,6 +62,8 @@ LAYERS = [
     # Libraries from elsewhere. Qt6::Platform carries Qt's compile settings.
     ("Qt6::Platform", None),
     ("Qt6::Core", CONTROLLERS),
+    # The session bus: the controllers' desktop notifications run headless.
+    ("Qt6::DBus", CONTROLLERS),
     ("Qt6::*", WINDOWS),
     ("*::*", BASE),
 ]

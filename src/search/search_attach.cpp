@@ -10,6 +10,9 @@
 #include "feed/live_grid.h"
 #include "feed/row_text.h"
 #include "net/transport.h"
+#include "notify/desktop_notifier.h"
+#include "notify/match_notice.h"
+#include "notify/window_front.h"
 #include "search/comprehensive_search_form.h"
 #include "search/local_search_form.h"
 #include "search/search_panel_view.h"
@@ -103,6 +106,23 @@ SearchAttachment::SearchAttachment(Shell& shell, FeedAttachment& feed, DetailAtt
           [this](const OwnMessage& message) { panel_->AddPublishedMessage(message); });
   connect(&events, &ShellEvents::displaySettingsChanged, this,
           [this] { view_->Grid()->SetBackColour(static_cast<Colour>(BackColor().value)); });
+
+  // New matches while the window is out of sight: a desktop notification,
+  // and a click on it brings the window back.
+  auto* notifier = new DesktopNotifier(DesktopNotifier::SessionBus, this);
+  connect(panel_.get(), &SearchResultsPanel::matchesInserted, notifier,
+          [this, notifier](int inserted) {
+            MatchNoticeFacts facts;
+            facts.window_in_front = WindowInFront(shell_.Frame());
+            facts.switched_on = DesktopNotifyOn();
+            facts.search_active = panel_->Active();
+            facts.inserted = inserted;
+            facts.top_row_text = panel_->Grid().CellText(0, kColRowText);
+            if (const auto notice = DecideMatchNotice(facts)) {
+              notifier->Show(FromGbk(notice->summary), FromGbk(notice->body));
+            }
+          });
+  connect(notifier, &DesktopNotifier::activated, this, [this] { BringToFront(shell_.Frame()); });
 }
 
 SearchAttachment::~SearchAttachment() = default;

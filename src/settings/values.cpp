@@ -11,7 +11,7 @@
 namespace tv {
 namespace {
 
-constexpr std::array<SettingDefault, 24> kTable = {{
+constexpr std::array<SettingDefault, 25> kTable = {{
     {kProgramName, "", false},
     {kStoredHost, "", false},
     {kStoredServerList, "", false},
@@ -36,6 +36,7 @@ constexpr std::array<SettingDefault, 24> kTable = {{
     {kContactNetPhone, "1", true},
     {kHistoryCount, "0", false},
     {kTreeWidth, "126", true},
+    {kDesktopNotify, "1", true},
 }};
 
 // The defaults in GBK, converted once.
@@ -160,6 +161,7 @@ std::string StoredServerList() { return ReadSettingOrDefault(kStoredServerList);
 std::string MultiArea() { return ReadSettingOrDefault(kMultiArea); }
 long HistoryCount() { return ParseSettingNumber(ReadSettingOrDefault(kHistoryCount)); }
 int TreeWidth() { return TreeWidthFromText(ReadSettingOrDefault(kTreeWidth)); }
+bool DesktopNotifyOn() { return IsOne(kDesktopNotify); }
 
 bool SetRefreshPeriodSeconds(int seconds) {
   return WriteSettingOrWarn(kRefreshTimer, std::to_string(seconds));
@@ -190,6 +192,7 @@ bool SetStoredPassword(std::string_view gbk_password) {
   return WriteSettingOrWarn(kPassword, gbk_password);
 }
 bool SetMultiArea(std::string_view gbk_areas) { return WriteSettingOrWarn(kMultiArea, gbk_areas); }
+bool SetDesktopNotifyOn(bool on) { return WriteSettingOrWarn(kDesktopNotify, FlagText(on)); }
 
 bool RecordProgramName(std::string_view name) { return WriteSetting(kMainKey, kProgramName, name); }
 bool RecordStoredHost(std::string_view host) { return WriteSetting(kMainKey, kStoredHost, host); }

@@ -36,6 +36,9 @@ inline constexpr std::string_view kContactNetPhone = "strSj1tavrelomin";
 inline constexpr std::string_view kHistoryCount = "strCounttavrelomin";
 // Our own: the width the member dragged the region tree to.
 inline constexpr std::string_view kTreeWidth = "TreeWidthtavrelomin";
+// Our own: "1" (the default) shows a desktop notification for new search
+// matches while the main window is not in front; "0" never does.
+inline constexpr std::string_view kDesktopNotify = "DesktopNotifytavrelomin";
 
 // One row of the table. `default_utf8` is converted to GBK when used.
 // `also_when_empty`: an empty stored text counts as absent too.
@@ -114,6 +117,7 @@ std::string StoredServerList();
 std::string MultiArea();
 long HistoryCount();
 int TreeWidth();
+bool DesktopNotifyOn();
 
 // Writers of what the member changes: through WriteSettingOrWarn, so a failure
 // shows the notice; the caller keeps the new value for the run either way.
@@ -130,6 +134,7 @@ bool SetRememberPasswordChecked(bool checked);
 bool SetStoredUserName(std::string_view gbk_name);
 bool SetStoredPassword(std::string_view gbk_password);
 bool SetMultiArea(std::string_view gbk_areas);
+bool SetDesktopNotifyOn(bool on);
 
 // Writes the program does on its own: a failure is ignored by the callers, and
 // nothing is shown.

@@ -41,6 +41,7 @@ TEST_F(ValuesTest, ReadersApplyTheirDefaults) {
   auto mobile = [] { return Flag(ContactItemChecked(ContactItem::kMobile)); };
   auto masked = [] { return Flag(ContactAlwaysMasked()); };
   auto sound = [] { return Flag(SoundOn()); };
+  auto notify = [] { return Flag(DesktopNotifyOn()); };
   auto user = [] { return StoredUserName(); };
   auto count = [] { return std::to_string(HistoryCount()); };
   const std::string too_long(500, 'x');
@@ -90,6 +91,10 @@ TEST_F(ValuesTest, ReadersApplyTheirDefaults) {
       {kContactAlwaysMasked, "1", masked, "on"},
       {kSound, std::nullopt, sound, "off"},
       {kSound, "1", sound, "on"},
+      // Desktop notifications are on unless switched off.
+      {kDesktopNotify, std::nullopt, notify, "on"},
+      {kDesktopNotify, "", notify, "on"},
+      {kDesktopNotify, "0", notify, "off"},
       {kUserName, std::nullopt, user, ""},
       {kUserName, "member", user, "member"},
       {kHistoryCount, std::nullopt, count, "0"},

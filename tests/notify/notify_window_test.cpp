@@ -1,0 +1,146 @@
+// The desktop notifications of the real main window (offscreen), logged in as
+// a guest against a local service with a search shown, and a recording
+// notification service on the test's own session bus: none while the window
+// is in front or the member switched them off, one per poll answer
+// otherwise, each replacing the last, and a click brings the window back.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <cstdlib>
+
+#include "app/login_controller.h"
+#include "app/login_form.h"
+#include "app/server_discovery.h"
+#include "app/shell_setup.h"
+#include "app_fixture.h"
+#include "core/build_constants.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/version.h"
+#include "detail/detail_attach.h"
+#include "feed/feed_attach.h"
+#include "local_service.h"
+#include "notification_recorder.h"
+#include "notify/desktop_notifier.h"
+#include "private_bus.h"
+#include "search/local_search_form.h"
+#include "search/search_attach.h"
+#include "settings/values.h"
+
+namespace tv {
+namespace {
+
+QApplication& GuiApp() {
+  static QApplication* app = [] {
+    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    static int argc = 1;
+    static char name[] = "notify_window_tests";
+    static char* argv[] = {name, nullptr};
+    return new QApplication(argc, argv);
+  }();
+  return *app;
+}
+
+InfoRecord Match(const char* id, const char* content_utf8) {
+  InfoRecord record;
+  record.InfoID = id;
+  record.City = Utf8ToGbk("北京");
+  record.Type = "0";
+  record.Content = Utf8ToGbk(content_utf8);
+  record.Tel = "13900000000";
+  record.Time = "2012-03-07 09:05:00";
+  return record;
+}
+
+TEST(NotificationsOfTheMainWindow, NewMatchesOutOfSightAreNotifiedAndAClickBringsTheWindow) {
+  // The program's notifier connects to the session bus at its first
+  // notification: this test's bus, with our recorder on it.
+  PrivateBus bus;
+  ASSERT_TRUE(bus.ok()) << bus.error().toStdString();
+  ASSERT_TRUE(qputenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().toUtf8()));
+  NotificationRecorder recorder;
+  ASSERT_TRUE(recorder.Register(bus.Connect(QStringLiteral("recorder"))));
+
+  GuiApp();
+  TempSettings settings;
+  ScopedNoticeRecorder notices;
+  LocalService service({"--demo", "--no-cache"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  ServerDiscovery servers(service.host(), DeadHost());
+  LoginController::Options options;
+  options.current_version = kClientVersion;
+  LoginController login(servers, options);
+  std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
+  MainWindow& w = *window;
+  DetailAttachment& detail = AttachDetail(w);
+  SearchAttachment& search = AttachSearch(w, AttachFeed(w, detail), detail);
+  auto* notifier = search.findChild<DesktopNotifier*>();
+  ASSERT_NE(notifier, nullptr);
+  QSignalSpy answered(notifier, &DesktopNotifier::notifyAnswered);
+
+  QSignalSpy shown(&w, &MainWindow::shownAfterLogin);
+  w.RunLoginLoop();
+  auto* form = qobject_cast<LoginForm*>(QApplication::activeModalWidget());
+  ASSERT_NE(form, nullptr);
+  form->GuestButton()->click();
+  ASSERT_TRUE(WaitFor([&] { return shown.count() == 1; }));
+  LocalSearchForm* local = search.OpenLocalForm(false);
+  ASSERT_NE(local, nullptr);
+  local->KeywordEdit()->setEditText(QStringLiteral("煤炭"));
+  local->AddTypedKeyword();
+  QSignalSpy first_page(&search.Panel(), &SearchResultsPanel::firstPageApplied);
+  local->Search();
+  ASSERT_TRUE(WaitFor([&] { return first_page.count() == 1; }));
+
+  // What a poll answer does to the panel: matches on top, then the signal.
+  SearchResultsPanel& panel = search.Panel();
+  const auto poll_answer = [&](std::initializer_list<InfoRecord> matches) {
+    for (const InfoRecord& match : matches) panel.Store().PutRecord(match, PutMode::kInsert, 0);
+    emit panel.matchesInserted(static_cast<int>(matches.size()));
+  };
+
+  // In front: the member sees the panel.
+  w.activateWindow();
+  ASSERT_TRUE(WaitFor([&] { return w.isActiveWindow(); }));
+  poll_answer({Match("900001", "北京到济南 煤炭 在前")});
+  // Switched off.
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(WaitFor([&] { return other.isActiveWindow() && !w.isActiveWindow(); }));
+  ASSERT_TRUE(SetDesktopNotifyOn(false));
+  poll_answer({Match("900002", "北京到济南 煤炭 关闭")});
+  ASSERT_TRUE(SetDesktopNotifyOn(true));
+
+  // Behind another window: one notification for the answer, naming the
+  // newest match, the one on top.
+  poll_answer({Match("900003", "北京到济南 煤炭 甲"), Match("900004", "北京到济南 煤炭 乙")});
+  ASSERT_TRUE(WaitFor([&] { return answered.count() == 1; }));
+  ASSERT_EQ(recorder.Notifications().size(), 1u) << "a notification in front or switched off";
+  const NotificationRecorder::Received& first = recorder.Notifications()[0];
+  EXPECT_EQ(first.summary.toStdString(), "2 条新匹配信息");
+  // The row as the panel shows it (a guest sees no telephone), without its
+  // colour and highlight marks.
+  EXPECT_EQ(first.body.toStdString(), "【北京】北京到济南 煤炭 乙 双击查看电话 3-7 9:05");
+
+  // Minimised: the next answer replaces it.
+  w.showMinimized();
+  ASSERT_TRUE(WaitFor([&] { return w.isMinimized(); }));
+  poll_answer({Match("900005", "北京到济南 煤炭 丙")});
+  ASSERT_TRUE(WaitFor([&] { return answered.count() == 2; }));
+  ASSERT_EQ(recorder.Notifications().size(), 2u);
+  EXPECT_EQ(recorder.Notifications()[1].summary.toStdString(), "1 条新匹配信息");
+  EXPECT_EQ(recorder.Notifications()[1].replaces_id, first.id);
+
+  // A click on it brings the window back in front.
+  recorder.Invoke(notifier->LastId(), QStringLiteral("default"));
+  EXPECT_TRUE(WaitFor([&] { return !w.isMinimized() && w.isActiveWindow(); }));
+  EXPECT_TRUE(notices.notices.empty());
+}
+
+}  // namespace
+}  // namespace tv
