@@ -30,21 +30,12 @@
 #include "settings/values.h"
 #include "shell/main_window.h"
 #include "shell/web_page_window.h"
+#include "window_app.h"
 
 namespace tv {
 namespace {
 
-QApplication& GuiApp() {
-  static QApplication* app = [] {
-    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    static int argc = 1;
-    static char name[] = "app_window_tests";
-    static char* argv[] = {name, nullptr};
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
+QApplication& GuiApp() { return MainWindowTestApp("app_window_tests"); }
 
 // Every action of a menu tree, by its caption path ("系统(&S)/会员中心/用户资料").
 void CollectActions(QMenu* menu, const QString& prefix, std::map<QString, QAction*>& out) {

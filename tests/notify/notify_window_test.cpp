@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <cstdlib>
 
 #include "app/login_controller.h"
 #include "app/login_form.h"
@@ -29,21 +28,12 @@
 #include "search/local_search_form.h"
 #include "search/search_attach.h"
 #include "settings/values.h"
+#include "window_app.h"
 
 namespace tv {
 namespace {
 
-QApplication& GuiApp() {
-  static QApplication* app = [] {
-    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    static int argc = 1;
-    static char name[] = "notify_window_tests";
-    static char* argv[] = {name, nullptr};
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
+QApplication& GuiApp() { return MainWindowTestApp("notify_window_tests"); }
 
 InfoRecord Match(const char* id, const char* content_utf8) {
   InfoRecord record;

@@ -29,21 +29,12 @@
 #include "search/search_panel_view.h"
 #include "widgets/color_label.h"
 #include "widgets/info_grid.h"
+#include "window_app.h"
 
 namespace tv {
 namespace {
 
-QApplication& GuiApp() {
-  static QApplication* app = [] {
-    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    static int argc = 1;
-    static char name[] = "search_window_tests";
-    static char* argv[] = {name, nullptr};
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
+QApplication& GuiApp() { return MainWindowTestApp("search_window_tests"); }
 
 TEST(SearchInTheMainWindow, ASearchSplitsTheMessageAreaUntilItIsClosed) {
   GuiApp();
