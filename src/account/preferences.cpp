@@ -29,8 +29,8 @@ int RefreshChoiceIndex(std::string_view text) {
 
 StoredPreferences ReadStoredPreferences() {
   auto read = [](std::string_view name) { return ReadSetting(kMainKey, name); };
-  return {read(kBackColor), read(kFontColor), read(kFontSize),    read(kFontType),
-          read(kTreeCity),  read(kSound),     read(kRefreshTimer)};
+  return {read(kBackColor), read(kFontColor), read(kFontSize),     read(kFontType),
+          read(kTreeCity),  read(kSound),     read(kRefreshTimer), read(kDesktopNotify)};
 }
 
 PreferencesOpening OpenPreferences(const StoredPreferences& stored) {
@@ -44,6 +44,7 @@ PreferencesOpening OpenPreferences(const StoredPreferences& stored) {
   if (tree == "Right") o.side = TreeSide::kRight;
   o.sound = ApplySettingDefault(kSound, stored.sound) == "1";
   o.refresh_index = RefreshChoiceIndex(ApplySettingDefault(kRefreshTimer, stored.refresh));
+  o.desktop_notify = ApplySettingDefault(kDesktopNotify, stored.desktop_notify) == "1";
   return o;
 }
 
@@ -57,6 +58,8 @@ void PreferencesModel::SetFontSize(int size) {
 }
 
 void PreferencesModel::SetSound(bool on) { SetSoundOn(on); }
+
+void PreferencesModel::SetDesktopNotify(bool on) { SetDesktopNotifyOn(on); }
 
 void PreferencesModel::SetSide(TreeSide side) { SetTreeCitySide(side); }
 

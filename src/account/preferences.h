@@ -1,8 +1,9 @@
 #pragma once
 // The preferences without widgets: what the dialog opens with, its working
 // values, and the writes. Colours, font size and face are written only by
-// Save(); the sound, the tree's side and the refresh period are written the
-// moment they are chosen. Every write warns on failure and the dialog goes on.
+// Save(); the sound, the desktop notifications, the tree's side and the
+// refresh period are written the moment they are chosen. Every write warns
+// on failure and the dialog goes on.
 #include <optional>
 #include <span>
 #include <string>
@@ -33,6 +34,7 @@ struct StoredPreferences {
   std::string tree;
   std::string sound;
   std::string refresh;
+  std::string desktop_notify;
 };
 StoredPreferences ReadStoredPreferences();
 
@@ -45,6 +47,7 @@ struct PreferencesOpening {
   std::optional<TreeSide> side;  // neither button for a text other than "Left"/"Right"
   bool sound = false;
   int refresh_index = -1;
+  bool desktop_notify = true;
 };
 PreferencesOpening OpenPreferences(const StoredPreferences& stored);
 
@@ -72,6 +75,7 @@ class PreferencesModel {
 
   // Written at once.
   void SetSound(bool on);
+  void SetDesktopNotify(bool on);
   void SetSide(TreeSide side);
   // Writes the chosen entry and tells the member it takes effect next start.
   void ChooseRefresh(int index);

@@ -82,6 +82,7 @@ void PreferencesDialog::BuildControls() {
   sides_->addButton(left_);
   sides_->addButton(right_);
   sound_ = new QCheckBox(QStringLiteral("搜索信息到达时进行声音提示"), this);
+  notify_ = new QCheckBox(QStringLiteral("窗口不在前台时通知新搜索信息"), this);
   refresh_ = new QComboBox(this);
   for (std::string_view choice : RefreshChoices()) {
     refresh_->addItem(QString::fromLatin1(choice.data(), static_cast<qsizetype>(choice.size())));
@@ -96,12 +97,14 @@ void PreferencesDialog::BuildControls() {
   options->addLayout(side_row, 0, 1);
   options->addWidget(new QLabel(QStringLiteral("声音设置："), this), 1, 0);
   options->addWidget(sound_, 1, 1);
-  options->addWidget(new QLabel(QStringLiteral("信息刷新频率："), this), 2, 0);
+  options->addWidget(new QLabel(QStringLiteral("桌面通知："), this), 2, 0);
+  options->addWidget(notify_, 2, 1);
+  options->addWidget(new QLabel(QStringLiteral("信息刷新频率："), this), 3, 0);
   auto* refresh_row = new QHBoxLayout;
   refresh_row->addWidget(refresh_);
   refresh_row->addWidget(new QLabel(QStringLiteral("秒"), this));
   refresh_row->addStretch(1);
-  options->addLayout(refresh_row, 2, 1);
+  options->addLayout(refresh_row, 3, 1);
 
   save_ = new QPushButton(QStringLiteral("保存"), this);
   cancel_ = new QPushButton(QStringLiteral("取消"), this);
@@ -144,6 +147,7 @@ void PreferencesDialog::BuildControls() {
   connect(left_, &QRadioButton::clicked, this, [this] { model_.SetSide(TreeSide::kLeft); });
   connect(right_, &QRadioButton::clicked, this, [this] { model_.SetSide(TreeSide::kRight); });
   connect(sound_, &QCheckBox::clicked, this, [this](bool on) { model_.SetSound(on); });
+  connect(notify_, &QCheckBox::clicked, this, [this](bool on) { model_.SetDesktopNotify(on); });
   connect(refresh_, &QComboBox::activated, this,
           [this](int index) { model_.ChooseRefresh(index); });
   connect(save_, &QPushButton::clicked, this, &PreferencesDialog::Save);
@@ -158,6 +162,7 @@ void PreferencesDialog::ShowOpening() {
   }
   face_box_->setCurrentIndex(FaceChoiceIndex(o.face));
   sound_->setChecked(o.sound);
+  notify_->setChecked(o.desktop_notify);
   left_->setChecked(o.side == TreeSide::kLeft);
   right_->setChecked(o.side == TreeSide::kRight);
   refresh_->setCurrentIndex(o.refresh_index);

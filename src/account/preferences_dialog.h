@@ -1,7 +1,7 @@
 #pragma once
 // The dialog "系统设置": colours, font face and size of the message rows with
-// a preview, the side of the region tree, the search alert sound and the
-// refresh period. A thin view over PreferencesModel.
+// a preview, the side of the region tree, the search alert sound, the
+// desktop notifications of new matches and the refresh period. A thin view over PreferencesModel.
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -42,6 +42,7 @@ class PreferencesDialog : public QDialog {
   QRadioButton* LeftButton() const { return left_; }
   QRadioButton* RightButton() const { return right_; }
   QCheckBox* SoundBox() const { return sound_; }
+  QCheckBox* NotifyBox() const { return notify_; }
   QComboBox* RefreshBox() const { return refresh_; }
   QPushButton* SaveButton() const { return save_; }
   QPushButton* CancelButton() const { return cancel_; }
@@ -69,6 +70,7 @@ class PreferencesDialog : public QDialog {
   QRadioButton* right_ = nullptr;
   QButtonGroup* sides_ = nullptr;
   QCheckBox* sound_ = nullptr;
+  QCheckBox* notify_ = nullptr;
   QComboBox* refresh_ = nullptr;
   QPushButton* save_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -63,6 +63,7 @@ TEST_F(PreferencesDialogTest, OpensOnTheStoredValues) {
     EXPECT_EQ(d->FaceBox()->currentText(), "宋体");
     EXPECT_TRUE(d->LeftButton()->isChecked());
     EXPECT_FALSE(d->SoundBox()->isChecked());
+    EXPECT_TRUE(d->NotifyBox()->isChecked());
     EXPECT_EQ(d->RefreshBox()->currentText(), "10");
     EXPECT_EQ(Back(*d), QColor(240, 255, 255));
     EXPECT_EQ(Text(*d), QColor(0, 0, 0));
@@ -106,6 +107,7 @@ TEST_F(PreferencesDialogTest, CancelKeepsTheAppearanceButNotTheImmediateChoices)
 
   QTest::mouseClick(d->RightButton(), Qt::LeftButton);
   QTest::mouseClick(d->SoundBox(), Qt::LeftButton);
+  QTest::mouseClick(d->NotifyBox(), Qt::LeftButton);
   d->RefreshBox()->setCurrentIndex(0);  // not the member's choice: nothing written
   EXPECT_EQ(Stored(kRefreshTimer), "Error");
   EXPECT_TRUE(notices_.notices.empty());
@@ -122,6 +124,7 @@ TEST_F(PreferencesDialogTest, CancelKeepsTheAppearanceButNotTheImmediateChoices)
   EXPECT_EQ(Stored(kFontColor), "Error");
   EXPECT_EQ(Stored(kTreeCity), "Right");
   EXPECT_EQ(Stored(kSound), "1");
+  EXPECT_EQ(Stored(kDesktopNotify), "0");
   EXPECT_EQ(Stored(kRefreshTimer), "20");
 }
 

@@ -43,6 +43,7 @@ TEST_F(PreferencesTest, OpensWithDefaultsWhenNothingIsStored) {
   EXPECT_EQ(GbkToUtf8(o.face), "宋体");
   EXPECT_EQ(o.side, TreeSide::kLeft);
   EXPECT_FALSE(o.sound);
+  EXPECT_TRUE(o.desktop_notify);
   EXPECT_EQ(RefreshChoices()[static_cast<std::size_t>(o.refresh_index)], "10");
   EXPECT_TRUE(notices_.notices.empty());
 }
@@ -61,6 +62,9 @@ TEST_F(PreferencesTest, StoredValuesAsTheDialogReadsThem) {
     return std::string(!o.side ? "neither" : *o.side == TreeSide::kLeft ? "left" : "right");
   };
   auto sound = [](const PreferencesOpening& o) { return std::string(o.sound ? "on" : "off"); };
+  auto notify = [](const PreferencesOpening& o) {
+    return std::string(o.desktop_notify ? "on" : "off");
+  };
   auto refresh = [](const PreferencesOpening& o) {
     return o.refresh_index < 0 ? std::string("none")
                                : std::string(RefreshChoices()[o.refresh_index]);
@@ -83,6 +87,8 @@ TEST_F(PreferencesTest, StoredValuesAsTheDialogReadsThem) {
       {kTreeCity, "right", side, "neither"},
       {kSound, "1", sound, "on"},
       {kSound, "yes", sound, "off"},
+      {kDesktopNotify, "0", notify, "off"},
+      {kDesktopNotify, "", notify, "on"},
       {kRefreshTimer, "20", refresh, "20"},
       {kRefreshTimer, "4", refresh, "none"},
       {kRefreshTimer, "0", refresh, "none"},
@@ -119,7 +125,7 @@ TEST_F(PreferencesTest, AppearanceIsWrittenOnlyBySave) {
   EXPECT_TRUE(notices_.notices.empty());
 }
 
-TEST_F(PreferencesTest, SoundSideAndPeriodAreWrittenAtOnce) {
+TEST_F(PreferencesTest, SwitchesSideAndPeriodAreWrittenAtOnce) {
   {
     PreferencesModel model;
     model.SetSound(true);
@@ -131,9 +137,11 @@ TEST_F(PreferencesTest, SoundSideAndPeriodAreWrittenAtOnce) {
     EXPECT_EQ(Stored(kRefreshTimer), "20");
     EXPECT_EQ(notices_.notices, std::vector<std::string>{kRestartNotice});
     model.SetSound(false);
+    model.SetDesktopNotify(false);
     // Closed without Save().
   }
   EXPECT_EQ(Stored(kSound), "0");
+  EXPECT_EQ(Stored(kDesktopNotify), "0");
   EXPECT_EQ(Stored(kTreeCity), "Right");
   EXPECT_EQ(Stored(kRefreshTimer), "20");
 }
