@@ -13,6 +13,11 @@
 #                                stores a remembered, automatic login (and a
 #                                refresh period in seconds) in the settings
 #                                store named by TARVOLO_SETTINGS
+#   publish_as_demo_member CITY CONTENT
+#                                publishes a cargo message (telephone
+#                                13700000000) as demo_member on
+#                                $service_host, whose database is
+#                                $work/service.db; prints its id
 #   count_lines PATTERN          how many lines of the client's log match
 #   gbk TEXT                     TEXT in GBK, percent-encoded for a query
 #   reported_id FILE EVENT       the window id of a "TARVOLO EVENT 0x…" line
@@ -83,6 +88,15 @@ remember_login() {  # user password [refresh-seconds]
   if [ -n "${3:-}" ]; then
     "$cli" settings set "$main_key" RefreshTimertavrelomin "$3" >/dev/null
   fi
+}
+
+publish_as_demo_member() {  # city content
+  local db=$work/service.db member answer
+  member=$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select id from members where username=\"demo_member\"").fetchone()[0])' "$db")
+  answer=$(curl -s -X POST "http://$service_host/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=$(gbk "$1")&Msg_StartCity=$(gbk "$1")&Msg_Type=0&Msg_Content=$(gbk "$2")&Msg_Tel=13700000000&Msg_Flag=$member")
+  [ "$(echo "$answer" | base64 -d)" = AddOK ] || fail "publish answered $answer"
+  # The service's simulated traffic publishes too: this member's newest.
+  python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select max(id) from messages where flag = ?", (sys.argv[2],)).fetchone()[0])' "$db" "$member"
 }
 
 count_lines() { grep -c -- "$1" "$work/client.log" || true; }

@@ -15,6 +15,7 @@
 //   menu <caption>         triggers the main window's menu item of that caption
 //   close                  closes the main window as its close box does
 //   stats                  the rows, filled rows and the mark lists' sizes
+//   window                 whether the main window is active and minimised
 //   timing on|off          every poll that brought rows reports its paint
 // Times "@<µs>" are on the monotonic clock, for timing from outside; the
 // grid's first paint after the first page is "feed-first-page-painted @<µs>".
@@ -313,6 +314,10 @@ class Driver : public QObject {
               .arg(store.Deleted().Text().size())
               .arg(store.Closed().Count())
               .arg(store.Closed().Text().size()));
+    } else if (command == QLatin1String("window")) {
+      Say(QStringLiteral("window active %1 minimized %2")
+              .arg(window_.isActiveWindow() ? 1 : 0)
+              .arg(window_.isMinimized() ? 1 : 0));
     } else if (command == QLatin1String("repaint")) {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->isVisible()) w->repaint();

@@ -81,13 +81,9 @@ grep -q "TARVOLO feed-caption ◆ 郑州(0371)" "$work/client.log" || fail "capt
 shot feed_1_city.png
 
 # 2. a new message on top within one refresh period (2 s)
-member=$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select id from members where username=\"demo_member\"").fetchone()[0])' "$work/service.db")
 content="端到端新消息 郑州到西安 有货8吨 $RANDOM"
-answer=$(curl -s -X POST "http://$host/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=$(gbk 郑州)&Msg_StartCity=$(gbk 郑州)&Msg_Type=0&Msg_Content=$(gbk "$content")&Msg_Tel=13700000000&Msg_Flag=$member")
-[ "$(echo "$answer" | base64 -d)" = AddOK ] || fail "publish answered $answer"
+new_id=$(publish_as_demo_member 郑州 "$content")
 published=$SECONDS
-# The service's simulated traffic publishes too: take the id of this message.
-new_id=$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select max(id) from messages where tel = ?", ("13700000000",)).fetchone()[0])' "$work/service.db")
 wait_for_line "$work/client.log" "TARVOLO feed-new-records [0-9]* $new_id" 5
 echo "feed e2e: new message $new_id on top after $((SECONDS - published)) s"
 send dump 0 2

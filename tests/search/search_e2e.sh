@@ -24,19 +24,11 @@ send() { send_command "TARVOLO done" "$@"; }
 last() { grep "TARVOLO $1" "$work/client.log" | tail -1; }
 row_text() { grep "TARVOLO search-row $1 " "$work/client.log" | tail -1 | cut -d' ' -f4-; }
 
-# Publishes as demo_member; prints the new message's id.
-publish() {  # city content
-  local answer
-  answer=$(curl -s -X POST "http://$host/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=$(gbk "$1")&Msg_StartCity=$(gbk "$1")&Msg_Type=0&Msg_Content=$(gbk "$2")&Msg_Tel=13700000000&Msg_Flag=$member")
-  [ "$(echo "$answer" | base64 -d)" = AddOK ] || fail "publish answered $answer"
-  python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select max(id) from messages where flag = ?", (sys.argv[2],)).fetchone()[0])' "$work/service.db" "$member"
-}
-
 # A published match comes on top within one refresh period (2 s), chimes.
 expect_new_match() {  # city content label
   local chimes id published
   chimes=$(count_lines "TARVOLO search-sound STOCK")
-  id=$(publish "$1" "$2")
+  id=$(publish_as_demo_member "$1" "$2")
   published=$SECONDS
   wait_for_line "$work/client.log" "TARVOLO search-new [0-9]* $id" 5
   echo "search e2e: $3: match $id on top after $((SECONDS - published)) s"
@@ -49,7 +41,6 @@ cli=$build/cli/tarvolo-cli
 start_service "$work/service.log" --demo --demo-count 3000 --no-cache --quota 0 \
   --db "$work/service.db"
 host=$service_host
-member=$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select id from members where username=\"demo_member\"").fetchone()[0])' "$work/service.db")
 
 export TARVOLO_SETTINGS=$work/settings.db
 use_service_host "$host"
