@@ -187,20 +187,36 @@ TEST_F(NotifierOnPrivateBus, WithoutAServiceOnTheBusNothingIsShown) {
 
 TEST(DesktopNotifierWithoutBus, ShowDoesNothingAndReturnsAtOnce) {
   TestApp();
-  DesktopNotifier notifier([] {
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/tarvolo-bus"),
-                                         NextName("nobus"));
-  });
-  QSignalSpy settled(&notifier, &DesktopNotifier::busSettled);
-  QSignalSpy answered(&notifier, &DesktopNotifier::notifyAnswered);
-  notifier.Show(QStringLiteral("1 条新匹配信息"), QStringLiteral("A"));
-  ASSERT_TRUE(WaitFor([&] { return settled.count() == 1; }, 10000));
-  EXPECT_FALSE(settled.at(0).at(0).toBool());
-  // Later matches are dropped without another try.
-  notifier.Show(QStringLiteral("2 条新匹配信息"), QStringLiteral("B"));
-  EXPECT_EQ(settled.count(), 1);
-  EXPECT_EQ(answered.count(), 0);
-  EXPECT_EQ(notifier.LastId(), 0u);
+  // The program's own connector with no session bus to be found: no
+  // address, no runtime folder, no display to start one for.
+  for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "DISPLAY"}) {
+    qunsetenv(name);
+  }
+  struct Case {
+    const char* what;
+    DesktopNotifier::Connector connector;
+  };
+  const Case cases[] = {
+      {"a bus address where nothing listens",
+       [] {
+         return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/tarvolo-bus"),
+                                              NextName("nobus"));
+       }},
+      {"no session bus", DesktopNotifier::SessionBus},
+  };
+  for (const Case& c : cases) {
+    DesktopNotifier notifier(c.connector);
+    QSignalSpy settled(&notifier, &DesktopNotifier::busSettled);
+    QSignalSpy answered(&notifier, &DesktopNotifier::notifyAnswered);
+    notifier.Show(QStringLiteral("1 条新匹配信息"), QStringLiteral("A"));
+    ASSERT_TRUE(WaitFor([&] { return settled.count() == 1; }, 10000)) << c.what;
+    EXPECT_FALSE(settled.at(0).at(0).toBool()) << c.what;
+    // Later matches are dropped without another try.
+    notifier.Show(QStringLiteral("2 条新匹配信息"), QStringLiteral("B"));
+    EXPECT_EQ(settled.count(), 1) << c.what;
+    EXPECT_EQ(answered.count(), 0) << c.what;
+    EXPECT_EQ(notifier.LastId(), 0u) << c.what;
+  }
 }
 
 }  // namespace
