@@ -37,6 +37,7 @@ DesktopNotifier::DesktopNotifier(Connector connector, QObject* parent)
 DesktopNotifier::~DesktopNotifier() = default;
 
 void DesktopNotifier::Show(const QString& summary, const QString& body) {
+  close_on_answer_ = false;
   switch (state_) {
     case BusState::kMissing:
       return;
@@ -115,9 +116,31 @@ void DesktopNotifier::SendWaiting() {
               id = reply.value();
               last_id_ = id;
             }
+            if (close_on_answer_) {
+              close_on_answer_ = false;
+              CloseLast();
+            }
             emit notifyAnswered(id);
             SendWaiting();
           });
+}
+
+void DesktopNotifier::Withdraw() {
+  waiting_.reset();
+  if (in_flight_) {
+    close_on_answer_ = true;
+    return;
+  }
+  CloseLast();
+}
+
+void DesktopNotifier::CloseLast() {
+  if (!bus_ || last_id_ == 0) return;
+  QDBusMessage call = Call(QStringLiteral("CloseNotification"));
+  call << static_cast<uint>(last_id_);
+  // Nothing to learn from the answer; the call must just not wait.
+  bus_->asyncCall(call, call_timeout_ms_);
+  last_id_ = 0;
 }
 
 void DesktopNotifier::OnActionInvoked(uint id, const QString& action_key) {

@@ -33,6 +33,11 @@ class DesktopNotifier : public QObject {
   // answer, so that it can name the notification it replaces.
   void Show(const QString& summary, const QString& body);
 
+  // Takes the last notification off the desktop (the search closed, or the
+  // member came back to the window) and drops a text still waiting. One
+  // whose answer is outstanding is closed when the answer comes.
+  void Withdraw();
+
   // The id the service gave the last notification (0: none yet).
   quint32 LastId() const { return last_id_; }
   void SetCallTimeoutMs(int ms) { call_timeout_ms_ = ms; }
@@ -59,6 +64,7 @@ class DesktopNotifier : public QObject {
   void OnConnected(const QDBusConnection& bus);
   void AskCapabilities();
   void SendWaiting();
+  void CloseLast();
 
   Connector connector_;
   std::optional<QDBusConnection> bus_;
@@ -69,6 +75,8 @@ class DesktopNotifier : public QObject {
   // a text holding "<" or "&" is escaped rather than read as tags.
   bool body_markup_ = true;
   quint32 last_id_ = 0;
+  // Withdrawn while its Notify was unanswered: close it on the answer.
+  bool close_on_answer_ = false;
   int call_timeout_ms_ = kDefaultCallTimeoutMs;
 };
 

@@ -1,6 +1,8 @@
 #include "search/search_attach.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QWindow>
 #include <QPushButton>
 
 #include "core/gbk.h"
@@ -110,6 +112,7 @@ SearchAttachment::SearchAttachment(Shell& shell, FeedAttachment& feed, DetailAtt
   // New matches while the window is out of sight: a desktop notification,
   // and a click on it brings the window back.
   auto* notifier = new DesktopNotifier(DesktopNotifier::SessionBus, this);
+  notifier_ = notifier;
   connect(panel_.get(), &SearchResultsPanel::matchesInserted, notifier,
           [this, notifier](int inserted) {
             MatchNoticeFacts facts;
@@ -123,6 +126,10 @@ SearchAttachment::SearchAttachment(Shell& shell, FeedAttachment& feed, DetailAtt
             }
           });
   connect(notifier, &DesktopNotifier::activated, this, [this] { BringToFront(shell_.Frame()); });
+  // Back at the window, the notification has done its work.
+  connect(qApp, &QApplication::focusWindowChanged, notifier, [this, notifier] {
+    if (WindowInFront(shell_.Frame())) notifier->Withdraw();
+  });
 }
 
 SearchAttachment::~SearchAttachment() = default;
@@ -179,6 +186,7 @@ void SearchAttachment::StartSearch(const SearchTerms& terms) {
 }
 
 void SearchAttachment::CloseSearch() {
+  notifier_->Withdraw();
   panel_->Close();
   shell_.CloseLowerPanel();
 }

@@ -14,6 +14,7 @@
 namespace tv {
 
 class ComprehensiveSearchForm;
+class DesktopNotifier;
 class DetailAttachment;
 class FeedAttachment;
 class LiveGrid;
@@ -55,6 +56,7 @@ class SearchAttachment : public QObject {
   std::unique_ptr<SoundEffectPlayer> sounds_;
   std::unique_ptr<SearchResultsPanel> panel_;
   LiveGrid* live_grid_ = nullptr;
+  DesktopNotifier* notifier_ = nullptr;
 };
 
 SearchAttachment& AttachSearch(Shell& shell, FeedAttachment& feed, DetailAttachment& detail);

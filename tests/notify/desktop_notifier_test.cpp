@@ -171,6 +171,41 @@ TEST_F(NotifierOnPrivateBus, OnlyAClickOnTheLastNotificationAsksForTheWindow) {
   EXPECT_EQ(activated.count(), 1);
 }
 
+TEST_F(NotifierOnPrivateBus, AWithdrawnNotificationIsClosedEvenWhileItsAnswerIsOutstanding) {
+  NotificationRecorder recorder;
+  ASSERT_TRUE(StartService(recorder).isConnected());
+  DesktopNotifier notifier(Client());
+  QSignalSpy answered(&notifier, &DesktopNotifier::notifyAnswered);
+
+  // Answered, then withdrawn: closed at once, and the next one is new.
+  notifier.Show(QStringLiteral("1 条新匹配信息"), QStringLiteral("A"));
+  ASSERT_TRUE(WaitFor([&] { return answered.count() == 1; }));
+  const uint first = notifier.LastId();
+  notifier.Withdraw();
+  ASSERT_TRUE(WaitFor([&] { return recorder.Closed().size() == 1; }));
+  EXPECT_EQ(recorder.Closed()[0], first);
+  EXPECT_EQ(notifier.LastId(), 0u);
+
+  // Withdrawn before its answer came: closed when the answer comes, and a
+  // text that was waiting behind it never goes out.
+  recorder.SetHoldAnswers(true);
+  notifier.Show(QStringLiteral("1 条新匹配信息"), QStringLiteral("B"));
+  ASSERT_TRUE(WaitFor([&] { return recorder.Notifications().size() == 2; }));
+  notifier.Show(QStringLiteral("2 条新匹配信息"), QStringLiteral("C"));
+  notifier.Withdraw();
+  recorder.SetHoldAnswers(false);
+  recorder.ReleaseHeld();
+  ASSERT_TRUE(WaitFor([&] { return recorder.Closed().size() == 2; }));
+  EXPECT_EQ(recorder.Closed()[1], recorder.Notifications()[1].id);
+  EXPECT_EQ(recorder.Notifications()[1].replaces_id, 0u);
+  // A round trip behind: "C" would have gone out by now.
+  notifier.Show(QStringLiteral("1 条新匹配信息"), QStringLiteral("D"));
+  ASSERT_TRUE(WaitFor([&] { return answered.count() == 3; }));
+  ASSERT_EQ(recorder.Notifications().size(), 3u);
+  EXPECT_EQ(recorder.Notifications()[2].body, QStringLiteral("D"));
+  EXPECT_EQ(recorder.Notifications()[2].replaces_id, 0u);
+}
+
 TEST_F(NotifierOnPrivateBus, WithoutAServiceOnTheBusNothingIsShown) {
   DesktopNotifier notifier(Client());
   QSignalSpy settled(&notifier, &DesktopNotifier::busSettled);

@@ -46,7 +46,7 @@ QStringList NotificationRecorder::GetCapabilities() {
   return caps;
 }
 
-void NotificationRecorder::CloseNotification(uint /*id*/) {}
+void NotificationRecorder::CloseNotification(uint id) { closed_.push_back(id); }
 
 QString NotificationRecorder::GetServerInformation(QString& vendor, QString& version,
                                                    QString& spec_version) {

@@ -45,6 +45,8 @@ class NotificationRecorder : public QObject, protected QDBusContext {
   bool Register(QDBusConnection bus);
 
   const std::vector<Received>& Notifications() const { return received_; }
+  // The ids CloseNotification was called with, in order.
+  const std::vector<uint>& Closed() const { return closed_; }
   // Answers the held Notify calls, in order.
   void ReleaseHeld();
   void SetHoldAnswers(bool hold) { options_.hold_answers = hold; }
@@ -68,6 +70,7 @@ class NotificationRecorder : public QObject, protected QDBusContext {
   Options options_;
   QDBusConnection bus_;
   std::vector<Received> received_;
+  std::vector<uint> closed_;
   std::vector<QDBusMessage> held_;
   uint next_id_ = 1;
 };

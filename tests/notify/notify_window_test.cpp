@@ -129,6 +129,18 @@ TEST(NotificationsOfTheMainWindow, NewMatchesOutOfSightAreNotifiedAndAClickBring
   // A click on it brings the window back in front.
   recorder.Invoke(notifier->LastId(), QStringLiteral("default"));
   EXPECT_TRUE(WaitFor([&] { return !w.isMinimized() && w.isActiveWindow(); }));
+  // Back at the window, the notification is taken off the desktop.
+  ASSERT_TRUE(WaitFor([&] { return recorder.Closed().size() == 1; }));
+  EXPECT_EQ(recorder.Closed()[0], recorder.Notifications()[1].id);
+
+  // So is one shown while the window was away, when the search closes.
+  other.activateWindow();
+  ASSERT_TRUE(WaitFor([&] { return other.isActiveWindow() && !w.isActiveWindow(); }));
+  poll_answer({Match("900006", "北京到济南 煤炭 丁")});
+  ASSERT_TRUE(WaitFor([&] { return answered.count() == 3; }));
+  search.CloseSearch();
+  ASSERT_TRUE(WaitFor([&] { return recorder.Closed().size() == 2; }));
+  EXPECT_EQ(recorder.Closed()[1], recorder.Notifications()[2].id);
   EXPECT_TRUE(notices.notices.empty());
 }
 
