@@ -40,7 +40,19 @@ QTextEdit* ReadOnlyBox(QWidget* parent, const QString& text, Colour colour, doub
   return box;
 }
 
-QLabel* Caption(QWidget* parent, const char* utf8) { return new QLabel(Utf8(utf8), parent); }
+// A caption and the field it names: screen readers read them together, and a
+// field without a name of its own takes the caption's (without the colon).
+QLabel* Caption(QWidget* parent, const char* utf8, QWidget* field) {
+  auto* caption = new QLabel(Utf8(utf8), parent);
+  caption->setBuddy(field);
+  QString name = caption->text();
+  if (name.endsWith(QLatin1Char(':'))) name.chop(1);
+  if (field->accessibleName().isEmpty() && !qobject_cast<QLabel*>(field)) {
+    field->setAccessibleName(name);
+  }
+  if (qobject_cast<QLabel*>(field)) field->setAccessibleDescription(name);
+  return caption;
+}
 
 QLabel* ColouredLabel(QWidget* parent, const QString& text, Colour colour) {
   auto* label = new QLabel(text, parent);
@@ -96,14 +108,17 @@ DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& vi
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* facts = new QGridLayout;
-  facts->addWidget(Caption(this, "发布城市:"), 0, 0);
-  facts->addWidget(new QLabel(FromGbk(message.City), this), 0, 1);
-  facts->addWidget(Caption(this, "发布时间:"), 0, 2);
-  facts->addWidget(new QLabel(FromGbk(message.Time), this), 0, 3);
-  facts->addWidget(Caption(this, "信息来源:"), 1, 0);
-  facts->addWidget(source_, 1, 1);
-  facts->addWidget(Caption(this, "信息状态:"), 1, 2);
-  facts->addWidget(status_, 1, 3);
+  const std::pair<const char*, QLabel*> fact_rows[] = {
+      {"发布城市:", new QLabel(FromGbk(message.City), this)},
+      {"发布时间:", new QLabel(FromGbk(message.Time), this)},
+      {"信息来源:", source_},
+      {"信息状态:", status_},
+  };
+  for (int i = 0; i < 4; ++i) {
+    QLabel* caption = Caption(this, fact_rows[i].first, fact_rows[i].second);
+    facts->addWidget(caption, i / 2, (i % 2) * 2);
+    facts->addWidget(fact_rows[i].second, i / 2, (i % 2) * 2 + 1);
+  }
   facts->setColumnStretch(1, 1);
   facts->setColumnStretch(3, 1);
 
@@ -118,9 +133,9 @@ DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& vi
   buttons->addWidget(close);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Caption(this, "信息内容"));
+  layout->addWidget(Caption(this, "信息内容", content_));
   layout->addWidget(content_, 1);
-  layout->addWidget(Caption(this, "联系方式"));
+  layout->addWidget(Caption(this, "联系方式", contact_));
   layout->addWidget(contact_);
   layout->addLayout(facts);
   layout->addLayout(countdown);

@@ -68,7 +68,8 @@ SearchPanelView::SearchPanelView(QWidget* parent) : QWidget(parent) {
     b->setIcon(style()->standardIcon(pages[i].icon));
     b->setToolTip(QString::fromUtf8(pages[i].tip));
     b->setFixedSize(kButtonWidth, kStripHeight - 2);
-    b->setFocusPolicy(Qt::NoFocus);
+    b->setAccessibleName(b->toolTip());
+    b->setFocusPolicy(Qt::TabFocus);
     const PageCommand command = pages[i].command;
     connect(b, &QPushButton::clicked, this, [this, command] { emit pageCommand(command); });
     row->addWidget(b);
@@ -78,12 +79,14 @@ SearchPanelView::SearchPanelView(QWidget* parent) : QWidget(parent) {
   close_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
   close_->setToolTip(QStringLiteral("关闭搜索"));
   close_->setFixedSize(kButtonWidth, kStripHeight - 2);
-  close_->setFocusPolicy(Qt::NoFocus);
+  close_->setAccessibleName(close_->toolTip());
+  close_->setFocusPolicy(Qt::TabFocus);
   connect(close_, &QPushButton::clicked, this, &SearchPanelView::closeRequested);
   row->addWidget(close_);
 
   grid_ = new InfoGrid(this);
   grid_->setObjectName(QStringLiteral("searchGrid"));
+  grid_->setAccessibleName(QStringLiteral("搜索结果"));
   grid_->installEventFilter(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -112,7 +112,10 @@ void MainWindow::BuildControls() {
     auto* b = new QPushButton(caption, button_row);
     b->setFixedHeight(kButtonRowHeight);
     b->setToolTip(tip);
-    b->setFocusPolicy(Qt::NoFocus);
+    // A click leaves the focus where it was (in the grid); Tab still reaches
+    // the buttons for keyboard users.
+    b->setFocusPolicy(Qt::TabFocus);
+    if (caption.isEmpty()) b->setAccessibleName(tip);
     b->setObjectName(QStringLiteral("button%1").arg(static_cast<int>(id)));
     buttons_[static_cast<std::size_t>(id - kButtonView)] = b;
     row->addWidget(b);

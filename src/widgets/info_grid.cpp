@@ -378,6 +378,16 @@ void InfoGrid::wheelEvent(QWheelEvent* event) {
   wheel_busy_ = false;
 }
 
+void InfoGrid::LeaveByKeyboard(bool next) {
+  QWidget* to = next ? nextInFocusChain() : previousInFocusChain();
+  while (to && to != this &&
+         (!(to->focusPolicy() & Qt::TabFocus) || !to->isVisibleTo(window()) ||
+          !to->isEnabled() || to->window() != window())) {
+    to = next ? to->nextInFocusChain() : to->previousInFocusChain();
+  }
+  if (to && to != this) to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
 void InfoGrid::keyPressEvent(QKeyEvent* event) {
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   const int top_before = top_row_;
@@ -390,14 +400,24 @@ void InfoGrid::keyPressEvent(QKeyEvent* event) {
       MoveFocusRow(1);
       break;
     case Qt::Key_Left:
-    case Qt::Key_Backtab:
       MoveFocusColumn(-1);
+      break;
+    case Qt::Key_Backtab:
+      if (ctrl) {
+        LeaveByKeyboard(false);
+      } else {
+        MoveFocusColumn(-1);
+      }
       break;
     case Qt::Key_Right:
       MoveFocusColumn(1);
       break;
     case Qt::Key_Tab:
-      MoveFocusColumn(event->modifiers() & Qt::ShiftModifier ? -1 : 1);
+      if (ctrl) {
+        LeaveByKeyboard(!(event->modifiers() & Qt::ShiftModifier));
+      } else {
+        MoveFocusColumn(event->modifiers() & Qt::ShiftModifier ? -1 : 1);
+      }
       break;
     case Qt::Key_PageUp:
       Scroll(ScrollCode::kPageUp);

@@ -104,9 +104,11 @@ class InfoGrid : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Tab moves the focus cell inside the grid instead of leaving the widget.
+  // Ctrl+Tab (Ctrl+Shift+Tab) leaves it for the next (previous) control.
   bool focusNextPrevChild(bool /*next*/) override { return false; }
 
  private:
+  void LeaveByKeyboard(bool next);
   void OnStoreChanged(RowStore::Change change);
   void UpdateScrollRanges();
   int MaxTopRow() const;

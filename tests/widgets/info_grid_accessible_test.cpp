@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QTest>
+#include <QPushButton>
 #include <memory>
 
 #include "core/gbk.h"
@@ -126,6 +127,36 @@ TEST_F(InfoGridAccessibleTest, TheFocusRowIsTheFocusedItem) {
   EXPECT_EQ(list->focusChild(), nullptr);
   EXPECT_FALSE(list->child(0)->state().focused);
   EXPECT_TRUE(list->child(0)->state().selected);
+}
+
+// Tab moves the focus cell inside the grid; Ctrl+Tab leaves the grid for the
+// window's next control, Ctrl+Shift+Tab for the one before.
+TEST_F(InfoGridAccessibleTest, CtrlTabLeavesTheGridTabStaysInIt) {
+  QWidget window;
+  auto* before = new QPushButton(QStringLiteral("前"), &window);
+  auto* hidden = new QPushButton(QStringLiteral("隐"), &window);
+  InfoGrid* grid = grid_.release();  // the window owns it now
+  grid->setParent(&window);
+  grid->show();
+  auto* after = new QPushButton(QStringLiteral("后"), &window);
+  hidden->hide();
+  QWidget::setTabOrder(before, grid);
+  QWidget::setTabOrder(grid, hidden);
+  QWidget::setTabOrder(hidden, after);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  grid->setFocus();
+  grid->SetFocusCell(0, 7);
+
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_TRUE(grid->hasFocus());
+  EXPECT_EQ(grid->FocusCell().column, 8);
+  QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_TRUE(after->hasFocus()) << "the hidden button is passed over";
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(before->hasFocus());
 }
 
 }  // namespace
