@@ -7,6 +7,7 @@
 #include "cli/args.h"
 #include "cli/command.h"
 #include "cli/feed_printer.h"
+#include "cli/list_setup.h"
 #include "cli/output.h"
 #include "cli/session.h"
 #include "core/gbk.h"
@@ -52,21 +53,6 @@ constexpr const char* kHelp =
     "TARVOLO_ID_POLL_MS shortens the deleted/closed polls (tests).\n"
     "Exit status: 0 done (or ended by a signal); 1 the login or the first page\n"
     "failed (the notice on standard error); 2 a bad argument (nothing sent).\n";
-
-// The names the multi-area form and the region tree offer: provinces,
-// prefecture-level cities, counties, and the whole country.
-bool KnownRegion(std::string_view gbk) {
-  if (IsWholeCountryRegion(gbk)) return true;
-  for (std::string_view province : Provinces(ProvinceOrder::kBrowse)) {
-    if (province == gbk) return true;
-  }
-  for (RegionTable table : {RegionTable::kPrefectureDirectory, RegionTable::kCountyDirectory}) {
-    for (const RegionPair& pair : Rows(table)) {
-      if (pair.child == gbk) return true;
-    }
-  }
-  return false;
-}
 
 struct FeedOptions {
   RegionList regions;  // empty: the member's city
@@ -118,20 +104,8 @@ std::optional<FeedOptions> ReadOptions(const ParsedArgs& parsed) {
     }
   }
   options.follow = parsed.Has("follow");
-  options.style.json = parsed.Has("json");
-  options.style.colour = !options.style.json && ColourWanted();
+  options.style = ListPrintStyle(parsed);
   return options;
-}
-
-FeedServices TerminalServices() {
-  FeedServices s;
-  s.fetch = [](std::string_view host, std::string_view path) {
-    return FetchEncodedPage("GET", host, path);
-  };
-  s.discover = [] { return Servers().DiscoverServer(); };
-  s.current_host = [] { return Servers().CurrentHost(); };
-  s.area_code_of = [](std::string_view name) { return AreaCodeOf(name); };
-  return s;
 }
 
 int RunFeed(const Args& args) {
@@ -178,49 +152,30 @@ int RunFeed(const Args& args) {
   feed.SetFeedHost(member.host);
 
   const bool own_city = options->regions.empty();
-  bool first_page_shown = false;
-  bool told_lost = false;
+  ListOutput output(loop, options->follow, style);
   auto show_first_page = [&](bool filled) {
-    if (first_page_shown) return;
-    // No page: a region without messages, unless the server did not answer.
-    // The feed asks again by itself; a follower waits for it, a single look
-    // ends here.
-    if (!filled && feed.ConnectionLost()) {
-      if (!told_lost) ShowNotice(TV_TEXT("网络连接失败,请检查网络是否正常!"));
-      told_lost = true;
-      if (!options->follow) loop.Quit(1);
-      return;
-    }
-    first_page_shown = true;
-    PrintFeedTotal(store.TotalCount(), style);
-    for (int row = 0; row < grid.RowCount(); ++row) {
-      if (!PrintFeedRow(store, row, style)) break;
-    }
-    if (!options->follow) loop.Quit(0);
+    output.FirstPage(store, filled, feed.ConnectionLost());
   };
   if (own_city) {
     QObject::connect(&feed, &FeedController::startPageApplied, &feed, show_first_page);
   } else {
     QObject::connect(&feed, &FeedController::reloadApplied, &feed, show_first_page);
   }
-  QObject::connect(&feed, &FeedController::newRecordsApplied, &feed, [&](int inserted) {
-    if (!first_page_shown) return;
-    // Inserted one by one on top: the oldest of them is the lowest.
-    for (int row = inserted - 1; row >= 0; --row) PrintFeedRow(store, row, style);
-  });
+  QObject::connect(&feed, &FeedController::newRecordsApplied, &feed,
+                   [&](int inserted) { output.NewRows(store, inserted); });
   std::size_t deleted_seen = 0;
   std::size_t closed_seen = 0;
   QObject::connect(&feed, &FeedController::idListApplied, &feed, [&](int kind_number) {
     const auto kind = static_cast<IdListKind>(kind_number);
     const IdMarks& marks = kind == IdListKind::kDeleted ? store.Deleted() : store.Closed();
     std::size_t& seen = kind == IdListKind::kDeleted ? deleted_seen : closed_seen;
-    if (first_page_shown) {
+    if (output.FirstPageShown()) {
       for (const std::string& id : MarksAddedSince(marks, seen)) PrintFeedMark(id, kind, style);
     }
     seen = marks.Text().size();
   });
   QObject::connect(&feed, &FeedController::connectionChanged, &feed, [&](bool lost) {
-    if (lost && first_page_shown) ShowNotice(TV_TEXT("网络连接中断，正在重新连接…"));
+    if (lost && output.FirstPageShown()) ShowNotice(TV_TEXT("网络连接中断，正在重新连接…"));
   });
 
   feed.StartFeed();

@@ -45,7 +45,11 @@ bool PrintFeedRow(FeedStore& store, int row, const FeedPrintStyle& style) {
   const std::string deal = closed ? TV_TEXT("已成交") : std::string();
   const std::string_view time = grid.CellText(row, kColTime);
   const std::string_view city = grid.CellText(row, kColCity);
-  const std::string_view type = grid.CellText(row, kColTypeWord);
+  // The main list keeps the type word; the search panel the type as received.
+  const std::string_view type_cell = grid.CellText(row, kColTypeWord);
+  const bool received = !type_cell.empty() && type_cell.find_first_not_of("0123456789") ==
+                                                  std::string_view::npos;
+  const std::string type = received ? TypeWord(type_cell) : std::string(type_cell);
   const std::string_view company = grid.CellText(row, kColCompany);
   if (style.json) {
     const std::string content = StripTextMarkers(grid.CellText(row, kColContent));

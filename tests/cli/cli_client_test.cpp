@@ -22,6 +22,7 @@
 #include "net/query_encoding.h"
 #include "net/transport.h"
 #include "recording_proxy.h"
+#include "search/search_text.h"
 
 namespace tv {
 namespace {
@@ -110,7 +111,8 @@ TEST(CliHelp, EveryCommandHasItsHelp) {
     std::string name = line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size());
     if (!Contains(commands, name)) commands.push_back(name);
   }
-  for (const char* expected : {"login", "feed", "compose", "publish", "history", "register"}) {
+  for (const char* expected :
+       {"login", "feed", "search", "compose", "publish", "history", "register"}) {
     EXPECT_TRUE(Contains(commands, expected)) << expected << " missing from:\n" << list.out;
   }
   for (const std::string& name : commands) {
@@ -227,6 +229,13 @@ TEST_F(CliClientTest, BadArgumentsExit2BeforeAnyRequest) {
       {"feed", "--user", "demo_vip"},
       {"feed", "extra"},
       {"feed"},  // nobody remembered
+      {"search", "--guest"},
+      {"search", "--guest", "--region", "火星", "煤炭"},
+      {"search", "--guest", "煤炭,钢材"},
+      {"search", "--guest", ""},
+      {"search", "--guest", "煤炭😀"},
+      {"search", "--guest", "--follow=yes", "煤炭"},
+      {"search", "煤炭"},  // nobody remembered
   };
   const std::size_t before = proxy_->Count();
   for (const auto& args : cases) {
@@ -308,6 +317,42 @@ TEST_F(CliClientTest, JsonLinesParseAndCarryTheRecords) {
   }
 }
 
+TEST_F(CliClientTest, SearchPrintsThePanelsFirstPageFromTheSameRequest) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string code, keywords;  // UTF-8
+    bool masked;
+  };
+  const Case cases[] = {
+      {{"--user", "demo_vip", "--password", "vip123", "煤炭"}, "郑州", "煤炭", false},
+      {{"--guest", "--region", "山东省", "钢材", "济南", "钢材"}, "山东省", "钢材,济南", true},
+      {{"--guest", "--region", "全国信息", "车"}, "全国信息", "车", true},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"search"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const std::size_t from = proxy_->Count();
+    const CliResult r = Run(args);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string path = SearchFirstPagePath(G(c.code), G(c.keywords));
+    EXPECT_TRUE(Contains(TargetsSince(from), "GET " + path)) << c.keywords;
+
+    const CountedPage page = ParseCountedPage(FetchEncodedPage("GET", service_->host(), path));
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), page.records.size() + 1) << r.out;
+    EXPECT_EQ(lines[0], std::to_string(page.total));
+    for (std::size_t i = 0; i < page.records.size(); ++i) {
+      const InfoRecord& rec = page.records[i];
+      const auto f = Fields(lines[i + 1]);
+      ASSERT_EQ(f.size(), 8u) << lines[i + 1];
+      EXPECT_EQ(f[0], rec.InfoID);
+      EXPECT_EQ(f[3], rec.Type == "0" ? "货源" : rec.Type == "1" ? "车源" : "信息");
+      EXPECT_EQ(f[4], GbkToUtf8(rec.Content));
+      EXPECT_EQ(f[5], c.masked ? "双击查看电话" : GbkToUtf8(rec.Tel));
+    }
+  }
+}
+
 // Runs `sql` on the service's store, as its own administration would.
 void ChangeOnService(const std::string& db_path, const std::string& sql) {
   sqlite3* db = nullptr;
@@ -369,6 +414,33 @@ TEST_F(CliClientTest, FollowPrintsNewDeletedAndClosedMessagesUntilTerminated) {
     while (!told && follow.ReadLine(line, 8000)) told = line == mark.line;
     EXPECT_TRUE(told) << "no line " << mark.line;
   }
+
+  const CliResult end = follow.Finish(SIGTERM, 10000);
+  EXPECT_EQ(end.exit_code, 0) << end.err;
+}
+
+TEST_F(CliClientTest, SearchFollowPrintsANewMatchUntilTerminated) {
+  ASSERT_EQ(Run({"settings", "set", "main", "RefreshTimertavrelomin", "1"}).exit_code, 0);
+  CliProcess follow(
+      {"search", "--guest", "--region", "郑州", "--json", "--follow", "命令行搜索跟随"}, Env());
+  std::string line;
+  ASSERT_TRUE(follow.ReadLine(line, 15000));
+  EXPECT_EQ(line, "{\"total\":0}");
+
+  const std::string publish =
+      "/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=" +
+      EncodeQueryValue(G("郑州")) + "&Msg_StartCity=" + EncodeQueryValue(G("郑州")) +
+      "&Msg_Type=1&Msg_Content=" + EncodeQueryValue(G("命令行搜索跟随 9.6米空车")) +
+      "&Msg_Tel=13700000000&Msg_Flag=10002";
+  ASSERT_EQ(FetchEncodedPage("POST", service_->host(), publish), "AddOK");
+  // One refresh period and the panel's pause, with room for a loaded machine.
+  ASSERT_TRUE(follow.ReadLine(line, 8000)) << "the new match did not arrive";
+  QJsonParseError error{};
+  const QJsonObject match =
+      QJsonDocument::fromJson(QByteArray::fromStdString(line), &error).object();
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
+  EXPECT_EQ(match["Content"].toString(), QStringLiteral("命令行搜索跟随 9.6米空车"));
+  EXPECT_EQ(match["Type"].toString(), QStringLiteral("车源"));
 
   const CliResult end = follow.Finish(SIGTERM, 10000);
   EXPECT_EQ(end.exit_code, 0) << end.err;

@@ -1,0 +1,67 @@
+#include "cli/list_setup.h"
+
+#include "app/server_discovery.h"
+#include "cli/output.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "feed/feed_requests.h"
+#include "net/transport.h"
+#include "regions/region_directory.h"
+#include "shell/shell_decisions.h"
+
+namespace tv::cli {
+
+bool KnownRegion(std::string_view gbk) {
+  if (IsWholeCountryRegion(gbk)) return true;
+  for (std::string_view province : Provinces(ProvinceOrder::kBrowse)) {
+    if (province == gbk) return true;
+  }
+  for (RegionTable table : {RegionTable::kPrefectureDirectory, RegionTable::kCountyDirectory}) {
+    for (const RegionPair& pair : Rows(table)) {
+      if (pair.child == gbk) return true;
+    }
+  }
+  return false;
+}
+
+FeedServices TerminalServices() {
+  FeedServices s;
+  s.fetch = [](std::string_view host, std::string_view path) {
+    return FetchEncodedPage("GET", host, path);
+  };
+  s.discover = [] { return Servers().DiscoverServer(); };
+  s.current_host = [] { return Servers().CurrentHost(); };
+  s.area_code_of = [](std::string_view name) { return AreaCodeOf(name); };
+  return s;
+}
+
+FeedPrintStyle ListPrintStyle(const ParsedArgs& parsed) {
+  FeedPrintStyle style;
+  style.json = parsed.Has("json");
+  style.colour = !style.json && ColourWanted();
+  return style;
+}
+
+void ListOutput::FirstPage(FeedStore& store, bool filled, bool connection_lost) {
+  if (shown_) return;
+  if (!filled && connection_lost) {
+    if (!told_lost_) ShowNotice(TV_TEXT("网络连接失败,请检查网络是否正常!"));
+    told_lost_ = true;
+    if (!follow_) loop_.Quit(1);
+    return;
+  }
+  shown_ = true;
+  PrintFeedTotal(store.TotalCount(), style_);
+  for (int row = 0; row < store.Grid().RowCount(); ++row) {
+    if (!PrintFeedRow(store, row, style_)) break;
+  }
+  if (!follow_) loop_.Quit(0);
+}
+
+void ListOutput::NewRows(FeedStore& store, int inserted) {
+  if (!shown_) return;
+  // Inserted one by one on top: the oldest of them is the lowest.
+  for (int row = inserted - 1; row >= 0; --row) PrintFeedRow(store, row, style_);
+}
+
+}  // namespace tv::cli
