@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-noto-cjk fonts-wqy-zenhei
   fonts-arphic-ukai fonts-arphic-uming fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
-  xvfb xauth x11-utils imagemagick tmux dbus
+  xvfb xauth x11-utils imagemagick tmux dbus at-spi2-core python3-pyatspi
   wrk nginx-light
   dpkg-dev desktop-file-utils appstream lintian man-db
 )
