@@ -4,6 +4,10 @@
 //   ResizeRows        row count 0 -> N                     (setRowCount)
 //   InsertTop         one filled row on top of N rows      (insertRow(0, items))
 //   JumpAndPaint      first row at a random index + a synchronous frame
+//   Poll              five filled rows on top of a full 1600 x 1000 view and
+//                     the frame after them: the pixels on screen moved down
+//                     and the new rows painted, beside a repaint of the whole
+//                     view after the same rows (the grid's old way)
 //   Memory            RSS growth for N rows of which F are filled (one
 //                     process per case, see run.sh)
 #include <benchmark/benchmark.h>
@@ -197,6 +201,35 @@ BENCHMARK(BM_InsertTop_QTableView<true>)
     ->Arg(1'000'000)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(30);
+
+// --- Poll -------------------------------------------------------------------------
+
+template <bool kRepaintAll>
+void BM_Poll_InfoGrid(benchmark::State& state) {
+  constexpr int kPollWidth = 1600;
+  constexpr int kPollHeight = 1000;
+  const int per_poll = static_cast<int>(state.range(0));
+  tv::InfoGrid grid;
+  grid.resize(kPollWidth, kPollHeight);
+  tv::demo::PutFeedColumnWidths(grid.Store(), kPollWidth);
+  FillGrid(grid.Store(), 2000, 2000);
+  grid.show();
+  QApplication::processEvents();
+  const tv::CellFont font = RowFont();
+  int n = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < per_poll; ++i) {
+      grid.Store().InsertRowAt("", 0);
+      tv::demo::PutSampleRow(grid.Store(), 0, SampleFor(n++), font);
+    }
+    if (kRepaintAll) grid.Redraw();
+    // The posted flush, then the frame it asked for.
+    QApplication::processEvents();
+    QApplication::processEvents();
+  }
+}
+BENCHMARK(BM_Poll_InfoGrid<false>)->Arg(5)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Poll_InfoGrid<true>)->Arg(5)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // --- JumpAndPaint ---------------------------------------------------------------
 

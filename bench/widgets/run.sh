@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the grid benchmarks: the information grid at a million rows
-# beside QTableView over a QStandardItemModel holding the same rows.
+# beside QTableView over a QStandardItemModel holding the same rows, and a
+# poll's frame beside a repaint of the whole view.
 # Timing cases run in one process; each memory case runs in a process of its
 # own so that RSS growth is not hidden by pages an earlier case freed.
 # Usage: bench/widgets/run.sh [BUILD_DIR]  (default build/)
@@ -13,7 +14,7 @@ export QT_QPA_PLATFORM=offscreen
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-"$bench" --benchmark_filter='ResizeRows|InsertTop|JumpAndPaint' --benchmark_repetitions=3 \
+"$bench" --benchmark_filter='ResizeRows|InsertTop|JumpAndPaint|Poll' --benchmark_repetitions=3 \
   --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/time.json" 2>/dev/null
 i=0
 for name in $("$bench" --benchmark_list_tests=true --benchmark_filter='Memory' 2>/dev/null); do
@@ -45,6 +46,11 @@ for name, b in by.items():
         peer = by.get(name.replace("InfoGrid", other))
         if peer:
             print(f"  {name.replace('_InfoGrid', ''):55} x{peer['real_time'] / b['real_time']:9.1f}")
+moved = by.get("BM_Poll_InfoGrid<false>/5")
+whole = by.get("BM_Poll_InfoGrid<true>/5")
+if moved and whole:
+    print(f"\nA poll of five rows, CPU: moved pixels {moved['cpu_time']:.2f} ms, whole view repainted"
+          f" {whole['cpu_time']:.2f} ms, x{whole['cpu_time'] / moved['cpu_time']:.1f}")
 print("\nMemory (RSS growth, one process per case; rows/filled rows):")
 for path in sorted(glob.glob(os.path.join(out, "mem*.json"))):
     for b in load(path):

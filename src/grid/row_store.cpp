@@ -184,8 +184,8 @@ RowStore::RowStore(int column_count, std::shared_ptr<const TextMeasure> measure)
 
 RowStore::~RowStore() = default;
 
-void RowStore::Notify(Change change) const {
-  if (on_change_) on_change_(change);
+void RowStore::Notify(Change change, int row) const {
+  if (on_change_) on_change_(change, row);
 }
 
 void RowStore::SetColumnCount(int column_count) {
@@ -267,7 +267,7 @@ int RowStore::InsertRowAt(std::string_view text, int index) {
     return -1;
   }
   if (rows_[static_cast<std::size_t>(at)]) ++filled_rows_;
-  Notify(Change::kRows);
+  Notify(Change::kRows, at);
   return at;
 }
 
@@ -324,7 +324,8 @@ void RowStore::PutCellText(int row, int column, std::string_view text) {
   if (!ValidCell(row, column)) return;
   // Writing empty text into a row that was never written keeps it unwritten.
   if (text.empty() && BlockOf(row) == nullptr) return;
-  if (PackedRow::SetText(WritableRow(row), column_count_, column, text)) Notify(Change::kCells);
+  if (PackedRow::SetText(WritableRow(row), column_count_, column, text))
+    Notify(Change::kCells, row);
 }
 
 int RowStore::CellImage(int row, int column) const {
@@ -338,7 +339,7 @@ void RowStore::PutCellImage(int row, int column, int image) {
   if (image == kImageNone && BlockOf(row) == nullptr) return;
   PackedRow::Attributes(WritableRow(row), column_count_, column).image =
       static_cast<std::int16_t>(std::min(image, 0x7FFF));
-  Notify(Change::kCells);
+  Notify(Change::kCells, row);
 }
 
 std::uint16_t RowStore::InternFont(const CellFont& font) {
@@ -363,7 +364,7 @@ void RowStore::PutCellFont(int row, int column, const CellFont& font) {
   if (!ValidCell(row, column)) return;
   const std::uint16_t id = InternFont(font);
   PackedRow::Attributes(WritableRow(row), column_count_, column).font_id = id;
-  Notify(Change::kCells);
+  Notify(Change::kCells, row);
 }
 
 const CellFont& RowStore::FontById(std::uint16_t id) const {
@@ -383,7 +384,7 @@ Colour RowStore::CellColour(int row, int column) const {
 void RowStore::PutCellColour(int row, int column, Colour colour) {
   if (!ValidCell(row, column)) return;
   PackedRow::Attributes(WritableRow(row), column_count_, column).text_colour = colour;
-  Notify(Change::kCells);
+  Notify(Change::kCells, row);
 }
 
 Colour RowStore::CellBackColour(int row, int column) const {
@@ -394,7 +395,7 @@ Colour RowStore::CellBackColour(int row, int column) const {
 void RowStore::PutCellBackColour(int row, int column, Colour colour) {
   if (!ValidCell(row, column)) return;
   PackedRow::Attributes(WritableRow(row), column_count_, column).back_colour = colour;
-  Notify(Change::kCells);
+  Notify(Change::kCells, row);
 }
 
 std::uint8_t RowStore::CellFormatOf(int row, int column) const {
@@ -405,7 +406,7 @@ std::uint8_t RowStore::CellFormatOf(int row, int column) const {
 void RowStore::PutCellFormat(int row, int column, std::uint8_t format) {
   if (!ValidCell(row, column)) return;
   PackedRow::Attributes(WritableRow(row), column_count_, column).format = format;
-  Notify(Change::kCells);
+  Notify(Change::kCells, row);
 }
 
 int RowStore::RowHeight(int row) const {
@@ -419,7 +420,7 @@ void RowStore::PutRowHeight(int row, int height) {
   std::int32_t& slot = heights_[static_cast<std::size_t>(row)];
   if (slot == height) return;
   slot = height;
-  Notify(Change::kHeights);
+  Notify(Change::kHeights, row);
 }
 
 void RowStore::SetDefaultRowHeight(int height) {
@@ -482,13 +483,13 @@ void RowStore::FitRowToText(int row, int column, int width) {
   if (measure_) {
     const FontMetricsOf metrics(*measure_, FontById(font_id));
     one = metrics.MeasureOne();
-    lines = MarkedTextLines(metrics, std::max(width - 2 * kCellMargin, 1),
-                            GetCellText(row, column));
+    lines =
+        MarkedTextLines(metrics, std::max(width - 2 * kCellMargin, 1), GetCellText(row, column));
   }
   long long height = one.height + (lines - 1) * MarkedLineStep(one) + 2;
   if (height >= 300) height = 60;
   PutRowHeight(row, static_cast<int>(height));
-  Notify(Change::kCells);
+  Notify(Change::kCells, row);
 }
 
 void RowStore::SetTextMeasure(std::shared_ptr<const TextMeasure> measure) {

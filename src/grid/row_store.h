@@ -47,7 +47,11 @@ class RowStore {
     kColumns,  // column count or widths
     kLook,     // grid font or default height
   };
-  using ChangeHandler = std::function<void(Change)>;
+  // The handler's row: for kCells and kHeights the row written (-1: many
+  // rows), for kRows the row inserted (-1: rows resized or removed), -1 for
+  // the others. A view moves the pixels of rows that an insert pushed down
+  // and repaints only the rows written.
+  using ChangeHandler = std::function<void(Change, int row)>;
 
   // Row height of new rows until SetDefaultRowHeight.
   static constexpr int kInitialRowHeight = 22;
@@ -140,7 +144,7 @@ class RowStore {
   // The row's block, created empty when the row was never written.
   RowBlock& WritableRow(int row);
   std::uint16_t InternFont(const CellFont& font);
-  void Notify(Change change) const;
+  void Notify(Change change, int row = -1) const;
 
   int column_count_;
   int default_row_height_ = kInitialRowHeight;

@@ -43,7 +43,10 @@ InfoGrid::InfoGrid(QWidget* parent, int column_count)
   wheel_step_ = lines > 0 ? lines : 3;
   image_strip_ = StandardImageStrip();
   text_colour_ = FromQColor(palette().color(QPalette::WindowText));
-  store_.SetChangeHandler([this](RowStore::Change change) { OnStoreChanged(change); });
+  // Every paint fills the whole area it is given.
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  store_.SetChangeHandler(
+      [this](RowStore::Change change, int row) { OnStoreChanged(change, row); });
   SetGridFont(store_.GridFont());
   InstallInfoGridAccessibility();
 }
@@ -87,10 +90,98 @@ void InfoGrid::SetEmptyText(const QString& text) {
   viewport()->update();
 }
 
-void InfoGrid::OnStoreChanged(RowStore::Change change) {
-  if (change == RowStore::Change::kLook) qt_fonts_.erase(0);
-  if (change != RowStore::Change::kCells) UpdateScrollRanges();
-  viewport()->update();
+void InfoGrid::OnStoreChanged(RowStore::Change change, int row) {
+  using Change = RowStore::Change;
+  if (change == Change::kLook) qt_fonts_.erase(0);
+  if (change != Change::kCells) UpdateScrollRanges();
+  const int screen_first = screen_.top + pending_.shift;  // in today's indices
+  const int screen_end = screen_first + static_cast<int>(screen_.heights.size());
+  if (pending_.full || !screen_.valid) {
+    pending_.full = true;
+  } else if (row < 0 || change == Change::kColumns || change == Change::kLook) {
+    pending_.full = true;
+  } else if (change == Change::kRows) {
+    // An insert renumbers the rows after it.
+    for (int& written : pending_.rows) {
+      if (written >= row) ++written;
+    }
+    if (row <= screen_first) {
+      ++pending_.shift;  // the rows on screen move down
+    } else if (row < screen_end) {
+      pending_.full = true;
+    }
+    pending_.rows.push_back(row);
+  } else {
+    pending_.rows.push_back(row);
+  }
+  // A feed writes a handful of rows in one go: the screen follows once, after.
+  if (!pending_.queued) {
+    pending_.queued = true;
+    QMetaObject::invokeMethod(
+        this, [this] { FlushStoreChanges(); }, Qt::QueuedConnection);
+  }
+}
+
+void InfoGrid::FlushStoreChanges() {
+  if (!pending_.queued) return;  // a full paint came first and took them in
+  Pending changes = std::move(pending_);
+  pending_ = Pending{};
+  const auto repaint_all = [this] {
+    screen_.valid = false;
+    viewport()->update();
+  };
+  const int first = screen_.top + changes.shift;  // the screen's first row, today
+  if (changes.full || !screen_.valid || paint_pending_ ||
+      screen_.x != horizontalScrollBar()->value() || first < top_row_) {
+    repaint_all();
+    return;
+  }
+  // The screen's rows move down by the rows now above them; every one still in
+  // view must have kept its height, or the rows after it land elsewhere.
+  const int view_height = viewport()->height();
+  long long dy = 0;
+  for (int row = top_row_; row < first; ++row) dy += store_.RowHeight(row);
+  if (dy >= view_height) {
+    repaint_all();
+    return;
+  }
+  long long y = dy;
+  for (std::size_t i = 0; i < screen_.heights.size() && y < view_height; ++i) {
+    const int h = store_.RowHeight(first + static_cast<int>(i));
+    if (h != screen_.heights[i]) {
+      repaint_all();
+      return;
+    }
+    y += h;
+  }
+  if (y < view_height) {  // rows went: the screen is not full any more
+    repaint_all();
+    return;
+  }
+  if (dy > 0) viewport()->scroll(0, static_cast<int>(dy));  // repaints what it uncovers
+  std::sort(changes.rows.begin(), changes.rows.end());
+  changes.rows.erase(std::unique(changes.rows.begin(), changes.rows.end()), changes.rows.end());
+  for (int row : changes.rows) {
+    const QRect rect = RowRect(row);
+    if (!rect.isEmpty()) viewport()->update(rect);
+  }
+  // The focus frame moved with the pixels, but the focus stays on its index.
+  if (dy > 0 && !screen_.focus_frame.isEmpty()) {
+    viewport()->update(screen_.focus_frame.translated(0, static_cast<int>(dy)));
+    if (focus_.IsValid()) viewport()->update(CellRect(focus_.row, focus_.column));
+  }
+  paint_pending_ = true;
+}
+
+QRect InfoGrid::RowRect(int row) const {
+  if (row < top_row_ || row >= store_.RowCount()) return {};
+  const int view_height = viewport()->height();
+  long long y = 0;
+  for (int r = top_row_; r < row; ++r) {
+    y += store_.RowHeight(r);
+    if (y >= view_height) return {};
+  }
+  return QRect(0, static_cast<int>(y), viewport()->width(), store_.RowHeight(row));
 }
 
 // --- scrolling ---------------------------------------------------------------
@@ -238,8 +329,6 @@ void InfoGrid::SetFocusCell(int row, int column) {
   AnnounceFocusRow(*this, old_row);
   viewport()->update();
 }
-
-
 
 int InfoGrid::ColumnLeft(int column) const {
   int x = -horizontalScrollBar()->value();
@@ -476,9 +565,9 @@ void InfoGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int colu
   const qreal ratio = image_strip_.devicePixelRatio();
   if (cell->image >= 0 && inner.width() >= kImageSize && inner.height() >= kImageSize &&
       (cell->image + 1) * kImageSize * ratio <= image_strip_.width()) {
-    painter.drawPixmap(QRectF(inner.topLeft(), QSizeF(kImageSize, kImageSize)), image_strip_,
-                       QRectF(cell->image * kImageSize * ratio, 0, kImageSize * ratio,
-                              kImageSize * ratio));
+    painter.drawPixmap(
+        QRectF(inner.topLeft(), QSizeF(kImageSize, kImageSize)), image_strip_,
+        QRectF(cell->image * kImageSize * ratio, 0, kImageSize * ratio, kImageSize * ratio));
   }
   if (cell->text.empty() || inner.isEmpty()) return;
   painter.setClipRect(rect);
@@ -493,11 +582,23 @@ void InfoGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int colu
   painter.setClipping(false);
 }
 
-void InfoGrid::paintEvent(QPaintEvent* /*event*/) {
+void InfoGrid::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   const int view_width = viewport()->width();
   const int view_height = viewport()->height();
-  painter.fillRect(0, 0, view_width, view_height, ToQColor(back_colour_));
+  const QRect dirty = event->rect();
+  painter.fillRect(dirty, ToQColor(back_colour_));
+  // What this paint leaves on screen. A paint of part of the view while
+  // changes wait for their flush leaves old and new side by side: the flush
+  // then repaints everything.
+  const bool whole = dirty.contains(viewport()->rect());
+  if (pending_.queued && whole) pending_ = Pending{};
+  screen_.valid = !pending_.queued;
+  screen_.top = top_row_;
+  screen_.x = horizontalScrollBar()->value();
+  screen_.heights.clear();
+  screen_.focus_frame = QRect();
+  paint_pending_ = false;
 
   const int n = store_.RowCount();
   if (n == 0 && !empty_text_.isEmpty()) {
@@ -507,6 +608,7 @@ void InfoGrid::paintEvent(QPaintEvent* /*event*/) {
     font.setPixelSize(16);
     painter.setFont(font);
     painter.drawText(QRect(0, 0, view_width, view_height / 2), Qt::AlignCenter, empty_text_);
+    screen_.valid = false;
     return;
   }
   const int columns = store_.ColumnCount();
@@ -515,8 +617,11 @@ void InfoGrid::paintEvent(QPaintEvent* /*event*/) {
   int last_row = top_row_;
   for (int row = top_row_; row < n && y < view_height; ++row) {
     const int h = store_.RowHeight(row);
+    screen_.heights.push_back(h);
     int x = x0;
-    for (int c = 0; c < columns && x < view_width; ++c) {
+    // Only the rows the paint asked for: after a scroll that is a few.
+    const bool wanted = y + h > dirty.top() && y <= dirty.bottom();
+    for (int c = 0; wanted && c < columns && x < view_width; ++c) {
       const int w = store_.ColumnWidth(c);
       if (w > 0 && h > 0 && x + w > 0) PaintCell(painter, QRect(x, y, w, h), row, c);
       x += w;
@@ -525,6 +630,8 @@ void InfoGrid::paintEvent(QPaintEvent* /*event*/) {
     last_row = row + 1;
   }
 
+  // Only a full screen of rows can be moved as it is.
+  if (y < view_height) screen_.valid = false;
   // Lines after the cells, along the right and bottom edge of every drawn cell.
   if (last_row == top_row_) return;
   painter.setPen(ToQColor(line_colour_));
@@ -552,6 +659,7 @@ void InfoGrid::paintEvent(QPaintEvent* /*event*/) {
       painter.setPen(ToQColor(kFocusFrameColour));
       painter.setBrush(Qt::NoBrush);
       painter.drawRect(frame.adjusted(0, 0, -1, -1));
+      screen_.focus_frame = frame;
     }
   }
 }

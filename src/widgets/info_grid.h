@@ -12,6 +12,7 @@
 #include <QRawFont>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "grid/grid_types.h"
 #include "grid/row_store.h"
@@ -109,7 +110,14 @@ class InfoGrid : public QAbstractScrollArea {
 
  private:
   void LeaveByKeyboard(bool next);
-  void OnStoreChanged(RowStore::Change change);
+  void OnStoreChanged(RowStore::Change change, int row);
+  // Brings the pixels on screen up to date with the store after a batch of
+  // changes: moves the rows that inserts pushed down and repaints only the
+  // rows written, or everything when that cannot be told.
+  void FlushStoreChanges();
+  // The viewport rectangle of `row` (full width) in the current layout; empty
+  // when not in view.
+  QRect RowRect(int row) const;
   void UpdateScrollRanges();
   int MaxTopRow() const;
   int PageDownTop() const;
@@ -141,6 +149,25 @@ class InfoGrid : public QAbstractScrollArea {
   QPixmap image_strip_;
   QString empty_text_;
   std::unordered_map<std::uint16_t, QtCellFont> qt_fonts_;  // by RowStore font id
+
+  // What the last paint left on screen: the first row, the heights of the
+  // rows drawn from it, the horizontal offset and the focus frame.
+  struct Screen {
+    bool valid = false;
+    int top = 0;
+    int x = 0;
+    std::vector<int> heights;
+    QRect focus_frame;
+  } screen_;
+  // Store changes since the screen was last brought up to date.
+  struct Pending {
+    bool queued = false;    // a flush is posted
+    bool full = false;      // repaint everything
+    int shift = 0;          // rows inserted at or above the screen's first row
+    std::vector<int> rows;  // rows written (current indices)
+  } pending_;
+  // Moved pixels or partial repaints are waiting for a paint.
+  bool paint_pending_ = false;
 };
 
 }  // namespace tv

@@ -5,11 +5,15 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/gbk.h"
 #include "grid/marked_text.h"
@@ -323,6 +327,93 @@ TEST_F(InfoGridTest, FittedRowsChangeTheLastPage) {
   // 6 rows of 68 = 408 fit in 451; a seventh would not.
   EXPECT_EQ(grid_->TopRow(), kRows - 6);
   EXPECT_EQ(ReportsAfterEvents(), 1);
+}
+
+// The grid moves the pixels already on screen when rows arrive on top and
+// paints only the rows written. Whatever the writes, what is on screen
+// afterwards must be what a paint of the whole view draws.
+TEST_F(InfoGridTest, TheScreenShowsTheStoreAfterWrites) {
+  // Writes are taken in once the event loop runs and drawn in the frame that
+  // follows: wait for that frame.
+  struct FrameCounter : QObject {
+    int frames = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++frames;
+      return false;
+    }
+  };
+  FrameCounter counter;
+  const auto next_frame = [&counter] {
+    const int before = counter.frames;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.frames > before; }, 5000));
+  };
+  const auto insert_top = [](InfoGrid& grid, int count, const char* text) {
+    for (int i = 0; i < count; ++i) {
+      grid.Store().InsertRowAt("", 0);
+      grid.Store().PutCellText(0, 8, text);
+      grid.Store().PutCellImage(0, 7, 1);
+    }
+  };
+  struct Case {
+    const char* name;
+    std::function<void(InfoGrid&)> writes;
+  };
+  const std::vector<Case> cases = {
+      {"rows on top", [&](InfoGrid& g) { insert_top(g, 5, "new"); }},
+      {"rows on top of a taller one",
+       [&](InfoGrid& g) {
+         insert_top(g, 1, "tall");
+         g.Store().PutCellText(0, 8, std::string(50, 'x'));
+         g.Store().FitRowToText(0, 8, g.Store().ColumnWidth(8));
+         insert_top(g, 2, "new");
+       }},
+      {"the focus stays on its row index",
+       [&](InfoGrid& g) {
+         g.SetFocusCell(3, 8);
+         next_frame();
+         insert_top(g, 2, "new");
+       }},
+      {"a cell on screen", [](InfoGrid& g) { g.Store().PutCellText(4, 8, "changed"); }},
+      {"a row on screen grows",
+       [](InfoGrid& g) {
+         g.Store().PutCellText(2, 8, std::string(50, 'y'));
+         g.Store().FitRowToText(2, 8, g.Store().ColumnWidth(8));
+       }},
+      {"rows on top of a view scrolled down",
+       [&](InfoGrid& g) {
+         g.ScrollToRow(10);
+         next_frame();
+         insert_top(g, 3, "new");
+       }},
+      {"an insert inside the view", [](InfoGrid& g) { g.Store().InsertRowAt("mid", 6); }},
+      {"two polls before a frame",
+       [&](InfoGrid& g) {
+         insert_top(g, 2, "one");
+         QCoreApplication::processEvents();  // taken in, not yet drawn
+         insert_top(g, 2, "two");
+       }},
+      {"rows go", [](InfoGrid& g) { g.Store().ResizeRows(8); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    QWidget* view = grid_->viewport();
+    view->installEventFilter(&counter);
+    RowStore& store = grid_->Store();
+    for (int r = 0; r < kRows; ++r) store.PutCellText(r, 8, "row " + std::to_string(r));
+    next_frame();
+    c.writes(*grid_);
+    next_frame();
+    const QImage screen = grid_->screen()
+                              ->grabWindow(grid_->winId(), view->x(), view->y(), view->width(),
+                                           view->height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    const QImage painted = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(screen.size(), painted.size());
+    EXPECT_TRUE(screen == painted);
+  }
 }
 
 // With the program's own measure and fonts, as the feed writes rows: every

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tv {
@@ -208,17 +209,23 @@ TEST(RowStore, CellFontSurvivesAGridFontChange) {
 
 TEST(RowStore, ReportsWhatChanged) {
   RowStore store = MakeStore(0);
-  std::vector<RowStore::Change> seen;
-  store.SetChangeHandler([&seen](RowStore::Change c) { seen.push_back(c); });
+  using C = RowStore::Change;
+  std::vector<std::pair<C, int>> seen;
+  store.SetChangeHandler([&seen](C c, int row) { seen.emplace_back(c, row); });
   store.ResizeRows(5);
   store.ResizeRows(5);  // no change, no report
-  store.PutCellText(0, 8, std::string(25, 'x'));
-  store.FitRowToText(0, 8, 100);
+  store.PutCellText(3, 8, std::string(25, 'x'));
+  store.FitRowToText(3, 8, 100);
   store.PutColumnWidth(8, 100);
+  store.InsertRowAt("", 0);
+  store.InsertRowAt("", -1);
+  store.PutCellImage(6, 1, 2);
   store.RemoveAllRows();
-  using C = RowStore::Change;
-  const std::vector<C> expected = {C::kRows,  C::kCells,   C::kHeights,
-                                   C::kCells, C::kColumns, C::kRows};
+  // The row tells a view which rows to repaint and which rows an insert
+  // pushed down; -1 stands for "any".
+  const std::vector<std::pair<C, int>> expected = {
+      {C::kRows, -1}, {C::kCells, 3}, {C::kHeights, 3}, {C::kCells, 3}, {C::kColumns, -1},
+      {C::kRows, 0},  {C::kRows, 6},  {C::kCells, 6},   {C::kRows, -1}};
   EXPECT_EQ(seen, expected);
 }
 
