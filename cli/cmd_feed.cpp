@@ -174,9 +174,8 @@ int RunFeed(const Args& args) {
     }
     seen = marks.Text().size();
   });
-  QObject::connect(&feed, &FeedController::connectionChanged, &feed, [&](bool lost) {
-    if (lost && output.FirstPageShown()) ShowNotice(TV_TEXT("网络连接中断，正在重新连接…"));
-  });
+  QObject::connect(&feed, &FeedController::connectionChanged, &feed,
+                   [&](bool lost) { output.ConnectionChanged(lost); });
 
   feed.StartFeed();
   store.View().regions.push_back(member.profile.City);

@@ -129,6 +129,8 @@ int RunSearch(const Args& args) {
   });
   QObject::connect(&panel, &SearchResultsPanel::matchesInserted, &panel,
                    [&](int inserted) { output.NewRows(panel.Store(), inserted); });
+  QObject::connect(&panel.Feed(), &FeedController::connectionChanged, &panel,
+                   [&](bool lost) { output.ConnectionChanged(lost); });
 
   const std::string region = options->region.empty() ? member.profile.City : options->region;
   panel.StartSearch(SearchTerms{region, options->keywords.Joined()});

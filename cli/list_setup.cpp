@@ -64,4 +64,8 @@ void ListOutput::NewRows(FeedStore& store, int inserted) {
   for (int row = inserted - 1; row >= 0; --row) PrintFeedRow(store, row, style_);
 }
 
+void ListOutput::ConnectionChanged(bool lost) {
+  if (lost && shown_) ShowNotice(TV_TEXT("网络连接中断，正在重新连接…"));
+}
+
 }  // namespace tv::cli

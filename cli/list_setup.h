@@ -31,6 +31,10 @@ class ListOutput {
   void FirstPage(FeedStore& store, bool filled, bool connection_lost);
   // A poll put `inserted` rows on top of the store's grid.
   void NewRows(FeedStore& store, int inserted);
+  // The list's connection went (`lost`) or came back. Once the first page is
+  // out a follower says so on standard error and keeps following: the list
+  // itself tries again at each refresh.
+  void ConnectionChanged(bool lost);
   bool FirstPageShown() const { return shown_; }
   const FeedPrintStyle& Style() const { return style_; }
 

@@ -629,5 +629,27 @@ TEST_F(CliClientTest, RegisterThenLogInAsTheNewMember) {
   EXPECT_EQ(proxy_->Count(), from);
 }
 
+TEST_F(CliClientTest, AFollowerTellsALostConnectionAndKeepsFollowing) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"feed", "--guest", "--region", "郑州", "--follow"},
+      {"search", "--guest", "--region", "郑州", "--follow", "煤炭"},
+  };
+  for (const auto& args : cases) {
+    LocalService own({"--demo-count", "10"});
+    ASSERT_TRUE(own.ok()) << own.error();
+    const std::vector<std::string> env = {
+        "TARVOLO_PORTAL_HOST=" + own.host(), "TARVOLO_FALLBACK_HOST=" + own.host(),
+        "TARVOLO_SETTINGS=" + (dir_ / "settings.db").string()};
+    ASSERT_EQ(RunCli({"settings", "set", "main", "RefreshTimertavrelomin", "1"}, env).exit_code, 0);
+    CliProcess follow(args, env);
+    std::string line;
+    ASSERT_TRUE(follow.ReadLine(line, 15000)) << args[0];
+    own.Stop();
+    EXPECT_TRUE(follow.AwaitError("网络连接中断，正在重新连接…\n", 10000)) << args[0];
+    const CliResult end = follow.Finish(SIGTERM, 10000);
+    EXPECT_EQ(end.exit_code, 0) << args[0] << end.err;
+  }
+}
+
 }  // namespace
 }  // namespace tv

@@ -85,6 +85,15 @@ bool CliProcess::Pump(int timeout_ms) {
   return !out_ended_;
 }
 
+bool CliProcess::AwaitError(const std::string& text, int timeout_ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (err_.find(text) == std::string::npos) {
+    if (err_fd_ < 0 || RemainingMs(deadline) == 0) return false;
+    Pump(RemainingMs(deadline));
+  }
+  return true;
+}
+
 bool CliProcess::ReadLine(std::string& line, int timeout_ms) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   while (true) {

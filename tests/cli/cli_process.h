@@ -26,6 +26,9 @@ class CliProcess {
   // The next line of standard output (without its "\n"); false when the
   // output ended or `timeout_ms` passed first.
   bool ReadLine(std::string& line, int timeout_ms);
+  // Waits until standard error holds `text`; false when it ended or
+  // `timeout_ms` passed first.
+  bool AwaitError(const std::string& text, int timeout_ms);
   // Sends `signal` and waits for the end: standard output left unread and
   // standard error are in the result.
   CliResult Finish(int signal, int timeout_ms);
