@@ -24,25 +24,7 @@ source "$here/../e2e/e2e_lib.sh"
 send() { send_command "TARVOLO done" "$@"; }
 
 # A session bus of our own; the accessibility bus launcher registers on it.
-cat >"$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$work</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=1 >"$work/bus.address" 2>/dev/null &
-pids+=($!)
-wait_for_line "$work/bus.address" "unix:" 10
-DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus.address")
-export DBUS_SESSION_BUS_ADDRESS
+start_session_bus
 "$launcher" --launch-immediately >"$work/launcher.log" 2>&1 &
 pids+=($!)
 # The launcher owns org.a11y.Bus once the accessibility bus is up.

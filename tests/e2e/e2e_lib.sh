@@ -22,6 +22,9 @@
 #   gbk TEXT                     TEXT in GBK, percent-encoded for a query
 #   reported_id FILE EVENT       the window id of a "TARVOLO EVENT 0x…" line
 #   wait_shown WINDOW-ID SECONDS until the X server shows that window
+#   start_session_bus            a private session bus (no service files:
+#                                nothing starts behind the test's back) in
+#                                DBUS_SESSION_BUS_ADDRESS
 #   shot NAME.png                a screenshot of the whole screen, once the
 #                                client painted every shown window (the
 #                                script's own send function runs "repaint")
@@ -113,6 +116,29 @@ wait_shown() {  # window-id seconds
     ((SECONDS <= deadline)) || fail "window $1 was never shown"
     sleep 0.1
   done
+}
+
+start_session_bus() {
+  cat >"$work/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$work</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=1 >"$work/bus.address" \
+    2>/dev/null &
+  pids+=($!)
+  wait_for_line "$work/bus.address" "unix:" 10
+  DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus.address")
+  export DBUS_SESSION_BUS_ADDRESS
 }
 
 shot() {

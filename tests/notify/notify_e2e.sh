@@ -33,26 +33,8 @@ wait_notification() {  # before
   grep "^NOTIFY id=" "$work/recorder.log" | tail -1
 }
 
-# A bus of our own: no service files, so nothing is started behind our back.
-cat >"$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$work</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=1 >"$work/bus.address" 2>/dev/null &
-pids+=($!)
-wait_for_line "$work/bus.address" "unix:" 10
-DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus.address")
-export DBUS_SESSION_BUS_ADDRESS
+# A bus of our own, where the recorder is the notification service.
+start_session_bus
 
 mkfifo "$work/recorder.in"
 "$build/tests/notify/tarvolo-notify-recorder" <"$work/recorder.in" >"$work/recorder.log" 2>&1 &
