@@ -1,9 +1,12 @@
 #include "widgets/image_strip.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "grid/grid_types.h"
 
@@ -39,7 +42,25 @@ void DrawMessenger(QPainter& p, int x0, bool grey) {
   p.drawRect(QRect(x0 + 4, 7, 8, 1));  // scarf
 }
 
+// Outlined shapes: a smooth painter strokes a one-pixel pen centred on the
+// coordinate, an aliased one fills the pixel right of and below it. Moved by
+// half a pixel, the smooth outline covers the pixels the aliased one does.
+class OutlineOffset {
+ public:
+  explicit OutlineOffset(QPainter& p) : p_(p) {
+    p_.save();
+    if (p_.testRenderHint(QPainter::Antialiasing)) p_.translate(0.5, 0.5);
+  }
+  ~OutlineOffset() { p_.restore(); }
+  OutlineOffset(const OutlineOffset&) = delete;
+  OutlineOffset& operator=(const OutlineOffset&) = delete;
+
+ private:
+  QPainter& p_;
+};
+
 void DrawParcel(QPainter& p, int x0) {
+  const OutlineOffset offset(p);
   p.setPen(QColor(110, 70, 20));
   p.setBrush(QColor(205, 150, 80));
   p.drawRect(QRect(x0 + 1, 4, 13, 10));  // box (outline included: 14 x 11)
@@ -65,6 +86,7 @@ void DrawTruck(QPainter& p, int x0) {
 }
 
 void DrawDetailPage(QPainter& p, int x0) {
+  const OutlineOffset offset(p);
   p.setPen(QColor(60, 60, 90));
   p.setBrush(QColor(255, 255, 255));
   p.drawPolygon(QPolygon({QPoint(x0 + 2, 0), QPoint(x0 + 10, 0), QPoint(x0 + 13, 3),
@@ -73,6 +95,14 @@ void DrawDetailPage(QPainter& p, int x0) {
   p.drawLine(x0 + 10, 3, x0 + 13, 3);
   p.setPen(QColor(40, 110, 210));
   for (int y = 5; y <= 12; y += 2) p.drawLine(x0 + 4, y, x0 + (y == 12 ? 8 : 11), y);
+}
+
+void DrawPictures(QPainter& p) {
+  DrawMessenger(p, strip::kMessenger * kImageSize, false);
+  DrawMessenger(p, strip::kMessengerGrey * kImageSize, true);
+  DrawParcel(p, strip::kParcel * kImageSize);
+  DrawTruck(p, strip::kTruck * kImageSize);
+  DrawDetailPage(p, strip::kDetail * kImageSize);
 }
 
 }  // namespace
@@ -85,11 +115,21 @@ QImage DrawImageStripKeyed(int scale) {
   p.scale(scale, scale);
   // No anti-aliasing: blended edge pixels would be near-green and survive the key.
   p.setRenderHint(QPainter::Antialiasing, false);
-  DrawMessenger(p, strip::kMessenger * kImageSize, false);
-  DrawMessenger(p, strip::kMessengerGrey * kImageSize, true);
-  DrawParcel(p, strip::kParcel * kImageSize);
-  DrawTruck(p, strip::kTruck * kImageSize);
-  DrawDetailPage(p, strip::kDetail * kImageSize);
+  DrawPictures(p);
+  p.end();
+  return image;
+}
+
+QImage DrawImageStrip(int scale) {
+  scale = std::max(scale, 1);
+  if (scale == 1) return ApplyGreenKey(DrawImageStripKeyed(1));
+  QImage image(kImageSize * kImageStripCount * scale, kImageSize * scale,
+               QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.scale(scale, scale);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  DrawPictures(p);
   p.end();
   return image;
 }
@@ -105,14 +145,30 @@ QImage ApplyGreenKey(const QImage& keyed) {
   return out;
 }
 
+int ImageStripScale(qreal ratio) {
+  return std::max(1, static_cast<int>(std::ceil(ratio - 0.01)));
+}
+
 QPixmap StandardImageStrip(int scale) {
   if (scale <= 0) {
-    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
-    scale = std::max(1, static_cast<int>(std::ceil(ratio - 0.01)));
+    scale = ImageStripScale(qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0);
   }
-  QPixmap strip = QPixmap::fromImage(ApplyGreenKey(DrawImageStripKeyed(scale)));
-  strip.setDevicePixelRatio(scale);
+  // Drawn once per scale; every grid shares the pixmap (pixmaps live on the
+  // UI thread only, and go with the application).
+  static std::map<int, QPixmap> drawn;
+  if (drawn.empty()) qAddPostRoutine([] { drawn.clear(); });
+  QPixmap& strip = drawn[scale];
+  if (strip.isNull()) {
+    strip = QPixmap::fromImage(DrawImageStrip(scale));
+    strip.setDevicePixelRatio(scale);
+  }
   return strip;
+}
+
+bool IsStandardImageStrip(const QPixmap& strip) {
+  const int scale = static_cast<int>(strip.devicePixelRatio());
+  return !strip.isNull() && scale == strip.devicePixelRatio() &&
+         strip.cacheKey() == StandardImageStrip(scale).cacheKey();
 }
 
 }  // namespace tv

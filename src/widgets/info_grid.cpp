@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -80,6 +81,7 @@ void InfoGrid::SetGridFont(const CellFont& font) {
 
 void InfoGrid::SetImageStrip(const QPixmap& strip) {
   image_strip_ = strip;
+  strip_follows_screen_ = IsStandardImageStrip(strip);
   viewport()->update();
 }
 
@@ -561,7 +563,15 @@ void InfoGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int colu
   if (!cell) return;
   const QRect inner = rect.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin);
   // The strip may hold its pictures at a higher pixel ratio (a HiDPI screen):
-  // the source rectangle is in its device pixels.
+  // the source rectangle is in its device pixels. The standard strip follows
+  // the ratio of what is painted on now: the screen the grid is on, or the
+  // image a render() draws into (the painter's device is the widget then).
+  if (cell->image >= 0 && strip_follows_screen_) {
+    const QPaintDevice* target =
+        painter.paintEngine() != nullptr ? painter.paintEngine()->paintDevice() : painter.device();
+    const int scale = ImageStripScale(target->devicePixelRatioF());
+    if (scale != image_strip_.devicePixelRatio()) image_strip_ = StandardImageStrip(scale);
+  }
   const qreal ratio = image_strip_.devicePixelRatio();
   if (cell->image >= 0 && inner.width() >= kImageSize && inner.height() >= kImageSize &&
       (cell->image + 1) * kImageSize * ratio <= image_strip_.width()) {

@@ -147,6 +147,7 @@ class InfoGrid : public QAbstractScrollArea {
   Colour line_colour_ = kDefaultLineColour;
   Colour text_colour_ = kDefaultTextColour;  // the system's window text colour once built
   QPixmap image_strip_;
+  bool strip_follows_screen_ = true;  // image_strip_ is a StandardImageStrip
   QString empty_text_;
   std::unordered_map<std::uint16_t, QtCellFont> qt_fonts_;  // by RowStore font id
 
