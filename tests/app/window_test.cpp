@@ -25,6 +25,7 @@
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/version.h"
+#include "guest_window.h"
 #include "local_service.h"
 #include "platform/platform.h"
 #include "settings/values.h"
@@ -368,21 +369,13 @@ TEST_F(WindowTest, LoginFormStartsFromItsRememberedValuesAndKeepsEditsShort) {
 TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   LocalService service({"--demo", "--demo-count", "30"});
   ASSERT_TRUE(service.ok()) << service.error();
-  ServerDiscovery servers(service.host(), DeadHost());
-  LoginController::Options options;
-  options.current_version = kClientVersion;
-  LoginController login(servers, options);
-  std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
-  MainWindow& w = *window;
+  GuestWindow guest(service.host());
+  MainWindow& w = guest.Window();
   QSignalSpy logged_in(&w.Session(), &ShellSession::loggedIn);
-  QSignalSpy shown(&w, &MainWindow::shownAfterLogin);
-  w.RunLoginLoop();
-  auto* form = qobject_cast<LoginForm*>(QApplication::activeModalWidget());
-  ASSERT_NE(form, nullptr);
+  ASSERT_NE(guest.ShowLoginForm(), nullptr);
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(w.AdvertView(0), nullptr);
-  form->GuestButton()->click();
-  ASSERT_TRUE(WaitFor([&] { return shown.count() == 1; }));
+  ASSERT_TRUE(guest.EnterAsGuest());
   EXPECT_EQ(logged_in.count(), 1);
   EXPECT_TRUE(w.IsLoggedIn());
   EXPECT_TRUE(w.isVisible());

@@ -10,17 +10,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
-#include "app/login_controller.h"
-#include "app/login_form.h"
-#include "app/server_discovery.h"
-#include "app/shell_setup.h"
 #include "app_fixture.h"
-#include "core/build_constants.h"
 #include "core/gbk.h"
 #include "core/notice.h"
-#include "core/version.h"
 #include "detail/detail_attach.h"
 #include "feed/feed_attach.h"
+#include "guest_window.h"
 #include "local_service.h"
 #include "notification_recorder.h"
 #include "notify/desktop_notifier.h"
@@ -60,24 +55,15 @@ TEST(NotificationsOfTheMainWindow, NewMatchesOutOfSightAreNotifiedAndAClickBring
   ScopedNoticeRecorder notices;
   LocalService service({"--demo", "--no-cache"});
   ASSERT_TRUE(service.ok()) << service.error();
-  ServerDiscovery servers(service.host(), DeadHost());
-  LoginController::Options options;
-  options.current_version = kClientVersion;
-  LoginController login(servers, options);
-  std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
-  MainWindow& w = *window;
+  GuestWindow guest(service.host());
+  MainWindow& w = guest.Window();
   DetailAttachment& detail = AttachDetail(w);
   SearchAttachment& search = AttachSearch(w, AttachFeed(w, detail), detail);
   auto* notifier = search.findChild<DesktopNotifier*>();
   ASSERT_NE(notifier, nullptr);
   QSignalSpy answered(notifier, &DesktopNotifier::notifyAnswered);
 
-  QSignalSpy shown(&w, &MainWindow::shownAfterLogin);
-  w.RunLoginLoop();
-  auto* form = qobject_cast<LoginForm*>(QApplication::activeModalWidget());
-  ASSERT_NE(form, nullptr);
-  form->GuestButton()->click();
-  ASSERT_TRUE(WaitFor([&] { return shown.count() == 1; }));
+  ASSERT_TRUE(guest.EnterAsGuest());
   LocalSearchForm* local = search.OpenLocalForm(false);
   ASSERT_NE(local, nullptr);
   local->KeywordEdit()->setEditText(QStringLiteral("煤炭"));

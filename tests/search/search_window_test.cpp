@@ -11,17 +11,12 @@
 #include <QTest>
 #include <cstdlib>
 
-#include "app/login_controller.h"
-#include "app/login_form.h"
-#include "app/server_discovery.h"
-#include "app/shell_setup.h"
 #include "app_fixture.h"
-#include "core/build_constants.h"
 #include "core/gbk.h"
 #include "core/notice.h"
-#include "core/version.h"
 #include "detail/detail_attach.h"
 #include "feed/feed_attach.h"
+#include "guest_window.h"
 #include "local_service.h"
 #include "search/local_search_form.h"
 #include "search/search_attach.h"
@@ -42,22 +37,13 @@ TEST(SearchInTheMainWindow, ASearchSplitsTheMessageAreaUntilItIsClosed) {
   ScopedNoticeRecorder notices;
   LocalService service({"--demo", "--no-cache"});
   ASSERT_TRUE(service.ok()) << service.error();
-  ServerDiscovery servers(service.host(), DeadHost());
-  LoginController::Options options;
-  options.current_version = kClientVersion;
-  LoginController login(servers, options);
-  std::unique_ptr<MainWindow> window = CreateMainWindow(servers, login);
-  MainWindow& w = *window;
+  GuestWindow guest(service.host());
+  MainWindow& w = guest.Window();
   DetailAttachment& detail = AttachDetail(w);
   SearchAttachment& search = AttachSearch(w, AttachFeed(w, detail), detail);
   EXPECT_FALSE(w.Button(kButtonSearch1)->isEnabled());
 
-  QSignalSpy shown(&w, &MainWindow::shownAfterLogin);
-  w.RunLoginLoop();
-  auto* form = qobject_cast<LoginForm*>(QApplication::activeModalWidget());
-  ASSERT_NE(form, nullptr);
-  form->GuestButton()->click();
-  ASSERT_TRUE(WaitFor([&] { return shown.count() == 1; }));
+  ASSERT_TRUE(guest.EnterAsGuest());
   EXPECT_TRUE(w.Button(kButtonSearch1)->isEnabled());
   EXPECT_TRUE(w.Button(kButtonSearch2)->isEnabled());
   // The list's height once the window's layout has settled (the adverts
