@@ -18,8 +18,6 @@
 #include "grid/row_store.h"
 #include "net/transport.h"
 #include "regions/region_directory.h"
-#include "settings/values.h"
-#include "shell/shell_decisions.h"
 
 namespace tv::cli {
 namespace {
@@ -57,23 +55,20 @@ constexpr const char* kHelp =
 struct FeedOptions {
   RegionList regions;  // empty: the member's city
   int view_type = kViewBoth;
-  bool follow = false;
-  FeedPrintStyle style;
 };
 
-std::optional<FeedOptions> ReadOptions(const ParsedArgs& parsed) {
-  FeedOptions options;
+bool ReadOptions(const ParsedArgs& parsed, FeedOptions& options) {
   if (!parsed.Operands().empty()) {
     UsageError("feed", "unexpected argument " + parsed.Operands().front());
-    return std::nullopt;
+    return false;
   }
   if (parsed.Has("region") && parsed.Has("country")) {
     UsageError("feed", "--region and --country exclude each other");
-    return std::nullopt;
+    return false;
   }
   if (auto text = parsed.Value("region")) {
     auto gbk = GbkArgument("feed", "--region", *text);
-    if (!gbk) return std::nullopt;
+    if (!gbk) return false;
     std::string_view rest = *gbk;
     CustomCityList cities;
     while (true) {
@@ -81,11 +76,11 @@ std::optional<FeedOptions> ReadOptions(const ParsedArgs& parsed) {
       const std::string name(rest.substr(0, comma));
       if (name.empty() || !KnownRegion(name)) {
         UsageError("feed", "no such region: \"" + GbkToUtf8(name) + "\"");
-        return std::nullopt;
+        return false;
       }
       if (cities.Add(name) == CustomCityList::AddResult::kFull) {
         UsageError("feed", "at most five regions");
-        return std::nullopt;
+        return false;
       }
       if (comma == std::string_view::npos) break;
       rest.remove_prefix(comma + 1);
@@ -100,37 +95,14 @@ std::optional<FeedOptions> ReadOptions(const ParsedArgs& parsed) {
       options.view_type = kViewTrucks;
     } else if (*view != "all") {
       UsageError("feed", "--view is cargo, trucks or all");
-      return std::nullopt;
+      return false;
     }
   }
-  options.follow = parsed.Has("follow");
-  options.style = ListPrintStyle(parsed);
-  return options;
+  return true;
 }
 
-int RunFeed(const Args& args) {
-  ParsedArgs parsed;
-  if (!ParseArgs("feed", args,
-                 {{"region", true},
-                  {"country", false},
-                  {"view", true},
-                  {"follow", false},
-                  {"json", false},
-                  kUserOption,
-                  kPasswordOption,
-                  kGuestOption},
-                 parsed)) {
-    return 2;
-  }
-  const std::optional<FeedOptions> options = ReadOptions(parsed);
-  if (!options) return 2;
-  const std::optional<LoginChoice> choice = ChooseLogin("feed", parsed, true);
-  if (!choice) return 2;
-
-  EventLoop loop;
-  Member member;
-  if (!LogIn(loop, *choice, member)) return 1;
-
+int ShowFeed(const FeedOptions& options, ListRun& list) {
+  const Member& member = list.LoggedIn();
   RowStore rows;
   SetFeedColumns(rows, 600);
   RowStoreGrid grid(rows);
@@ -139,20 +111,20 @@ int RunFeed(const Args& args) {
   if (const char* ms = std::getenv("TARVOLO_ID_POLL_MS"); ms != nullptr && std::atoi(ms) > 0) {
     feed.SetIdPollPeriodMs(std::atoi(ms));
   }
-  const FeedPrintStyle style = options->style;
+  ListOutput& output = list.Output();
+  const FeedPrintStyle& style = output.Style();
 
   // As the window after login: masking, period, member, host, the first page
   // of the member's city; a chosen region then reloads as the multi-area
   // form or the tree would.
-  store.View().masked = MaskLocked(ContactAlwaysMasked(), true, member.flags);
-  store.View().view_type = options->view_type;
-  feed.SetRefreshPeriodMs(RefreshPeriodSeconds() * 1000);
+  store.View().masked = list.Masked();
+  store.View().view_type = options.view_type;
+  feed.SetRefreshPeriodMs(list.RefreshPeriodMs());
   store.Member() =
       FeedMember{member.profile.City, member.profile.UserId, member.flags.NoContactRights};
   feed.SetFeedHost(member.host);
 
-  const bool own_city = options->regions.empty();
-  ListOutput output(loop, options->follow, style);
+  const bool own_city = options.regions.empty();
   auto show_first_page = [&](bool filled) {
     output.FirstPage(store, filled, feed.ConnectionLost());
   };
@@ -174,14 +146,20 @@ int RunFeed(const Args& args) {
     }
     seen = marks.Text().size();
   });
-  QObject::connect(&feed, &FeedController::connectionChanged, &feed,
-                   [&](bool lost) { output.ConnectionChanged(lost); });
+  list.WatchConnection(feed);
 
   feed.StartFeed();
   store.View().regions.push_back(member.profile.City);
-  if (!own_city) feed.ApplyMultiArea(JoinMultiArea(options->regions));
-  if (options->follow) loop.QuitOnTermination();
-  return loop.Run();
+  if (!own_city) feed.ApplyMultiArea(JoinMultiArea(options.regions));
+  return list.Run();
+}
+
+int RunFeed(const Args& args) {
+  FeedOptions options;
+  return RunListCommand(
+      "feed", args, {{"region", true}, {"country", false}, {"view", true}},
+      [&](const ParsedArgs& parsed) { return ReadOptions(parsed, options); },
+      [&](ListRun& list) { return ShowFeed(options, list); });
 }
 
 TV_CLI_COMMAND_HELP("feed",

@@ -16,8 +16,6 @@
 #include "grid/row_store.h"
 #include "search/search_results_panel.h"
 #include "search/search_terms.h"
-#include "settings/values.h"
-#include "shell/shell_decisions.h"
 
 namespace tv::cli {
 namespace {
@@ -51,61 +49,37 @@ constexpr const char* kHelp =
 struct SearchOptions {
   std::string region;  // GBK; empty: the member's city
   KeywordList keywords;
-  bool follow = false;
-  FeedPrintStyle style;
 };
 
-std::optional<SearchOptions> ReadOptions(const ParsedArgs& parsed) {
-  SearchOptions options;
+bool ReadOptions(const ParsedArgs& parsed, SearchOptions& options) {
   if (auto text = parsed.Value("region")) {
     auto gbk = GbkArgument("search", "--region", *text);
-    if (!gbk) return std::nullopt;
+    if (!gbk) return false;
     if (gbk->empty() || !KnownRegion(*gbk)) {
       UsageError("search", "no such region: \"" + *text + "\"");
-      return std::nullopt;
+      return false;
     }
     options.region = *gbk;
   }
   for (const std::string& word : parsed.Operands()) {
     auto gbk = GbkArgument("search", "a keyword", word);
-    if (!gbk) return std::nullopt;
+    if (!gbk) return false;
     // The list's separator would split one keyword into two.
     if (gbk->empty() || gbk->find(',') != std::string::npos) {
       UsageError("search", "a keyword is not empty and holds no \",\": \"" + word + "\"");
-      return std::nullopt;
+      return false;
     }
     options.keywords.Add(*gbk);
   }
   if (options.keywords.Items().empty()) {
     UsageError("search", "at least one keyword");
-    return std::nullopt;
+    return false;
   }
-  options.follow = parsed.Has("follow");
-  options.style = ListPrintStyle(parsed);
-  return options;
+  return true;
 }
 
-int RunSearch(const Args& args) {
-  ParsedArgs parsed;
-  if (!ParseArgs("search", args,
-                 {{"region", true},
-                  {"follow", false},
-                  {"json", false},
-                  kUserOption,
-                  kPasswordOption,
-                  kGuestOption},
-                 parsed)) {
-    return 2;
-  }
-  const std::optional<SearchOptions> options = ReadOptions(parsed);
-  if (!options) return 2;
-  const std::optional<LoginChoice> choice = ChooseLogin("search", parsed, true);
-  if (!choice) return 2;
-
-  EventLoop loop;
-  Member member;
-  if (!LogIn(loop, *choice, member)) return 1;
-
+int ShowSearch(const SearchOptions& options, ListRun& list) {
+  const Member& member = list.LoggedIn();
   // The panel marks its rows by what the main list learnt; the terminal has
   // no main list running, so that one stays empty.
   RowStore main_rows;
@@ -120,22 +94,28 @@ int RunSearch(const Args& args) {
 
   panel.SetMember(member.profile.UserId);
   panel.SetHost(member.host);
-  panel.SetRefreshPeriodMs(RefreshPeriodSeconds() * 1000);
-  panel.SetMasked(MaskLocked(ContactAlwaysMasked(), true, member.flags));
+  panel.SetRefreshPeriodMs(list.RefreshPeriodMs());
+  panel.SetMasked(list.Masked());
 
-  ListOutput output(loop, options->follow, options->style);
+  ListOutput& output = list.Output();
   QObject::connect(&panel, &SearchResultsPanel::firstPageApplied, &panel, [&](bool filled) {
     output.FirstPage(panel.Store(), filled, panel.Feed().ConnectionLost());
   });
   QObject::connect(&panel, &SearchResultsPanel::matchesInserted, &panel,
                    [&](int inserted) { output.NewRows(panel.Store(), inserted); });
-  QObject::connect(&panel.Feed(), &FeedController::connectionChanged, &panel,
-                   [&](bool lost) { output.ConnectionChanged(lost); });
+  list.WatchConnection(panel.Feed());
 
-  const std::string region = options->region.empty() ? member.profile.City : options->region;
-  panel.StartSearch(SearchTerms{region, options->keywords.Joined()});
-  if (options->follow) loop.QuitOnTermination();
-  return loop.Run();
+  const std::string region = options.region.empty() ? member.profile.City : options.region;
+  panel.StartSearch(SearchTerms{region, options.keywords.Joined()});
+  return list.Run();
+}
+
+int RunSearch(const Args& args) {
+  SearchOptions options;
+  return RunListCommand(
+      "search", args, {{"region", true}},
+      [&](const ParsedArgs& parsed) { return ReadOptions(parsed, options); },
+      [&](ListRun& list) { return ShowSearch(options, list); });
 }
 
 TV_CLI_COMMAND_HELP("search",
