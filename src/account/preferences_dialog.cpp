@@ -16,6 +16,7 @@
 
 #include "core/qt_gbk.h"
 #include "grid/face_table.h"
+#include "widgets/caption.h"
 #include "widgets/color_label.h"
 
 namespace tv {
@@ -63,10 +64,10 @@ void PreferencesDialog::BuildControls() {
   marks->addStretch(1);
   marks->addWidget(new QLabel(QStringLiteral("大"), fonts));
   auto* font_grid = new QGridLayout(fonts);
-  font_grid->addWidget(new QLabel(QStringLiteral("字体："), fonts), 0, 0);
+  font_grid->addWidget(NewCaption(QStringLiteral("字体："), face_box_, fonts), 0, 0);
   font_grid->addWidget(face_box_, 0, 1);
   font_grid->addLayout(marks, 1, 1);
-  font_grid->addWidget(new QLabel(QStringLiteral("字号："), fonts), 2, 0);
+  font_grid->addWidget(NewCaption(QStringLiteral("字号："), size_slider_, fonts), 2, 0);
   font_grid->addWidget(size_slider_, 2, 1);
 
   auto* sample = new QGroupBox(QStringLiteral("样式预览"), this);
@@ -99,7 +100,7 @@ void PreferencesDialog::BuildControls() {
   options->addWidget(sound_, 1, 1);
   options->addWidget(new QLabel(QStringLiteral("桌面通知："), this), 2, 0);
   options->addWidget(notify_, 2, 1);
-  options->addWidget(new QLabel(QStringLiteral("信息刷新频率："), this), 3, 0);
+  options->addWidget(NewCaption(QStringLiteral("信息刷新频率："), refresh_, this), 3, 0);
   auto* refresh_row = new QHBoxLayout;
   refresh_row->addWidget(refresh_);
   refresh_row->addWidget(new QLabel(QStringLiteral("秒"), this));

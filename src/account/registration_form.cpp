@@ -18,6 +18,7 @@
 #include "regions/qt/region_combo_binding.h"
 #include "shell/web_page_window.h"
 #include "widgets/color_label.h"
+#include "widgets/tab_chain.h"
 
 namespace tv {
 namespace {
@@ -33,6 +34,7 @@ LinkLabel* MakeLink(const QString& text, const QString& tip, Colour colour, QWid
   auto* link = new LinkLabel(parent);
   link->SetTextStyle(text, colour, 12, false, QStringLiteral("宋体"), ColorLabel::kLeft);
   link->SetTip(tip);
+  link->setAccessibleName(text);
   return link;
 }
 
@@ -86,6 +88,12 @@ void RegistrationForm::BuildForm() {
                      const QString& note = QString()) {
     auto* caption = new QLabel(label, fields_);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The caption names the field (the first of a row of several).
+    QWidget* named = field;
+    if (field->layout() != nullptr && field->layout()->count() > 0) {
+      named = field->layout()->itemAt(0)->widget();
+    }
+    caption->setBuddy(named);
     auto* cell = new QHBoxLayout;
     cell->setSpacing(4);
     cell->addWidget(field);
@@ -130,6 +138,8 @@ void RegistrationForm::BuildForm() {
   city_->setObjectName(QStringLiteral("city"));
   town_ = new QComboBox(place);
   town_->setObjectName(QStringLiteral("town"));
+  city_->setAccessibleName(QStringLiteral("所在城市"));
+  town_->setAccessibleName(QStringLiteral("所在县区"));
   for (QComboBox* box : {province_, city_, town_}) {
     box->setMinimumWidth(96);
     box->setMaxVisibleItems(20);
@@ -155,6 +165,7 @@ void RegistrationForm::BuildForm() {
   auto* number = new QLineEdit(phone);
   number->setObjectName(QStringLiteral("tel"));
   number->setFixedWidth(kEditWidth - 48 - 4 - 10);
+  number->setAccessibleName(QStringLiteral("电话号码"));
   edits_[static_cast<std::size_t>(Field::kTelNumber)] = number;
   phone_row->addWidget(area);
   phone_row->addWidget(new QLabel(QStringLiteral("-"), phone));
@@ -214,6 +225,9 @@ void RegistrationForm::BuildForm() {
   layout->addWidget(fields_);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  // The link sits left of the buttons but is made after them.
+  SetTabChain({Edit(Field::kAddress), terms_link_, download_link_, submit_, refuse_});
 
   connect(submit_, &QPushButton::clicked, this, &RegistrationForm::Submit);
   connect(refuse_, &QPushButton::clicked, this, &QDialog::reject);

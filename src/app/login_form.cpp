@@ -12,6 +12,7 @@
 
 #include "app/login_controller.h"
 #include "core/qt_gbk.h"
+#include "widgets/caption.h"
 
 namespace tv {
 namespace {
@@ -61,9 +62,9 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
   for (QPushButton* b : {login_, register_, guest_}) b->setAutoDefault(false);
 
   auto* fields = new QGridLayout;
-  fields->addWidget(new QLabel(QStringLiteral("用户:"), this), 0, 0);
+  fields->addWidget(NewCaption(QStringLiteral("用户:"), user_, this), 0, 0);
   fields->addWidget(user_, 0, 1);
-  fields->addWidget(new QLabel(QStringLiteral("密码:"), this), 1, 0);
+  fields->addWidget(NewCaption(QStringLiteral("密码:"), password_, this), 1, 0);
   fields->addWidget(password_, 1, 1);
   auto* boxes = new QHBoxLayout;
   boxes->addWidget(remember_);

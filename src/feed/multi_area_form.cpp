@@ -13,6 +13,8 @@
 #include "core/qt_gbk.h"
 #include "regions/region_directory.h"
 #include "settings/values.h"
+#include "widgets/caption.h"
+#include "widgets/tab_chain.h"
 
 namespace tv {
 
@@ -28,9 +30,9 @@ MultiAreaForm::MultiAreaForm(std::function<void(const std::string&)> apply, QWid
   provinces_->setObjectName(QStringLiteral("provinces"));
   cities_->setObjectName(QStringLiteral("cities"));
   chosen_->setObjectName(QStringLiteral("chosen"));
-  grid->addWidget(new QLabel(QStringLiteral("省份/辖区"), group), 0, 0);
-  grid->addWidget(new QLabel(QStringLiteral("城市(双击添加)"), group), 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("定制城市(双击删除)"), group), 0, 3);
+  grid->addWidget(NewCaption(QStringLiteral("省份/辖区"), provinces_, group), 0, 0);
+  grid->addWidget(NewCaption(QStringLiteral("城市(双击添加)"), cities_, group), 0, 1);
+  grid->addWidget(NewCaption(QStringLiteral("定制城市(双击删除)"), chosen_, group), 0, 3);
   grid->addWidget(provinces_, 1, 0);
   grid->addWidget(cities_, 1, 1);
   auto* middle = new QVBoxLayout();
@@ -56,6 +58,8 @@ MultiAreaForm::MultiAreaForm(std::function<void(const std::string&)> apply, QWid
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(group);
   layout->addLayout(buttons);
+  // Left to right: the buttons stand between the city list and the chosen.
+  SetTabChain({provinces_, cities_, add, remove, clear, chosen_, ok, cancel});
 
   for (std::string_view province : Provinces(ProvinceOrder::kBrowse)) {
     provinces_->addItem(FromGbk(province));

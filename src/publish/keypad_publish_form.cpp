@@ -40,7 +40,8 @@ KeypadPublishForm::KeypadPublishForm(PublishController& publisher, LoopControlle
 
   // "城市:" and the region names to insert.
   auto* region_row = new QHBoxLayout;
-  region_row->addWidget(new QLabel(QStringLiteral("城市:"), this));
+  auto* region_caption = new QLabel(QStringLiteral("城市:"), this);
+  region_row->addWidget(region_caption);
   for (int level = 0; level < 3; ++level) {
     region_[level] = NewRegionList(this, level);
     add_region_[level] = new QPushButton(QStringLiteral("添加"), this);
@@ -51,6 +52,8 @@ KeypadPublishForm::KeypadPublishForm(PublishController& publisher, LoopControlle
     region_row->addWidget(add_region_[level]);
   }
   new RegionComboBinding(region_picker_, region_[0], region_[1], region_[2], this);
+  region_caption->setBuddy(region_[0]);
+  NameRegionLists(region_, QStringLiteral("城市"));
 
   for (QHBoxLayout* row : rows) {
     row->setSpacing(2);
@@ -63,7 +66,9 @@ KeypadPublishForm::KeypadPublishForm(PublishController& publisher, LoopControlle
   layout->addLayout(rows[2]);
   layout->addWidget(Contact());
   layout->addLayout(ButtonRow());
-  FinishSetUp();
+  // The keys take no focus (they only type into the editor, where the
+  // keyboard types too); Tab reaches the region lists below the editor.
+  FinishSetUp({}, {region_[0], region_[1], region_[2]});
 }
 
 QPushButton* KeypadPublishForm::AddKey(const publish_data::KeypadEntry& entry, QWidget* parent) {

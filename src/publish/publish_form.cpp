@@ -16,6 +16,7 @@
 #include "publish/publish_controller.h"
 #include "publish/submission.h"
 #include "regions/qt/region_combo_binding.h"
+#include "widgets/caption.h"
 #include "widgets/message_editor.h"
 
 namespace tv {
@@ -93,12 +94,20 @@ QWidget* PublishForm::NoticeLines() {
   return box;
 }
 
+void PublishForm::NameRegionLists(QComboBox* const (&lists)[3], const QString& caption) {
+  const char* kLevels[3] = {"省", "市", "县"};
+  for (int level = 0; level < 3; ++level) {
+    lists[level]->setAccessibleName(caption + QLatin1Char(' ') + QString::fromUtf8(kLevels[level]));
+  }
+}
+
 QBoxLayout* PublishForm::TypeAndDepartureRow() {
   auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(QStringLiteral("信息类型:"), this));
+  row->addWidget(NewCaption(QStringLiteral("信息类型:"), type_list_, this));
   row->addWidget(type_list_);
   row->addSpacing(16);
-  row->addWidget(new QLabel(QStringLiteral("发布城市:"), this));
+  NameRegionLists(departure_, QStringLiteral("发布城市"));
+  row->addWidget(NewCaption(QStringLiteral("发布城市:"), departure_[0], this));
   for (QComboBox* box : departure_) row->addWidget(box);
   row->addStretch(1);
   return row;
@@ -108,6 +117,7 @@ QBoxLayout* PublishForm::EditorRow() {
   auto* row = new QHBoxLayout;
   auto* label = new QLabel(QStringLiteral("信息内容:"), this);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setBuddy(editor_);
   row->addWidget(label);
   row->addWidget(editor_, 1);
   return row;
@@ -123,7 +133,21 @@ QBoxLayout* PublishForm::ButtonRow() {
   return row;
 }
 
-void PublishForm::FinishSetUp() {
+void PublishForm::FinishSetUp(const QList<QWidget*>& above_editor,
+                              const QList<QWidget*>& below_editor) {
+  // The editor is made first (the other controls are built around it); Tab
+  // goes in the order the form shows its controls.
+  QWidget* previous = type_list_;
+  for (const QList<QWidget*>& part :
+       {QList<QWidget*>{departure_[0], departure_[1], departure_[2]}, above_editor,
+        QList<QWidget*>{editor_}, below_editor,
+        QList<QWidget*>{contact_, clear_button_, history_button_, publish_button_,
+                        close_button_}}) {
+    for (QWidget* next : part) {
+      setTabOrder(previous, next);
+      previous = next;
+    }
+  }
   editor_->SetCharLimit(profile_.ContentLimit);
   contact_->Init(profile_);
   editor_->setFocus(Qt::OtherFocusReason);

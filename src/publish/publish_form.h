@@ -64,8 +64,13 @@ class PublishForm : public QDialog {
   // prefecture, 2 county), wide enough for its longest placeholder.
   static QComboBox* NewRegionList(QWidget* parent, int level);
   // Call at the end of the subclass's constructor: contact block, editor
-  // limit, focus, the keyboard filter.
-  void FinishSetUp();
+  // limit, focus, the keyboard filter, and the Tab order: the type and
+  // departure row, the subclass's controls shown above the editor, the
+  // editor, those shown below it, the contact row and the buttons.
+  void FinishSetUp(const QList<QWidget*>& above_editor, const QList<QWidget*>& below_editor);
+  // The accessible names of a region picker's three lists: `caption` and
+  // the level.
+  static void NameRegionLists(QComboBox* const (&lists)[3], const QString& caption);
 
   // "清空" and what a taken publication empties.
   virtual void ClearContent();

@@ -52,6 +52,10 @@ QLabel* Word(QWidget* parent, const char* text) {
   return new QLabel(QString::fromUtf8(text), parent);
 }
 
+// The fields of a sentence row have no caption of their own: a screen
+// reader reads these names.
+void Name(QWidget* field, const char* name) { field->setAccessibleName(QString::fromUtf8(name)); }
+
 // The current text of a field; what GBK cannot hold is collected for the notice.
 class FieldReader {
  public:
@@ -89,11 +93,14 @@ QuickPublishForm::QuickPublishForm(PublishController& publisher, LoopController&
   auto* frame = new QGroupBox(this);
   auto* frame_layout = new QVBoxLayout(frame);
   auto* destination_row = new QHBoxLayout;
-  destination_row->addWidget(new QLabel(QStringLiteral("到达城市:"), frame));
+  auto* destination_caption = new QLabel(QStringLiteral("到达城市:"), frame);
+  destination_row->addWidget(destination_caption);
   for (int level = 0; level < 3; ++level) {
     destination_[level] = NewRegionList(frame, level);
     destination_row->addWidget(destination_[level]);
   }
+  destination_caption->setBuddy(destination_[0]);
+  NameRegionLists(destination_, QStringLiteral("到达城市"));
   destination_row->addStretch(1);
   frame_layout->addLayout(destination_row);
   new RegionComboBinding(destination_picker_, destination_[0], destination_[1], destination_[2],
@@ -121,7 +128,13 @@ QuickPublishForm::QuickPublishForm(PublishController& publisher, LoopController&
   connect(generate_button_, &QPushButton::clicked, this, &QuickPublishForm::Generate);
   connect(TypeList(), &QComboBox::currentIndexChanged, this, &QuickPublishForm::OnTypeChanged);
   ShowRowOfType();
-  FinishSetUp();
+  // The rows' fields in the order they show (Tab skips the hidden row).
+  FinishSetUp({destination_[0], destination_[1], destination_[2], cargo_.goods, cargo_.quantity,
+               cargo_.unit, cargo_.truck_count, cargo_.truck_length, cargo_.truck_type,
+               cargo_.freight, cargo_.price, cargo_.price_unit, truck_.truck_length,
+               truck_.truck_type, truck_.trip, truck_.truck_count, truck_.quantity, truck_.unit,
+               truck_.goods, generate_button_},
+              {});
   resize(sizeHint().width(), sizeHint().height() + 80);
 }
 
@@ -141,6 +154,15 @@ QWidget* QuickPublishForm::BuildCargoRow() {
   cargo_.freight = Combo(row, ListItems("freight"), 5);
   cargo_.price = Field(row, 4);
   cargo_.price_unit = Combo(row, units, 3);
+  Name(cargo_.goods, "货物");
+  Name(cargo_.quantity, "货物数量");
+  Name(cargo_.unit, "货物单位");
+  Name(cargo_.truck_count, "求车数");
+  Name(cargo_.truck_length, "车长(米)");
+  Name(cargo_.truck_type, "车型");
+  Name(cargo_.freight, "运费");
+  Name(cargo_.price, "运价(元)");
+  Name(cargo_.price_unit, "运价单位");
   layout->addWidget(Word(row, "有"));
   layout->addWidget(cargo_.goods);
   layout->addWidget(cargo_.quantity);
@@ -176,6 +198,13 @@ QWidget* QuickPublishForm::BuildTruckRow() {
   truck_.quantity = Field(row, 4);
   truck_.unit = Combo(row, ListItems("units"), 3);
   truck_.goods = Combo(row, ListItems("goods"), 6);
+  Name(truck_.truck_length, "车长(米)");
+  Name(truck_.truck_type, "车型");
+  Name(truck_.trip, "回程或本地");
+  Name(truck_.truck_count, "车辆数");
+  Name(truck_.quantity, "求货数量");
+  Name(truck_.unit, "货物单位");
+  Name(truck_.goods, "货物");
   layout->addWidget(Word(row, "有"));
   layout->addWidget(truck_.truck_length);
   layout->addWidget(Word(row, "米"));

@@ -51,6 +51,10 @@ void ComprehensiveSearchForm::BuildGroup(Group g, const QString& title, const QS
   w.city = new QComboBox(w.frame);
   w.keyword = MakeKeywordBox(w.frame);
   w.search = MakeButton(QStringLiteral("搜索"), w.frame);
+  // Named within their group, whose title says what the row searches.
+  w.province->setAccessibleName(QStringLiteral("省份"));
+  w.city->setAccessibleName(QStringLiteral("城市"));
+  w.keyword.box->setAccessibleName(QStringLiteral("关键字"));
   w.province->setMinimumContentsLength(5);
   w.city->setMinimumContentsLength(5);
   auto* row = new QHBoxLayout(w.frame);

@@ -11,7 +11,9 @@
 
 #include "core/notice.h"
 #include "core/qt_gbk.h"
+#include "widgets/caption.h"
 #include "widgets/completion_box.h"
+#include "widgets/tab_chain.h"
 
 namespace tv {
 
@@ -46,10 +48,10 @@ LocalSearchForm::LocalSearchForm(SettingsStore& store, std::string area_text,
   search->setObjectName(QStringLiteral("search"));
 
   auto* lists = new QGridLayout();
-  lists->addWidget(new QLabel(QStringLiteral("省份"), this), 0, 0);
-  lists->addWidget(new QLabel(QStringLiteral("地区"), this), 0, 1);
-  lists->addWidget(new QLabel(QStringLiteral("县"), this), 0, 2);
-  lists->addWidget(new QLabel(QStringLiteral("关键字"), this), 0, 4);
+  lists->addWidget(NewCaption(QStringLiteral("省份"), provinces_, this), 0, 0);
+  lists->addWidget(NewCaption(QStringLiteral("地区"), regions_, this), 0, 1);
+  lists->addWidget(NewCaption(QStringLiteral("县"), counties_, this), 0, 2);
+  lists->addWidget(NewCaption(QStringLiteral("关键字"), keywords_, this), 0, 4);
   lists->addWidget(provinces_, 1, 0);
   lists->addWidget(regions_, 1, 1);
   lists->addWidget(counties_, 1, 2);
@@ -62,7 +64,7 @@ LocalSearchForm::LocalSearchForm(SettingsStore& store, std::string area_text,
   for (int column : {0, 1, 2, 4}) lists->setColumnStretch(column, 1);
 
   auto* bottom = new QHBoxLayout();
-  bottom->addWidget(new QLabel(QStringLiteral("附加关键字："), this));
+  bottom->addWidget(NewCaption(QStringLiteral("附加关键字："), keyword_.box, this));
   bottom->addWidget(keyword_.box, 1);
   bottom->addWidget(add_keyword);
   bottom->addSpacing(24);
@@ -72,6 +74,10 @@ LocalSearchForm::LocalSearchForm(SettingsStore& store, std::string area_text,
   layout->addLayout(lists, 1);
   layout->addLayout(bottom);
   resize(560, 330);
+  // Left to right, then the row below: the buttons stand between the
+  // county list and the keyword list.
+  SetTabChain({provinces_, regions_, counties_, add, remove, all_regions, all_counties, clear,
+               keywords_, keyword_.box, add_keyword, search, close});
 
   ShowItems(provinces_, model_.Picker().ProvinceList().Items());
   LoadHistoryItems();

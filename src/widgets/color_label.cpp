@@ -2,8 +2,11 @@
 
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include "core/qt_gbk.h"
 #include "widgets/qt_text_measure.h"
@@ -69,7 +72,11 @@ void ColorLabel::paintEvent(QPaintEvent*) {
   painter.drawText(rect(), horizontal | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
 
-LinkLabel::LinkLabel(QWidget* parent) : ColorLabel(parent) { setCursor(Qt::PointingHandCursor); }
+LinkLabel::LinkLabel(QWidget* parent) : ColorLabel(parent) {
+  setCursor(Qt::PointingHandCursor);
+  // Tab only: a click leaves the focus where it was.
+  setFocusPolicy(Qt::TabFocus);
+}
 
 void LinkLabel::enterEvent(QEnterEvent* event) {
   hovered_ = true;
@@ -88,6 +95,45 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     emit clicked();
   }
   ColorLabel::mouseReleaseEvent(event);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        event->accept();
+        emit clicked();
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  ColorLabel::keyPressEvent(event);
+}
+
+void LinkLabel::focusInEvent(QFocusEvent* event) {
+  update();
+  ColorLabel::focusInEvent(event);
+}
+
+void LinkLabel::focusOutEvent(QFocusEvent* event) {
+  update();
+  ColorLabel::focusOutEvent(event);
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event) {
+  const bool hovered = hovered_;
+  hovered_ = hovered || hasFocus();  // the keyboard's link is underlined too
+  ColorLabel::paintEvent(event);
+  hovered_ = hovered;
+  if (!hasFocus()) return;
+  QPainter painter(this);
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 }  // namespace tv

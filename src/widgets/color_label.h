@@ -3,6 +3,8 @@
 // and alignment, on a transparent or filled background, cut with an ellipsis
 // when it does not fit. LinkLabel: a colour label that can be clicked, with a
 // hand cursor and a tooltip; it is underlined while the mouse is over it.
+// Tab reaches it too (underlined and framed while it has the focus), and
+// Space or Enter then clicks it.
 #include <QString>
 #include <QWidget>
 
@@ -64,6 +66,10 @@ class LinkLabel : public ColorLabel {
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace tv

@@ -66,6 +66,39 @@ TEST(LinkLabel, AClickIsReported) {
   EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
 }
 
+// The keyboard's click: Tab reaches the link, Space or Enter clicks it.
+TEST(LinkLabel, SpaceOrEnterClicksItOnceTabReachedIt) {
+  App();
+  QWidget form;
+  auto* before = new QLineEdit(&form);
+  auto* link = new LinkLabel(&form);
+  link->setGeometry(0, 30, 100, 20);
+  link->SetTextStyle(QStringLiteral("服务条款"), MakeColour(0, 0, 255), 12, false, QString(), 0);
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  before->setFocus();
+  QTest::keyClick(before, Qt::Key_Tab);
+  ASSERT_TRUE(link->hasFocus());
+  QSignalSpy clicks(link, &LinkLabel::clicked);
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int clicks;
+  } kKeys[] = {{Qt::Key_Space, Qt::NoModifier, 1},  {Qt::Key_Return, Qt::NoModifier, 1},
+               {Qt::Key_Enter, Qt::KeypadModifier, 1}, {Qt::Key_A, Qt::NoModifier, 0},
+               {Qt::Key_Space, Qt::ControlModifier, 0}};
+  for (const auto& k : kKeys) {
+    clicks.clear();
+    QTest::keyClick(link, k.key, k.modifiers);
+    EXPECT_EQ(clicks.count(), k.clicks) << k.key << " " << k.modifiers;
+  }
+  // A mouse click does not move the focus to it.
+  before->setFocus();
+  QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_TRUE(before->hasFocus());
+}
+
 class CompletionBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
