@@ -70,7 +70,11 @@ class Hooks : public QObject {
     const QString rest = arg.section(' ', 1);
     if (command == QLatin1String("search-local")) {
       local_ = search_.OpenLocalForm(false);
-      if (local_) ReportTestEvent(QStringLiteral("search-form ") + local_->windowTitle());
+      if (local_) {
+        ReportTestEvent(QStringLiteral("search-form ") + local_->windowTitle());
+        ReportTestEvent(QStringLiteral("search-form-id 0x%1")
+                            .arg(static_cast<qulonglong>(local_->winId()), 0, 16));
+      }
     } else if (command == QLatin1String("search-dblclick") && local_) {
       // "search-dblclick province 山东省": selected, then double-clicked.
       QListWidget* list = first == QLatin1String("province") ? local_->ProvinceList()

@@ -7,6 +7,9 @@
 //   region <name>          clicks a region of the tree
 //   dump <first> <count>   reports rows of the grid, then the grid's state
 //   multiarea <P:C,P:C>    fills the multi-area form as a member would
+//   detail <row>           double-clicks the row's text: the detail window
+//                          opens ("detail-window-id 0x…" once it is made)
+//   detail-close           closes the detail window as its "关闭" does
 //   confirm                presses the form's "确 定"
 //   open-page <path>       opens the web page window on a page of the web host
 //   repaint                paints every shown window now (before a screenshot)
@@ -59,6 +62,7 @@
 #include "core/build_constants.h"
 #include "core/qt_gbk.h"
 #include "detail/detail_attach.h"
+#include "detail/detail_window.h"
 #include "feed/feed_attach.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
@@ -126,7 +130,11 @@ bool SelectText(QListWidget* list, const QString& text) {
 class Driver : public QObject {
  public:
   Driver(MainWindow& window, FeedAttachment& feed, DetailAttachment& detail)
-      : QObject(&window), window_(window), feed_(feed), input_(0, QSocketNotifier::Read, this) {
+      : QObject(&window),
+        window_(window),
+        feed_(feed),
+        detail_(detail),
+        input_(0, QSocketNotifier::Read, this) {
     connect(&input_, &QSocketNotifier::activated, this, [this] { ReadInput(); });
     WatchWindow();
     WatchFeed(detail);
@@ -174,6 +182,9 @@ class Driver : public QObject {
             [](const QString& c) { Say(QStringLiteral("feed-caption ") + c); });
     connect(&feed_.Paging(), &PagingController::pageApplied, this, [](qint32 start, bool items) {
       Say(QStringLiteral("feed-page %1 %2").arg(start).arg(items));
+    });
+    connect(&detail.View(), &DetailView::windowOpened, this, [](DetailWindow* window) {
+      Report(QStringLiteral("detail-window-id"), WindowId(window));
     });
     connect(&detail.Loader(), &FriendsLoader::friendsLoaded, this,
             [](int n) { Say(QStringLiteral("feed-friends %1").arg(n)); });
@@ -278,6 +289,15 @@ class Driver : public QObject {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
       }
       Say(QStringLiteral("window-size %1 %2").arg(window_.width()).arg(window_.height()));
+    } else if (command == QLatin1String("detail")) {
+      // The window is modal: it opens after this command has answered, and
+      // commands keep coming while it is up.
+      const int row = arg.toInt();
+      QTimer::singleShot(0, this, [this, row] {
+        emit window_.Grid()->doubleClicked(row, kColRowText);
+      });
+    } else if (command == QLatin1String("detail-close")) {
+      if (DetailWindow* open = detail_.View().openWindow()) open->reject();
     } else if (command == QLatin1String("confirm")) {
       if (form_ != nullptr) form_->Confirm();
     } else if (command == QLatin1String("open-page")) {
@@ -346,6 +366,7 @@ class Driver : public QObject {
 
   MainWindow& window_;
   FeedAttachment& feed_;
+  DetailAttachment& detail_;
   QSocketNotifier input_;
   std::string pending_;
   QPointer<MultiAreaForm> form_;
