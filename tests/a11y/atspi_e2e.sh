@@ -4,7 +4,10 @@
 # tests/e2e/run_under_xvfb.sh), on a private session bus with the
 # accessibility bus of at-spi2-core; a pyatspi client (read_rows.py) reads the
 # main window's list "信息列表" and its rows' texts, which must be the rows the
-# grid shows. The rows read go to ARTIFACT_DIR/atspi_rows.txt.
+# grid shows. Then the grid's focus row moves with the Down key, and a
+# listening client (watch_focus.py) must be told of the newly focused row,
+# with that row's text. The rows read go to ARTIFACT_DIR/atspi_rows.txt, what
+# the listener heard to ARTIFACT_DIR/atspi_focus.txt.
 # Exits 77 (skipped) when the at-spi pieces are not installed.
 # Usage: atspi_e2e.sh BUILD_DIR ARTIFACT_DIR
 set -euo pipefail
@@ -70,4 +73,40 @@ while IFS= read -r line; do
   [ -n "$text" ] || continue
   grep -qF -- "$text" "$work/rows.txt" || fail "row text '$text' not read out"
 done <"$work/grid_rows.txt"
+
+# The focus row moves: a screen reader hears of the new row, by its text.
+# The listener registers first; the program may learn of it a moment later,
+# so the key is pressed again until an announcement of the row it moved to
+# comes (bounded).
+/usr/bin/python3 "$here/watch_focus.py" tarvolo 信息列表 "$work/focus.ready" 40 \
+  >"$work/focus.txt" 2>"$work/focus.err" &
+pids+=($!)
+wait_for_line "$work/focus.ready" listening 30
+focus_field() { grep "TARVOLO grid-focus " "$work/client.log" | tail -1 | cut -d' ' -f"$1"; }
+send key Up  # the grid takes the focus, on its first row
+[ "$(focus_field 4)" = 1 ] || fail "the grid did not take the focus"
+deadline=$((SECONDS + 20))
+heard=
+until [ -n "$heard" ]; do
+  ((SECONDS <= deadline)) || {
+    cat "$work/focus.txt" "$work/focus.err" >&2
+    fail "no announcement of the row the focus moved to"
+  }
+  before=$(focus_field 3)
+  heard_before=$(wc -l <"$work/focus.txt")
+  send key Down
+  focus_row=$(focus_field 3)
+  focus_text=$(focus_field 5-)
+  ((focus_row == before + 1)) || fail "Down moved the focus from row $before to $focus_row"
+  wait_until=$((SECONDS + 2))
+  while ((SECONDS <= wait_until)); do
+    if tail -n +$((heard_before + 1)) "$work/focus.txt" | grep -qxF -- "FOCUSED $focus_row $focus_text"; then
+      heard="row $focus_row"
+      break
+    fi
+    sleep 0.1
+  done
+done
+cp "$work/focus.txt" "$artifacts/atspi_focus.txt"
+echo "atspi e2e: focus announced for $heard: $(grep -F "FOCUSED $focus_row " "$work/focus.txt" | tail -1)"
 echo "atspi e2e: all steps passed"

@@ -49,4 +49,5 @@ def main():
         time.sleep(0.2)
 
 
-sys.exit(main())
+if __name__ == "__main__":
+    sys.exit(main())

@@ -6,6 +6,9 @@
 //   view <0..5>            chooses a view as the pop-up does
 //   region <name>          clicks a region of the tree
 //   dump <first> <count>   reports rows of the grid, then the grid's state
+//   key <PageDown|PageUp|Down|Up>
+//                          a key pressed in the grid; then "grid-focus <row>
+//                          <has focus> <the row's accessible name>"
 //   multiarea <P:C,P:C>    fills the multi-area form as a member would
 //   detail <row>           double-clicks the row's text: the detail window
 //                          opens ("detail-window-id 0x…" once it is made)
@@ -72,6 +75,7 @@
 #include "shell/web_page_window.h"
 #include "test_report.h"
 #include "widgets/info_grid.h"
+#include "widgets/info_grid_accessible.h"
 
 namespace tv {
 namespace {
@@ -271,11 +275,27 @@ class Driver : public QObject {
                       : arg == QLatin1String("PageUp") ? Qt::Key_PageUp
                       : arg == QLatin1String("Down")   ? Qt::Key_Down
                                                        : Qt::Key_Up;
+      // The keys go to the grid with the focus, as when the member types in
+      // the window (with no window manager, the window is made active here).
+      if (!window_.isActiveWindow()) {
+        window_.activateWindow();
+        QElapsedTimer waited;
+        waited.start();
+        while (!window_.isActiveWindow() && waited.elapsed() < 5000) {
+          QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+      }
       window_.Grid()->setFocus();
       QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
       QCoreApplication::sendEvent(window_.Grid(), &press);
       QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
       QCoreApplication::sendEvent(window_.Grid(), &release);
+      // The focus row as a screen reader should read it out.
+      const int focus_row = window_.Grid()->FocusCell().row;
+      Say(QStringLiteral("grid-focus %1 %2 %3")
+              .arg(focus_row)
+              .arg(window_.Grid()->hasFocus() ? 1 : 0)
+              .arg(focus_row >= 0 ? AccessibleRowText(*window_.Grid(), focus_row) : QString()));
     } else if (command == QLatin1String("resize")) {
       // "resize W H": the window as the member sizes it; answered once the
       // window has its new width.
