@@ -87,7 +87,10 @@ DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& vi
     source_->setText(source_text);
   }
   source_->setTextFormat(Qt::RichText);
-  source_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  // A link is reached by Tab too; Space follows it (Enter closes the window).
+  source_->setTextInteractionFlags(SourceLinkActs(message)
+                                       ? Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard
+                                       : Qt::LinksAccessibleByMouse);
   connect(source_, &QLabel::linkActivated, this, [this](const QString&) { ActivateSource(); });
 
   StatusLine status = DealStatus(message);
@@ -187,6 +190,11 @@ bool DetailWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
       accept();
+      return true;
+    }
+    if (event->type() == QEvent::KeyPress && watched == source_ && key->key() == Qt::Key_Space &&
+        key->modifiers() == Qt::NoModifier && SourceLinkActs(state_->message())) {
+      ActivateSource();
       return true;
     }
   }

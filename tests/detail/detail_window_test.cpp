@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -122,6 +123,30 @@ TEST(DetailWindow, SourceOpensTheProfileOnlyForFullMembers) {
   }
 }
 
+// The keyboard's way to the source link: Tab reaches it when it is a link,
+// Space follows it.
+TEST(DetailWindow, TabReachesTheSourceLinkAndSpaceFollowsIt) {
+  std::optional<std::string> opened;
+  DetailWindow window(PublisherMessage(), Viewer(Member::kFull),
+                      {{}, [&](const std::string& id) { opened = id; }});
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QLabel* link = nullptr;
+  for (QLabel* label : window.findChildren<QLabel*>()) {
+    if (label->text().contains(QStringLiteral("href"))) link = label;
+  }
+  ASSERT_NE(link, nullptr);
+  window.findChildren<QTextEdit*>()[0]->setFocus();
+  for (int i = 0; i < 10 && QApplication::focusWidget() != link; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  ASSERT_EQ(QApplication::focusWidget(), link);
+  QTest::keyClick(link, Qt::Key_Space);
+  EXPECT_EQ(opened, "2002");
+  EXPECT_TRUE(window.isVisible());
+}
+
 TEST(DetailWindow, CtrlCCopiesNothing) {
   // The same keys on an ordinary box do copy, so the clipboard can tell.
   QTextEdit plain;
@@ -148,15 +173,23 @@ TEST(DetailWindow, CtrlCCopiesNothing) {
 
 TEST(DetailWindow, EnterClosesFromAnywhereWithoutPressingAButton) {
   int adds = 0;
-  for (const char* focus : {"content", "加入好友"}) {
+  int opened = 0;
+  for (const char* focus : {"content", "加入好友", "source link"}) {
     SCOPED_TRACE(focus);
     DetailWindow window(PublisherMessage(), Viewer(Member::kOrdinaryWaiting),
-                        {[&] { ++adds; }, {}});
+                        {[&] { ++adds; }, [&](const std::string&) { ++opened; }});
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QWidget* target = std::string(focus) == "content"
-                          ? static_cast<QWidget*>(window.findChildren<QTextEdit*>()[0])
-                          : Button(&window, focus);
+    QWidget* target = nullptr;
+    if (std::string(focus) == "content") {
+      target = window.findChildren<QTextEdit*>()[0];
+    } else if (std::string(focus) == "source link") {
+      for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->text().contains(QStringLiteral("href"))) target = label;
+      }
+    } else {
+      target = Button(&window, focus);
+    }
     ASSERT_NE(target, nullptr);
     target->setFocus();
     QTest::keyClick(target, Qt::Key_Return);
@@ -165,6 +198,7 @@ TEST(DetailWindow, EnterClosesFromAnywhereWithoutPressingAButton) {
     EXPECT_FALSE(window.state()->timerRunning());
   }
   EXPECT_EQ(adds, 0);
+  EXPECT_EQ(opened, 0);
 }
 
 // Catches the addresses the detail view hands to the system.
