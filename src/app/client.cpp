@@ -1,10 +1,7 @@
 #include "app/client.h"
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QPalette>
-#include <cstdlib>
 #include <memory>
 
 #include "account/account_attach.h"
@@ -22,13 +19,12 @@
 #include "search/search_attach.h"
 #include "settings/values.h"
 #include "shell/main_window.h"
+#include "shell/web_engine_setup.h"
 
 namespace tv {
 
 void RunClient(int argc, char** argv, const ClientHooks& hooks) {
-  // The web views' sandbox cannot run as root (containers, CI).
-  if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  PrepareWebEngine();
   QApplication app(argc, argv);
   app.setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
   app.setApplicationName(QStringLiteral("tarvolo"));

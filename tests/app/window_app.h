@@ -3,11 +3,10 @@
 // offscreen, ready for its web views; `name` is the program's name (each
 // program keeps its web data apart). Whichever test asks first makes it;
 // the program's main (window_test_main.cpp) ends it after the last test.
-#include <unistd.h>
-
 #include <QApplication>
-#include <cstdlib>
 #include <string>
+
+#include "shell/web_engine_setup.h"
 
 namespace tv {
 
@@ -19,8 +18,7 @@ inline QApplication*& MainWindowTestAppSlot() {
 inline QApplication& MainWindowTestApp(const char* name) {
   QApplication*& app = MainWindowTestAppSlot();
   if (app == nullptr) {
-    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PrepareWebEngine();
     static int argc = 1;
     static std::string program = name;
     static char* argv[] = {program.data(), nullptr};

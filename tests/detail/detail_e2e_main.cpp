@@ -1,17 +1,15 @@
-// The client's own start: web views share one GL context and, as root, run
-// without their sandbox.
+// The client's own start of the web engine (see PrepareWebEngine).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
-#include <cstdlib>
+
+#include "shell/web_engine_setup.h"
 
 int main(int argc, char** argv) {
-  if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  tv::PrepareWebEngine();
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
