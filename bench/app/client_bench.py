@@ -8,6 +8,8 @@ Run by bench/app/run.sh inside xvfb-run. In one run, pair by pair:
   - "退出程序" (or closing the main window) -> process gone.
 Windows are seen through window_watch (map events with the monotonic clock);
 the client's own progress through its test hooks on standard output.
+The client's standard error goes to the file TARVOLO_BENCH_STDERR names
+(nowhere by default).
 """
 import argparse
 import os
@@ -126,7 +128,7 @@ class TestClient:
 
     def __init__(self, binary, env):
         self.proc = subprocess.Popen([binary], env=env, stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                                     stdout=subprocess.PIPE, stderr=open(os.environ.get("TARVOLO_BENCH_STDERR", os.devnull), "w"))
         self.lines = Lines(self.proc, "tarvolo-test-client")
 
     @property
@@ -178,7 +180,7 @@ def main():
             """exec -> the program's first top-level window mapped, in ms."""
             t0 = now_us()
             p = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL)
+                                 stderr=open(os.environ.get("TARVOLO_BENCH_STDERR", os.devnull), "w"))
             try:
                 t = watch.wait_map(p.pid, title_rx, t0, 30)
             finally:

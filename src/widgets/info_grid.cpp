@@ -85,7 +85,14 @@ void InfoGrid::SetImageStrip(const QPixmap& strip) {
   viewport()->update();
 }
 
-void InfoGrid::Redraw() { viewport()->update(); }
+void InfoGrid::Redraw() {
+  // Every write to the store is reported, and the flush that follows paints
+  // what changed (moving the pixels when rows went on top); the grid's own
+  // setters repaint for themselves. So only a screen without a finished paint
+  // of a full view needs the whole view painted again.
+  if (pending_.queued || screen_.valid) return;
+  viewport()->update();
+}
 
 void InfoGrid::SetEmptyText(const QString& text) {
   empty_text_ = text;

@@ -57,7 +57,8 @@ class InfoGrid : public QAbstractScrollArea {
   void SetGridFont(const CellFont& font);
   // 16 x 16 pictures side by side, transparent where they should be.
   void SetImageStrip(const QPixmap& strip);
-  // Repaints (the owner's "redraw").
+  // The owner's "redraw": the screen shows the store after it (what changed
+  // is painted; a whole view only when the screen holds no finished paint).
   void Redraw();
   // A short text drawn in the middle of the grid while it has no rows (none
   // by default).

@@ -48,7 +48,8 @@ TEST_F(NotifierOnPrivateBus, EachNotificationReplacesTheLast) {
   notifier.Show(QStringLiteral("2 条新匹配信息"), QStringLiteral("北京到济南 煤炭20吨"));
   ASSERT_TRUE(WaitFor([&] { return answered.count() == 1; }));
   ASSERT_EQ(recorder.Notifications().size(), 1u);
-  const NotificationRecorder::Received& first = recorder.Notifications()[0];
+  // A copy: the list grows below, and a reference into it would dangle.
+  const NotificationRecorder::Received first = recorder.Notifications()[0];
   EXPECT_EQ(first.summary, QStringLiteral("2 条新匹配信息"));
   EXPECT_EQ(first.body, QStringLiteral("北京到济南 煤炭20吨"));
   EXPECT_EQ(first.replaces_id, 0u);

@@ -97,7 +97,8 @@ TEST(NotificationsOfTheMainWindow, NewMatchesOutOfSightAreNotifiedAndAClickBring
   poll_answer({Match("900003", "北京到济南 煤炭 甲"), Match("900004", "北京到济南 煤炭 乙")});
   ASSERT_TRUE(WaitFor([&] { return answered.count() == 1; }));
   ASSERT_EQ(recorder.Notifications().size(), 1u) << "a notification in front or switched off";
-  const NotificationRecorder::Received& first = recorder.Notifications()[0];
+  // A copy: the list grows below, and a reference into it would dangle.
+  const NotificationRecorder::Received first = recorder.Notifications()[0];
   EXPECT_EQ(first.summary.toStdString(), "2 条新匹配信息");
   // The row as the panel shows it (a guest sees no telephone), without its
   // colour and highlight marks.

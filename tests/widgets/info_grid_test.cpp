@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -329,50 +331,59 @@ TEST_F(InfoGridTest, FittedRowsChangeTheLastPage) {
   EXPECT_EQ(ReportsAfterEvents(), 1);
 }
 
+// Writes are taken in once the event loop runs and drawn in the frame that
+// follows: WaitForNext waits for that frame. Every frame's painted area is
+// kept.
+struct FrameCounter : QObject {
+  int frames = 0;
+  QRegion painted;
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      ++frames;
+      painted += static_cast<QPaintEvent*>(event)->region();
+    }
+    return false;
+  }
+  void WaitForNext() {
+    const int before = frames;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frames > before; }, 5000));
+  }
+};
+
+// New messages as the feed puts them on top.
+void InsertOnTop(InfoGrid& grid, int count, const char* text) {
+  for (int i = 0; i < count; ++i) {
+    grid.Store().InsertRowAt("", 0);
+    grid.Store().PutCellText(0, 8, text);
+    grid.Store().PutCellImage(0, 7, 1);
+  }
+}
+
 // The grid moves the pixels already on screen when rows arrive on top and
 // paints only the rows written. Whatever the writes, what is on screen
 // afterwards must be what a paint of the whole view draws.
 TEST_F(InfoGridTest, TheScreenShowsTheStoreAfterWrites) {
-  // Writes are taken in once the event loop runs and drawn in the frame that
-  // follows: wait for that frame.
-  struct FrameCounter : QObject {
-    int frames = 0;
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-      if (event->type() == QEvent::Paint) ++frames;
-      return false;
-    }
-  };
   FrameCounter counter;
-  const auto next_frame = [&counter] {
-    const int before = counter.frames;
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.frames > before; }, 5000));
-  };
-  const auto insert_top = [](InfoGrid& grid, int count, const char* text) {
-    for (int i = 0; i < count; ++i) {
-      grid.Store().InsertRowAt("", 0);
-      grid.Store().PutCellText(0, 8, text);
-      grid.Store().PutCellImage(0, 7, 1);
-    }
-  };
+  const auto next_frame = [&counter] { counter.WaitForNext(); };
   struct Case {
     const char* name;
     std::function<void(InfoGrid&)> writes;
   };
   const std::vector<Case> cases = {
-      {"rows on top", [&](InfoGrid& g) { insert_top(g, 5, "new"); }},
+      {"rows on top", [](InfoGrid& g) { InsertOnTop(g, 5, "new"); }},
       {"rows on top of a taller one",
        [&](InfoGrid& g) {
-         insert_top(g, 1, "tall");
+         InsertOnTop(g, 1, "tall");
          g.Store().PutCellText(0, 8, std::string(50, 'x'));
          g.Store().FitRowToText(0, 8, g.Store().ColumnWidth(8));
-         insert_top(g, 2, "new");
+         InsertOnTop(g, 2, "new");
        }},
       {"the focus stays on its row index",
        [&](InfoGrid& g) {
          g.SetFocusCell(3, 8);
          next_frame();
-         insert_top(g, 2, "new");
+         InsertOnTop(g, 2, "new");
        }},
       {"a cell on screen", [](InfoGrid& g) { g.Store().PutCellText(4, 8, "changed"); }},
       {"a row on screen grows",
@@ -384,14 +395,14 @@ TEST_F(InfoGridTest, TheScreenShowsTheStoreAfterWrites) {
        [&](InfoGrid& g) {
          g.ScrollToRow(10);
          next_frame();
-         insert_top(g, 3, "new");
+         InsertOnTop(g, 3, "new");
        }},
       {"an insert inside the view", [](InfoGrid& g) { g.Store().InsertRowAt("mid", 6); }},
       {"two polls before a frame",
        [&](InfoGrid& g) {
-         insert_top(g, 2, "one");
+         InsertOnTop(g, 2, "one");
          QCoreApplication::processEvents();  // taken in, not yet drawn
-         insert_top(g, 2, "two");
+         InsertOnTop(g, 2, "two");
        }},
       {"rows go", [](InfoGrid& g) { g.Store().ResizeRows(8); }},
   };
@@ -404,6 +415,7 @@ TEST_F(InfoGridTest, TheScreenShowsTheStoreAfterWrites) {
     for (int r = 0; r < kRows; ++r) store.PutCellText(r, 8, "row " + std::to_string(r));
     next_frame();
     c.writes(*grid_);
+    grid_->Redraw();  // as the feed asks after every answer it applies
     next_frame();
     const QImage screen = grid_->screen()
                               ->grabWindow(grid_->winId(), view->x(), view->y(), view->width(),
@@ -414,6 +426,21 @@ TEST_F(InfoGridTest, TheScreenShowsTheStoreAfterWrites) {
     ASSERT_EQ(screen.size(), painted.size());
     EXPECT_TRUE(screen == painted);
   }
+}
+
+// A poll of a few rows on top of a full view, with the feed's redraw after
+// it, paints those rows only: a repaint of every row on screen after each
+// poll cost a busy list most of its CPU.
+TEST_F(InfoGridTest, APollOnTopPaintsOnlyTheNewRows) {
+  FrameCounter counter;
+  grid_->viewport()->installEventFilter(&counter);
+  for (int r = 0; r < kRows; ++r) grid_->Store().PutCellText(r, 8, "row " + std::to_string(r));
+  counter.WaitForNext();
+  counter.painted = QRegion();
+  InsertOnTop(*grid_, 5, "new");
+  grid_->Redraw();
+  counter.WaitForNext();
+  EXPECT_EQ(counter.painted.boundingRect(), QRect(0, 0, grid_->viewport()->width(), 5 * kRowHeight));
 }
 
 // With the program's own measure and fonts, as the feed writes rows: every
