@@ -143,7 +143,10 @@ bool ServerDiscovery::DiscoverServer() {
     if (source == ListSource::kNone) return false;
   } else {
     std::lock_guard lock(host_mutex_);
-    count_ = 2;
+    // Between refreshes the draw is over the first two slots. A list of one
+    // server has its end marker in the second: drawn, it would spend the
+    // whole round on the marker and fail without a single check.
+    count_ = table_[1] == kEndMarker ? 1 : 2;
   }
   if (CheckDrawnHosts()) return true;
   // Every server of the stored list failed: the service may have moved. Ask

@@ -105,6 +105,24 @@ TEST_F(DiscoveryTest, WhenEveryStoredServerFailsTheListIsFetchedAgain) {
   EXPECT_EQ(StoredHost(), data.host());
 }
 
+// Later discoveries draw from the first two slots only; with a list of one
+// server the second holds the end marker, which must not fail a round while
+// the server answers.
+TEST_F(DiscoveryTest, LaterDiscoveriesOfAOneServerListFindItEveryTime) {
+  LocalService data({"--role", "data"});
+  ASSERT_TRUE(data.ok());
+  RecordStoredServerList("1@@" + data.host());
+  for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+    ServerDiscovery discovery(DeadHost(), DeadHost());
+    discovery.Seed(seed);
+    ASSERT_TRUE(discovery.DiscoverServer());
+    for (int call = 1; call <= 4; ++call) {
+      EXPECT_TRUE(discovery.DiscoverServer()) << "seed " << seed << ", later call " << call;
+      EXPECT_EQ(discovery.CurrentHost(), data.host());
+    }
+  }
+}
+
 TEST_F(DiscoveryTest, AHostThatIsDownIsPassedOver) {
   LocalService data({"--role", "data"});
   ASSERT_TRUE(data.ok());
