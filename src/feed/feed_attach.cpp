@@ -135,6 +135,7 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
   connect(feed_.get(), &FeedController::feedHostChanged, this,
           [this](const QString& host) { shell_.Session().SetFeedHost(host.toStdString()); });
   connect(feed_.get(), &FeedController::markedRowsRebuilt, &events, &ShellEvents::mainRowsRebuilt);
+  connect(feed_.get(), &FeedController::startPageApplied, &events, &ShellEvents::mainListStarted);
   // Once a page has been read, a grid without rows is a region without
   // messages, and says so; while the server is gone it is not.
   const auto say_empty = [this, grid] {

@@ -48,6 +48,7 @@ constexpr ViewChoice kViews[6] = {
 constexpr int kButtonRowHeight = 25;
 constexpr int kStatusHeight = 20;
 constexpr int kAdvertHeight = 72;
+constexpr int kAdvertFallbackMs = 2000;
 
 }  // namespace
 
@@ -245,12 +246,19 @@ void MainWindow::BuildControls() {
   });
 
   // The two advert pages share a strip under the list: they inform without
-  // taking any width from it. The pages themselves come with the login.
+  // taking any width from it. The pages themselves come after the login,
+  // once the list is on screen.
   adverts_ = new QWidget(central_);
   adverts_->setFixedHeight(kAdvertHeight);
   auto* advert_row = new QHBoxLayout(adverts_);
   advert_row->setContentsMargins(0, 2, 0, 0);
   advert_row->setSpacing(2);
+  connect(events_, &ShellEvents::mainListStarted, this, &MainWindow::LoadAdvertsAfterListPaint);
+  // Without a list that starts (or tells it), the pages come a little later.
+  advert_fallback_ = new QTimer(this);
+  advert_fallback_->setSingleShot(true);
+  advert_fallback_->setInterval(kAdvertFallbackMs);
+  connect(advert_fallback_, &QTimer::timeout, this, &MainWindow::LoadAdverts);
 
   // The status line with the counts.
   auto* status = new QWidget(central_);
@@ -376,9 +384,47 @@ void MainWindow::LoginSucceeded(const MemberProfile& profile, const LoginFlags& 
   session_->SignIn(profile, flags);
   RefreshCommands();
 
-  // The views, and with them the web engine, come with the first login;
-  // they are there before the window shows, since adding them to a shown
-  // window would have it destroyed and created again.
+  // The advert pages wait for the main list: the first view starts the web
+  // engine, which takes the UI thread for a good while.
+  const std::string& host = session_->FeedHost();
+  advert_urls_ = {QUrl(QString::fromStdString(AdvertAddress(1, host, profile.City))),
+                  QUrl(QString::fromStdString(AdvertAddress(2, host, profile.City)))};
+  adverts_pending_ = true;
+  advert_fallback_->start();
+  // Without a window manager (a bare X server) maximising is only a wish;
+  // the screen's free area is taken first so the window fills it either way.
+  if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
+  showMaximized();
+  emit shownAfterLogin();
+}
+
+void MainWindow::LoadAdvertsAfterListPaint() {
+  if (!adverts_pending_) return;
+  // The list's rows are written; they reach the screen with the grid's next
+  // paint, unless nothing of it can be seen.
+  QWidget* view = grid_->viewport();
+  if (view->isVisible() && !isMinimized()) {
+    view->installEventFilter(this);
+  } else {
+    QMetaObject::invokeMethod(this, &MainWindow::LoadAdverts, Qt::QueuedConnection);
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == grid_->viewport() && event->type() == QEvent::Paint) {
+    watched->removeEventFilter(this);
+    QMetaObject::invokeMethod(this, &MainWindow::LoadAdverts, Qt::QueuedConnection);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::LoadAdverts() {
+  if (!adverts_pending_) return;
+  adverts_pending_ = false;
+  advert_fallback_->stop();
+  grid_->viewport()->removeEventFilter(this);
+  // The views draw in software (see PrepareWebEngine), so adding them to the
+  // shown window keeps its native window.
   if (advert1_ == nullptr) {
     advert1_ = new QWebEngineView(adverts_);
     advert2_ = new QWebEngineView(adverts_);
@@ -386,14 +432,9 @@ void MainWindow::LoginSucceeded(const MemberProfile& profile, const LoginFlags& 
     row->addWidget(advert1_, 1);
     row->addWidget(advert2_, 1);
   }
-  const std::string& host = session_->FeedHost();
-  advert1_->load(QUrl(QString::fromStdString(AdvertAddress(1, host, profile.City))));
-  advert2_->load(QUrl(QString::fromStdString(AdvertAddress(2, host, profile.City))));
-  // Without a window manager (a bare X server) maximising is only a wish;
-  // the screen's free area is taken first so the window fills it either way.
-  if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
-  showMaximized();
-  emit shownAfterLogin();
+  advert1_->load(advert_urls_[0]);
+  advert2_->load(advert_urls_[1]);
+  emit advertsLoading();
 }
 
 void MainWindow::OpenWebAddress(const QString& url, const QString& title) {

@@ -13,6 +13,7 @@
 // first login, not before the login form.
 #include <QMainWindow>
 #include <QPointer>
+#include <QUrl>
 #include <array>
 #include <string>
 #include <vector>
@@ -98,10 +99,14 @@ class MainWindow : public QMainWindow, public Shell {
  signals:
   // The window finished its post-login set-up and is shown.
   void shownAfterLogin();
+  // The advert views exist and their pages are asked for (after each login,
+  // once the main list's first page is on screen).
+  void advertsLoading();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct Claim {
@@ -114,6 +119,9 @@ class MainWindow : public QMainWindow, public Shell {
   void BuildWebMenus(QMenu* system_menu);
   void LayOutTree();
   void LockMask();
+  // The advert pages of the last login, when the main list has been painted.
+  void LoadAdvertsAfterListPaint();
+  void LoadAdverts();
   // A menu item (of a menu or the menu bar) that opens a page of the web site.
   QAction* AddWebItem(QWidget* menu, const QString& caption, const char* path,
                       const QString& title = QString());
@@ -146,6 +154,10 @@ class MainWindow : public QMainWindow, public Shell {
   QWidget* adverts_ = nullptr;  // the strip the two pages go into
   QWebEngineView* advert1_ = nullptr;
   QWebEngineView* advert2_ = nullptr;
+  // The pages the last login asked for, while they wait for the list.
+  std::array<QUrl, 2> advert_urls_;
+  bool adverts_pending_ = false;
+  QTimer* advert_fallback_ = nullptr;
   QMenu* view_menu_ = nullptr;
   QMenu* view_popup_ = nullptr;
   std::array<QAction*, 6> view_menu_actions_{};

@@ -386,7 +386,11 @@ TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   EXPECT_TRUE(w.Masked());
   EXPECT_FALSE(w.Button(kButtonMask)->isEnabled());
   EXPECT_EQ(w.Button(kButtonMask)->text(), QStringLiteral("解密"));
-  ASSERT_NE(w.AdvertView(0), nullptr);
+  // The adverts come once the list is on screen (here, with no list, a moment
+  // later), into the same native window.
+  const WId native = w.winId();
+  ASSERT_TRUE(WaitFor([&] { return w.AdvertView(0) != nullptr; }, 15000));
+  EXPECT_EQ(w.winId(), native);
   ASSERT_TRUE(WaitFor([&] { return !w.AdvertView(0)->url().isEmpty(); }, 15000));
   EXPECT_EQ(w.AdvertView(0)->url().toString(QUrl::FullyEncoded).toStdString(),
             "http://" + service.host() + "/qavel/client/adv/adv01.asp?city=%B1%B1%BE%A9");

@@ -53,6 +53,12 @@ pressed=$(sed -n 's/.*login-caption 检测登录信息... \[\([0-9]*\) ms\]/\1/p
 shown=$(sed -n 's/.*main-window-shown .*\[\([0-9]*\) ms\]/\1/p' "$work/client.log" | head -1)
 echo "e2e: login sequence to main window: $((shown - pressed)) ms"
 wait_for_line "$work/client.log" "TARVOLO adverts-loaded" 20
+# The web engine starts with the adverts, after the list's first page is on
+# screen: it takes the UI thread for a while.
+painted_at=$(grep -n -m1 "feed-first-page-painted" "$work/client.log" | cut -d: -f1)
+adverts_at=$(grep -n -m1 "adverts-loading" "$work/client.log" | cut -d: -f1)
+[ -n "$painted_at" ] && [ "$adverts_at" -gt "$painted_at" ] ||
+  fail "the adverts started before the list's first page was painted"
 main_id=$(reported_id "$work/client.log" main-window-id)
 wait_shown "$main_id" 10
 send repaint

@@ -152,11 +152,14 @@ class Driver : public QObject {
     connect(&window_, &MainWindow::shownAfterLogin, this, [this] {
       Report(QStringLiteral("main-window-shown"), window_.windowTitle());
       Report(QStringLiteral("main-window-id"), WindowId(&window_));
+    });
+    connect(&window_, &MainWindow::advertsLoading, this, [this] {
+      Report(QStringLiteral("adverts-loading"));
       auto adverts_left = std::make_shared<int>(2);
       for (int i = 0; i < 2; ++i) {
         connect(window_.AdvertView(i), &QWebEngineView::loadFinished, this, [adverts_left](bool) {
           if (--*adverts_left == 0) Report(QStringLiteral("adverts-loaded"));
-        });
+        }, Qt::SingleShotConnection);
       }
     });
   }
