@@ -3,8 +3,8 @@
 refresh period of 1 s while the local service publishes a message every
 0.2 s (and now and then deletes or closes one).
 
-Every sample period it prints the client's private memory (smaps_rollup:
-Private_Clean + Private_Dirty), its CPU time (user + system) since the
+Every sample period it prints the client's private memory (smaps_rollup
+Private_Dirty, and Private_Clean beside it), its CPU time (user + system) since the
 start and over the period, the rows' count, the filled rows, the polls that
 brought rows, and the sizes of the deleted and closed mark lists. The web
 engine's helper processes are shown apart. Run by bench/app/soak.sh inside
@@ -25,12 +25,16 @@ from client_bench import TestClient, client_env, start_service  # noqa: E402
 TICK = os.sysconf("SC_CLK_TCK")
 
 
-def private_kb(pid):
+def private_kb(pid, kinds=("Private_Dirty:",)):
+    """The process's own memory in KB. Private_Dirty by default: what the
+    process wrote. Private_Clean counts library pages that only this process
+    has touched, and swings by tens of MB as the web engine's helper
+    processes map and drop the same pages."""
     total = 0
     try:
         with open(f"/proc/{pid}/smaps_rollup") as f:
             for line in f:
-                if line.startswith(("Private_Clean:", "Private_Dirty:")):
+                if line.startswith(kinds):
                     total += int(line.split()[1])
     except OSError:
         return 0
@@ -87,12 +91,12 @@ def main():
         out = client.lines
         send = client.send
 
-        header = ("min  private_MB  d_private_KB  cpu_s  cpu_s/min  cpu_ms/poll  rows  filled"
-                  "  polls  new_rows  deleted(n/bytes)  closed(n/bytes)  web_private_MB")
+        header = ("min  dirty_MB  clean_MB  d_dirty_KB  cpu_s  cpu_s/min  cpu_ms/poll  rows  filled"
+                  "  polls  new_rows  deleted(n/bytes)  closed(n/bytes)  web_dirty_MB")
         print(header, flush=True)
         if csv:
-            csv.write("minute,private_kb,cpu_s,rows,filled,polls,new_rows,deleted_n,"
-                      "deleted_bytes,closed_n,closed_bytes,web_private_kb\n")
+            csv.write("minute,private_dirty_kb,private_clean_kb,cpu_s,rows,filled,polls,new_rows,deleted_n,"
+                      "deleted_bytes,closed_n,closed_bytes,web_dirty_kb\n")
         start = time.monotonic()
         last_priv, last_cpu = private_kb(client.pid), cpu_seconds(client.pid)
         samples = int(args.minutes * 60 / args.every)
@@ -125,16 +129,17 @@ def main():
                     m = stats_rx.search(line)
             rows, filled, dn, db, cn, cb = (int(g) for g in m.groups())
             priv, cpu = private_kb(client.pid), cpu_seconds(client.pid)
+            clean = private_kb(client.pid, ("Private_Clean:",))
             web = sum(private_kb(p) for p in descendants(client.pid))
             minute = (time.monotonic() - start) / 60
             d_cpu = cpu - last_cpu
             per_poll = d_cpu * 1000 / polls if polls else float("nan")
-            print(f"{minute:5.1f} {priv / 1024:10.1f} {priv - last_priv:12d} {cpu:7.1f}"
+            print(f"{minute:5.1f} {priv / 1024:8.1f} {clean / 1024:9.1f} {priv - last_priv:10d} {cpu:7.1f}"
                   f" {d_cpu * 60 / args.every if i else 0:9.2f} {per_poll:11.1f} {rows:6d}"
                   f" {filled:6d} {polls:6d} {new_rows:9d} {dn:7d}/{db:<8d} {cn:7d}/{cb:<8d}"
                   f" {web / 1024:10.1f}", flush=True)
             if csv:
-                csv.write(f"{minute:.2f},{priv},{cpu:.2f},{rows},{filled},{polls},{new_rows},"
+                csv.write(f"{minute:.2f},{priv},{clean},{cpu:.2f},{rows},{filled},{polls},{new_rows},"
                           f"{dn},{db},{cn},{cb},{web}\n")
                 csv.flush()
             last_priv, last_cpu = priv, cpu
