@@ -397,6 +397,17 @@ TEST_F(InfoGridTest, TheScreenShowsTheStoreAfterWrites) {
          next_frame();
          InsertOnTop(g, 3, "new");
        }},
+      {"a row on top, then its height",
+       [](InfoGrid& g) {
+         InsertOnTop(g, 1, "new");
+         g.Store().PutRowHeight(0, 34);
+       }},
+      {"a row on screen shrinks", [](InfoGrid& g) { g.Store().PutRowHeight(6, 12); }},
+      {"a text below the view, and one on screen",
+       [](InfoGrid& g) {
+         g.Store().PutCellText(60, 8, "far");
+         g.Store().PutCellText(2, 8, "near");  // so that a frame follows
+       }},
       {"an insert inside the view", [](InfoGrid& g) { g.Store().InsertRowAt("mid", 6); }},
       {"two polls before a frame",
        [&](InfoGrid& g) {
