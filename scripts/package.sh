@@ -2,7 +2,8 @@
 # Builds the two Debian packages, tarvolo and tarvolo-service, from one build
 # into build-deb/packages/ (or $TARVOLO_PACKAGE_DIR/packages/), and checks
 # them: the installed files with tests/packaging/validate.sh (desktop entry,
-# AppStream, icons, manual pages), both .debs with lintian.
+# AppStream, icons, manual pages), both .debs with lintian
+# (tests/packaging/debs.sh). The tests run both scripts on the test build.
 # The build is a build of its own with Debian's hardening flags
 # (dpkg-buildflags), so a package never ships what a test build left behind.
 # Needs the packages of scripts/setup.sh.
@@ -20,18 +21,6 @@ cmake --build "$build_dir" -j "$(nproc)" \
   --target tarvolo tarvolo-update tarvolo-cli tarvolo-service tv_packaging_files
 
 out=$build_dir/packages
-rm -rf "$out"
-(cd "$build_dir" && cpack -G DEB -B "$PWD/packages" >/dev/null)
-rm -rf "$out/_CPack_Packages"
-debs=("$out"/*.deb)
-for deb in "${debs[@]}"; do
-  echo "== $(basename "$deb")"
-  dpkg-deb --field "$deb" Package Version Depends Recommends
-done
-
 bash tests/packaging/validate.sh "$build_dir"
-
-echo "== lintian"
-# Errors fail; warnings and informational tags are listed with their reasons.
-lintian --info --display-info --no-tag-display-limit "${debs[@]}"
-echo "package: ${debs[*]}"
+bash tests/packaging/debs.sh "$build_dir" "$out"
+echo "package: $(echo "$out"/*.deb)"
