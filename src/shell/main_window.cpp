@@ -48,6 +48,8 @@ constexpr ViewChoice kViews[6] = {
 constexpr int kButtonRowHeight = 25;
 constexpr int kStatusHeight = 20;
 constexpr int kAdvertHeight = 72;
+// Room on either side of a button's caption when the row is short of width.
+constexpr int kButtonPadding = 8;
 constexpr int kAdvertFallbackMs = 2000;
 
 }  // namespace
@@ -118,6 +120,11 @@ void MainWindow::BuildControls() {
     b->setFocusPolicy(Qt::TabFocus);
     if (caption.isEmpty()) b->setAccessibleName(tip);
     b->setObjectName(QStringLiteral("button%1").arg(static_cast<int>(id)));
+    // A button may narrow to its caption: the style's wide default would keep
+    // the whole row (and so the window) wider than a small screen.
+    if (!caption.isEmpty()) {
+      b->setMinimumWidth(b->fontMetrics().horizontalAdvance(caption) + 2 * kButtonPadding);
+    }
     buttons_[static_cast<std::size_t>(id - kButtonView)] = b;
     row->addWidget(b);
     return b;

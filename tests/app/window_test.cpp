@@ -116,6 +116,27 @@ TEST_F(WindowTest, ButtonsCarryTheirCaptionsAndTooltips) {
   EXPECT_TRUE(w->Button(kButtonPublish2)->isEnabled());
 }
 
+// On an 800x600 screen the whole window fits: every button of the row stays
+// inside it, the page buttons at the right too.
+TEST_F(WindowTest, TheWindowFitsASmallScreen) {
+  auto w = MakeWindow();
+  w->resize(800, 600);
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  EXPECT_LE(w->width(), 800);
+  for (MainButton id : {kButtonView, kButtonMultiArea, kButtonScroll, kButtonMask, kButtonSearch1,
+                        kButtonSearch2, kButtonPublish1, kButtonPublish2, kButtonTree, kButtonReload,
+                        kButtonTop, kButtonPageUp, kButtonPageDown, kButtonEnd}) {
+    QPushButton* b = w->Button(id);
+    ASSERT_NE(b, nullptr) << id;
+    const QRect at(b->mapTo(w.get(), QPoint(0, 0)), b->size());
+    EXPECT_TRUE(w->rect().contains(at)) << id << " at " << at.x() << "+" << at.width();
+    if (!b->text().isEmpty()) {
+      EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << id;
+    }
+  }
+}
+
 TEST_F(WindowTest, ChoosingAViewSetsCaptionMarkAndSendsTheView) {
   auto w = MakeWindow();
   QSignalSpy chosen(&w->Events(), &ShellEvents::viewChosen);
