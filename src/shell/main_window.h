@@ -7,10 +7,11 @@
 //
 // Order after a successful login: the title is set (a window of the same
 // title on the desktop closes this one), masking is locked for restricted
-// members, the session signs in (loggedIn(): the features start), then the
-// two advert pages load, the window shows maximised and shownAfterLogin()
-// follows. The advert views (and with them the web engine) are made at the
-// first login, not before the login form.
+// members, the session signs in (loggedIn(): the features start), the window
+// shows maximised and shownAfterLogin() follows. The two advert pages load
+// once the main list's first page is painted (ShellEvents::mainListStarted),
+// or a moment later without a list; the advert views, and with them the web
+// engine, are made then (advertsLoading()).
 #include <QMainWindow>
 #include <QPointer>
 #include <QUrl>
