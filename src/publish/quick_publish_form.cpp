@@ -140,8 +140,14 @@ QuickPublishForm::QuickPublishForm(PublishController& publisher, LoopController&
 
 QWidget* QuickPublishForm::BuildCargoRow() {
   auto* row = new QWidget(this);
-  auto* layout = new QHBoxLayout(row);
-  layout->setContentsMargins(0, 0, 0, 0);
+  // Two lines: goods and trucks, then the freight. On one line the sentence
+  // makes the form wider than a small screen.
+  auto* lines = new QVBoxLayout(row);
+  lines->setContentsMargins(0, 0, 0, 0);
+  auto* layout = new QHBoxLayout;
+  auto* freight_line = new QHBoxLayout;
+  lines->addLayout(layout);
+  lines->addLayout(freight_line);
   const QStringList units = ListItems("units");
   QStringList truck_types = ListItems("truck_types");
   truck_types.prepend(QString());
@@ -174,14 +180,14 @@ QWidget* QuickPublishForm::BuildCargoRow() {
   layout->addWidget(cargo_.truck_length);
   layout->addWidget(Word(row, "米"));
   layout->addWidget(cargo_.truck_type);
-  layout->addSpacing(8);
-  layout->addWidget(Word(row, "运费"));
-  layout->addWidget(cargo_.freight);
-  layout->addWidget(Word(row, "或数字"));
-  layout->addWidget(cargo_.price);
-  layout->addWidget(Word(row, "元/"));
-  layout->addWidget(cargo_.price_unit);
   layout->addStretch(1);
+  freight_line->addWidget(Word(row, "运费"));
+  freight_line->addWidget(cargo_.freight);
+  freight_line->addWidget(Word(row, "或数字"));
+  freight_line->addWidget(cargo_.price);
+  freight_line->addWidget(Word(row, "元/"));
+  freight_line->addWidget(cargo_.price_unit);
+  freight_line->addStretch(1);
   // The units start on "吨"; goods, truck type and freight with no text.
   for (QComboBox* box : {cargo_.goods, cargo_.truck_type, cargo_.freight}) box->setCurrentIndex(-1);
   return row;
@@ -189,8 +195,12 @@ QWidget* QuickPublishForm::BuildCargoRow() {
 
 QWidget* QuickPublishForm::BuildTruckRow() {
   auto* row = new QWidget(this);
-  auto* layout = new QHBoxLayout(row);
-  layout->setContentsMargins(0, 0, 0, 0);
+  // One line, at the top where the cargo row's first line stands.
+  auto* lines = new QVBoxLayout(row);
+  lines->setContentsMargins(0, 0, 0, 0);
+  auto* layout = new QHBoxLayout;
+  lines->addLayout(layout);
+  lines->addStretch(1);
   truck_.truck_length = Field(row, 3);
   truck_.truck_type = Combo(row, ListItems("truck_types"), 4);
   truck_.trip = Combo(row, ListItems("trips"), 3);

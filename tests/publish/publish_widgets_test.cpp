@@ -208,6 +208,28 @@ TEST_F(PublishWidgetsTest, QuickFormSwallowsCtrlVAndGenerates) {
   EXPECT_TRUE(form.TruckRowWidget()->isVisible());
 }
 
+// Both forms fit an 800x600 screen with every control inside the form.
+TEST_F(PublishWidgetsTest, FormsFitASmallScreen) {
+  QuickPublishForm quick(publisher_, loop_, profile_);
+  KeypadPublishForm keypad(publisher_, loop_, profile_);
+  for (PublishForm* form : std::initializer_list<PublishForm*>{&quick, &keypad}) {
+    SCOPED_TRACE(form->windowTitle().toStdString());
+    const QSize least = form->minimumSizeHint();
+    EXPECT_LE(least.width(), 800);
+    EXPECT_LE(least.height(), 560);
+    form->resize(least);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+      if (!control->isVisibleTo(form) || control->isWindow()) continue;
+      const QRect at(control->mapTo(form, QPoint(0, 0)), control->size());
+      EXPECT_TRUE(form->rect().contains(at))
+          << control->metaObject()->className() << " " << control->accessibleName().toStdString();
+    }
+    form->hide();
+  }
+}
+
 TEST_F(PublishWidgetsTest, FormClosesOnlyWhenThePublicationIsTaken) {
   QuickPublishForm form(publisher_, loop_, profile_);
   form.show();
