@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "cli/args.h"
 #include "cli/command.h"
+#include "cli/list_setup.h"
 #include "core/gbk.h"
 #include "regions/region_directory.h"
 
@@ -50,7 +52,10 @@ int RunChildren(const Args& args) {
   } else if (args.size() != 2) {
     return Usage();
   }
-  for (const std::string& child : ListChildren(table, Utf8ToGbk(args[name_at]))) {
+  const std::string name = Utf8ToGbk(args[name_at]);
+  // An unknown name would list nothing, as a county does: say which it is.
+  if (!KnownRegion(name)) return UsageError("regions", "no such region: \"" + args[name_at] + "\"");
+  for (const std::string& child : ListChildren(table, name)) {
     PrintLine(child);
   }
   return 0;
@@ -59,7 +64,10 @@ int RunChildren(const Args& args) {
 int RunAreaCode(const Args& args) {
   if (args.size() != 2) return Usage();
   std::string code = AreaCodeOf(Utf8ToGbk(args[1]));
-  if (code.empty()) return 1;
+  if (code.empty()) {
+    std::fprintf(stderr, "tarvolo-cli regions: no area code for \"%s\"\n", args[1].c_str());
+    return 1;
+  }
   std::printf("%s\n", code.c_str());
   return 0;
 }

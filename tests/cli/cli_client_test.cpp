@@ -214,6 +214,39 @@ TEST_F(CliClientTest, AnOfferedUpdateIsToldAndTheLoginGoesOn) {
   EXPECT_NE(r.err.find("99.0.0.0"), std::string::npos) << r.err;
 }
 
+// A name the directory does not hold is told; a county without children and
+// a name without an area code are not mistaken for each other.
+TEST(CliRegions, UnknownNamesAreTold) {
+  struct Case {
+    std::vector<std::string> args;
+    int exit_code;
+    const char* out_start;
+    const char* err;
+  };
+  for (const Case& c : {
+           Case{{"regions", "areacode", "济南"}, 0, "0531\n", ""},
+           Case{{"regions", "areacode", "火星"}, 1, "", "no area code for \"火星\""},
+           Case{{"regions", "children", "山东省"}, 0, "济南\n", ""},
+           Case{{"regions", "children", "任城"}, 0, "", ""},
+           Case{{"regions", "children", "火星"}, 2, "", "no such region: \"火星\""},
+           Case{{"regions", "children", "--prefecture-table", "山东"}, 2, "",
+                "no such region: \"山东\""},
+       }) {
+    const CliResult r = RunCli(c.args, {});
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(r.exit_code, c.exit_code);
+    EXPECT_EQ(r.out.rfind(c.out_start, 0), 0u) << r.out;
+    if (*c.out_start == '\0') {
+      EXPECT_EQ(r.out, "");
+    }
+    if (*c.err == '\0') {
+      EXPECT_EQ(r.err, "");
+    } else {
+      EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+  }
+}
+
 TEST_F(CliClientTest, BadArgumentsExit2BeforeAnyRequest) {
   const std::vector<std::vector<std::string>> cases = {
       {"login"},
