@@ -54,7 +54,12 @@ int RunDownload(const Args& args) {
     std::fprintf(stderr, "usage: tarvolo-cli download URL FILE\n");
     return 2;
   }
-  return DownloadToFile(args[0], args[1]) == 0 ? 0 : 1;
+  if (DownloadToFile(args[0], args[1]) != 0) {
+    std::fprintf(stderr, "tarvolo-cli download: %s could not be downloaded to %s\n",
+                 args[0].c_str(), args[1].c_str());
+    return 1;
+  }
+  return 0;
 }
 
 int RunParse(const Args& args) {

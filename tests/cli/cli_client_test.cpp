@@ -214,9 +214,10 @@ TEST_F(CliClientTest, AnOfferedUpdateIsToldAndTheLoginGoesOn) {
   EXPECT_NE(r.err.find("99.0.0.0"), std::string::npos) << r.err;
 }
 
-// A name the directory does not hold is told; a county without children and
-// a name without an area code are not mistaken for each other.
-TEST(CliRegions, UnknownNamesAreTold) {
+// What is not there is told, not left to the exit status alone: a name the
+// directory does not hold (a county without children and a name without an
+// area code are not mistaken for it), a download that did not come.
+TEST(CliLookups, WhatIsNotThereIsTold) {
   struct Case {
     std::vector<std::string> args;
     int exit_code;
@@ -231,6 +232,8 @@ TEST(CliRegions, UnknownNamesAreTold) {
            Case{{"regions", "children", "火星"}, 2, "", "no such region: \"火星\""},
            Case{{"regions", "children", "--prefecture-table", "山东"}, 2, "",
                 "no such region: \"山东\""},
+           Case{{"download", "http://127.0.0.1:9/Update.exe", "/nonexistent/Update.exe"}, 1, "",
+                "http://127.0.0.1:9/Update.exe could not be downloaded"},
        }) {
     const CliResult r = RunCli(c.args, {});
     SCOPED_TRACE(::testing::PrintToString(c.args));
