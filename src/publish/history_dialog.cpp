@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -101,7 +102,11 @@ HistoryDialog::HistoryDialog(PublishController& publisher, LoopController& loop,
   ShowLoop();
   interval_list_->setCurrentIndex(loop_.State().interval_index());
   ShowLooping(loop_.State().looping());
-  resize(980, 440);
+  // Room for long messages in both lists, within the screen: on a small one
+  // the loop list's controls would be off its edge.
+  QSize size(980, 440);
+  if (QScreen* shown_on = screen()) size = size.boundedTo(shown_on->availableGeometry().size());
+  resize(size);
 }
 
 void HistoryDialog::LoadHistory() {

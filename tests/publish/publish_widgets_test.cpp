@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -208,18 +209,20 @@ TEST_F(PublishWidgetsTest, QuickFormSwallowsCtrlVAndGenerates) {
   EXPECT_TRUE(form.TruckRowWidget()->isVisible());
 }
 
-// Both forms fit an 800x600 screen with every control inside the form.
+// The forms and the history dialog fit a small screen (the offscreen one is
+// 800x600) as they open, with every control inside.
 TEST_F(PublishWidgetsTest, FormsFitASmallScreen) {
   QuickPublishForm quick(publisher_, loop_, profile_);
   KeypadPublishForm keypad(publisher_, loop_, profile_);
-  for (PublishForm* form : std::initializer_list<PublishForm*>{&quick, &keypad}) {
+  HistoryDialog history(publisher_, loop_, [](const std::string&) {});
+  for (QWidget* form : std::initializer_list<QWidget*>{&quick, &keypad, &history}) {
     SCOPED_TRACE(form->windowTitle().toStdString());
     const QSize least = form->minimumSizeHint();
     EXPECT_LE(least.width(), 800);
     EXPECT_LE(least.height(), 560);
-    form->resize(least);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    EXPECT_LE(form->width(), form->screen()->availableGeometry().width());
     for (QWidget* control : form->findChildren<QWidget*>()) {
       if (!control->isVisibleTo(form) || control->isWindow()) continue;
       const QRect at(control->mapTo(form, QPoint(0, 0)), control->size());
