@@ -106,8 +106,12 @@ SearchAttachment::SearchAttachment(Shell& shell, FeedAttachment& feed, DetailAtt
   });
   connect(&events, &ShellEvents::ownMessagePublished, this,
           [this](const OwnMessage& message) { panel_->AddPublishedMessage(message); });
-  connect(&events, &ShellEvents::displaySettingsChanged, this,
-          [this] { view_->Grid()->SetBackColour(static_cast<Colour>(BackColor().value)); });
+  // New colours and font: the shown search's rows are built again, as the
+  // main list's are.
+  connect(&events, &ShellEvents::displaySettingsChanged, this, [this] {
+    view_->Grid()->SetBackColour(static_cast<Colour>(BackColor().value));
+    if (panel_->Active()) panel_->Feed().ReloadFirstPage();
+  });
 
   // New matches while the window is out of sight: a desktop notification,
   // and a click on it brings the window back.

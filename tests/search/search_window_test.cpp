@@ -22,6 +22,8 @@
 #include "search/search_attach.h"
 #include "shell/shell_events.h"
 #include "search/search_panel_view.h"
+#include "settings/values.h"
+#include "settings/store.h"
 #include "widgets/color_label.h"
 #include "widgets/info_grid.h"
 #include "window_app.h"
@@ -116,6 +118,17 @@ TEST(SearchInTheMainWindow, ASearchSplitsTheMessageAreaUntilItIsClosed) {
   ASSERT_EQ(notices.notices.size(), 1u);
   EXPECT_EQ(GbkToUtf8(notices.notices[0]),
             "对不起！该用户没有开通“QQ”，\n\n您无法跟他进行“在线交谈”。");
+
+  // Saved preferences: the search's rows come again in the new font.
+  ASSERT_TRUE(WriteSetting(kMainKey, kFontSize, "33"));
+  const int pages = first_page.count();
+  emit w.Events().displaySettingsChanged();
+  ASSERT_TRUE(WaitFor([&] { return first_page.count() > pages; }));
+  const RowStore& rows = search.Panel().Grid().Store();
+  ASSERT_GT(rows.RowCount(), 0);
+  const CellFont* font = rows.CellFontOf(0, kColRowText);
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->height, 33);
 
   panel->CloseButton()->click();
   EXPECT_FALSE(w.LowerPanelOpen());
