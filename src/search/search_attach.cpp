@@ -80,8 +80,16 @@ SearchAttachment::SearchAttachment(Shell& shell, FeedAttachment& feed, DetailAtt
           [this] { OpenWideForm(true); });
 
   // The panel's own controls.
-  connect(panel_.get(), &SearchResultsPanel::titleChanged, this,
-          [this](const QString& title) { view_->TitleLabel()->SetText(title); });
+  // A new search shows a blank grid until its answer is in; an answer
+  // without matches says so, while no answer at all (the server gone) does
+  // not pass for one.
+  connect(panel_.get(), &SearchResultsPanel::titleChanged, this, [this](const QString& title) {
+    view_->TitleLabel()->SetText(title);
+    view_->Grid()->SetEmptyText(QString());
+  });
+  connect(panel_.get(), &SearchResultsPanel::firstPageApplied, this, [this](bool answered) {
+    view_->Grid()->SetEmptyText(answered ? QStringLiteral("没有找到匹配的信息") : QString());
+  });
   connect(panel_.get(), &SearchResultsPanel::countChanged, this,
           [this](const QString& count) { view_->CountLabel()->SetText(count); });
   view_->CountLabel()->SetText(panel_->CountText());

@@ -70,6 +70,11 @@ void SearchResultsPanel::StartSearch(const SearchTerms& terms) {
   terms_ = terms;
   store_.Rules().keywords = terms.keywords;
   active_ = true;
+  // Nor may its rows stand under the new title: should the new search get
+  // no answer, the panel is empty rather than showing the old results.
+  store_.ApplyReloadPage(CountedPage{}, false);
+  grid_.Redraw();
+  emit countChanged(CountText());
   // Polling follows the main window's switch; the reload starts it when its
   // answer held matches.
   feed_->SetScrolling(scrolling_on_);

@@ -130,6 +130,26 @@ TEST(SearchInTheMainWindow, ASearchSplitsTheMessageAreaUntilItIsClosed) {
   ASSERT_NE(font, nullptr);
   EXPECT_EQ(font->height, 33);
 
+  // A search without matches says so once its answer is in; a search that
+  // got no answer (the server gone) does not pass for one, nor shows the
+  // last search's rows under its own title.
+  struct Case {
+    const char* host;
+    const char* empty_text;
+  };
+  ASSERT_GT(search.Panel().Grid().RowCount(), 0);
+  for (const Case& c : {Case{"127.0.0.1:9", ""}, Case{nullptr, "没有找到匹配的信息"}}) {
+    SCOPED_TRACE(c.empty_text);
+    search.Panel().SetHost(c.host != nullptr ? c.host : service.host());
+    const int before = first_page.count();
+    search.Panel().StartSearch(SearchTerms{Utf8ToGbk("北京"), Utf8ToGbk("没有这种货")});
+    EXPECT_EQ(panel->Grid()->EmptyText(), QString());
+    ASSERT_TRUE(WaitFor([&] { return first_page.count() > before; }));
+    EXPECT_EQ(search.Panel().Grid().RowCount(), 0);
+    EXPECT_EQ(panel->CountLabel()->Text(), QStringLiteral("共 0 条匹配信息"));
+    EXPECT_EQ(panel->Grid()->EmptyText(), QString::fromUtf8(c.empty_text));
+  }
+
   panel->CloseButton()->click();
   EXPECT_FALSE(w.LowerPanelOpen());
   EXPECT_FALSE(panel->isVisible());
