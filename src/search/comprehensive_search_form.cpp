@@ -96,8 +96,10 @@ void ComprehensiveSearchForm::OnKeywordChosen(Group g, int index) {
 
 void ComprehensiveSearchForm::Search(Group g) {
   const QString keyword = groups_[g].keyword.box->currentText();
-  const bool known = model_.History().Contains(ToGbk(keyword));
-  const SearchTerms terms = model_.Search(g, ToGbk(keyword));
+  const std::optional<std::string> gbk = TypedKeyword(groups_[g].keyword);
+  if (!gbk) return;
+  const bool known = model_.History().Contains(*gbk);
+  const SearchTerms terms = model_.Search(g, *gbk);
   // A new keyword shows in every box, and as each box's text.
   if (!known && !keyword.isEmpty()) LoadHistories(keyword);
   if (start_) start_(terms);

@@ -5,6 +5,9 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "core/gbk.h"
+#include "core/gbk_fit.h"
+#include "core/notice.h"
 #include "core/qt_gbk.h"
 #include "search/keyword_history.h"
 #include "widgets/completion_box.h"
@@ -44,6 +47,17 @@ void LoadHistory(const KeywordBox& k, const KeywordHistory& history, const QStri
     }
   }
   k.box->setEditText(text);
+}
+
+std::optional<std::string> TypedKeyword(const KeywordBox& keyword_box) {
+  const QString text = keyword_box.box->currentText();
+  GbkFit fit = Utf16ToGbk(
+      {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())});
+  if (fit.fits()) return std::move(fit.gbk);
+  ShowNotice(TV_TEXT("填写的关键字中有无法搜索的字符: ") + DescribeCharacters(fit.unfit) +
+             TV_TEXT("\n\n请删除或换成其他文字"));
+  keyword_box.box->setFocus();
+  return std::nullopt;
 }
 
 QPushButton* MakeButton(const QString& caption, QWidget* parent) {

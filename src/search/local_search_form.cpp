@@ -167,7 +167,9 @@ void LocalSearchForm::ClearKeywords() {
 
 void LocalSearchForm::AddTypedKeyword() {
   const QString text = keyword_.box->currentText();
-  const std::string notice = model_.AddTypedKeyword(ToGbk(text));
+  const std::optional<std::string> keyword = TypedKeyword(keyword_);
+  if (!keyword) return;
+  const std::string notice = model_.AddTypedKeyword(*keyword);
   if (!notice.empty()) {
     ShowNotice(notice);
     keyword_.box->setFocus();

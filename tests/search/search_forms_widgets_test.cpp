@@ -131,6 +131,37 @@ TEST(LocalSearchFormOnScreen, ChoosingTheClearingItemForgetsTheHistory) {
   EXPECT_FALSE(store->KeyExists(kLocalSearchKey));
 }
 
+// A typed keyword with a character GBK lacks is refused with its notice in
+// both forms: it would be searched for, and remembered, with '?' in its place.
+TEST(SearchFormsOnScreen, AKeywordGbkCannotHoldIsRefused) {
+  App();
+  ScopedNoticeRecorder notices;
+  TempStore store;
+  const QString keyword = QStringLiteral("煤炭") + QString::fromUtf8("\xF0\x9F\x98\x80");
+  const std::string said = "填写的关键字中有无法搜索的字符: U+1F600";
+  bool started = false;
+  const auto start = [&](const SearchTerms&) { started = true; };
+
+  LocalSearchForm local(*store, G("泰安"), G("济南"), start);
+  Type(local.KeywordEdit(), keyword);
+  local.AddTypedKeyword();
+  ASSERT_EQ(notices.notices.size(), 1u);
+  EXPECT_EQ(U(notices.notices[0]).rfind(said, 0), 0u) << U(notices.notices[0]);
+  EXPECT_EQ(local.KeywordList()->count(), 0);
+
+  ComprehensiveSearchForm wide(*store, G("泰安"), G("济南"), 0, start);
+  Type(wide.KeywordEdit(ComprehensiveSearchModel::kCityKeyword), keyword);
+  wide.SearchButton(ComprehensiveSearchModel::kCityKeyword)->click();
+  ASSERT_EQ(notices.notices.size(), 2u);
+  EXPECT_EQ(U(notices.notices[1]).rfind(said, 0), 0u) << U(notices.notices[1]);
+  EXPECT_FALSE(started);
+  EXPECT_NE(wide.result(), QDialog::Accepted);
+  // Neither form kept it in the history.
+  EXPECT_FALSE(store->KeyExists(kLocalSearchKey));
+  EXPECT_EQ(Items(wide.KeywordEdit(ComprehensiveSearchModel::kOutbound)),
+            QStringList{"清除历史记录..."});
+}
+
 TEST(ComprehensiveSearchFormOnScreen, EachGroupSearchesAndRecordsItsKeywordInEveryBox) {
   App();
   TempStore store;
