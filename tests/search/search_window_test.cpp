@@ -141,10 +141,10 @@ TEST(SearchInTheMainWindow, ASearchSplitsTheMessageAreaUntilItIsClosed) {
   for (const Case& c : {Case{"127.0.0.1:9", ""}, Case{nullptr, "没有找到匹配的信息"}}) {
     SCOPED_TRACE(c.empty_text);
     search.Panel().SetHost(c.host != nullptr ? c.host : service.host());
-    const int before = first_page.count();
+    const int pages_before = first_page.count();
     search.Panel().StartSearch(SearchTerms{Utf8ToGbk("北京"), Utf8ToGbk("没有这种货")});
     EXPECT_EQ(panel->Grid()->EmptyText(), QString());
-    ASSERT_TRUE(WaitFor([&] { return first_page.count() > before; }));
+    ASSERT_TRUE(WaitFor([&] { return first_page.count() > pages_before; }));
     EXPECT_EQ(search.Panel().Grid().RowCount(), 0);
     EXPECT_EQ(panel->CountLabel()->Text(), QStringLiteral("共 0 条匹配信息"));
     EXPECT_EQ(panel->Grid()->EmptyText(), QString::fromUtf8(c.empty_text));
