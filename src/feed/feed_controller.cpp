@@ -377,8 +377,6 @@ void FeedController::ShowFriendMessages(const std::string& name) {
   store_.View().friend_name = name;
   store_.View().direction = kFriend;
   ReloadFirstPage();
-  // Another list: it starts at its top, as a region chosen in the tree does.
-  emit scrollToTopRequested();
 }
 
 void FeedController::ApplyMultiArea(const std::string& text) {
@@ -389,7 +387,6 @@ void FeedController::ApplyMultiArea(const std::string& text) {
   // rule of the reload still applies to "全国信息" among them).
   if (view.direction != kArriving) view.direction = kDeparting;
   ReloadFirstPage();
-  emit scrollToTopRequested();
 }
 
 bool FeedController::BeginPageJob() {
