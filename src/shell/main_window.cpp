@@ -51,6 +51,7 @@ constexpr int kAdvertHeight = 72;
 // Room on either side of a button's caption when the row is short of width.
 constexpr int kButtonPadding = 8;
 constexpr int kAdvertFallbackMs = 2000;
+constexpr int kAdvertRetryMs = 30000;
 
 }  // namespace
 
@@ -266,6 +267,12 @@ void MainWindow::BuildControls() {
   advert_fallback_->setSingleShot(true);
   advert_fallback_->setInterval(kAdvertFallbackMs);
   connect(advert_fallback_, &QTimer::timeout, this, &MainWindow::LoadAdverts);
+  // A page that failed (the service gone) is asked for again, or its strip
+  // would show the browser's broken page until the next login.
+  advert_retry_ = new QTimer(this);
+  advert_retry_->setSingleShot(true);
+  advert_retry_->setInterval(kAdvertRetryMs);
+  connect(advert_retry_, &QTimer::timeout, this, &MainWindow::RetryFailedAdverts);
 
   // The status line with the counts.
   auto* status = new QWidget(central_);
@@ -438,10 +445,27 @@ void MainWindow::LoadAdverts() {
     auto* row = static_cast<QHBoxLayout*>(adverts_->layout());
     row->addWidget(advert1_, 1);
     row->addWidget(advert2_, 1);
+    for (int i = 0; i < 2; ++i) {
+      connect(AdvertView(i), &QWebEngineView::loadFinished, this, [this, i](bool ok) {
+        advert_failed_[static_cast<std::size_t>(i)] = !ok;
+        if (!ok) advert_retry_->start();
+      });
+    }
   }
+  advert_failed_ = {};
+  advert_retry_->stop();
   advert1_->load(advert_urls_[0]);
   advert2_->load(advert_urls_[1]);
   emit advertsLoading();
+}
+
+void MainWindow::RetryFailedAdverts() {
+  for (std::size_t i = 0; i < 2; ++i) {
+    QWebEngineView* view = AdvertView(static_cast<int>(i));
+    if (view == nullptr || !advert_failed_[i]) continue;
+    advert_failed_[i] = false;
+    view->load(advert_urls_[i]);
+  }
 }
 
 void MainWindow::OpenWebAddress(const QString& url, const QString& title) {

@@ -79,6 +79,9 @@ class MainWindow : public QMainWindow, public Shell {
   QAction* CommandAction(MainCommand command) const;
   // The advert views; null before the first login.
   QWebEngineView* AdvertView(int which) const { return which == 0 ? advert1_ : advert2_; }
+  // Asks again for the advert pages that failed to load (the service was
+  // gone); a timer does it half a minute after a failure.
+  void RetryFailedAdverts();
   bool WebPageOpen() const { return !web_page_.isNull(); }
   WebPageWindow* WebPage() const;
 
@@ -103,7 +106,6 @@ class MainWindow : public QMainWindow, public Shell {
   // The advert views exist and their pages are asked for (after each login,
   // once the main list's first page is on screen).
   void advertsLoading();
-
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -159,6 +161,8 @@ class MainWindow : public QMainWindow, public Shell {
   std::array<QUrl, 2> advert_urls_;
   bool adverts_pending_ = false;
   QTimer* advert_fallback_ = nullptr;
+  std::array<bool, 2> advert_failed_{};
+  QTimer* advert_retry_ = nullptr;
   QMenu* view_menu_ = nullptr;
   QMenu* view_popup_ = nullptr;
   std::array<QAction*, 6> view_menu_actions_{};

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineView>
+#include <memory>
 #include <cstdlib>
 
 #include "app/login_controller.h"
@@ -419,6 +420,33 @@ TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   EXPECT_FALSE(w.WebPageOpen());
   ASSERT_EQ(notices_.notices.size(), 1u);
   EXPECT_EQ(GbkToUtf8(notices_.notices[0]), "对不起，您暂时没有权限查看.");
+}
+
+// Adverts asked for while the service is gone come once it is back, without
+// another login.
+TEST_F(WindowTest, AdvertsThatFailedComeBackWithTheService) {
+  auto service = std::make_unique<LocalService>(std::vector<std::string>{"--demo"});
+  ASSERT_TRUE(service->ok()) << service->error();
+  const std::string port = std::to_string(service->port());
+  GuestWindow guest(service->host());
+  MainWindow& w = guest.Window();
+  ASSERT_NE(guest.ShowLoginForm(), nullptr);
+  ASSERT_TRUE(guest.EnterAsGuest());
+  service->Stop();
+  ASSERT_TRUE(WaitFor([&] { return w.AdvertView(0) != nullptr; }, 15000));
+  QSignalSpy first(w.AdvertView(0), &QWebEngineView::loadFinished);
+  QSignalSpy second(w.AdvertView(1), &QWebEngineView::loadFinished);
+  ASSERT_TRUE(WaitFor([&] { return first.count() == 1 && second.count() == 1; }, 15000));
+  EXPECT_FALSE(first.at(0).at(0).toBool());
+  EXPECT_FALSE(second.at(0).at(0).toBool());
+
+  service = std::make_unique<LocalService>(
+      std::vector<std::string>{"--demo", "--listen", "127.0.0.1:" + port});
+  ASSERT_TRUE(service->ok()) << service->error();
+  w.RetryFailedAdverts();  // what the retry timer does
+  ASSERT_TRUE(WaitFor([&] { return first.count() == 2 && second.count() == 2; }, 15000));
+  EXPECT_TRUE(first.at(1).at(0).toBool());
+  EXPECT_TRUE(second.at(1).at(0).toBool());
 }
 
 // Runs on a real X server only (the e2e wrapper starts one).
