@@ -32,6 +32,14 @@ int WalkMarkedText(const MarkedTextMetrics& metrics, int left, int right, int le
   int x = left;
   int line = 0;
   bool line_used = false;  // a character stands on the current line
+  // The stretch measured ahead for the last telephone or time: it ends where
+  // the measuring stopped; `ahead` is the advance of its characters not
+  // drawn yet, `ahead_last` that of its last one. A "Ψ" or "δ" inside the
+  // stretch takes these instead of measuring the rest again, which made a
+  // text full of markers cost the square of its length.
+  std::size_t ahead_end = 0;
+  long long ahead = 0;
+  int ahead_last = 0;
   std::size_t i = 0;
   while (i < text.size()) {
     const std::string_view ch = CharAt(text, i);
@@ -42,17 +50,22 @@ int WalkMarkedText(const MarkedTextMetrics& metrics, int left, int right, int le
         // A telephone or a time split over two lines reads as two numbers:
         // when it would wrap inside itself but fits a line of its own, the
         // line wraps here, at the blank before it.
-        int width = 0;
-        int last = 0;
-        for (std::size_t j = i; j < text.size();) {
-          const std::string_view next = CharAt(text, j);
-          if (next.empty() || next == kMarkEnd) break;
-          j += next.size();
-          if (IsTextMarker(next)) continue;
-          last = metrics.Advance(next);
-          width += last;
+        if (i >= ahead_end) {
+          ahead = 0;
+          ahead_last = 0;
+          std::size_t j = i;
+          while (j < text.size()) {
+            const std::string_view next = CharAt(text, j);
+            if (next.empty() || next == kMarkEnd) break;
+            j += next.size();
+            if (IsTextMarker(next)) continue;
+            ahead_last = metrics.Advance(next);
+            ahead += ahead_last;
+          }
+          ahead_end = j;
         }
-        if (width > 0 && x + width - last > limit && left_margin + width - last <= limit) {
+        const long long rest = ahead - ahead_last;
+        if (ahead > 0 && x + rest > limit && left_margin + rest <= limit) {
           x = left_margin;
           ++line;
           line_used = false;
@@ -63,7 +76,9 @@ int WalkMarkedText(const MarkedTextMetrics& metrics, int left, int right, int le
     }
     on_char(x, line, ch);
     line_used = true;
-    x += metrics.Advance(ch);
+    const int advance = metrics.Advance(ch);
+    if (i <= ahead_end) ahead -= advance;
+    x += advance;
     if (x > limit) {
       x = left_margin;
       ++line;

@@ -164,6 +164,10 @@ TEST(DrawMarkedText, TelephoneAndTimeGoWholeToTheNextLine) {
       {"a time wider than a line still breaks", "货 δ1234567890123§", 100, "货 123456/7890123"},
       {"content breaks where it must", "货物货物货物", 100, "货物货物货/物"},
       {"the segment ends at §", "货物货 Ψ12§345678", 100, "货物货 12/345678"},
+      // The telephone runs on to the time's "§": the time inside it is
+      // measured with what is left of it.
+      {"a time inside an open telephone", "货物货 Ψ13 δ1-2§", 100, "货物货 /13 1-2"},
+      {"an open telephone wider than a line", "货 Ψ1234 δ5-6 7:08§", 100, "货 1234 /5-6 7:08"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -180,6 +184,41 @@ TEST(DrawMarkedText, TelephoneAndTimeGoWholeToTheNextLine) {
     EXPECT_EQ(lines, c.lines);
     const auto slashes = std::count(lines.begin(), lines.end(), '/');
     EXPECT_EQ(MarkedTextLines(surface, c.right, text), 1 + slashes);
+  }
+}
+
+// A message's content may carry any number of markers. Each "Ψ" or "δ"
+// looks ahead to its "§"; looking again at what an earlier one measured made
+// a paint cost the square of the text's length (a 64 KB content of "Ψ1"
+// froze the window).
+TEST(DrawMarkedText, MeasuresEachCharacterAtMostTwice) {
+  class CountingSurface final : public MarkedTextSurface {
+   public:
+    Colour TextColour() const override { return kBlack; }
+    void SetTextColour(Colour) override {}
+    TextExtent MeasureOne() const override { return {8, 18}; }
+    int Advance(std::string_view ch) const override {
+      ++advances;
+      return 8 * static_cast<int>(ch.size());
+    }
+    void DrawChar(int, int, std::string_view) override { ++drawn; }
+    mutable long long advances = 0;
+    long long drawn = 0;
+  };
+  std::string open_telephones = "a";
+  std::string nested = "a";
+  for (int i = 0; i < 2000; ++i) {
+    open_telephones += Utf8ToGbk("Ψ1");
+    nested += Utf8ToGbk(i % 2 ? "Ψ12 " : "δ3");
+  }
+  for (const std::string& text : {open_telephones, nested + Utf8ToGbk("§ δ4§")}) {
+    CountingSurface surface;
+    DrawMarkedText(surface, GridRect{0, 0, 300, 100}, text, 0);
+    EXPECT_LE(surface.advances, 2 * surface.drawn);
+    const long long drawing = surface.advances;
+    surface.advances = 0;
+    MarkedTextLines(surface, 300, text);
+    EXPECT_EQ(surface.advances, drawing);
   }
 }
 
