@@ -43,6 +43,15 @@ bool ReadLiteral(std::string_view text, std::size_t& pos, char c) {
   return false;
 }
 
+// A word whose last byte is a lead byte without its trail byte: matched,
+// it would take half of a character of the text.
+bool EndsInsideChar(std::string_view word) {
+  if (word.empty()) return false;
+  std::size_t i = 0;
+  while (i + CharWidthAt(word, i) < word.size()) i += CharWidthAt(word, i);
+  return i + 1 == word.size() && IsLeadByte(static_cast<unsigned char>(word.back()));
+}
+
 bool HoldsMarker(std::string_view word) {
   for (std::string_view marker : {kMarkTel, kMarkHighlight, kMarkTime, kMarkEnd}) {
     if (ContainsWholeChars(word, marker)) return true;
@@ -78,7 +87,8 @@ std::string HighlightWords(std::string_view text, std::span<const std::string_vi
   std::vector<std::string_view> usable;
   usable.reserve(words.size());
   for (std::string_view w : words) {
-    if (!w.empty() && w.size() <= text.size() && !HoldsMarker(w)) usable.push_back(w);
+    if (!w.empty() && w.size() <= text.size() && !HoldsMarker(w) && !EndsInsideChar(w))
+      usable.push_back(w);
   }
   if (usable.empty()) return std::string(text);
 

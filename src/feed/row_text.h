@@ -26,8 +26,8 @@ const std::string& TypeWord(std::string_view type);
 // Matches start on character boundaries only, so a word never splits a
 // double-byte character. Where several words match at one place the longest
 // wins, and matches never overlap: a mark inside a mark would leave the rest
-// of the row in the highlight colour. Empty words, and words holding one of
-// the marker characters, match nothing.
+// of the row in the highlight colour. Empty words, words holding one of the
+// marker characters and words ending in half a character match nothing.
 std::string HighlightWords(std::string_view text, std::span<const std::string_view> words);
 
 // The region highlight of the feed's content: the region code as one word.

@@ -101,10 +101,14 @@ TEST(HighlightWords, LongestWordWinsAndMarksNeverNest) {
       // The marker characters are the row text's own; a word holding one is
       // no word.
       {"电话 Ψ8888§", {"§", "8"}, "电话 ΨΞ8§Ξ8§Ξ8§Ξ8§§"},
+      // A word cut after a lead byte (B3 of 成, C9 its trail) would take half
+      // of a character and pair the other half with the mark after it.
+      {"成都", {"\xB3"}, "成都"},
+      {"成都成", {"\xB3", "都"}, "成Ξ都§成"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> gbk;
-    for (const auto& w : c.words) gbk.push_back(G(w));
+    for (const auto& w : c.words) gbk.push_back(w == "\xB3" ? w : G(w));
     const std::vector<std::string_view> views(gbk.begin(), gbk.end());
     EXPECT_EQ(U(HighlightWords(G(c.text), views)), c.expected) << c.text;
   }
