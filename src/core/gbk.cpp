@@ -58,7 +58,15 @@ std::string GbkToUtf8(std::string_view gbk) {
   return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD", 1);
 }
 
-std::string Utf8ToGbk(std::string_view utf8) { return Convert("GBK", "UTF-8", utf8, "?", 0); }
+std::string Utf8ToGbk(std::string_view utf8) {
+  std::string gbk = Convert("GBK", "UTF-8", utf8, "?", 0);
+  // iconv writes the euro sign as the single byte 0x80 of a Windows code
+  // page; GBK has no such character and the service refuses the byte.
+  for (std::size_t i = 0; i < gbk.size(); i += CharWidthAt(gbk, i)) {
+    if (static_cast<unsigned char>(gbk[i]) == 0x80) gbk[i] = '?';
+  }
+  return gbk;
+}
 
 std::size_t CharCount(std::string_view gbk) {
   std::size_t count = 0;

@@ -10,6 +10,8 @@
 namespace tv {
 namespace {
 
+constexpr char16_t kEuroSign = 0x20AC;
+
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -35,8 +37,18 @@ GbkFit Utf16ToGbk(std::u16string_view text) {
   const char16_t* end = text.data() + text.size();
   char buffer[4096];
   while (pos < end) {
+    // GBK has no euro sign; iconv writes it as the single byte 0x80 of a
+    // Windows code page, which the service refuses as not GBK. It is a
+    // character that does not fit, converted up to and stepped over here.
+    if (*pos == kEuroSign) {
+      Note(fit, kEuroSign);
+      fit.gbk.push_back('?');
+      ++pos;
+      continue;
+    }
+    const char16_t* stop = std::find(pos, end, kEuroSign);
     char* src = const_cast<char*>(reinterpret_cast<const char*>(pos));
-    std::size_t src_left = static_cast<std::size_t>(end - pos) * sizeof(char16_t);
+    std::size_t src_left = static_cast<std::size_t>(stop - pos) * sizeof(char16_t);
     char* dst = buffer;
     std::size_t dst_left = sizeof buffer;
     const std::size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);

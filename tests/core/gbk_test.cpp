@@ -21,16 +21,25 @@ TEST(Gbk, InvalidBytesBecomeReplacementCharacters) {
     std::string gbk;
     std::string utf8;
   } cases[] = {
-      {"\xFF" "a", "\xEF\xBF\xBD" "a"},       // never a lead byte
-      {"ab\xB1", "ab\xEF\xBF\xBD"},           // lone lead byte at the end
-      {"\xB1\x20x", "\xEF\xBF\xBD x"},        // lead byte followed by a blank
+      {"\xFF"
+       "a",
+       "\xEF\xBF\xBD"
+       "a"},                            // never a lead byte
+      {"ab\xB1", "ab\xEF\xBF\xBD"},     // lone lead byte at the end
+      {"\xB1\x20x", "\xEF\xBF\xBD x"},  // lead byte followed by a blank
   };
   for (const Case& c : cases) EXPECT_EQ(GbkToUtf8(c.gbk), c.utf8) << c.utf8;
 }
 
 TEST(Gbk, UnrepresentableCharactersBecomeQuestionMarks) {
-  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b"), "a?b");  // emoji
-  EXPECT_EQ(Utf8ToGbk("a\xC3(b"), "a?(b");                // broken UTF-8
+  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80"
+                      "b"),
+            "a?b");                         // emoji
+  EXPECT_EQ(Utf8ToGbk("a\xC3(b"), "a?(b");  // broken UTF-8
+  // The euro sign: no GBK character, though the converter writes 0x80 for it.
+  EXPECT_EQ(Utf8ToGbk("5€"), "5?");
+  EXPECT_EQ(Utf8ToGbk("丂"), "\x81\x40");  // 0x80 and above as a trail byte stay
+  EXPECT_EQ(Utf8ToGbk("亐"), "\x81\x80");
 }
 
 TEST(Gbk, CharCountCountsFromTheEnd) {
@@ -38,7 +47,10 @@ TEST(Gbk, CharCountCountsFromTheEnd) {
     std::string text;
     std::size_t count;
   } cases[] = {
-      {"", 0}, {"abc", 3}, {"\xB1\xB1\xBE\xA9", 2}, {"a\xB1\xB1", 2},
+      {"", 0},
+      {"abc", 3},
+      {"\xB1\xB1\xBE\xA9", 2},
+      {"a\xB1\xB1", 2},
       // A trail byte below 0x80 (0x40..0x7E) still ends the character only when
       // the last byte is >= 0x80; counted from the end "\xB1\x40" is two ASCII-ish
       // characters, the system's rule.
@@ -60,7 +72,9 @@ TEST(Gbk, FindWholeCharsNeverStartsOnATrailByte) {
       {nanjing, "\xBE\xA9", 0, 2},
       {nanjing, "\xCF\xBE", 0, std::string::npos},
       {nanjing + nanjing, nanjing, 2, 4},
-      {"a\xB1\x41" "A", "A", 0, 3},  // the trail byte 0x41 is no "A"
+      {"a\xB1\x41"
+       "A",
+       "A", 0, 3},  // the trail byte 0x41 is no "A"
       {"abc", "", 1, 1},
       {"abc", "abcd", 0, std::string::npos},
       {"abc", "c", 4, std::string::npos},
