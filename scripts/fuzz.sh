@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, ASan + UBSan) into build-fuzz/ and runs
 # each for N executions (default 1,000,000), starting from its seed corpus.
-#   scripts/fuzz.sh [N] [TARGET_PATTERN]
+#   scripts/fuzz.sh [N] [TARGET_PATTERN] [SECONDS]
+# SECONDS, when given, also ends each target's run after that many seconds.
 # New inputs go to a scratch corpus under build-fuzz/; findings to
-# build-fuzz/artifacts/. Exits non-zero when any target finds a fault.
+# build-fuzz/artifacts/. Prints each target's executions, seconds, executions
+# a second and result, and the totals. Exits non-zero when any target finds a
+# fault.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-1000000}
 pattern=${2:-.}
+time_limit=()
+[ -z "${3:-}" ] || time_limit=(-max_total_time="$3")
 build_dir=build-fuzz
 flags="-fsanitize=fuzzer-no-link,address,undefined"
 
@@ -31,6 +36,9 @@ cmake --build "$build_dir" -j 2 --target "${targets[@]}"
 
 mkdir -p "$build_dir/artifacts"
 status=0
+total_execs=0
+total_seconds=0
+printf '%-22s %14s %9s %9s  %s\n' target executions seconds "exec/s" result
 for e in "${entries[@]}"; do
   area=${e% *}
   target=${e#* }
@@ -39,14 +47,24 @@ for e in "${entries[@]}"; do
   seeds="$area/corpus/$target"
   [ -d "$seeds" ] || seeds=""
   log="$build_dir/$target.log"
-  if "$build_dir/$area/$target" -runs="$runs" -max_len=4096 -print_final_stats=1 \
+  started=$(date +%s)
+  if "$build_dir/$area/$target" -runs="$runs" "${time_limit[@]}" -max_len=4096 -print_final_stats=1 \
        -artifact_prefix="$build_dir/artifacts/$target-" "$work" $seeds >"$log" 2>&1; then
-    execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo "?")
-    echo "$target: ok, $execs executions"
+    result="ok, no findings"
   else
-    echo "$target: FAILED (see $log)"
-    tail -20 "$log"
+    result="FINDING (see $log)"
+  fi
+  seconds=$(( $(date +%s) - started ))
+  execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo 0)
+  rate=$(( execs / (seconds > 0 ? seconds : 1) ))
+  printf '%-22s %14s %9s %9s  %s\n' "$target" "$execs" "$seconds" "$rate" "$result"
+  if [ "$result" != "ok, no findings" ]; then
+    grep -E 'check failed|ERROR|SUMMARY' "$log" | head -5
     status=1
   fi
+  total_execs=$(( total_execs + execs ))
+  total_seconds=$(( total_seconds + seconds ))
 done
+printf '%-22s %14s %9s %9s\n' total "$total_execs" "$total_seconds" \
+  "$(( total_execs / (total_seconds > 0 ? total_seconds : 1) ))"
 exit $status
