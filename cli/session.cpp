@@ -11,6 +11,8 @@
 #include "app/login_controller.h"
 #include "app/server_discovery.h"
 #include "core/gbk.h"
+#include "core/notice.h"
+#include "core/qt_gbk.h"
 #include "core/version.h"
 #include "settings/values.h"
 
@@ -95,9 +97,10 @@ std::optional<LoginChoice> ChooseLogin(std::string_view command, const ParsedArg
     choice.password = *gbk_password;
     return choice;
   }
-  if (RememberPasswordChecked() && !StoredUserName().empty() && !StoredPassword().empty()) {
+  // The password is read from the keyring at the login (LogIn).
+  if (RememberPasswordChecked() && !StoredUserName().empty()) {
     choice.user = StoredUserName();
-    choice.password = StoredPassword();
+    choice.remembered = true;
     return choice;
   }
   UsageError(command,
@@ -126,11 +129,29 @@ bool LogIn(EventLoop& loop, const LoginChoice& choice, Member& member) {
         if (enabled && !accepted && !login.Busy()) loop.Quit(1);
       },
       Qt::QueuedConnection);
-  QObject::connect(&login, &LoginController::loginSucceeded, &login, [&] { loop.Quit(0); });
+  // Done once the password is kept (in the keyring, or the settings file).
+  QObject::connect(&login, &LoginController::loginSucceeded, &login, [&] {
+    if (!login.Keeper().Busy()) loop.Quit(0);
+    QObject::connect(&login.Keeper(), &PasswordKeeper::idle, &login, [&] { loop.Quit(0); });
+  });
   QObject::connect(&login, &LoginController::loginFailed, &login, [&] { loop.Quit(1); });
+  QObject::connect(&login, &LoginController::passwordPlaceNotice, &login,
+                   [](const QString& text) { ShowNotice(ToGbk(text)); });
 
   if (choice.guest) {
     QTimer::singleShot(0, &login, [&] { login.StartGuest(); });
+  } else if (choice.remembered) {
+    // As the form: the remembered user, and the password once it is read.
+    QObject::connect(&login, &LoginController::rememberedPassword, &login,
+                     [&](const QString& password) {
+                       if (password.isEmpty()) {
+                         ShowNotice(TV_TEXT("no remembered password: give --user and --password"));
+                         loop.Quit(2);
+                         return;
+                       }
+                       login.StartLogin(choice.user, ToGbk(password));
+                     });
+    QTimer::singleShot(0, &login, [&] { login.OpenForm(); });
   } else {
     if (choice.remember) login.SetRemember(true);
     QTimer::singleShot(0, &login, [&] { login.StartLogin(choice.user, choice.password); });

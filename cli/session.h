@@ -32,9 +32,10 @@ class EventLoop {
 
 struct LoginChoice {
   bool guest = false;
-  bool remember = false;  // tick "记住用户与密码" first
-  std::string user;       // GBK
-  std::string password;   // GBK
+  bool remember = false;    // tick "记住用户与密码" first
+  bool remembered = false;  // the login form's remembered user and password
+  std::string user;         // GBK
+  std::string password;     // GBK; for a remembered user read at the login
 };
 
 // --user and --password, else --guest (where `guest_allowed`), else the user

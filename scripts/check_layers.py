@@ -64,6 +64,8 @@ LAYERS = [
     ("Qt6::Core", CONTROLLERS),
     # The session bus: the controllers' desktop notifications run headless.
     ("Qt6::DBus", CONTROLLERS),
+    # The keyring (Secret Service over the session bus), for the controllers.
+    ("Qt6Keychain::*", CONTROLLERS),
     ("Qt6::*", WINDOWS),
     ("*::*", BASE),
 ]

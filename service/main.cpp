@@ -16,6 +16,7 @@
 #include "service_pages.h"
 #include "simulation.h"
 #include "store.h"
+#include "update_signing.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ std::chrono::milliseconds Millis(double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const int status = tv::RunUpdateSigningCommand(argc, argv); status >= 0) return status;
   std::string message;
   bool exit_ok = false;
   auto options = tv::ParseServiceOptions(argc, argv, &message, &exit_ok);
@@ -71,16 +73,14 @@ int main(int argc, char** argv) {
   // Every open connection holds a descriptor: stay below the limit with room
   // for the store's own.
   const std::size_t descriptors = tv::RaiseDescriptorLimit();
-  const std::size_t reserve =
-      kReservedDescriptors + 3 * static_cast<std::size_t>(options->threads);
+  const std::size_t reserve = kReservedDescriptors + 3 * static_cast<std::size_t>(options->threads);
   const std::size_t room = descriptors > 2 * reserve ? descriptors - reserve : descriptors / 2;
   tv::HttpLimits limits;
   limits.head_timeout = Millis(options->head_timeout);
   limits.idle_timeout = Millis(options->idle_timeout);
-  limits.max_connections =
-      options->max_connections > 0
-          ? std::min(room, static_cast<std::size_t>(options->max_connections))
-          : room;
+  limits.max_connections = options->max_connections > 0
+                               ? std::min(room, static_cast<std::size_t>(options->max_connections))
+                               : room;
   const int io_threads =
       options->io_threads > 0
           ? options->io_threads

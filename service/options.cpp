@@ -29,10 +29,20 @@ constexpr char kUsage[] =
     "  --io-threads N         connection threads (default: one per processor, at most 4)\n"
     "  --head-timeout SECONDS a request must arrive within this from its first byte (default 10)\n"
     "  --idle-timeout SECONDS an open connection may wait this long for a request (default 15)\n"
-    "  --max-connections N    open connections at most (default: what the descriptor limit allows)\n"
+    "  --max-connections N    open connections at most (default: what the descriptor limit "
+    "allows)\n"
     "  --no-cache             build every answer anew (for measurements)\n"
-    "  --update-dir DIR       files served under /qavel/software/\n"
-    "  --seed N               seed of the demo data and the simulation\n";
+    "  --update-dir DIR       files served under /qavel/software/, each with its signature\n"
+    "                         FILE.sig beside it (see sign-update below)\n"
+    "  --seed N               seed of the demo data and the simulation\n"
+    "\n"
+    "       tarvolo-service gen-update-key FILE\n"
+    "  a new Ed25519 key pair for signing updates: FILE the secret key (mode 0600),\n"
+    "  FILE.pub and standard output the public key, which a client build takes as\n"
+    "  -DTARVOLO_UPDATE_PUBLIC_KEY=HEX\n"
+    "       tarvolo-service sign-update --key FILE PROGRAM...\n"
+    "  writes PROGRAM.sig, the detached signature the client checks before it\n"
+    "  installs PROGRAM\n";
 
 bool ParseSeconds(std::string_view text, double min, double* out) {
   char* end = nullptr;

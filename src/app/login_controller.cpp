@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "app/server_discovery.h"
 #include "app/version_check.h"
@@ -43,6 +44,12 @@ LoginController::LoginController(ServerDiscovery& servers, Options options, QObj
       cancelled_(std::make_shared<std::atomic<bool>>(false)) {
   auto_timer_.setInterval(options_.tick_ms);
   connect(&auto_timer_, &QTimer::timeout, this, &LoginController::OnTick);
+  connect(&keeper_, &PasswordKeeper::passwordRead, this, &LoginController::OnPasswordRead);
+  connect(&keeper_, &PasswordKeeper::placeChanged, this, [this](PasswordKeeper::Place place) {
+    if (place == PasswordKeeper::Place::kSettingsFile && RememberPasswordChecked()) {
+      TellPasswordPlace();
+    }
+  });
 }
 
 LoginController::~LoginController() { cancelled_->store(true); }
@@ -52,9 +59,11 @@ void LoginController::SetCaption(std::string_view gbk) { emit captionChanged(Fro
 LoginController::FormStart LoginController::OpenForm() {
   FormStart start;
   start.remember = RememberPasswordChecked();
+  keeper_.MoveFromSettings();
   if (start.remember) {
     start.user = CutGbk(StoredUserName(), kInputBytes);
-    start.password = CutGbk(StoredPassword(), kInputBytes);
+    password_pending_ = true;
+    keeper_.Read();
   }
   // Any value but "0" ticks the box, as it always has.
   std::string auto_login = ReadSettingOrDefault(kAutoLogin);
@@ -67,10 +76,26 @@ LoginController::FormStart LoginController::OpenForm() {
   return start;
 }
 
+void LoginController::OnPasswordRead(const QByteArray& gbk_password) {
+  if (!password_pending_) return;
+  password_pending_ = false;
+  emit rememberedPassword(FromGbk(CutGbk(gbk_password.toStdString(), kInputBytes)));
+  if (std::exchange(auto_login_waiting_, false)) emit autoLoginDue();
+}
+
+void LoginController::TellPasswordPlace() {
+  if (std::exchange(place_told_, true)) return;
+  emit passwordPlaceNotice(QStringLiteral("本机没有可用的密钥环,记住的密码将保存在设置文件中。"));
+}
+
 void LoginController::SetRemember(bool remember) {
   SetRememberPasswordChecked(remember);
   // A member who no longer wants the password remembered wants it gone.
-  if (!remember) DeleteSetting(kMainKey, kPassword);
+  if (!remember) {
+    keeper_.Forget();
+  } else if (keeper_.place() == PasswordKeeper::Place::kSettingsFile) {
+    TellPasswordPlace();
+  }
 }
 
 void LoginController::SetAutoLogin(bool on) {
@@ -88,12 +113,21 @@ void LoginController::SetAutoLogin(bool on) {
 void LoginController::StopAutoLogin() { auto_timer_.stop(); }
 
 void LoginController::OnTick() {
-  if (++ticks_ == 3) emit autoLoginDue();
+  if (++ticks_ != 3) return;
+  if (password_pending_) {
+    auto_login_waiting_ = true;
+  } else {
+    emit autoLoginDue();
+  }
 }
 
 LoginController::InputProblem LoginController::StartLogin(const std::string& user,
                                                           const std::string& password) {
   auto_timer_.stop();
+  // The form's values are taken: a remembered password that comes later
+  // does not overwrite what the member typed.
+  auto_login_waiting_ = false;
+  password_pending_ = false;
   if (busy_) return InputProblem::kNone;
   emit buttonEnabled(false);
   SetCaption(TV_TEXT("检测登录信息..."));
@@ -174,6 +208,7 @@ void LoginController::RunSequence(bool guest) {
     env.caption = [caption](std::string_view gbk) { caption(std::string(gbk)); };
     env.start_updater = options.start_updater;
     env.may_replace = options.may_replace;
+    env.public_key_hex = options.update_public_key;
     const UpdateCheck update = CheckForUpdate(env);
     if (update.outcome == UpdateOutcome::kUpdaterStarted) {
       post([](LoginController& c) { emit c.updateStarted(); });
@@ -185,8 +220,12 @@ void LoginController::RunSequence(bool guest) {
     }
     std::string offered;
     if (update.outcome == UpdateOutcome::kNewerVersionOffered) offered = update.offered_version;
-    post([guest, offered](LoginController& c) {
+    std::string refused;
+    if (update.outcome == UpdateOutcome::kSignatureFailed) refused = update.offered_version;
+    post([guest, offered, refused](LoginController& c) {
       c.NoticeNewerVersion(offered);
+      // Nothing was replaced; the member logs in with the running version.
+      if (!refused.empty()) ShowNotice(TV_TEXT("更新文件校验失败") + " (" + refused + ")");
       c.Finish(true, guest);
     });
   });
@@ -236,12 +275,13 @@ void LoginController::Authenticate() {
         flags_ = answer.flags;
         flags_.GuestMode = false;
         // The user name is kept after every login; the password only while
-        // the member asked for it to be remembered.
+        // the member asked for it to be remembered, in the keyring where
+        // one answers.
         SetStoredUserName(user);
         if (RememberPasswordChecked()) {
-          SetStoredPassword(password);
+          keeper_.Keep(password);
         } else {
-          DeleteSetting(kMainKey, kPassword);
+          keeper_.Forget();
         }
         emit loginSucceeded();
       });

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "net/login_answer.h"
+#include "secrets/password_keeper.h"
 
 namespace tv {
 
@@ -38,14 +39,16 @@ class LoginController : public QObject {
     // Failed discoveries before a member's login gives up with the network
     // notice, as the guest entry does; 0: the form's login tries without end.
     int member_attempts = 0;
+    // The key updates must be signed with (hex); empty: the one built in.
+    std::string update_public_key;
   };
 
-  // What the form shows when it opens.
+  // What the form shows when it opens. The remembered password comes later,
+  // through rememberedPassword(), once the keyring has answered.
   struct FormStart {
     bool remember = false;
     bool auto_login = false;
-    std::string user;      // GBK
-    std::string password;  // GBK
+    std::string user;  // GBK
   };
 
   enum class InputProblem { kNone, kEmptyUser, kEmptyPassword };
@@ -54,7 +57,9 @@ class LoginController : public QObject {
   ~LoginController() override;
 
   // --- the form ---------------------------------------------------------------
-  // Reads the remembered values and starts the auto-login timer when it is set.
+  // Reads the remembered values and starts the auto-login timer when it is
+  // set; a password the settings store still holds is moved into the keyring
+  // first. The auto-login waits for the remembered password.
   FormStart OpenForm();
   // The two check boxes (written to the store; a failed write warns).
   void SetRemember(bool remember);
@@ -73,6 +78,8 @@ class LoginController : public QObject {
   const MemberProfile& Profile() const { return profile_; }
   const LoginFlags& Flags() const { return flags_; }
   bool GuestMode() const { return flags_.GuestMode; }
+  // Where the remembered password is kept; busy while the keyring is asked.
+  const PasswordKeeper& Keeper() const { return keeper_; }
 
   // The login request with both values through the query encoding (blocking).
   static LoginAnswer SendLogin(const std::string& host, const std::string& user,
@@ -85,6 +92,11 @@ class LoginController : public QObject {
   void buttonEnabled(bool enabled);
   // The third tick of the auto-login timer: the form starts the login.
   void autoLoginDue();
+  // The remembered password for the form's edit (cut to the edit's bytes).
+  void rememberedPassword(const QString& password);
+  // No keyring answers: the remembered password will be kept in the
+  // settings file. Said once per run, when the remember box is ticked.
+  void passwordPlaceNotice(const QString& text);
   // Discovery and version check are done: the form closes as accepted.
   void formAccepted();
   // The login or guest entry is complete; Profile() and Flags() hold it.
@@ -102,11 +114,17 @@ class LoginController : public QObject {
   // The notice that a newer version exists, for a copy the package manager
   // updates; once per version.
   void NoticeNewerVersion(const std::string& version);
+  void OnPasswordRead(const QByteArray& gbk_password);
+  void TellPasswordPlace();
 
   ServerDiscovery& servers_;
   Options options_;
   QTimer auto_timer_;
   int ticks_ = 0;
+  PasswordKeeper keeper_;
+  bool password_pending_ = false;    // the remembered password is on its way
+  bool auto_login_waiting_ = false;  // the third tick came before it
+  bool place_told_ = false;
   bool busy_ = false;
   std::string user_;
   std::string password_;

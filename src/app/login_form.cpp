@@ -77,6 +77,12 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
   body->setSpacing(8);
   body->addLayout(fields);
   body->addLayout(boxes);
+  place_note_ = new QLabel(this);
+  place_note_->setObjectName(QStringLiteral("passwordPlaceNote"));
+  place_note_->setWordWrap(true);
+  place_note_->setStyleSheet(QStringLiteral("QLabel { color: #8a4b00; }"));
+  place_note_->hide();
+  body->addWidget(place_note_);
   body->addWidget(login_);
   body->addLayout(buttons);
   // The lower picture invites visitors to register, as the button does.
@@ -105,6 +111,14 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
     guest_->setEnabled(enabled);
   });
   connect(&controller_, &LoginController::autoLoginDue, this, &LoginForm::StartLogin);
+  connect(&controller_, &LoginController::rememberedPassword, this, [this](const QString& text) {
+    if (password_->text().isEmpty()) password_->setText(text);
+  });
+  connect(&controller_, &LoginController::passwordPlaceNotice, this, [this](const QString& text) {
+    place_note_->setText(text);
+    place_note_->show();
+    setFixedSize(width(), sizeHint().height());
+  });
   connect(&controller_, &LoginController::formAccepted, this, &QDialog::accept);
   connect(login_, &QPushButton::clicked, this, &LoginForm::StartLogin);
   connect(guest_, &QPushButton::clicked, &controller_, &LoginController::StartGuest);
@@ -115,7 +129,6 @@ LoginForm::LoginForm(LoginController& controller, QWidget* parent)
   LoginController::FormStart start = controller_.OpenForm();
   remember_->setChecked(start.remember);
   user_->setText(FromGbk(start.user));
-  password_->setText(FromGbk(start.password));
   auto_login_->setChecked(start.auto_login);
   user_->setFocus();
 }

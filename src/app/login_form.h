@@ -27,6 +27,8 @@ class LoginForm : public QDialog {
   QPushButton* RegisterButton() const { return register_; }
   // The picture along the bottom of the form; a click asks for registration.
   QLabel* LowerPicture() const { return lower_picture_; }
+  // Where the remembered password is kept, when that is the settings file.
+  QLabel* PasswordPlaceNote() const { return place_note_; }
 
   // The login sequence, as the button, the Enter key and the auto-login do.
   void StartLogin();
@@ -49,6 +51,7 @@ class LoginForm : public QDialog {
   QPushButton* register_ = nullptr;
   QPushButton* guest_ = nullptr;
   QLabel* lower_picture_ = nullptr;
+  QLabel* place_note_ = nullptr;
 };
 
 }  // namespace tv

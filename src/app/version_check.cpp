@@ -5,12 +5,36 @@
 
 #include <fstream>
 
+#include "app/update_key.h"
+#include "app/update_signature.h"
 #include "core/gbk.h"
 #include "net/transport.h"
 #include "net/version_answer.h"
 #include "platform/platform.h"
 
 namespace tv {
+namespace {
+
+// Downloads `url` to `path` and its signature (`url` + ".sig") beside it, and
+// checks the one against the other. A file that fails is removed.
+enum class Fetched { kOk, kDownloadFailed, kBadSignature };
+Fetched FetchSigned(const std::string& url, const std::string& path, std::string_view key_hex) {
+  const std::string signature = path + ".sig";
+  if (DownloadToFile(url, path) != 0) {
+    // A download that broke off midway leaves nothing half-written behind.
+    ::unlink(path.c_str());
+    return Fetched::kDownloadFailed;
+  }
+  const bool verified = DownloadToFile(url + ".sig", signature) == 0 &&
+                        VerifyUpdateSignature(path, signature, key_hex);
+  ::unlink(signature.c_str());
+  if (verified) return Fetched::kOk;
+  ::unlink(path.c_str());
+  return Fetched::kBadSignature;
+}
+
+}  // namespace
+
 UpdateCheck CheckForUpdate(const UpdateEnvironment& env) {
   UpdateCheck check;
   std::string body = FetchPage("GET", env.host, "/qavel/client/UpdateVersion.htm");
@@ -30,14 +54,20 @@ UpdateCheck CheckForUpdate(const UpdateEnvironment& env) {
   const std::string directory = ProgramDirectory(env.program_path);
   const std::string new_program = directory + ProgramBaseName(env.program_path) + ".CRS";
   const std::string updater = UpdaterPath(directory);
-  if (DownloadToFile(offered.program_url, new_program) != 0) {
-    // A download that broke off midway leaves nothing half-written behind.
-    ::unlink(new_program.c_str());
+  const std::string_view key =
+      env.public_key_hex.empty() ? kUpdatePublicKeyHex : std::string_view(env.public_key_hex);
+  // Nothing downloaded runs or replaces anything unless its signature by our
+  // key verifies: the update address may be anyone's on the way.
+  const Fetched program = FetchSigned(offered.program_url, new_program, key);
+  if (program != Fetched::kOk) {
+    if (program == Fetched::kBadSignature) check.outcome = UpdateOutcome::kSignatureFailed;
     return check;
   }
-  if (DownloadToFile("http://" + env.host + "/qavel/software/Update.exe", updater) != 0) {
+  const Fetched helper =
+      FetchSigned("http://" + env.host + "/qavel/software/Update.exe", updater, key);
+  if (helper != Fetched::kOk) {
     ::unlink(new_program.c_str());
-    ::unlink(updater.c_str());
+    if (helper == Fetched::kBadSignature) check.outcome = UpdateOutcome::kSignatureFailed;
     return check;
   }
   // Downloaded programs run as their owner only.

@@ -14,6 +14,9 @@ enum class UpdateOutcome {
   // A newer version, but this copy is not ours to replace (a package
   // manager's): nothing downloaded, the member is told the version.
   kNewerVersionOffered,
+  // A downloaded file's signature is missing or does not verify: nothing is
+  // replaced or started, the member is told, the login goes on.
+  kSignatureFailed,
 };
 
 struct UpdateCheck {
@@ -33,12 +36,16 @@ struct UpdateEnvironment {
   // Whether this copy may replace itself (tests replace it); empty:
   // MayReplaceProgram.
   std::function<bool(const std::string& program_path)> may_replace;
+  // The key the downloads must be signed with (hex); empty: the one built
+  // in (kUpdatePublicKeyHex).
+  std::string public_key_hex;
 };
 
 // Asks the current host which version it offers and, when that is newer and
 // this copy may replace itself, downloads the new program beside the running
-// one (base name + ".CRS") and the updater ("UpDate.exe"), both executable for
-// their owner only, and starts the updater. Returns after the start; ending
+// one (base name + ".CRS") and the updater ("UpDate.exe"), each with the
+// signature served beside it (URL + ".sig"); only when both verify are they
+// made executable for their owner and the updater started. Returns after the start; ending
 // the client is the caller's. A copy that may not replace itself only learns
 // the offered version.
 UpdateCheck CheckForUpdate(const UpdateEnvironment& env);

@@ -16,6 +16,7 @@ enum Sql {
   kWriteSql,
   kCreateKeySql,
   kDeleteValueSql,
+  kBlankValueSql,
   kHasSubkeysSql,
   kDeleteKeyValuesSql,
   kDeleteKeySql,
@@ -35,6 +36,8 @@ constexpr std::array<const char*, kSqlCount> kSqlText = {
     " ON CONFLICT(key_id, folded) DO UPDATE SET text = excluded.text",
     "INSERT OR IGNORE INTO setting_keys(folded, path) VALUES(?1, ?2)",
     "DELETE FROM setting_values"
+    " WHERE folded = ?2 AND key_id = (SELECT id FROM setting_keys WHERE folded = ?1)",
+    "UPDATE setting_values SET text = zeroblob(length(text))"
     " WHERE folded = ?2 AND key_id = (SELECT id FROM setting_keys WHERE folded = ?1)",
     // Subkeys of k sort between "k\" and "k]" (']' follows '\').
     "SELECT 1 FROM setting_keys WHERE folded >= ?1 AND folded < ?2 LIMIT 1",
@@ -210,6 +213,9 @@ SqliteSettingsStore::OpenResult SqliteSettingsStore::Start() {
   // A write that reported success must survive the process being killed at any
   // moment, and a power cut too: settings are written rarely, the fsync is cheap.
   rc = writer_->Exec("PRAGMA synchronous=FULL");
+  // What is deleted or rewritten is zeroed in the file, not only unlinked: an
+  // old password must not stay readable in a free block of a page.
+  if (rc == SQLITE_OK) rc = writer_->Exec("PRAGMA secure_delete=ON");
   if (rc == SQLITE_OK) rc = writer_->Exec(kSchema);
   if (rc != SQLITE_OK) return FromLayout(rc);
   for (Sql sql : {kReadSql, kEnumerateSql, kWriteSql, kCreateKeySql, kDeleteKeySql}) {
@@ -357,6 +363,38 @@ bool SqliteSettingsStore::DeleteValue(std::string_view key, std::string_view nam
   Bind(stmt.get(), 1, folded_key);
   Bind(stmt.get(), 2, folded_name);
   return StepDone(stmt.get()) && sqlite3_changes(writer_->db()) > 0;
+}
+
+bool SqliteSettingsStore::EraseValue(std::string_view key, std::string_view name) {
+  if (!writable_) return false;
+  std::string folded_key = FoldKeyPath(key);
+  std::string folded_name = FoldSettingName(CutAtZero(name));
+  if (folded_key.empty()) return false;
+  std::lock_guard lock(write_mutex_);
+  if (writer_->Exec("BEGIN IMMEDIATE") != SQLITE_OK) return false;
+  bool ok = false;
+  {
+    // Zeros of the same length first, so the text is overwritten in place
+    // whatever the page does with the freed cell afterwards.
+    StatementUse blank(writer_->Statement(kBlankValueSql));
+    StatementUse remove(writer_->Statement(kDeleteValueSql));
+    if (blank && remove) {
+      for (sqlite3_stmt* stmt : {blank.get(), remove.get()}) {
+        Bind(stmt, 1, folded_key);
+        Bind(stmt, 2, folded_name);
+      }
+      ok = StepDone(blank.get()) && StepDone(remove.get()) && sqlite3_changes(writer_->db()) > 0;
+    }
+  }
+  if (!ok || writer_->Exec("COMMIT") != SQLITE_OK) {
+    writer_->Exec("ROLLBACK");
+    return false;
+  }
+  // The log still holds the pages as they were before: fold it into the file
+  // and cut it to nothing. A reader of another process may hold it for a
+  // moment (the busy timeout waits for that); the value is gone either way.
+  writer_->Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+  return true;
 }
 
 bool SqliteSettingsStore::DeleteKey(std::string_view key) {

@@ -38,6 +38,7 @@ class SqliteSettingsStore : public SettingsStore {
   bool Write(std::string_view key, std::string_view name, std::string_view text) override;
   bool CreateKey(std::string_view key) override;
   bool DeleteValue(std::string_view key, std::string_view name) override;
+  bool EraseValue(std::string_view key, std::string_view name) override;
   bool DeleteKey(std::string_view key) override;
   std::vector<SettingValue> Enumerate(std::string_view key) override;
   bool KeyExists(std::string_view key) override;

@@ -47,6 +47,10 @@ bool DeleteSetting(std::string_view key, std::string_view name) {
   return Settings().DeleteValue(key, name);
 }
 
+bool EraseSetting(std::string_view key, std::string_view name) {
+  return Settings().EraseValue(key, name);
+}
+
 bool DeleteSettingKey(std::string_view key) { return Settings().DeleteKey(key); }
 
 std::vector<SettingValue> EnumerateSettings(std::string_view key) {

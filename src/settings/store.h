@@ -54,6 +54,13 @@ class SettingsStore {
   virtual bool CreateKey(std::string_view key) = 0;
   // False when the value is missing.
   virtual bool DeleteValue(std::string_view key, std::string_view name) = 0;
+  // Deletes a value that must not linger in the file (a password): its bytes
+  // are overwritten before the row goes, and the write-ahead log is folded
+  // into the file and emptied, so no copy stays behind in either. False when
+  // the value is missing or the store cannot be written.
+  virtual bool EraseValue(std::string_view key, std::string_view name) {
+    return DeleteValue(key, name);
+  }
   // Removes the key with its values. False when it is missing or still has a
   // key below it (as the registry refuses; so the main key never takes the
   // history keys along).
@@ -77,6 +84,7 @@ std::string ReadSetting(std::string_view key, std::string_view name);
 bool WriteSetting(std::string_view key, std::string_view name, std::string_view text);
 bool CreateSettingKey(std::string_view key);
 bool DeleteSetting(std::string_view key, std::string_view name);
+bool EraseSetting(std::string_view key, std::string_view name);
 bool DeleteSettingKey(std::string_view key);
 std::vector<SettingValue> EnumerateSettings(std::string_view key);
 bool SettingKeyExists(std::string_view key);

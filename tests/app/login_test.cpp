@@ -15,6 +15,7 @@
 #include "core/version.h"
 #include "local_service.h"
 #include "settings/values.h"
+#include "update_signer.h"
 
 namespace tv {
 namespace {
@@ -130,13 +131,15 @@ TEST_F(LoginTest, AutoLoginFiresOnTheThirdTick) {
   SetStoredUserName(Utf8ToGbk("zhang"));
   SetStoredPassword("pw");
   QSignalSpy due(controller_.get(), &LoginController::autoLoginDue);
+  QSignalSpy password(controller_.get(), &LoginController::rememberedPassword);
   LoginController::FormStart start = controller_->OpenForm();
   EXPECT_TRUE(start.remember);
   EXPECT_TRUE(start.auto_login);
   EXPECT_EQ(start.user, "zhang");
-  EXPECT_EQ(start.password, "pw");
   EXPECT_EQ(captions_.back(), "正在登录...");
   ASSERT_TRUE(WaitFor([&] { return due.count() == 1; }));
+  ASSERT_EQ(password.count(), 1);
+  EXPECT_EQ(password.at(0).at(0).toString(), QStringLiteral("pw"));
   // Nothing more after the third tick until the form starts the login.
   controller_->StopAutoLogin();
 }
@@ -151,6 +154,7 @@ TEST_F(LoginTest, RememberedValuesAreFilledOnlyWhenTheBoxIsTicked) {
   EXPECT_EQ(start.user, "");
   // Unticking the box forgets the stored password.
   controller_->SetRemember(false);
+  ASSERT_TRUE(WaitFor([&] { return !controller_->Keeper().Busy(); }));
   EXPECT_EQ(StoredPassword(), "");
   EXPECT_EQ(StoredUserName(), "zhang");
 }
@@ -201,11 +205,14 @@ TEST_F(LoginTest, AfterALoginTheNameIsKeptAndThePasswordOnlyWhenRemembered) {
   SetStoredPassword("old");
   controller_->SetRemember(false);
   ASSERT_TRUE(LogIn("demo_vip", "vip123"));
+  ASSERT_TRUE(WaitFor([&] { return !controller_->Keeper().Busy(); }));
   EXPECT_EQ(StoredUserName(), "demo_vip");
   EXPECT_EQ(StoredPassword(), "");
 
+  // No keyring answers in this test: the settings store keeps it.
   controller_->SetRemember(true);
   ASSERT_TRUE(LogIn("demo_nopub", "nopub123"));
+  ASSERT_TRUE(WaitFor([&] { return !controller_->Keeper().Busy(); }));
   EXPECT_EQ(StoredUserName(), "demo_nopub");
   EXPECT_EQ(StoredPassword(), "nopub123");
   // The server that answered is remembered for the next run.
@@ -219,8 +226,11 @@ TEST_F(LoginTest, AnOfferedUpdateEndsAReplaceableCopyAndIsOnlyNamedToAPackagedOn
   QTemporaryDir dir;
   QDir(dir.path()).mkpath(QStringLiteral("offer"));
   const std::string offer = dir.filePath(QStringLiteral("offer")).toStdString();
+  UpdateSigner signer(dir.path().toStdString());
+  ASSERT_TRUE(signer.ok()) << signer.error();
   for (const char* name : {"tarvolo", "Update.exe"}) {
     std::ofstream(offer + "/" + name) << name;
+    ASSERT_TRUE(signer.Sign(offer + "/" + name)) << signer.error();
   }
   LocalService updating({"--offer-version", "8.2.0.0", "--update-dir", offer});
   ASSERT_TRUE(updating.ok()) << updating.error();
@@ -234,6 +244,7 @@ TEST_F(LoginTest, AnOfferedUpdateEndsAReplaceableCopyAndIsOnlyNamedToAPackagedOn
     options.program_path = dir.filePath(bin + QStringLiteral("/tarvolo")).toStdString();
     options.current_version = kClientVersion;
     options.update_end_delay_ms = 1;
+    options.update_public_key = signer.public_hex();
     ended_ = 0;
     options.end_client = [this] { ++ended_; };
     int started = 0;
@@ -269,17 +280,50 @@ TEST_F(LoginTest, AnOfferedUpdateEndsAReplaceableCopyAndIsOnlyNamedToAPackagedOn
     EXPECT_EQ(ended_, 0);
     EXPECT_TRUE(QDir(dir.filePath(bin)).isEmpty()) << "nothing is downloaded";
     ASSERT_EQ(notices_.notices.size(), 1u);
-    EXPECT_EQ(GbkToUtf8(notices_.notices[0]), "有新版本 8.2.0.0 可用,请通过系统的软件包管理器升级。");
+    EXPECT_EQ(GbkToUtf8(notices_.notices[0]),
+              "有新版本 8.2.0.0 可用,请通过系统的软件包管理器升级。");
   }
+}
+
+// An update that fails its check is named to the member with its version,
+// and the login goes on with the running program.
+TEST_F(LoginTest, AnUpdateThatFailsItsCheckIsToldAndTheLoginGoesOn) {
+  QTemporaryDir dir;
+  QDir(dir.path()).mkpath(QStringLiteral("offer"));
+  QDir(dir.path()).mkpath(QStringLiteral("bin"));
+  const std::string offer = dir.filePath(QStringLiteral("offer")).toStdString();
+  for (const char* name : {"tarvolo", "Update.exe"}) {
+    std::ofstream(offer + "/" + name) << name;  // served without signatures
+  }
+  LocalService updating({"--offer-version", "8.2.0.0", "--update-dir", offer});
+  ASSERT_TRUE(updating.ok()) << updating.error();
+  discovery_ = std::make_unique<ServerDiscovery>(updating.host(), DeadHost());
+  LoginController::Options options;
+  options.program_path = dir.filePath(QStringLiteral("bin/tarvolo")).toStdString();
+  options.current_version = kClientVersion;
+  options.may_replace = [](const std::string&) { return true; };
+  options.start_updater = [](const std::string&, const std::string&, const std::string&) {
+    ADD_FAILURE() << "an unverified updater started";
+    return true;
+  };
+  LoginController controller(*discovery_, options);
+  QSignalSpy accepted(&controller, &LoginController::formAccepted);
+  controller.StartGuest();
+  ASSERT_TRUE(WaitFor([&] { return accepted.count() == 1; }));
+  ASSERT_EQ(notices_.notices.size(), 1u);
+  EXPECT_EQ(GbkToUtf8(notices_.notices[0]), "更新文件校验失败 (8.2.0.0)");
+  EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("bin"))).isEmpty());
 }
 
 TEST_F(LoginTest, RememberedValuesLongerThanTheEditsAreCut) {
   SetRememberPasswordChecked(true);
   SetStoredUserName(Utf8ToGbk("货运") + std::string(16, 'u') + Utf8ToGbk("车"));
   SetStoredPassword(std::string(30, 'p'));
+  QSignalSpy password(controller_.get(), &LoginController::rememberedPassword);
   LoginController::FormStart start = controller_->OpenForm();
   EXPECT_EQ(start.user, Utf8ToGbk("货运") + std::string(15, 'u'));
-  EXPECT_EQ(start.password, std::string(19, 'p'));
+  ASSERT_TRUE(WaitFor([&] { return password.count() == 1; }));
+  EXPECT_EQ(password.at(0).at(0).toString(), QString(19, QLatin1Char('p')));
 }
 
 TEST(CutGbkTest, NeverSplitsACharacter) {

@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <fstream>
+#include <functional>
 
 #include "app/version_check.h"
 #include "app_fixture.h"
 #include "core/gbk.h"
 #include "core/version.h"
 #include "local_service.h"
+#include "update_signer.h"
 
 namespace tv {
 namespace {
@@ -36,6 +38,14 @@ class UpdateTest : public ::testing::Test {
     WriteAll(program_, "running program");
   }
 
+  void SetUp() override { ASSERT_TRUE(signer_.ok()) << signer_.error(); }
+
+  // An offered file with its signature beside it.
+  void Offer(const char* name, const std::string& bytes) {
+    WriteAll(offer_ + "/" + name, bytes);
+    ASSERT_TRUE(signer_.Sign(offer_ + "/" + name)) << signer_.error();
+  }
+
   UpdateOutcome Check(const std::string& host) { return CheckFull(host).outcome; }
 
   UpdateCheck CheckFull(const std::string& host) {
@@ -50,6 +60,7 @@ class UpdateTest : public ::testing::Test {
       return true;
     };
     env.may_replace = [this](const std::string&) { return may_replace_; };
+    env.public_key_hex = signer_.public_hex();
     return CheckForUpdate(env);
   }
 
@@ -58,6 +69,7 @@ class UpdateTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
+  UpdateSigner signer_{dir_.path().toStdString()};
   std::string offer_;
   std::string program_;
   std::vector<std::string> captions_;
@@ -66,8 +78,8 @@ class UpdateTest : public ::testing::Test {
 };
 
 TEST_F(UpdateTest, ANewerVersionIsDownloadedBesideTheProgramAndTheUpdaterStarted) {
-  WriteAll(offer_ + "/tarvolo", "new program");
-  WriteAll(offer_ + "/Update.exe", "updater");
+  Offer("tarvolo", "new program");
+  Offer("Update.exe", "updater");
   LocalService service({"--offer-version", "8.2.0.0", "--update-dir", offer_});
   ASSERT_TRUE(service.ok()) << service.error();
 
@@ -80,13 +92,16 @@ TEST_F(UpdateTest, ANewerVersionIsDownloadedBesideTheProgramAndTheUpdaterStarted
     ASSERT_EQ(::stat(Bin(name).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u) << name;
   }
+  // The signatures served their check and are gone.
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(Bin("tarvolo.CRS.sig"))));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(Bin("UpDate.exe.sig"))));
   EXPECT_EQ(started_, (std::vector<std::string>{Bin("UpDate.exe"), Bin("tarvolo.CRS"), program_}));
   EXPECT_EQ(captions_, (std::vector<std::string>{"正在升级,请稍候...", "升级成功,正在加载!"}));
 }
 
 TEST_F(UpdateTest, OnlyTheFirstTwoVersionComponentsCount) {
-  WriteAll(offer_ + "/tarvolo", "new program");
-  WriteAll(offer_ + "/Update.exe", "updater");
+  Offer("tarvolo", "new program");
+  Offer("Update.exe", "updater");
   struct Case {
     const char* offered;
     UpdateOutcome expected;
@@ -101,7 +116,7 @@ TEST_F(UpdateTest, OnlyTheFirstTwoVersionComponentsCount) {
 }
 
 TEST_F(UpdateTest, AFailedUpdaterDownloadRemovesTheNewProgram) {
-  WriteAll(offer_ + "/tarvolo", "new program");  // no Update.exe offered
+  Offer("tarvolo", "new program");  // no Update.exe offered
   LocalService service({"--offer-version", "8.2.0.0", "--update-dir", offer_});
   ASSERT_TRUE(service.ok()) << service.error();
   EXPECT_EQ(Check(service.host()), UpdateOutcome::kDownloadFailed);
@@ -145,12 +160,59 @@ TEST_F(UpdateTest, APackagedOrUnwritableCopyMayNotReplaceItself) {
   EXPECT_FALSE(MayReplaceProgram(program_, dpkg));
   // A folder that does not exist cannot take the new program; nor can an
   // unknown program path.
-  EXPECT_FALSE(MayReplaceProgram(dir_.filePath(QStringLiteral("gone/tarvolo")).toStdString(), dpkg));
+  EXPECT_FALSE(
+      MayReplaceProgram(dir_.filePath(QStringLiteral("gone/tarvolo")).toStdString(), dpkg));
   EXPECT_FALSE(MayReplaceProgram("", dpkg));
   if (::geteuid() != 0) {  // root writes anywhere
     ASSERT_EQ(::chmod(Bin("").c_str(), 0555), 0);
     EXPECT_FALSE(MayReplaceProgram(program_, dpkg));
     ::chmod(Bin("").c_str(), 0755);
+  }
+}
+
+// Whatever is wrong with a signature, nothing is replaced or started, nothing
+// downloaded stays, and the outcome says why.
+TEST_F(UpdateTest, AnUpdateWhoseSignatureFailsLeavesTheOldProgramInPlace) {
+  QDir(dir_.path()).mkpath(QStringLiteral("other"));
+  UpdateSigner stranger(dir_.filePath(QStringLiteral("other")).toStdString());
+  ASSERT_TRUE(stranger.ok()) << stranger.error();
+  auto flip_byte = [](const std::string& path, std::size_t at) {
+    std::string bytes = ReadAll(path);
+    ASSERT_LT(at, bytes.size());
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
+    WriteAll(path, bytes);
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> spoil;  // after both files were offered and signed
+  };
+  const std::string program = offer_ + "/tarvolo";
+  const std::string updater = offer_ + "/Update.exe";
+  const Case cases[] = {
+      {"a flipped byte in the program", [&] { flip_byte(program, 3); }},
+      {"a flipped byte in its signature", [&] { flip_byte(program + ".sig", 17); }},
+      {"no signature", [&] { ::unlink((program + ".sig").c_str()); }},
+      {"a signature by another key", [&] { ASSERT_TRUE(stranger.Sign(program)); }},
+      {"a signature cut short",
+       [&] { WriteAll(program + ".sig", ReadAll(program + ".sig").substr(0, 63)); }},
+      {"the updater signed by another key", [&] { ASSERT_TRUE(stranger.Sign(updater)); }},
+      {"the updater without its signature", [&] { ::unlink((updater + ".sig").c_str()); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Offer("tarvolo", "new program, a few bytes long");
+    Offer("Update.exe", "updater");
+    c.spoil();
+    LocalService service({"--offer-version", "8.2.0.0", "--update-dir", offer_});
+    ASSERT_TRUE(service.ok()) << service.error();
+    started_.clear();
+    const UpdateCheck check = CheckFull(service.host());
+    EXPECT_EQ(check.outcome, UpdateOutcome::kSignatureFailed);
+    EXPECT_EQ(check.offered_version, "8.2.0.0");
+    EXPECT_TRUE(started_.empty());
+    EXPECT_EQ(ReadAll(program_), "running program");
+    EXPECT_EQ(QDir(QString::fromStdString(Bin(""))).entryList(QDir::Files),
+              QStringList{QStringLiteral("tarvolo")});
   }
 }
 

@@ -188,8 +188,12 @@ TEST_F(CliClientTest, AStoppedServiceIsANetworkFailure) {
 }
 
 TEST_F(CliClientTest, ARememberedLoginServesTheNextCommands) {
-  ASSERT_EQ(Run({"login", "--remember", "demo_member", "member123"}).exit_code, 0);
+  const CliResult login = Run({"login", "--remember", "demo_member", "member123"});
+  ASSERT_EQ(login.exit_code, 0) << login.err;
+  // No keyring answers in the tests' environment: said once, kept in the file.
+  EXPECT_EQ(login.err, "本机没有可用的密钥环,记住的密码将保存在设置文件中。\n");
   EXPECT_EQ(Run({"settings", "get", "main", "nopasstavrelomin"}).out, "1\n");
+  EXPECT_EQ(Run({"settings", "get", "main", "passwordtavrelomin"}).out, "member123\n");
   const std::size_t from = proxy_->Count();
   const CliResult feed = Run({"feed"});
   EXPECT_EQ(feed.exit_code, 0) << feed.err;
@@ -230,9 +234,13 @@ TEST(CliLookups, WhatIsNotThereIsTold) {
            Case{{"regions", "children", "山东省"}, 0, "济南\n", ""},
            Case{{"regions", "children", "任城"}, 0, "", ""},
            Case{{"regions", "children", "火星"}, 2, "", "no such region: \"火星\""},
-           Case{{"regions", "children", "--prefecture-table", "山东"}, 2, "",
+           Case{{"regions", "children", "--prefecture-table", "山东"},
+                2,
+                "",
                 "no such region: \"山东\""},
-           Case{{"download", "http://127.0.0.1:9/Update.exe", "/nonexistent/Update.exe"}, 1, "",
+           Case{{"download", "http://127.0.0.1:9/Update.exe", "/nonexistent/Update.exe"},
+                1,
+                "",
                 "http://127.0.0.1:9/Update.exe could not be downloaded"},
        }) {
     const CliResult r = RunCli(c.args, {});
@@ -673,9 +681,9 @@ TEST_F(CliClientTest, AFollowerTellsALostConnectionAndKeepsFollowing) {
   for (const auto& args : cases) {
     LocalService own({"--demo-count", "10"});
     ASSERT_TRUE(own.ok()) << own.error();
-    const std::vector<std::string> env = {
-        "TARVOLO_PORTAL_HOST=" + own.host(), "TARVOLO_FALLBACK_HOST=" + own.host(),
-        "TARVOLO_SETTINGS=" + (dir_ / "settings.db").string()};
+    const std::vector<std::string> env = {"TARVOLO_PORTAL_HOST=" + own.host(),
+                                          "TARVOLO_FALLBACK_HOST=" + own.host(),
+                                          "TARVOLO_SETTINGS=" + (dir_ / "settings.db").string()};
     ASSERT_EQ(RunCli({"settings", "set", "main", "RefreshTimertavrelomin", "1"}, env).exit_code, 0);
     CliProcess follow(args, env);
     std::string line;

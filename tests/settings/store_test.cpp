@@ -157,6 +157,43 @@ TEST_F(StoreTest, DeletingValuesAndKeys) {
   EXPECT_TRUE(store_->KeyExists(kLocalSearchKey));
 }
 
+TEST_F(StoreTest, AnErasedValueLeavesNoCopyInTheFiles) {
+  const std::string secret = "Pw-\xC3\xDC\xC2\xEB-7f3a9c";  // GBK "密码" inside
+  struct Case {
+    const char* what;
+    // Done to the store before the erase; the secret is written first.
+    void (*before)(std::unique_ptr<SettingsStore>& store, const std::string& path,
+                   const std::string& secret);
+  };
+  const Case cases[] = {
+      {"only in the log", [](auto&, const auto&, const auto&) {}},
+      {"folded into the file by a reopen, then the log moves on",
+       [](auto& store, const auto& path, const auto&) {
+         store.reset();  // the last connection folds the log into the file
+         store = SettingsStore::Open(path);
+         ASSERT_TRUE(store->Write(kMainKey, "usernametavrelomin", "member"));
+       }},
+      {"rewritten: older texts of other lengths",
+       [](auto& store, const auto&, const auto& s) {
+         ASSERT_TRUE(store->Write(kMainKey, "passwordtavrelomin", s + "-longer-text"));
+         ASSERT_TRUE(store->Write(kMainKey, "passwordtavrelomin", s));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(store_->Write(kMainKey, "FontSizetavrelomin", "20"));
+    ASSERT_TRUE(store_->Write(kMainKey, "passwordtavrelomin", secret));
+    c.before(store_, path_, secret);
+    ASSERT_TRUE(test::StoreFilesHold(path_, secret));
+
+    EXPECT_TRUE(store_->EraseValue(kMainKey, "PASSWORDtavrelomin"));
+    EXPECT_FALSE(test::StoreFilesHold(path_, secret));
+    EXPECT_EQ(store_->Read(kMainKey, "passwordtavrelomin"), "Error");
+    EXPECT_EQ(store_->Read(kMainKey, "FontSizetavrelomin"), "20");
+    EXPECT_FALSE(store_->EraseValue(kMainKey, "passwordtavrelomin"));
+  }
+}
+
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace tv::test {
@@ -27,5 +29,16 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// Whether any file of the store at `path` (the database, its log, its index)
+// holds `needle` anywhere in its bytes.
+inline bool StoreFilesHold(const std::string& path, const std::string& needle) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    std::ifstream in(path + suffix, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (bytes.find(needle) != std::string::npos) return true;
+  }
+  return false;
+}
 
 }  // namespace tv::test
