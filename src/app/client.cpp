@@ -62,6 +62,7 @@ void RunClient(int argc, char** argv, const ClientHooks& hooks) {
   options.program_path = program_path;
   options.current_version = kClientVersion;
   options.end_client = [] { EndProcess(0); };
+  options.update_public_key = hooks.update_public_key;
   LoginController login(servers, options);
   if (hooks.login_ready) hooks.login_ready(login);
 

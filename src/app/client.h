@@ -5,6 +5,7 @@
 // everything after it. The program's main() calls it as it is; the
 // end-to-end test build passes what it watches and drives through.
 #include <functional>
+#include <string>
 
 namespace tv {
 
@@ -26,6 +27,8 @@ struct ClientHooks {
       window_ready;
   // The login loop runs (its form is open).
   std::function<void()> login_form_shown;
+  // The key updates must be signed with (hex); empty: the one built in.
+  std::string update_public_key;
 };
 
 // Never returns: the process ends with the window or the login form.

@@ -102,6 +102,11 @@ wait "$client" 2>/dev/null || true
 mkdir -p "$work/offer"
 cp "$build/src/app/tarvolo-update" "$work/offer/Update.exe"
 printf '#!/bin/sh\necho updated > "%s/updated"\n' "$work" >"$work/offer/tarvolo"
+# Signed with a key pair of this run's own, which the test client is given.
+TARVOLO_TEST_UPDATE_KEY=$("$build/service/tarvolo-service" gen-update-key "$work/update.key")
+export TARVOLO_TEST_UPDATE_KEY
+"$build/service/tarvolo-service" sign-update --key "$work/update.key" \
+  "$work/offer/tarvolo" "$work/offer/Update.exe"
 start_service "$work/update-service.log" --db "$work/service.db" \
   --offer-version 8.2.0.0 --update-dir "$work/offer"
 uhost=$service_host

@@ -36,8 +36,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -55,9 +55,6 @@
 #include <vector>
 
 #include "account_driver.h"
-#include "publish_driver.h"
-#include "search_driver.h"
-#include "publish/publish_attach.h"
 #include "app/client.h"
 #include "app/login_controller.h"
 #include "app/login_form.h"
@@ -69,7 +66,10 @@
 #include "feed/feed_attach.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
+#include "publish/publish_attach.h"
+#include "publish_driver.h"
 #include "search/search_attach.h"
+#include "search_driver.h"
 #include "shell/main_window.h"
 #include "shell/shell_decisions.h"
 #include "shell/web_page_window.h"
@@ -157,9 +157,12 @@ class Driver : public QObject {
       Report(QStringLiteral("adverts-loading"));
       auto adverts_left = std::make_shared<int>(2);
       for (int i = 0; i < 2; ++i) {
-        connect(window_.AdvertView(i), &QWebEngineView::loadFinished, this, [adverts_left](bool) {
-          if (--*adverts_left == 0) Report(QStringLiteral("adverts-loaded"));
-        }, Qt::SingleShotConnection);
+        connect(
+            window_.AdvertView(i), &QWebEngineView::loadFinished, this,
+            [adverts_left](bool) {
+              if (--*adverts_left == 0) Report(QStringLiteral("adverts-loaded"));
+            },
+            Qt::SingleShotConnection);
       }
     });
   }
@@ -316,9 +319,8 @@ class Driver : public QObject {
       // The window is modal: it opens after this command has answered, and
       // commands keep coming while it is up.
       const int row = arg.toInt();
-      QTimer::singleShot(0, this, [this, row] {
-        emit window_.Grid()->doubleClicked(row, kColRowText);
-      });
+      QTimer::singleShot(0, this,
+                         [this, row] { emit window_.Grid()->doubleClicked(row, kColRowText); });
     } else if (command == QLatin1String("detail-close")) {
       if (DetailWindow* open = detail_.View().openWindow()) open->reject();
     } else if (command == QLatin1String("confirm")) {
@@ -406,6 +408,10 @@ int main(int argc, char** argv) {
   tv::ClientHooks hooks;
   hooks.notices = &notices;
   hooks.second_copy = [] { tv::Report(QStringLiteral("second-copy")); };
+  // Updates of the test runs are signed with a key pair the run made.
+  if (const char* key = std::getenv("TARVOLO_TEST_UPDATE_KEY"); key != nullptr) {
+    hooks.update_public_key = key;
+  }
   hooks.login_ready = [](tv::LoginController& login) {
     QObject::connect(&login, &tv::LoginController::updateStarted,
                      [] { tv::Report(QStringLiteral("update-started")); });
