@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app/login_controller.h"
+#include "app/secure_connections.h"
 #include "app/server_discovery.h"
 #include "core/gbk.h"
 #include "core/notice.h"
@@ -28,7 +29,9 @@ constexpr int kDiscoveryAttempts = 3;
 int EventLoop::argc_ = 1;
 char* EventLoop::argv_[] = {const_cast<char*>("tarvolo-cli"), nullptr};
 
-EventLoop::EventLoop() : app_(std::make_unique<QCoreApplication>(argc_, argv_)) {}
+EventLoop::EventLoop() : app_(std::make_unique<QCoreApplication>(argc_, argv_)) {
+  ConfigureSecureConnections();
+}
 
 int EventLoop::Run() { return app_->exec(); }
 

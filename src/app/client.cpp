@@ -7,6 +7,7 @@
 #include "account/account_attach.h"
 #include "app/login_controller.h"
 #include "app/message_box_notice.h"
+#include "app/secure_connections.h"
 #include "app/server_discovery.h"
 #include "app/shell_setup.h"
 #include "core/gbk.h"
@@ -50,6 +51,7 @@ void RunClient(int argc, char** argv, const ClientHooks& hooks) {
   palette.setColor(QPalette::WindowText, Qt::black);
   app.setPalette(palette);
 
+  ConfigureSecureConnections();
   ServerDiscovery& servers = Servers();
   const std::string program_path = ProgramPath().value_or(std::string());
   if (!program_path.empty()) {

@@ -8,6 +8,7 @@
 #include "app/update_key.h"
 #include "app/update_signature.h"
 #include "core/gbk.h"
+#include "net/service_host.h"
 #include "net/transport.h"
 #include "net/version_answer.h"
 #include "platform/platform.h"
@@ -64,7 +65,7 @@ UpdateCheck CheckForUpdate(const UpdateEnvironment& env) {
     return check;
   }
   const Fetched helper =
-      FetchSigned("http://" + env.host + "/qavel/software/Update.exe", updater, key);
+      FetchSigned(ServiceUrl(env.host, "/qavel/software/Update.exe"), updater, key);
   if (helper != Fetched::kOk) {
     ::unlink(new_program.c_str());
     if (helper == Fetched::kBadSignature) check.outcome = UpdateOutcome::kSignatureFailed;

@@ -4,6 +4,7 @@
 
 #include "core/gbk.h"
 #include "net/answers.h"
+#include "net/service_host.h"
 
 namespace tv {
 namespace {
@@ -17,26 +18,6 @@ std::string_view Trim(std::string_view text) {
 }
 
 }  // namespace
-
-bool IsPlainHostName(std::string_view host) {
-  const std::size_t colon = host.find(':');
-  const std::string_view name = host.substr(0, colon);
-  if (name.empty() || name.front() == '.' || name.front() == '-') return false;
-  for (char c : name) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '-' || c == '.';
-    if (!ok) return false;
-  }
-  if (colon == std::string_view::npos) return true;
-  const std::string_view port = host.substr(colon + 1);
-  if (port.empty() || port.size() > 5) return false;
-  int value = 0;
-  for (char c : port) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  return value >= 1 && value <= 65535;
-}
 
 bool IsAcceptableServerList(std::string_view text) {
   if (text.empty() || text == kError || text.find("<html>") != std::string_view::npos ||
@@ -59,11 +40,15 @@ ServerList ParseServerList(std::string_view text) {
   if (sep == std::string_view::npos) return list;
   list.count = std::max<std::int32_t>(0, LeadingInt(text.substr(0, sep)));
   std::string_view rest = text.substr(sep + 2);
-  // Host names are plain ASCII, and "/" can never be a trail byte.
+  // Host names are plain ASCII, and "/" can never be a trail byte. The "//"
+  // of "https://name" belongs to the entry: the entry ends at the first "/"
+  // after its name. (A path after it cannot be told from the next entry.)
   while (!rest.empty()) {
-    const std::size_t slash = rest.find('/');
+    const std::size_t scheme = rest.find("://");
+    std::size_t slash = rest.find('/');
+    if (scheme != std::string_view::npos && scheme < slash) slash = rest.find('/', scheme + 3);
     const std::string_view host = Trim(rest.substr(0, slash));
-    if (IsPlainHostName(host)) list.hosts.emplace_back(host);
+    if (ParseServiceHost(host)) list.hosts.emplace_back(host);
     if (slash == std::string_view::npos) break;
     rest.remove_prefix(slash + 1);
   }

@@ -10,8 +10,8 @@ namespace tv {
 struct ServerList {
   // As the list states it (not the number of hosts found); never negative.
   std::int32_t count = 0;
-  // In list order, blanks trimmed; names that are not a plain host[:port]
-  // are dropped.
+  // In list order, blanks trimmed; entries that are no host of the service
+  // (net/service_host.h: another scheme, user info, a bad name) are dropped.
   std::vector<std::string> hosts;
 };
 
@@ -22,8 +22,5 @@ struct ServerList {
 bool IsAcceptableServerList(std::string_view text);
 // A text without "@@" gives count 0 and no hosts.
 ServerList ParseServerList(std::string_view text);
-// A host name as the list may carry it: letters, digits, "-" and ".", then
-// optionally ":" and a port of 1 to 65535.
-bool IsPlainHostName(std::string_view host);
 
 }  // namespace tv

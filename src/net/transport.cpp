@@ -11,12 +11,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <utility>
 
 #include "core/ascii.h"
 #include "core/gbk.h"
+#include "net/service_host.h"
 #include "net/transport_testing.h"
 
 namespace tv {
@@ -48,16 +52,125 @@ std::string AgentString() {
   return agent;
 }
 
-// "name" or "name:port" only: the host comes from the server list, and
-// nothing in it may reach into the rest of the URL.
-bool IsPlainHost(std::string_view host) {
-  if (host.empty()) return false;
-  for (char c : host) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '.' || c == '-' || c == '_' || c == ':' || c == '[' || c == ']';
-    if (!ok) return false;
+// What TLS connections trust beyond the system's store, and whom they tell
+// when one fails. Set at start-up, read by every request.
+struct TlsSettings {
+  std::mutex mutex;
+  std::string extra_ca_file;
+  // The system's bundle followed by the extra file, read once per file.
+  std::string bundle_for;
+  std::string bundle;
+  std::function<void(const std::string&)> on_failure;
+};
+
+TlsSettings& Tls() {
+  static TlsSettings settings;
+  return settings;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// What a TLS exchange needs beyond the handle's options: its CA bundle (kept
+// alive until the transfer ends) and the text of a failure.
+struct TlsExchange {
+  std::string bundle;
+  char error[CURL_ERROR_SIZE] = {};
+  std::string setup_problem;  // UTF-8; the exchange is not tried
+};
+
+// TLS 1.2 or newer, peer and name verified, the extra CA trusted beside the
+// system's store. False (with `exchange.setup_problem`) when the extra CA
+// file cannot be read: nothing is sent then.
+bool SetTlsOptions(CURL* curl, TlsExchange& exchange) {
+  curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, exchange.error);
+  TlsSettings& tls = Tls();
+  std::lock_guard lock(tls.mutex);
+  if (tls.extra_ca_file.empty()) return true;
+  if (tls.bundle_for != tls.extra_ca_file) {
+    // libcurl's own default bundle (the system's), then ours.
+    char* system_bundle = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CAINFO, &system_bundle);
+    std::string system_bytes;
+    std::string extra_bytes;
+    if (system_bundle != nullptr) ReadWholeFile(system_bundle, &system_bytes);
+    if (!ReadWholeFile(tls.extra_ca_file, &extra_bytes) || extra_bytes.empty()) {
+      exchange.setup_problem = "额外的证书文件 " + tls.extra_ca_file + " 无法读取";
+      return false;
+    }
+    tls.bundle = system_bytes + "\n" + extra_bytes;
+    tls.bundle_for = tls.extra_ca_file;
   }
+  exchange.bundle = tls.bundle;
+  curl_blob blob{exchange.bundle.data(), exchange.bundle.size(), CURL_BLOB_NOCOPY};
+  curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob);
   return true;
+}
+
+bool IsTlsFailure(CURLcode rc) {
+  switch (rc) {
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_CRL_BADFILE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The member's words for why the connection was refused (UTF-8). The
+// verification result is OpenSSL's X509_V_ERR_* code.
+std::string TlsFailureReason(CURL* curl, CURLcode rc, const TlsExchange& exchange) {
+  if (!exchange.setup_problem.empty()) return exchange.setup_problem;
+  long verify = 0;
+  curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &verify);
+  const std::string detail = exchange.error[0] != '\0' ? exchange.error : curl_easy_strerror(rc);
+  if (rc == CURLE_PEER_FAILED_VERIFICATION) {
+    // libcurl checks the name itself once the chain is sound.
+    if (detail.find("subject name") != std::string::npos) return "证书不是为这个主机签发的";
+    switch (verify) {
+      case 9:  // X509_V_ERR_CERT_NOT_YET_VALID
+        return "证书尚未生效";
+      case 10:  // X509_V_ERR_CERT_HAS_EXPIRED
+        return "证书已过期";
+      case 2:   // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT
+      case 18:  // X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT
+      case 19:  // X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN
+      case 20:  // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY
+      case 21:  // X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE
+        return "证书的签发机构不受信任";
+      case 62:  // X509_V_ERR_HOSTNAME_MISMATCH
+      case 64:  // X509_V_ERR_IP_ADDRESS_MISMATCH
+        return "证书不是为这个主机签发的";
+      default:
+        break;
+    }
+    return "证书校验失败 (" + detail + ")";
+  }
+  return "安全连接失败 (" + detail + ")";
+}
+
+void ReportTlsFailure(std::string_view host, const std::string& reason_utf8) {
+  std::function<void(const std::string&)> handler;
+  {
+    TlsSettings& tls = Tls();
+    std::lock_guard lock(tls.mutex);
+    handler = tls.on_failure;
+  }
+  if (!handler) return;
+  handler(Utf8ToGbk("无法与 ") + std::string(host) + Utf8ToGbk(" 建立安全连接: " + reason_utf8));
 }
 
 // Content-Length as a plain non-negative decimal; anything else is refused.
@@ -142,20 +255,44 @@ void SetStallTimeoutForTesting(std::chrono::seconds seconds) {
   g_stall_timeout_seconds = static_cast<long>(seconds.count());
 }
 
+void SetExtraCaFile(std::string path) {
+  TlsSettings& tls = Tls();
+  std::lock_guard lock(tls.mutex);
+  tls.extra_ca_file = std::move(path);
+  tls.bundle_for.clear();
+  tls.bundle.clear();
+}
+
+void SetSecureConnectionFailureHandler(std::function<void(const std::string&)> handler) {
+  TlsSettings& tls = Tls();
+  std::lock_guard lock(tls.mutex);
+  tls.on_failure = std::move(handler);
+}
+
 std::string FetchPage(std::string_view verb, std::string_view host, std::string_view path) {
   const std::string error(kError);
-  if (!IsPlainHost(host) || path.empty() || path.front() != '/') return error;
+  // The host comes from a server list: nothing in it may reach into the rest
+  // of the URL.
+  const std::optional<ServiceHost> service = ParseServiceHost(host);
+  if (!service || path.empty() || path.front() != '/') return error;
   if (verb != "GET" && verb != "POST") return error;
   EnsureCurlInitialised();
   CurlHandle handle;
   if (handle.curl == nullptr) return error;
   CURL* curl = handle.curl;
 
-  const std::string url = "http://" + std::string(host) + std::string(path);
+  const std::string url =
+      (service->tls ? "https://" : "http://") + service->authority + std::string(path);
   const std::string agent = AgentString();
   SetCommonOptions(curl, agent);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+  // A TLS host is reached over TLS or not at all.
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, service->tls ? "https" : "http");
+  TlsExchange tls;
+  if (service->tls && !SetTlsOptions(curl, tls)) {
+    ReportTlsFailure(host, tls.setup_problem);
+    return error;
+  }
   curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
   // The request carries nothing but the request line, Host and User-Agent.
@@ -176,6 +313,7 @@ std::string FetchPage(std::string_view verb, std::string_view host, std::string_
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
 
   const CURLcode rc = curl_easy_perform(curl);
+  if (service->tls && IsTlsFailure(rc)) ReportTlsFailure(host, TlsFailureReason(curl, rc, tls));
   // A body shorter than announced is passed on with the bytes that came.
   if (rc != CURLE_OK && rc != CURLE_PARTIAL_FILE) return error;
   long status = 0;
@@ -246,8 +384,15 @@ int DownloadToFile(const std::string& url, const std::string& file_path) {
   const std::string agent = AgentString();
   SetCommonOptions(curl, agent);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // An address given with https:// is never followed into plain HTTP.
+  const bool tls_only = StartsWithNoCase(url, "https://");
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, tls_only ? "https" : "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, tls_only ? "https" : "http,https");
+  TlsExchange tls;
+  if (!SetTlsOptions(curl, tls) && tls_only) {
+    ReportTlsFailure(url, tls.setup_problem);
+    return -1;
+  }
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kDownloadPiece));
@@ -270,6 +415,7 @@ int DownloadToFile(const std::string& url, const std::string& file_path) {
   // A body cut short of its announced length is a failed download: curl
   // reports it as a partial file.
   const CURLcode rc = curl_easy_perform(curl);
+  if (IsTlsFailure(rc)) ReportTlsFailure(url, TlsFailureReason(curl, rc, tls));
   if (rc != CURLE_OK) return -1;
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

@@ -1,11 +1,25 @@
 #pragma once
 // The HTTP transport: one blocking exchange per call, nothing shared between
-// calls. Host text is "name" or "name:port" (port 80 when absent). Results are
-// GBK bytes, or tv::kError ("Error") on any failure.
+// calls. Host text is "name[:port]" (plain HTTP, port 80 when absent) or
+// "https://name[:port]" (TLS, port 443 when absent; net/service_host.h).
+// Results are GBK bytes, or tv::kError ("Error") on any failure.
+//
+// TLS: TLS 1.2 or newer, the peer's certificate verified against the
+// system's store (ca-certificates) and the extra CA file, if one is set. A
+// host given with "https://" is never tried in plain HTTP.
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace tv {
+
+// An extra CA certificate file (PEM) trusted beside the system's store, for
+// a self-hosted service; empty: the system's store alone. Set at start-up.
+void SetExtraCaFile(std::string path);
+// Called, on the thread of the request, when a TLS connection fails its
+// handshake or its verification, with the notice for the member (GBK): it
+// names the host and the reason. Set at start-up; empty: nothing is called.
+void SetSecureConnectionFailureHandler(std::function<void(const std::string& gbk_notice)> handler);
 
 std::string FetchPage(std::string_view verb, std::string_view host, std::string_view path);
 // FetchPage, then the lenient base64 decoding of the body (DecodeBase64Lenient

@@ -11,7 +11,7 @@
 namespace tv {
 namespace {
 
-constexpr std::array<SettingDefault, 25> kTable = {{
+constexpr std::array<SettingDefault, 26> kTable = {{
     {kProgramName, "", false},
     {kStoredHost, "", false},
     {kStoredServerList, "", false},
@@ -37,6 +37,7 @@ constexpr std::array<SettingDefault, 25> kTable = {{
     {kHistoryCount, "0", false},
     {kTreeWidth, "126", true},
     {kDesktopNotify, "1", true},
+    {kTlsCaFile, "", false},
 }};
 
 // The defaults in GBK, converted once.
@@ -162,6 +163,7 @@ std::string MultiArea() { return ReadSettingOrDefault(kMultiArea); }
 long HistoryCount() { return ParseSettingNumber(ReadSettingOrDefault(kHistoryCount)); }
 int TreeWidth() { return TreeWidthFromText(ReadSettingOrDefault(kTreeWidth)); }
 bool DesktopNotifyOn() { return IsOne(kDesktopNotify); }
+std::string TlsCaFile() { return ReadSettingOrDefault(kTlsCaFile); }
 
 bool SetRefreshPeriodSeconds(int seconds) {
   return WriteSettingOrWarn(kRefreshTimer, std::to_string(seconds));

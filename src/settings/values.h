@@ -39,6 +39,9 @@ inline constexpr std::string_view kTreeWidth = "TreeWidthtavrelomin";
 // Our own: "1" (the default) shows a desktop notification for new search
 // matches while the main window is not in front; "0" never does.
 inline constexpr std::string_view kDesktopNotify = "DesktopNotifytavrelomin";
+// Our own: a CA certificate file (PEM) that TLS connections to the service
+// trust beside the system's store, for a self-hosted service; empty: none.
+inline constexpr std::string_view kTlsCaFile = "TlsCaFiletavrelomin";
 
 // One row of the table. `default_utf8` is converted to GBK when used.
 // `also_when_empty`: an empty stored text counts as absent too.
@@ -118,6 +121,7 @@ std::string MultiArea();
 long HistoryCount();
 int TreeWidth();
 bool DesktopNotifyOn();
+std::string TlsCaFile();
 
 // Writers of what the member changes: through WriteSettingOrWarn, so a failure
 // shows the notice; the caller keeps the new value for the run either way.

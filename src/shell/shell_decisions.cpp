@@ -3,6 +3,7 @@
 #include "core/build_constants.h"
 #include "core/gbk.h"
 #include "net/query_encoding.h"
+#include "net/service_host.h"
 
 namespace tv {
 
@@ -19,12 +20,12 @@ bool MaskLocked(bool contact_always_masked, bool logged_in, const LoginFlags& fl
 }
 
 std::string WebPageAddress(std::string_view web_host, std::string_view path) {
-  return "http://" + std::string(web_host) + std::string(path);
+  return ServiceUrl(web_host, path);
 }
 
 std::string AdvertAddress(int which, std::string_view feed_host, std::string_view city) {
-  return "http://" + std::string(feed_host) + "/qavel/client/adv/adv0" + std::to_string(which) +
-         ".asp?city=" + EncodeQueryValue(city);
+  return ServiceUrl(feed_host, "/qavel/client/adv/adv0" + std::to_string(which) +
+                                   ".asp?city=" + EncodeQueryValue(city));
 }
 
 OwnMessagesChoice DecideOwnMessages(bool logged_in, const LoginFlags& flags, std::string_view host,
@@ -34,14 +35,12 @@ OwnMessagesChoice DecideOwnMessages(bool logged_in, const LoginFlags& flags, std
     return {OwnMessagesChoice::Kind::kRefuse, TV_TEXT("对不起，您暂时没有权限查看.")};
   }
   return {OwnMessagesChoice::Kind::kOpen,
-          "http://" + std::string(host) +
-              "/qavel/manager/myinfos.asp?userid=" + std::to_string(user_id)};
+          ServiceUrl(host, "/qavel/manager/myinfos.asp?userid=" + std::to_string(user_id))};
 }
 
 std::optional<std::string> MemberProfileAddress(std::string_view host, std::string_view user_id) {
   if (user_id.empty() || user_id == "0") return std::nullopt;
-  return "http://" + std::string(host) +
-         "/qavel/manager/showmeminfo.asp?userid=" + EncodeQueryValue(user_id);
+  return ServiceUrl(host, "/qavel/manager/showmeminfo.asp?userid=" + EncodeQueryValue(user_id));
 }
 
 }  // namespace tv

@@ -22,7 +22,7 @@ std::string MainWindowTitle(const MemberProfile& profile);
 // without full contact rights.
 bool MaskLocked(bool contact_always_masked, bool logged_in, const LoginFlags& flags);
 
-// A page of the web site: "http://" host path.
+// A page of the web site: the host (plain, or "https://" host) and the path.
 std::string WebPageAddress(std::string_view web_host, std::string_view path);
 
 // The advert page `which` (1 or 2) for the member's city, on the feed host.

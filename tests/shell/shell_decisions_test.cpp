@@ -73,6 +73,17 @@ TEST(PageAddresses, ValuesFromTheMemberAreEncoded) {
   EXPECT_EQ(MemberProfileAddress("h", ""), std::nullopt);
 }
 
+TEST(PageAddresses, AnHttpsHostOpensItsPagesOverTls) {
+  EXPECT_EQ(WebPageAddress("https://www.example.cn:8443", "/huoyuan/"),
+            "https://www.example.cn:8443/huoyuan/");
+  EXPECT_EQ(AdvertAddress(1, "https://data1.example", "x"),
+            "https://data1.example/qavel/client/adv/adv01.asp?city=x");
+  EXPECT_EQ(MemberProfileAddress("https://h", "7"),
+            "https://h/qavel/manager/showmeminfo.asp?userid=7");
+  // A host that is none of the service's opens nothing.
+  EXPECT_EQ(WebPageAddress("ftp://www.example.cn", "/huoyuan/"), "");
+}
+
 TEST(DecideOwnMessages, GuestsAndMembersWithoutContactRightsAreRefused) {
   using Kind = OwnMessagesChoice::Kind;
   const std::string refusal = G("对不起，您暂时没有权限查看.");
