@@ -85,9 +85,11 @@ std::string FeedController::Fetch(const std::string& host, const std::string& pa
   return services_.fetch(host, path);
 }
 
-void FeedController::StartPollTimer() {
+void FeedController::ArmPolling() {
+  // The poll goes on from this page whether scrolling is on now or is
+  // switched on later: resuming only starts the timer.
   new_records_ready_ = true;
-  new_records_timer_.start(refresh_period_ms_);
+  if (scrolling_on_) new_records_timer_.start(refresh_period_ms_);
 }
 
 void FeedController::StartFeed() {
@@ -144,7 +146,7 @@ void FeedController::FetchStartPage() {
           emit totalChanged(store_.TotalCount());
         }
         if (filled) {
-          if (scrolling_on_ && current) StartPollTimer();
+          if (current) ArmPolling();
           // Stored as they come, "Error" included: those polls then find
           // nothing for the rest of the run.
           store_.SetMaxId(IdListKind::kDeleted, std::move(a.deleted_max));
@@ -211,14 +213,14 @@ void FeedController::ReloadFirstPage() {
         const bool filled = store_.ApplyReloadPage(a.page, a.has_items);
         emit captionChanged(Caption());
         emit totalChanged(store_.TotalCount());
-        if (filled && scrolling_on_) StartPollTimer();
+        if (filled) ArmPolling();
         emit reloadApplied(filled);
         if (reload_pending_) ReloadFirstPage();
       });
 }
 
 void FeedController::PollNewRecords() {
-  if (!new_records_ready_) return;
+  if (!new_records_ready_ || poll_running_) return;
   new_records_ready_ = false;
   const auto path = queries_.new_records(store_.NewestId());
   if (!path) {  // a friend's messages are never polled
@@ -234,6 +236,7 @@ void FeedController::PollNewRecords() {
   const std::uint64_t generation = view_generation_;
   auto services = services_;
   const int pause = poll_pause_ms_;
+  poll_running_ = true;
   RunInBackground(
       this,
       [host, path = *path, services, pause] {
@@ -252,6 +255,7 @@ void FeedController::PollNewRecords() {
         return a;
       },
       [this, generation](Answer a) {
+        poll_running_ = false;
         new_records_ready_ = true;
         SetConnectionLost(a.failed);
         if (a.new_host && !a.new_host->empty()) SetFeedHost(std::move(*a.new_host));
@@ -326,6 +330,7 @@ void FeedController::SelectView(int view_type, int direction) {
   store_.View().view_type = view_type;
   store_.View().direction = direction;
   ReloadFirstPage();
+  emit scrollToTopRequested();
 }
 
 bool FeedController::ShowsRegion(const std::string& name) const {
@@ -377,6 +382,8 @@ void FeedController::ShowFriendMessages(const std::string& name) {
   store_.View().friend_name = name;
   store_.View().direction = kFriend;
   ReloadFirstPage();
+  // Another list: it starts at its top, as a region chosen in the tree does.
+  emit scrollToTopRequested();
 }
 
 void FeedController::ApplyMultiArea(const std::string& text) {
@@ -387,6 +394,7 @@ void FeedController::ApplyMultiArea(const std::string& text) {
   // rule of the reload still applies to "全国信息" among them).
   if (view.direction != kArriving) view.direction = kDeparting;
   ReloadFirstPage();
+  emit scrollToTopRequested();
 }
 
 bool FeedController::BeginPageJob() {

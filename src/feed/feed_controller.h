@@ -129,7 +129,9 @@ class FeedController : public QObject {
   // Whether the view shows the messages of `name` as a tree click would.
   bool ShowsRegion(const std::string& name) const;
   void SetConnectionLost(bool lost);
-  void StartPollTimer();
+  // A first page is in: the poll may run from it, and its timer runs while
+  // scrolling is on.
+  void ArmPolling();
   FeedQueries ViewQueries();
   std::string Fetch(const std::string& host, const std::string& path) const;
 
@@ -145,6 +147,9 @@ class FeedController : public QObject {
   bool logged_in_ = false;
   bool scrolling_on_ = true;
   bool new_records_ready_ = false;
+  // A poll is under way: a first page that arms the poll meanwhile does not
+  // start a second one beside it.
+  bool poll_running_ = false;
   bool page_ready_ = true;
   bool reload_pending_ = false;
   bool connection_lost_ = false;

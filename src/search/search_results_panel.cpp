@@ -32,8 +32,7 @@ SearchResultsPanel::SearchResultsPanel(RowStore& rows, const FeedStore& main_lis
           [this] { emit countChanged(CountText()); });
   connect(feed_.get(), &FeedController::reloadApplied, this, &SearchResultsPanel::firstPageApplied);
   connect(feed_.get(), &FeedController::newRecordsApplied, this, [this](int inserted) {
-    // One chime per answer: the newest match's, the one now on top.
-    if (inserted > 0) Alert(grid_.CellText(0, kColTypeWord));
+    AlertForInserted(inserted);
     emit matchesInserted(inserted);
   });
 }
@@ -101,6 +100,19 @@ bool SearchResultsPanel::AddPublishedMessage(const OwnMessage& message) {
   feed_->PutOwnMessage(message.record);
   Alert(message.record.Type);
   return true;
+}
+
+void SearchResultsPanel::AlertForInserted(int inserted) {
+  // One chime per answer, the one its last sounding match would play: the
+  // inserted rows are on top, the last inserted in row 0, and a match of a
+  // type without a sound does not silence the cargo or trucks under it.
+  for (int row = 0; row < inserted; ++row) {
+    const std::string_view type = grid_.CellText(row, kColTypeWord);
+    if (AlertForType(type)) {
+      Alert(type);
+      return;
+    }
+  }
 }
 
 void SearchResultsPanel::Alert(std::string_view type) {

@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
+#include "core/own_message.h"
 #include "feed/feed_controller.h"
 #include "feed/feed_grid.h"
 #include "feed/feed_store.h"
 #include "feed/paging_controller.h"
-#include "core/own_message.h"
 #include "search/alert_player.h"
 #include "search/search_terms.h"
 #include "search/search_text.h"
@@ -99,6 +99,7 @@ class SearchResultsPanel : public QObject {
 
  private:
   void Alert(std::string_view type);
+  void AlertForInserted(int inserted);
 
   RowStoreGrid grid_;
   FeedStore store_;

@@ -322,7 +322,8 @@ TEST_F(FeedControllerTest, ALateFirstPageDoesNotOverwriteANewerView) {
 
 // The cities of the multi-area form, or a region clicked in the tree, are
 // shown whatever was shown before (the whole country, a friend's messages),
-// under a caption that names what is shown.
+// under a caption that names what is shown, from the list's top; so is
+// another view.
 TEST_F(FeedControllerTest, RegionsReplaceTheNationalAndTheFriendViews) {
   Started();
   net.Answer("/qavel/client/", Counted(1, {Rec("9")}));
@@ -333,9 +334,15 @@ TEST_F(FeedControllerTest, RegionsReplaceTheNationalAndTheFriendViews) {
   // Each step below reloads the first page once.
   int reloads = 0, seen = 0;
   QObject::connect(feed.get(), &FeedController::reloadApplied, [&](bool) { ++reloads; });
+  // ... and asks the grid to its top: a new list scrolled to where the last
+  // one was would hide its newest messages above the view.
+  int tops = 0, tops_seen = 0;
+  QObject::connect(feed.get(), &FeedController::scrollToTopRequested, [&] { ++tops; });
   const auto settle = [&] {
     EXPECT_TRUE(QTest::qWaitFor([&] { return reloads > seen; }, kWaitMs));
     seen = reloads;
+    EXPECT_EQ(tops, tops_seen + 1);
+    tops_seen = tops;
   };
   const std::string two_cities =
       "/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%D6%A3%D6%DD%2C%CE%E4%BA%BA&inType=8";
@@ -368,10 +375,14 @@ TEST_F(FeedControllerTest, RegionsReplaceTheNationalAndTheFriendViews) {
   EXPECT_EQ(net.Paths().back(),
             "/qavel/client/GetInfo.asp?action=GetTopDatas&Code=%B4%F3%C1%AC&inType=8");
   EXPECT_EQ(caption, QString::fromUtf8("◆ 大连"));
-  // Clicked again, it is what is shown: nothing reloads.
+  // Another of the six views is another list too.
+  feed->SelectView(kViewTrucks, kDeparting);
+  settle();
+  // Clicked again, it is what is shown: nothing reloads, the view stays.
   const auto asked = net.Paths().size();
   feed->SelectRegion(G("大连"));
   EXPECT_EQ(net.Paths().size(), asked);
+  EXPECT_EQ(tops, tops_seen);
 }
 
 TEST_F(FeedControllerTest, ScrollingOffStopsPollsButNotReloads) {
@@ -385,6 +396,44 @@ TEST_F(FeedControllerTest, ScrollingOffStopsPollsButNotReloads) {
   feed->SetScrolling(true);
   EXPECT_TRUE(feed->PollTimerActive());
   EXPECT_EQ(feed->RefreshPeriodMs(), 10'000);
+}
+
+// A first page that came in while scrolling was off (the login's, or the
+// first reload of a list that never polled) is polled from once scrolling is
+// switched on again: resuming is enough.
+TEST_F(FeedControllerTest, AFirstPageTakenWithScrollingOffIsPolledAfterResuming) {
+  for (const bool at_login : {true, false}) {
+    SCOPED_TRACE(at_login ? "login's first page" : "reload");
+    feed = nullptr;
+    FeedServices services;
+    services.fetch = [this](std::string_view host, std::string_view path) {
+      return net(host, path);
+    };
+    feed = std::make_unique<FeedController>(store, services);
+    feed->SetFeedHost("a.example");
+    feed->SetPacing(0, 0);
+    feed->SetScrolling(false);
+    net.Answer("/qavel/client/GetDelInfo.asp?action=GetMaxID", "40");
+    net.Answer("/qavel/client/GetSuccessInfo.asp?action=GetMaxID", "40");
+    net.Answer("/qavel/client/GetInfo.asp?action=GetTopDatas", Counted(2, {Rec("7"), Rec("6")}));
+    if (at_login) {
+      bool done = false;
+      QObject::connect(feed.get(), &FeedController::startPageApplied, [&](bool) { done = true; });
+      feed->StartFeed();
+      ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs));
+    } else {
+      ASSERT_TRUE(Reload());
+    }
+    EXPECT_FALSE(feed->PollTimerActive());
+
+    feed->SetScrolling(true);
+    EXPECT_TRUE(feed->PollTimerActive());
+    net.Answer("/qavel/client/GetInfo.asp?action=GetNewDatas", Body({Rec("8")}));
+    EXPECT_EQ(Poll(), 1);
+    EXPECT_EQ(Id(0), "8");
+    EXPECT_EQ(net.Paths().back(),
+              "/qavel/client/GetInfo.asp?action=GetNewDatas&maxid=7&Code=%BC%C3%C4%FE&inType=8");
+  }
 }
 
 TEST_F(FeedControllerTest, APollAnswerForAnEarlierViewIsNotApplied) {
@@ -416,8 +465,7 @@ TEST_F(FeedControllerTest, ATimerOneTickAbandonsTheLastTicksIdentifierWorkers) {
   feed->PollIdLists();
   net.Release();
   // All four answers are in, and the two of the abandoned tick are dropped.
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return applied == 2 && net.Served() == served + 4; }, kWaitMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return applied == 2 && net.Served() == served + 4; }, kWaitMs));
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(applied, 2);
   EXPECT_EQ(store.Deleted().Text(), "B1001E");

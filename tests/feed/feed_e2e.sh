@@ -8,7 +8,8 @@
 #   3. a deleted message reads "该条信息已被删除!" after the deletion poll
 #   4. "末页" loads the last rows
 #   5. the multi-area form applies two cities; the caption reads "◆ A·B";
-#      the rows in view below the first page load
+#      the new list is shown from its top, though "末页" had scrolled the
+#      last one to its end
 #   6. Page Down pressed past the loaded rows loads the rows it shows
 #   7. a region without messages says so in the grid
 #   8. the service stops: "刷新" keeps the rows, the status line tells of the
@@ -143,12 +144,12 @@ wait_for_line "$work/client.log" "TARVOLO feed-caption ◆ 郑州·武汉" 10
 wait_for_line "$work/client.log" "TARVOLO feed-reload 1" 10
 [ "$("$cli" settings get "$main_key" MutiArea_tavrelomin 2>/dev/null)" = "郑州+武汉" ] ||
   echo "feed e2e: note: stored multi-area text not read back by the cli"
-# The view stayed where "末页" left it, below the first page: its rows load.
+# A new list starts at its newest message, wherever "末页" left the last one.
 top=$(top_row)
-((top > 0)) || fail "the view left the last page on its own"
+((top == 0)) || fail "the new list is shown from row $top, not from its top"
 deadline=$((SECONDS + 10))
-until (($(filled_rows "$top" 8) == 8)); do
-  ((SECONDS <= deadline)) || fail "only $(filled_rows "$top" 8) of the 8 rows from row $top filled after the reload"
+until (($(filled_rows 0 8) == 8)); do
+  ((SECONDS <= deadline)) || fail "only $(filled_rows 0 8) of the first 8 rows filled after the reload"
   sleep 0.1
 done
 shot feed_6_multi_area_applied.png

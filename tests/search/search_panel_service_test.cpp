@@ -188,6 +188,36 @@ TEST_F(SearchPanelServiceTest, ABurstOfMatchesSoundsOnceAndNoSoundWhenSwitchedOf
   EXPECT_EQ(player.played.size(), 1u);
 }
 
+// One poll answer of several types: its chime is that of the last inserted
+// match whose type has one, whatever type the newest match is.
+TEST_F(SearchPanelServiceTest, AMixedAnswerSoundsItsLastSoundingMatch) {
+  Search("", "水泥");
+  struct Case {
+    std::vector<const char*> types;  // in the order published
+    std::vector<std::string> played;
+  };
+  const Case cases[] = {
+      {{"0", "2"}, {"STOCK"}},
+      {{"1", "0", "2", "2"}, {"STOCK"}},
+      {{"0", "1", "2"}, {"CAR"}},
+      {{"2"}, {}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    player.played.clear();
+    gate.Close();  // the next poll asks once the whole case is published
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gate.Waiting() == 1; }, kWaitMs));
+    std::string last;
+    for (const char* type : c.types) {
+      last = "混" + std::to_string(n++);
+      ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("水泥 " + last), type));
+    }
+    gate.Open();
+    ASSERT_TRUE(WaitForTop(last));
+    EXPECT_EQ(player.played, c.played) << last;
+  }
+}
+
 TEST_F(SearchPanelServiceTest, ScrollingFetchesThePageFromTheFirstEmptyRow) {
   Search("", "煤炭");
   ASSERT_GT(rows.RowCount(), 45);
@@ -226,6 +256,17 @@ TEST_F(SearchPanelServiceTest, PauseResumeAndCloseStopAndStartPolling) {
   panel->SetScrolling(false);
   panel->SetScrolling(true);
   EXPECT_FALSE(panel->Feed().PollTimerActive());
+}
+
+// A search started while scrolling is off polls as soon as it is switched
+// on: a match published after that comes on top.
+TEST_F(SearchPanelServiceTest, ASearchStartedWithScrollingOffPollsAfterResuming) {
+  panel->SetScrolling(false);
+  Search("", "煤炭");
+  EXPECT_FALSE(panel->Feed().PollTimerActive());
+  panel->SetScrolling(true);
+  ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("济宁到北京 煤炭30吨 恢复后")));
+  EXPECT_TRUE(WaitForTop("恢复后"));
 }
 
 TEST_F(SearchPanelServiceTest, ANewSearchDropsTheOldSearchesLateAnswer) {
