@@ -62,10 +62,12 @@ std::optional<MessageFilter> FilterOf(ListPage page, const Query& q) {
       const std::string* code = q.Find("Code");
       const std::string* words = q.Find("KeyWords");
       if (code) {
-        // The search panel: published in the regions, naming a keyword.
+        // The search panel: in the regions as the main list has them,
+        // naming a keyword in the message itself. The contact line (with
+        // the publisher's company and its city) is no part of what was
+        // searched for.
         f.cities = ExpandRegions(*code);
         if (words) f.words = SplitList(*words);
-        f.words_in_tel = true;
       } else if (words) {
         // The arriving view: messages whose content names the regions.
         f.words = ExpandRegions(*words);

@@ -40,12 +40,13 @@ std::string WhereOf(const MessageFilter& f) {
       list += '?';
       list += std::to_string(kFirstCityParam + static_cast<int>(i));
     }
-    w.append(" AND (city IN (").append(list).append(") OR start_city IN (").append(list).append("))");
+    w.append(" AND (city IN (")
+        .append(list)
+        .append(") OR start_city IN (")
+        .append(list)
+        .append("))");
   }
-  if (!f.words.empty()) {
-    w += f.words_in_tel ? " AND (tv_names_any(content, ?4) OR tv_names_any(tel, ?4))"
-                        : " AND tv_names_any(content, ?4)";
-  }
+  if (!f.words.empty()) w += " AND tv_names_any(content, ?4)";
   return w;
 }
 
@@ -150,9 +151,7 @@ std::unique_ptr<ServiceStore> ServiceStore::Open(const std::string& where, std::
 }
 
 ServiceStore::ServiceStore(SqlEngine engine, std::string where)
-    : engine_(engine),
-      where_(std::move(where)),
-      pool_([engine, target = where_]() {
+    : engine_(engine), where_(std::move(where)), pool_([engine, target = where_]() {
         return engine == SqlEngine::kSqlite ? OpenSqlite(target, nullptr)
                                             : OpenPostgres(target, nullptr);
       }) {}
@@ -324,9 +323,10 @@ Totals ServiceStore::CountTotals() {
   Totals t;
   auto db = pool_.Acquire();
   if (!db.valid()) return t;
-  SqlStmt s(*db,
-            "SELECT COUNT(*), COALESCE(SUM(CASE WHEN type = 0 THEN 1 ELSE 0 END), 0), "
-            "COALESCE(SUM(CASE WHEN type = 1 THEN 1 ELSE 0 END), 0) FROM messages WHERE deleted = 0");
+  SqlStmt s(
+      *db,
+      "SELECT COUNT(*), COALESCE(SUM(CASE WHEN type = 0 THEN 1 ELSE 0 END), 0), "
+      "COALESCE(SUM(CASE WHEN type = 1 THEN 1 ELSE 0 END), 0) FROM messages WHERE deleted = 0");
   if (s.Step()) {
     t.all = s.Int(0);
     t.cargo = s.Int(1);

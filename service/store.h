@@ -38,7 +38,6 @@ struct MessageFilter {
   std::optional<std::int64_t> flag;
   std::vector<std::string> cities;  // publishing or departure city is one of them
   std::vector<std::string> words;   // the content names one of them
-  bool words_in_tel = false;        // ... or the telephone does
 };
 
 struct NewMessage {

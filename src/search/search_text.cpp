@@ -47,12 +47,13 @@ bool PublishedMessageMatches(std::string_view search_code, std::string_view sear
       everywhere || (!message.code.empty() && ContainsWholeChars(search_code, message.code)) ||
       (!message.start_city.empty() && ContainsWholeChars(search_code, message.start_city));
   if (!in_region) return false;
+  // Keywords name the message itself, as the service matches them; the
+  // contact line (company, and the city in its name) is not searched.
   bool any_keyword = false;
-  const std::string text = message.content + " " + message.tel;
   for (std::string_view word : SplitKeywords(search_keywords)) {
     if (word.empty()) continue;
     any_keyword = true;
-    if (ContainsWholeChars(text, word)) return true;
+    if (ContainsWholeChars(message.content, word)) return true;
   }
   return !any_keyword;
 }

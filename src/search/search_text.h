@@ -41,7 +41,7 @@ PublishedMessage SentMessage(const OwnMessage& message);
 // Whether the member's own new message belongs to the search: the search
 // code names its city or its departure city (an empty code and the
 // whole-country words name every city), and when there are keywords, its
-// content and telephone name one of them.
+// content names one of them.
 bool PublishedMessageMatches(std::string_view search_code, std::string_view search_keywords,
                              const PublishedMessage& message);
 
