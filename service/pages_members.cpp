@@ -5,6 +5,7 @@
 #include "core/ascii.h"
 #include "core/gbk.h"
 #include "password.h"
+#include "regions/region_directory.h"
 #include "service_pages.h"
 #include "text_match.h"
 
@@ -100,14 +101,21 @@ Answer ServicePages::Register(const Query& q, std::string_view) {
                      AllBytes(password, IsPasswordByte) && !EqualsNoCase(user, password) &&
                      !name.empty() && !q.Get("province").empty() && q.Get("tel").size() >= 3;
   if (!valid) return Encoded("RegError");
+  // Where the member sits decides the list it sees first and the caption
+  // over it: only a place of the region directory is taken, named exactly
+  // as the form's lists name it (blanks included).
+  const std::string province = q.Get("province");
+  const std::string city = q.Get("city");
+  const std::string town = q.Get("town");
+  if (CheckPlace(province, city, town) != PlaceFault::kNone) return Encoded("RegError");
 
   Member m;
   m.username = user;
   m.real_name = name;
   m.sex = StoredText(q.Get("sex"), 4);
   m.company = StoredText(q.Get("company"), 100);
-  m.province = StoredText(q.Get("province"), 49);
-  m.city = StoredText(q.Get("city"), 49);
+  m.province = province;
+  m.city = city;
   m.url = StoredText(q.Get("url"), 50);
   m.mobile = StoredText(q.Get("sj"), 50);
   m.phone = StoredText(q.Get("tel"), 60);
@@ -116,7 +124,7 @@ Answer ServicePages::Register(const Query& q, std::string_view) {
   m.email = StoredText(q.Get("email"), 50);
   m.address = StoredText(q.Get("address"), 200);
   m.post = StoredText(q.Get("post"), 8);
-  m.town = StoredText(q.Get("town"), 49);
+  m.town = town;
   m.member_status = kNewMemberStatus;
   m.contact_wait_flag = 1;
   m.contact_wait_seconds = kNewMemberWaitSeconds;

@@ -1,5 +1,7 @@
 #include "regions/region_directory.h"
 
+#include <algorithm>
+
 #include "core/gbk.h"
 #include "regions/region_tables.h"
 
@@ -34,6 +36,27 @@ std::vector<std::string> ListChildren(RegionTable table, std::string_view parent
     }
   }
   return children;
+}
+
+bool HasChild(RegionTable table, std::string_view parent, std::string_view child) {
+  for (const RegionPair& row : Rows(table)) {
+    if (row.parent == parent && row.child == child) return true;
+  }
+  return false;
+}
+
+PlaceFault CheckPlace(std::string_view province, std::string_view city, std::string_view county) {
+  const auto provinces = Provinces(ProvinceOrder::kBrowse);
+  if (std::find(provinces.begin(), provinces.end(), province) == provinces.end()) {
+    return PlaceFault::kProvince;
+  }
+  // Prefectures are listed under their province, counties under their
+  // prefecture, and no prefecture bears a province's name.
+  if (!HasChild(RegionTable::kCountyDirectory, province, city)) return PlaceFault::kCity;
+  if (!county.empty() && !HasChild(RegionTable::kCountyDirectory, city, county)) {
+    return PlaceFault::kCounty;
+  }
+  return PlaceFault::kNone;
 }
 
 std::string AreaCodeIn(std::span<const AreaCodeRow> table, std::string_view name) {

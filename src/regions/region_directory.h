@@ -44,6 +44,16 @@ std::vector<std::string> ListProvinces(ProvinceOrder order);
 // scanned on each call; an unknown or empty name gives an empty list.
 std::vector<std::string> ListChildren(RegionTable table, std::string_view parent);
 
+// Whether `child` is listed under `parent` in `table`.
+bool HasChild(RegionTable table, std::string_view parent, std::string_view child);
+
+// The first part of a place that the directory does not hold.
+enum class PlaceFault { kNone, kProvince, kCity, kCounty };
+// A place as the registration lists offer it: one of the 34 provinces, one
+// of its cities in the county directory, and one of that city's counties or
+// none at all.
+PlaceFault CheckPlace(std::string_view province, std::string_view city, std::string_view county);
+
 // The code of the first area-code row whose place name contains `name`
 // (so "济南" finds "济南市"); empty when none does or `name` is empty.
 std::string AreaCodeOf(std::string_view name);

@@ -244,5 +244,36 @@ TEST(RegionDirectory, DirectoriesDifferOnlyWhereExpected) {
             G({"中西", "湾仔", "东区", "南区"}));
 }
 
+// A place as registration takes it: each part must be where the lists
+// offer it, names whole and byte for byte.
+TEST(CheckPlace, EachPartUnderTheOneBefore) {
+  struct Case {
+    const char* province;
+    const char* city;
+    const char* county;
+    PlaceFault fault;
+  } cases[] = {
+      {"河南省", "郑州", "", PlaceFault::kNone},
+      {"河南省", "郑州", "二七", PlaceFault::kNone},
+      {"海南省", "海口", "", PlaceFault::kNone},  // a city without counties
+      {"澳门特区", " 路氹城 ", "", PlaceFault::kNone},
+      {"火星", "", "", PlaceFault::kProvince},
+      {"", "郑州", "", PlaceFault::kProvince},
+      {"河南", "郑州", "", PlaceFault::kProvince},
+      {"所属省份", "所属城市", "", PlaceFault::kProvince},
+      {"河南省", "", "", PlaceFault::kCity},
+      {"河南省", "武汉", "", PlaceFault::kCity},
+      {"河南省", "所属城市", "", PlaceFault::kCity},
+      {"澳门特区", "路氹城", "", PlaceFault::kCity},
+      {"河南省", "二七", "", PlaceFault::kCity},  // a county is no city
+      {"河南省", "郑州", "江岸", PlaceFault::kCounty},
+      {"河南省", "郑州", "郑州", PlaceFault::kCounty},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CheckPlace(G(c.province), G(c.city), G(c.county)), c.fault)
+        << c.province << "/" << c.city << "/" << c.county;
+  }
+}
+
 }  // namespace
 }  // namespace tv

@@ -14,13 +14,19 @@ std::string LoginPath(const std::string& user, const std::string& password) {
          "&password=" + EncodeQueryValue(password);
 }
 
+struct Place {
+  const char* province = "安徽省";
+  const char* city = "合肥";
+  const char* town = "市区";
+};
+
 std::string RegisterPath(const std::string& user, const std::string& password,
-                         const std::string& name_utf8 = "张三") {
+                         const std::string& name_utf8 = "张三", const Place& place = {}) {
   return "Register.asp?action=Reg&username=" + EncodeQueryValue(user) +
          "&password=" + EncodeQueryValue(password) + "&name1=" + Q(name_utf8) + "&sex=" + Q("女") +
-         "&company=" + Q("合肥远航物流") + "&province=" + Q("安徽省") + "&city=" + Q("合肥") +
-         "&url=&sj=13955100000&tel=" + Q("0551-6543210") + "&tel1=8001&sj1=123456" +
-         "&email=a%40b.cn&address=&post=&town=" + Q("市区");
+         "&company=" + Q("合肥远航物流") + "&province=" + Q(place.province) +
+         "&city=" + Q(place.city) + "&url=&sj=13955100000&tel=" + Q("0551-6543210") +
+         "&tel1=8001&sj1=123456" + "&email=a%40b.cn&address=&post=&town=" + Q(place.town);
 }
 
 struct Friend {
@@ -150,6 +156,39 @@ TEST_F(serviceMembers, RegistrationCreatesOrdinaryMembers) {
     EXPECT_EQ(client().Post(RegisterPath(c.user, c.password, c.name)), "RegError") << c.user;
     EXPECT_EQ(ParseLoginAnswer(client().Post(LoginPath(c.user, c.password))).outcome,
               LoginOutcome::kUnknownUser);
+  }
+}
+
+// Where a member sits decides its first list and caption: only places of
+// the region directory are taken, stored as the directory names them.
+TEST_F(serviceMembers, RegistrationTakesOnlyPlacesOfTheDirectory) {
+  struct Case {
+    const char* user;
+    Place place;
+    bool taken;
+  };
+  const Case cases[] = {
+      {"place01", {"火星", "", ""}, false},
+      {"place02", {"安徽省", "", ""}, false},
+      {"place03", {"安徽省", "武汉", ""}, false},
+      {"place04", {"安徽省", "合肥", "江岸"}, false},
+      {"place05", {"所属省份", "所属城市", ""}, false},
+      {"place06", {"海南省", "海口", ""}, true},
+      {"place07", {"澳门特区", " 路氹城 ", ""}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.user);
+    const std::string answer = client().Post(RegisterPath(c.user, "secret1", "张三", c.place));
+    const LoginAnswer login = ParseLoginAnswer(client().Post(LoginPath(c.user, "secret1")));
+    if (!c.taken) {
+      EXPECT_EQ(answer, "RegError");
+      EXPECT_EQ(login.outcome, LoginOutcome::kUnknownUser);
+      continue;
+    }
+    EXPECT_TRUE(answer.starts_with("RegSuccess")) << answer;
+    ASSERT_TRUE(login.ok());
+    EXPECT_EQ(U(login.profile.Province), c.place.province);
+    EXPECT_EQ(U(login.profile.City), c.place.city);
   }
 }
 

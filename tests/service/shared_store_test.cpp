@@ -69,8 +69,9 @@ TEST_F(serviceSharedStore, WritesThroughOneServerAreInTheNextAnswersOfAnother) {
   EXPECT_EQ(on_b.Post(PublishPath("shared-one")), "AddError");
 
   // Members and friends are shared too; names stay unique across servers.
-  const std::string reg = "Register.asp?action=Reg&name1=" + Q("张三") + "&province=" +
-                          Q("河南省") + "&tel=1234567&password=secret1&username=";
+  const std::string reg = "Register.asp?action=Reg&name1=" + Q("张三") +
+                          "&province=" + Q("河南省") + "&city=" + Q("郑州") +
+                          "&tel=1234567&password=secret1&username=";
   ASSERT_TRUE(on_a.Post(reg + "shared01").starts_with("RegSuccess"));
   EXPECT_EQ(on_b.Post(reg + "SHARED01"), "HasReged");
   EXPECT_NE(on_b.Post("client_login.asp?action=Login_Client&username=shared01&password=secret1")
@@ -104,7 +105,8 @@ TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
     writers.emplace_back([&, w] {
       const ServiceClient client(*data[w]);
       for (int i = 0; i < kEach; ++i) {
-        if (client.Post(PublishPath("w" + std::to_string(w) + "n" + std::to_string(i))) != "AddOK") {
+        if (client.Post(PublishPath("w" + std::to_string(w) + "n" + std::to_string(i))) !=
+            "AddOK") {
           ++refused;
         }
       }
