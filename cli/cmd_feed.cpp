@@ -1,12 +1,12 @@
 // tarvolo-cli feed: the main list of the window in a terminal, over the
 // window's feed controller and record store.
-#include <cstdlib>
 #include <memory>
 
 #include "app/server_discovery.h"
 #include "cli/args.h"
 #include "cli/command.h"
 #include "cli/feed_printer.h"
+#include "cli/feed_testing.h"
 #include "cli/list_setup.h"
 #include "cli/output.h"
 #include "cli/session.h"
@@ -21,6 +21,9 @@
 
 namespace tv::cli {
 namespace {
+
+// Set by the test build only (feed_testing.h); 0: the window's period.
+int g_id_poll_period_ms = 0;
 
 constexpr const char* kHelp =
     "usage: tarvolo-cli feed [--region NAME[,NAME...] | --country]\n"
@@ -47,8 +50,7 @@ constexpr const char* kHelp =
     "\n"
     "On a terminal (never with NO_COLOR set) the highlighted region is red, the\n"
     "telephone blue and the time grey, as in the list.\n"
-    "Environment: TARVOLO_PORTAL_HOST, TARVOLO_FALLBACK_HOST, TARVOLO_SETTINGS;\n"
-    "TARVOLO_ID_POLL_MS shortens the deleted/closed polls (tests).\n"
+    "Environment: TARVOLO_PORTAL_HOST, TARVOLO_FALLBACK_HOST, TARVOLO_SETTINGS.\n"
     "Exit status: 0 done (or ended by a signal); 1 the login or the first page\n"
     "failed (the notice on standard error); 2 a bad argument (nothing sent).\n";
 
@@ -108,9 +110,7 @@ int ShowFeed(const FeedOptions& options, ListRun& list) {
   RowStoreGrid grid(rows);
   FeedStore store(grid);
   FeedController feed(store, TerminalServices());
-  if (const char* ms = std::getenv("TARVOLO_ID_POLL_MS"); ms != nullptr && std::atoi(ms) > 0) {
-    feed.SetIdPollPeriodMs(std::atoi(ms));
-  }
+  if (g_id_poll_period_ms > 0) feed.SetIdPollPeriodMs(g_id_poll_period_ms);
   ListOutput& output = list.Output();
   const FeedPrintStyle& style = output.Style();
 
@@ -168,4 +168,7 @@ TV_CLI_COMMAND_HELP("feed",
                     &RunFeed, kHelp);
 
 }  // namespace
+
+void SetIdPollPeriodForTesting(int ms) { g_id_poll_period_ms = ms; }
+
 }  // namespace tv::cli

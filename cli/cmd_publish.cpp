@@ -14,6 +14,7 @@
 #include "net/transport.h"
 #include "publish/contact_block.h"
 #include "publish/history.h"
+#include "publish/phrases.h"
 #include "publish/publish_controller.h"
 #include "publish/quick_generate.h"
 #include "publish/submission.h"
@@ -42,7 +43,8 @@ constexpr const char* kComposeHelp =
     "  济宁→北京,有钢材20吨货,求2辆9.6米平板车,高价急走\n"
     "Cities are prefecture-level cities of the region directory, counties theirs;\n"
     "--to may name a province alone (the form then asks for its city). --freight,\n"
-    "--price and --price-unit belong to cargo, --trip to trucks.\n"
+    "--price and --price-unit belong to cargo, --trip to trucks. --unit and\n"
+    "--price-unit start on 吨, as the form's units do.\n"
     "No login, no request.\n"
     "Exit status: 0 a line; 1 the form refuses (its notice on standard error);\n"
     "2 a bad argument.\n";
@@ -155,6 +157,13 @@ int RunCompose(const Args& args) {
     auto gbk = GbkArgument(kCommand, std::string("--") + field.option, *value);
     if (!gbk) return 2;
     *field.target = *gbk;
+  }
+  // The units stand on their first entry as the form opens, so a quantity
+  // or a price given alone is still counted in something.
+  const auto units = QuickList("units");
+  if (!units.empty()) {
+    if (form.unit.empty()) form.unit = units.front();
+    if (form.price_unit.empty()) form.price_unit = units.front();
   }
   if (form.departure_prefecture.empty()) return UsageError(kCommand, "--from CITY is needed");
   if (!ProvinceOf(form.departure_prefecture)) {

@@ -119,6 +119,8 @@ bool LogIn(EventLoop& loop, const LoginChoice& choice, Member& member) {
   // The terminal never replaces the program: a newer version is told (one
   // notice line) and the login goes on.
   options.may_replace = [](const std::string&) { return false; };
+  // Only "login --remember" changes whom the next commands log in as.
+  options.keep_login = choice.remember;
   LoginController login(Servers(), options);
   bool accepted = false;
   QObject::connect(&login, &LoginController::formAccepted, &login, [&] {

@@ -59,6 +59,8 @@ LAYERS = [
     ("tv_app", WINDOWS),
     ("tv_client", WINDOWS),
     ("tv_*_ui", WINDOWS),
+    # The commands of tarvolo-cli, shared by the program and its test build.
+    ("tv_cli_commands", TOP),
     # Libraries from elsewhere. Qt6::Platform carries Qt's compile settings.
     ("Qt6::Platform", None),
     ("Qt6::Core", CONTROLLERS),

@@ -277,11 +277,13 @@ void LoginController::Authenticate() {
         // The user name is kept after every login; the password only while
         // the member asked for it to be remembered, in the keyring where
         // one answers.
-        SetStoredUserName(user);
-        if (RememberPasswordChecked()) {
-          keeper_.Keep(password);
-        } else {
-          keeper_.Forget();
+        if (options_.keep_login) {
+          SetStoredUserName(user);
+          if (RememberPasswordChecked()) {
+            keeper_.Keep(password);
+          } else {
+            keeper_.Forget();
+          }
         }
         emit loginSucceeded();
       });

@@ -41,6 +41,10 @@ class LoginController : public QObject {
     int member_attempts = 0;
     // The key updates must be signed with (hex); empty: the one built in.
     std::string update_public_key;
+    // Whether a login that succeeds keeps the user name (and, while
+    // "记住用户与密码" is ticked, the password) as the form does; a login
+    // for one command of the terminal leaves the remembered member alone.
+    bool keep_login = true;
   };
 
   // What the form shows when it opens. The remembered password comes later,

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QWidget>
-#include <cstdlib>
 
 #include "publish/keypad_publish_form.h"
 #include "publish/quick_publish_form.h"
@@ -16,9 +15,6 @@ PublishAttachment::PublishAttachment(Shell& shell) : QObject(shell.Frame()), she
   setObjectName(QStringLiteral("publishing"));
   publisher_ = std::make_unique<PublishController>(Session());
   loop_ = std::make_unique<LoopController>(Session());
-  // End-to-end runs cannot wait minutes between two loop sends.
-  if (const char* ms = std::getenv("TARVOLO_LOOP_PERIOD_MS"); ms != nullptr && std::atoi(ms) > 0)
-    loop_->SetPeriodOverrideMs(std::atoi(ms));
 
   // Both forms open for every member once logged in; who may not publish
   // learns it from "发布".

@@ -194,6 +194,10 @@ TEST_F(CliClientTest, ARememberedLoginServesTheNextCommands) {
   EXPECT_EQ(login.err, "本机没有可用的密钥环,记住的密码将保存在设置文件中。\n");
   EXPECT_EQ(Run({"settings", "get", "main", "nopasstavrelomin"}).out, "1\n");
   EXPECT_EQ(Run({"settings", "get", "main", "passwordtavrelomin"}).out, "member123\n");
+  // Another member for one command, or a login without --remember, leaves
+  // the remembered member as it is.
+  ASSERT_EQ(Run({"feed", "--user", "demo_vip", "--password", "vip123"}).exit_code, 0);
+  ASSERT_EQ(Run({"login", "demo_vip", "vip123"}).exit_code, 0);
   const std::size_t from = proxy_->Count();
   const CliResult feed = Run({"feed"});
   EXPECT_EQ(feed.exit_code, 0) << feed.err;
@@ -409,9 +413,12 @@ void ChangeOnService(const std::string& db_path, const std::string& sql) {
 
 TEST_F(CliClientTest, FollowPrintsNewDeletedAndClosedMessagesUntilTerminated) {
   ASSERT_EQ(Run({"settings", "set", "main", "RefreshTimertavrelomin", "1"}).exit_code, 0);
+  // The test build: it polls the deleted and closed messages every half
+  // second instead of every three minutes.
   auto env = Env();
   env.push_back("TARVOLO_ID_POLL_MS=500");
-  CliProcess follow({"feed", "--user", "demo_vip", "--password", "vip123", "--follow"}, env);
+  CliProcess follow({"feed", "--user", "demo_vip", "--password", "vip123", "--follow"}, env,
+                    TARVOLO_CLI_TEST);
   std::string line;
   ASSERT_TRUE(follow.ReadLine(line, 15000));
   const int total = std::stoi(line);
@@ -521,6 +528,14 @@ TEST(CliCompose, PrintsTheQuickFormsLines) {
       // A unit without a quantity does not appear.
       {{"compose", "cargo", "--from", "济宁", "--to", "北京", "--unit", "吨"},
        "济宁→北京,有货,求车"},
+      // Without --unit or --price-unit, the form's units as it opens: 吨.
+      {{"compose", "cargo", "--from", "济宁", "--to", "北京", "--goods", "钢材", "--quantity", "20",
+        "--price", "120"},
+       "济宁→北京,有钢材20吨货,求车,120元/吨"},
+      {{"compose", "truck", "--from", "济宁", "--to", "北京", "--quantity", "20"},
+       "济宁→北京,有车,求20吨货"},
+      {{"compose", "cargo", "--from", "济宁", "--to", "北京", "--quantity", "20", "--unit", "方"},
+       "济宁→北京,有20方货,求车"},
   };
   for (const Case& c : cases) {
     const CliResult r = RunCli(c.args, {});
@@ -670,6 +685,36 @@ TEST_F(CliClientTest, RegisterThenLogInAsTheNewMember) {
   const CliResult refused = Run(mismatch);
   EXPECT_EQ(refused.exit_code, 2);
   EXPECT_EQ(refused.err, "两次输入密码不一致,请重新输入!\n");
+
+  // What is missing is named, and a place the region directory does not
+  // hold is refused: neither reaches the service.
+  const auto with = [&form](std::string option, std::string value) {
+    std::vector<std::string> args = form;
+    const auto at = std::find(args.begin(), args.end(), option);
+    if (at == args.end()) {
+      args.push_back(option);
+      args.push_back(value);
+    } else {
+      *(at + 1) = value;
+    }
+    return args;
+  };
+  struct Case {
+    std::vector<std::string> args;
+    const char* err;
+  };
+  for (const Case& c : {
+           Case{{"register", "--username", "cliuser8"},
+                "missing --password, --confirm, --name, --province, --city, --area-code, --phone"},
+           Case{with("--province", "火星"), "no such province: \"火星\""},
+           Case{with("--city", ""), "no city \"\" in 山东省"},
+           Case{with("--city", "武汉"), "no city \"武汉\" in 山东省"},
+           Case{with("--town", "江岸"), "no town \"江岸\" in 济南"},
+       }) {
+    const CliResult refusal = Run(c.args);
+    EXPECT_EQ(refusal.exit_code, 2) << c.err;
+    EXPECT_NE(refusal.err.find(c.err), std::string::npos) << refusal.err;
+  }
   EXPECT_EQ(proxy_->Count(), from);
 }
 

@@ -23,7 +23,8 @@ int RemainingMs(Clock::time_point deadline) {
 
 }  // namespace
 
-CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                       const std::string& program) {
   int out_pipe[2], err_pipe[2];
   if (::pipe2(out_pipe, O_CLOEXEC) != 0 || ::pipe2(err_pipe, O_CLOEXEC) != 0) return;
   std::vector<std::string> environment;
@@ -37,7 +38,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<s
     if (!replaced && name != "NO_COLOR") environment.push_back(entry);
   }
   environment.insert(environment.end(), env.begin(), env.end());
-  std::vector<std::string> argv_text = {TARVOLO_CLI};
+  std::vector<std::string> argv_text = {program};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   pid_ = ::fork();
   if (pid_ == 0) {

@@ -16,9 +16,11 @@ struct CliResult {
 
 class CliProcess {
  public:
-  // Starts TARVOLO_CLI with `args`; `env` entries ("NAME=value") are added
-  // to (or replace) the test's own environment.
-  CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& env);
+  // Starts `program` (the shipped TARVOLO_CLI, or its test build
+  // TARVOLO_CLI_TEST) with `args`; `env` entries ("NAME=value") are added to
+  // (or replace) the test's own environment.
+  CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
+             const std::string& program = TARVOLO_CLI);
   ~CliProcess();
   CliProcess(const CliProcess&) = delete;
   CliProcess& operator=(const CliProcess&) = delete;

@@ -27,7 +27,8 @@
 // grid's first paint after the first page is "feed-first-page-painted @<µs>".
 // Every command ends with "TARVOLO done <command>". Notices are reported
 // and their boxes close by themselves.
-// TARVOLO_ID_POLL_MS shortens the identifier polls; TARVOLO_TEST_ACCOUNT_INPUT
+// TARVOLO_ID_POLL_MS shortens the identifier polls, TARVOLO_LOOP_PERIOD_MS the
+// period of the loop re-send; TARVOLO_TEST_ACCOUNT_INPUT
 // names a FIFO for the commands of registration and the preferences
 // (account_driver.cpp).
 #include <time.h>
@@ -432,6 +433,11 @@ int main(int argc, char** argv) {
     }
     tv::InstallAccountDriver(window, window.CommandAction(tv::MainCommand::kPreferences));
     if (tv::PublishAttachment* publishing = tv::PublishingOf(window)) {
+      // End-to-end runs cannot wait minutes between two loop sends.
+      if (const char* ms = std::getenv("TARVOLO_LOOP_PERIOD_MS");
+          ms != nullptr && std::atoi(ms) > 0) {
+        publishing->Loop().SetPeriodOverrideMs(std::atoi(ms));
+      }
       tv::InstallPublishDriver(*publishing);
     }
   };
