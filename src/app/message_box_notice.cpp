@@ -8,24 +8,35 @@
 
 namespace tv {
 
+std::unique_ptr<QMessageBox> NewNoticeBox(const std::string& gbk_text, bool question,
+                                          QWidget* parent) {
+  auto box = std::make_unique<QMessageBox>(question ? QMessageBox::Question : QMessageBox::NoIcon,
+                                           QStringLiteral("提示"), QString(), QMessageBox::NoButton,
+                                           parent);
+  box->setTextFormat(Qt::PlainText);
+  box->setText(FromGbk(gbk_text));
+  if (question) {
+    box->addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    box->addButton(QStringLiteral("否"), QMessageBox::NoRole);
+  } else {
+    box->addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+  }
+  return box;
+}
+
 void MessageBoxNoticeSink::Prepare(QMessageBox&, const std::string&) {}
 
 void MessageBoxNoticeSink::Notice(const std::string& gbk_text) {
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"), FromGbk(gbk_text),
-                  QMessageBox::NoButton, QApplication::activeWindow());
-  box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-  Prepare(box, gbk_text);
-  box.exec();
+  auto box = NewNoticeBox(gbk_text, false, QApplication::activeWindow());
+  Prepare(*box, gbk_text);
+  box->exec();
 }
 
 bool MessageBoxNoticeSink::Ask(const std::string& gbk_text) {
-  QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), FromGbk(gbk_text),
-                  QMessageBox::NoButton, QApplication::activeWindow());
-  QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
-  box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
-  Prepare(box, gbk_text);
-  box.exec();
-  return box.clickedButton() == yes;
+  auto box = NewNoticeBox(gbk_text, true, QApplication::activeWindow());
+  Prepare(*box, gbk_text);
+  box->exec();
+  return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;
 }
 
 }  // namespace tv

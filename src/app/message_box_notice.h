@@ -1,11 +1,20 @@
 #pragma once
 // The client's notice sink: the modal "提示" box with "确定", and the yes/no
 // question box. Installed once at start-up; tests use a recorder instead.
+#include <memory>
+
 #include "core/notice.h"
 
 class QMessageBox;
+class QWidget;
 
 namespace tv {
+
+// The box of a notice, or of a question with "是" and "否", not yet shown.
+// Its text is shown as it is: notices carry names and texts from the service
+// and other members, which are never markup.
+std::unique_ptr<QMessageBox> NewNoticeBox(const std::string& gbk_text, bool question,
+                                          QWidget* parent);
 
 class MessageBoxNoticeSink : public NoticeSink {
  public:

@@ -40,10 +40,20 @@ QTextEdit* ReadOnlyBox(QWidget* parent, const QString& text, Colour colour, doub
   return box;
 }
 
+// Every text of this window but the source link is shown as it is: the
+// message's fields come from another member, and a "<" in them is text, not
+// markup that could draw an official-looking notice or load a picture.
+QLabel* TextLabel(QWidget* parent, const QString& text) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setText(text);
+  return label;
+}
+
 // A caption and the field it names: screen readers read them together, and a
 // field without a name of its own takes the caption's (without the colon).
 QLabel* Caption(QWidget* parent, const char* utf8, QWidget* field) {
-  auto* caption = new QLabel(Utf8(utf8), parent);
+  auto* caption = TextLabel(parent, Utf8(utf8));
   caption->setBuddy(field);
   QString name = caption->text();
   if (name.endsWith(QLatin1Char(':'))) name.chop(1);
@@ -55,7 +65,7 @@ QLabel* Caption(QWidget* parent, const char* utf8, QWidget* field) {
 }
 
 QLabel* ColouredLabel(QWidget* parent, const QString& text, Colour colour) {
-  auto* label = new QLabel(text, parent);
+  auto* label = TextLabel(parent, text);
   label->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(ColourName(colour)));
   return label;
 }
@@ -112,8 +122,8 @@ DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& vi
 
   auto* facts = new QGridLayout;
   const std::pair<const char*, QLabel*> fact_rows[] = {
-      {"发布城市:", new QLabel(FromGbk(message.City), this)},
-      {"发布时间:", new QLabel(FromGbk(message.Time), this)},
+      {"发布城市:", TextLabel(this, FromGbk(message.City))},
+      {"发布时间:", TextLabel(this, FromGbk(message.Time))},
       {"信息来源:", source_},
       {"信息状态:", status_},
   };

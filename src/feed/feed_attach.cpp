@@ -130,7 +130,8 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
   connect(counts_.get(), &CountsController::countTextChanged, shell.TotalLabel(), &QLabel::setText);
   connect(counts_.get(), &CountsController::nationalTextChanged, this, [this](const QString& n) {
     shell_.NationalLabel()->setText(
-        QStringLiteral("全国信息数:<span style=\"color:#0000ff\">%1</span>").arg(n));
+        QStringLiteral("全国信息数:<span style=\"color:#0000ff\">%1</span>")
+            .arg(n.toHtmlEscaped()));
   });
   connect(feed_.get(), &FeedController::feedHostChanged, this,
           [this](const QString& host) { shell_.Session().SetFeedHost(host.toStdString()); });

@@ -199,7 +199,11 @@ void MainWindow::BuildControls() {
   auto* column = new QVBoxLayout(grid_column_);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
-  caption_label_ = new QLabel(QStringLiteral("◆ 全国信息"), grid_column_);
+  // The caption, the count and the status line show texts from the service
+  // (a friend's name, a region) as they are, never as markup.
+  caption_label_ = new QLabel(grid_column_);
+  caption_label_->setTextFormat(Qt::PlainText);
+  caption_label_->setText(QStringLiteral("◆ 全国信息"));
   caption_label_->setObjectName(QStringLiteral("caption"));
   caption_label_->setFixedHeight(22);
   caption_label_->setStyleSheet(QStringLiteral(
@@ -226,6 +230,7 @@ void MainWindow::BuildControls() {
   auto* strip = new QHBoxLayout(caption_strip);
   strip->setContentsMargins(0, 0, 8, 0);
   total_label_ = new QLabel(caption_strip);
+  total_label_->setTextFormat(Qt::PlainText);
   total_label_->setObjectName(QStringLiteral("total"));
   caption_label_->setParent(caption_strip);
   strip->addWidget(caption_label_, 1);
@@ -280,6 +285,7 @@ void MainWindow::BuildControls() {
   auto* status_row = new QHBoxLayout(status);
   status_row->setContentsMargins(6, 0, 6, 0);
   status_label_ = new QLabel(status);
+  status_label_->setTextFormat(Qt::PlainText);
   national_label_ = new QLabel(status);
   national_label_->setObjectName(QStringLiteral("national"));
   status_row->addWidget(status_label_, 1);

@@ -21,6 +21,7 @@
 #include "detail/detail_state.h"
 #include "detail/detail_view.h"
 #include "detail_fixtures.h"
+#include "tests/support/shown_text.h"
 
 namespace tv {
 namespace {
@@ -199,6 +200,32 @@ TEST(DetailWindow, EnterClosesFromAnywhereWithoutPressingAButton) {
   }
   EXPECT_EQ(adds, 0);
   EXPECT_EQ(opened, 0);
+}
+
+// Every field of a record holds markup: each label and box that shows a field
+// shows it as text, and no picture is loaded.
+TEST(DetailWindow, MarkupInTheRecordIsShownAsText) {
+  const QString hostile = test::HostileText();
+  const std::string gbk = ToGbk(hostile);
+  CurrentMessage m;
+  for (std::string* field : {&m.InfoID, &m.City, &m.TypeWord, &m.Content, &m.Tel, &m.Flag, &m.Time,
+                             &m.Deal, &m.Company}) {
+    *field = gbk;
+  }
+  struct Case {
+    Member member;
+    int fields_shown;  // city, time, content, and the telephone when it shows
+  };
+  for (const Case& c : {Case{Member::kFull, 4}, Case{Member::kGuest, 3}}) {
+    SCOPED_TRACE(detail_test::Name(c.member));
+    DetailWindow window(m, Viewer(c.member), {});
+    window.show();
+    EXPECT_EQ(test::CountShownAsText(&window, hostile), c.fields_shown);
+    if (c.member == Member::kFull) {
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+      SaveArtifact(window, "detail_markup_as_text");
+    }
+  }
 }
 
 // Catches the addresses the detail view hands to the system.
