@@ -26,6 +26,7 @@
 #include "net/transport.h"
 #include "platform/platform.h"
 #include "settings/values.h"
+#include "shell/service_page.h"
 #include "shell/shell_decisions.h"
 #include "shell/web_page_window.h"
 #include "widgets/info_grid.h"
@@ -446,8 +447,8 @@ void MainWindow::LoadAdverts() {
   // The views draw in software (see PrepareWebEngine), so adding them to the
   // shown window keeps its native window.
   if (advert1_ == nullptr) {
-    advert1_ = new QWebEngineView(adverts_);
-    advert2_ = new QWebEngineView(adverts_);
+    advert1_ = NewServiceView([this] { return WebViewHosts(); }, adverts_);
+    advert2_ = NewServiceView([this] { return WebViewHosts(); }, adverts_);
     auto* row = static_cast<QHBoxLayout*>(adverts_->layout());
     row->addWidget(advert1_, 1);
     row->addWidget(advert2_, 1);
@@ -476,7 +477,8 @@ void MainWindow::RetryFailedAdverts() {
 
 void MainWindow::OpenWebAddress(const QString& url, const QString& title) {
   if (web_page_) return;
-  web_page_ = new WebPageWindow(WebPageWindow::Mode::kAddress, QUrl(url), title, this);
+  web_page_ = new WebPageWindow(WebPageWindow::Mode::kAddress, QUrl(url), title, this,
+                                [this] { return WebViewHosts(); });
   web_page_->show();
 }
 
@@ -486,7 +488,8 @@ void MainWindow::OpenOwnMessages() {
   if (choice.kind == OwnMessagesChoice::Kind::kRefuse) ShowNotice(choice.text);
   if (choice.kind != OwnMessagesChoice::Kind::kOpen || web_page_) return;
   web_page_ = new WebPageWindow(WebPageWindow::Mode::kOwnMessages,
-                                QUrl(QString::fromStdString(choice.text)), {}, this);
+                                QUrl(QString::fromStdString(choice.text)), {}, this,
+                                [this] { return WebViewHosts(); });
   web_page_->setWindowModality(Qt::ApplicationModal);
   web_page_->show();
 }
@@ -494,9 +497,17 @@ void MainWindow::OpenOwnMessages() {
 void MainWindow::OpenMemberProfile(const std::string& user_id) {
   const std::optional<std::string> address = MemberProfileAddress(session_->CurrentHost(), user_id);
   if (!address || web_page_) return;
-  web_page_ = new WebPageWindow(WebPageWindow::Mode::kProfile,
-                                QUrl(QString::fromStdString(*address)), {}, this);
+  web_page_ =
+      new WebPageWindow(WebPageWindow::Mode::kProfile, QUrl(QString::fromStdString(*address)), {},
+                        this, [this] { return WebViewHosts(); });
   web_page_->show();
+}
+
+std::vector<std::string> MainWindow::WebViewHosts() const {
+  std::vector<std::string> hosts = FixedOwnHosts();
+  hosts.push_back(session_->CurrentHost());
+  hosts.push_back(session_->FeedHost());
+  return hosts;
 }
 
 void MainWindow::StartFirstProgram(bool calculator) {

@@ -106,6 +106,7 @@ class MainWindow : public QMainWindow, public Shell {
   // The advert views exist and their pages are asked for (after each login,
   // once the main list's first page is on screen).
   void advertsLoading();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -129,6 +130,8 @@ class MainWindow : public QMainWindow, public Shell {
   QAction* AddWebItem(QWidget* menu, const QString& caption, const char* path,
                       const QString& title = QString());
   void StartFirstProgram(bool calculator);
+  // The hosts whose pages the web views show: portal, web and data hosts.
+  std::vector<std::string> WebViewHosts() const;
 
   ShellSession* session_;
   ShellEvents* events_;

@@ -1,5 +1,8 @@
 #include "shell/shell_decisions.h"
 
+#include <charconv>
+
+#include "core/ascii.h"
 #include "core/build_constants.h"
 #include "core/gbk.h"
 #include "net/query_encoding.h"
@@ -41,6 +44,57 @@ OwnMessagesChoice DecideOwnMessages(bool logged_in, const LoginFlags& flags, std
 std::optional<std::string> MemberProfileAddress(std::string_view host, std::string_view user_id) {
   if (user_id.empty() || user_id == "0") return std::nullopt;
   return ServiceUrl(host, "/qavel/manager/showmeminfo.asp?userid=" + EncodeQueryValue(user_id));
+}
+
+namespace {
+
+// The name and port of an authority: "host", "host:port", "[v6]" or
+// "[v6]:port".
+bool SplitHost(std::string_view text, std::string_view& host, int& port) {
+  port = -1;
+  std::string_view rest;
+  if (text.starts_with('[')) {
+    const std::size_t close = text.find(']');
+    if (close == std::string_view::npos) return false;
+    host = text.substr(1, close - 1);
+    rest = text.substr(close + 1);
+  } else {
+    const std::size_t colon = text.find(':');
+    host = text.substr(0, colon);
+    rest = colon == std::string_view::npos ? std::string_view{} : text.substr(colon);
+  }
+  if (host.empty()) return false;
+  if (rest.empty()) return true;
+  if (rest.size() < 2 || rest[0] != ':') return false;
+  const char* end = rest.data() + rest.size();
+  const auto [ptr, ec] = std::from_chars(rest.data() + 1, end, port);
+  return ec == std::errc{} && ptr == end && port > 0 && port < 65536;
+}
+
+}  // namespace
+
+WebLinkAction DecideWebLink(const WebLink& link, const std::vector<std::string>& own_hosts) {
+  const bool http = link.scheme == "http";
+  if ((!http && link.scheme != "https") || link.host.empty()) return WebLinkAction::kIgnore;
+  const int default_port = http ? 80 : 443;
+  for (const std::string& own : own_hosts) {
+    const std::optional<ServiceHost> service = ParseServiceHost(own);
+    std::string_view host;
+    int port = -1;
+    if (!service || !SplitHost(service->authority, host, port) || !EqualsNoCase(host, link.host)) {
+      continue;
+    }
+    bool port_matches;
+    if (service->tls) {
+      // A host reached over TLS is never followed into plain HTTP.
+      port_matches = !http && (link.port < 0 ? 443 : link.port) == (port < 0 ? 443 : port);
+    } else {
+      port_matches = port < 0 ? link.port < 0 || link.port == default_port
+                              : link.port == port || (link.port < 0 && port == default_port);
+    }
+    if (port_matches) return WebLinkAction::kFollow;
+  }
+  return WebLinkAction::kAskBrowser;
 }
 
 }  // namespace tv

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/login_answer.h"
 
@@ -41,5 +42,24 @@ OwnMessagesChoice DecideOwnMessages(bool logged_in, const LoginFlags& flags, std
 
 // A member's profile page; nothing for an empty identifier or "0".
 std::optional<std::string> MemberProfileAddress(std::string_view host, std::string_view user_id);
+
+// Where a link in one of the embedded web views may lead. The views show the
+// service's own pages only: another site's page could dress itself up as the
+// service, and a local file or another program is never a page's business.
+struct WebLink {
+  std::string scheme;  // lower case, as the address parser gives it
+  std::string host;    // lower case, without the brackets of an IPv6 address
+  int port = -1;       // -1: none written in the address
+};
+enum class WebLinkAction {
+  kFollow,      // a page of the service: shown in the view
+  kAskBrowser,  // a page of another web site: the desktop's browser, if the member agrees
+  kIgnore,      // any other address: nothing at all
+};
+// `own_hosts`: this run's portal, web and data hosts as the client is given
+// them (net/service_host.h; empty and refused ones are skipped). A plain
+// host without a port is the service's on the default port of http or
+// https, with a port on that port only; an "https://" host only in https.
+WebLinkAction DecideWebLink(const WebLink& link, const std::vector<std::string>& own_hosts);
 
 }  // namespace tv

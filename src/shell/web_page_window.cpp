@@ -5,14 +5,16 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <utility>
 
 namespace tv {
 
-WebPageWindow::WebPageWindow(Mode mode, const QUrl& url, const QString& title, QWidget* parent)
+WebPageWindow::WebPageWindow(Mode mode, const QUrl& url, const QString& title, QWidget* parent,
+                             OwnHosts own_hosts)
     : QWidget(parent, Qt::Window), mode_(mode), url_(url) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(QIcon(QStringLiteral(":/tarvolo/icon.png")));
-  view_ = new QWebEngineView(this);
+  view_ = NewServiceView(std::move(own_hosts), this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);

@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "shell/service_page.h"
+
 class QWebEngineView;
 
 namespace tv {
@@ -15,7 +17,10 @@ class WebPageWindow : public QWidget {
   enum class Mode { kAddress = 5, kOwnMessages = 8, kProfile = 9 };
 
   // `url` and `title` as the mode needs them (the title is fixed for 8 and 9).
-  WebPageWindow(Mode mode, const QUrl& url, const QString& title, QWidget* parent = nullptr);
+  // Links are followed to `own_hosts` only (the portal and web hosts when
+  // none are given).
+  WebPageWindow(Mode mode, const QUrl& url, const QString& title, QWidget* parent = nullptr,
+                OwnHosts own_hosts = {});
 
   Mode PageMode() const { return mode_; }
   QUrl Address() const { return url_; }

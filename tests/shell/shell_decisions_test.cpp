@@ -106,5 +106,64 @@ TEST(DecideOwnMessages, GuestsAndMembersWithoutContactRightsAreRefused) {
   }
 }
 
+TEST(DecideWebLink, OnlyTheServicesOwnPagesAreFollowed) {
+  using enum WebLinkAction;
+  const std::vector<std::string> own = {"www.tarvolo.cn",
+                                        "127.0.0.1:8080",
+                                        "",
+                                        "[::1]:81",
+                                        "bad:port",
+                                        "odd:99999",
+                                        "https://tls.example",
+                                        "https://tls2.example:8443",
+                                        "ftp://files.example"};
+  struct Case {
+    WebLink link;
+    WebLinkAction action;
+  };
+  for (const Case& c : {
+           Case{{"http", "www.tarvolo.cn", -1}, kFollow},
+           Case{{"https", "www.tarvolo.cn", -1}, kFollow},
+           Case{{"http", "www.tarvolo.cn", 80}, kFollow},
+           Case{{"https", "www.tarvolo.cn", 443}, kFollow},
+           Case{{"http", "WWW.Tarvolo.CN", -1}, kFollow},
+           Case{{"http", "127.0.0.1", 8080}, kFollow},
+           Case{{"https", "127.0.0.1", 8080}, kFollow},
+           Case{{"http", "::1", 81}, kFollow},
+           // Another port of one of our hosts is another server.
+           Case{{"http", "www.tarvolo.cn", 8080}, kAskBrowser},
+           Case{{"http", "127.0.0.1", -1}, kAskBrowser},
+           Case{{"http", "127.0.0.1", 8081}, kAskBrowser},
+           Case{{"http", "::1", 80}, kAskBrowser},
+           // Look-alike and neighbouring hosts are other sites.
+           Case{{"http", "tarvolo.cn", -1}, kAskBrowser},
+           Case{{"http", "www.tarvolo.cn.example", -1}, kAskBrowser},
+           Case{{"http", "evil.example", -1}, kAskBrowser},
+           Case{{"http", "bad", -1}, kAskBrowser},
+           Case{{"http", "odd", 99999}, kAskBrowser},
+           // A host given with https:// is followed in https only.
+           Case{{"https", "tls.example", -1}, kFollow},
+           Case{{"https", "tls.example", 443}, kFollow},
+           Case{{"https", "tls2.example", 8443}, kFollow},
+           Case{{"http", "tls.example", -1}, kAskBrowser},
+           Case{{"http", "tls2.example", 8443}, kAskBrowser},
+           Case{{"https", "tls2.example", -1}, kAskBrowser},
+           Case{{"http", "files.example", -1}, kAskBrowser},
+           // Nothing but web pages; nothing without a host.
+           Case{{"file", "", -1}, kIgnore},
+           Case{{"file", "www.tarvolo.cn", -1}, kIgnore},
+           Case{{"javascript", "", -1}, kIgnore},
+           Case{{"tencent", "message", -1}, kIgnore},
+           Case{{"ftp", "www.tarvolo.cn", -1}, kIgnore},
+           Case{{"data", "", -1}, kIgnore},
+           Case{{"about", "", -1}, kIgnore},
+           Case{{"http", "", -1}, kIgnore},
+       }) {
+    EXPECT_EQ(DecideWebLink(c.link, own), c.action)
+        << c.link.scheme << "://" << c.link.host << ":" << c.link.port;
+  }
+  EXPECT_EQ(DecideWebLink({"http", "www.tarvolo.cn", -1}, {}), kAskBrowser);
+}
+
 }  // namespace
 }  // namespace tv

@@ -1,0 +1,237 @@
+// The embedded web views show the service's pages and nothing else: a page
+// of the service links to a local file, to another program's scheme, to
+// another web site (in the page and in a new window) and to a script. A
+// click on each leaves the view where it was and starts nothing; another
+// site goes to the desktop's browser only after the member said yes.
+#include <httplib.h>
+
+#include <QDesktopServices>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "app_fixture.h"
+#include "core/gbk.h"
+#include "core/notice.h"
+#include "core/qt_gbk.h"
+#include "shell/service_page.h"
+#include "shell/web_page_window.h"
+#include "window_app.h"
+
+namespace tv {
+namespace {
+
+constexpr int kLinkHeight = 40;
+
+// The service's web pages, on 127.0.0.1. 127.0.0.2 is another site.
+class PageServer {
+ public:
+  PageServer() {
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    const std::string other = "http://127.0.0.2:" + std::to_string(port_) + "/other.html";
+    const std::string page =
+        "<!doctype html><html><head><meta charset=\"utf-8\"><title>page</title>"
+        "<style>body{margin:0} a{display:block;height:" +
+        std::to_string(kLinkHeight) +
+        "px}</style>"
+        // Each click that reaches the page is counted in its title, once
+        // whatever the click set off in the page (a script link runs as a
+        // task of its own, queued at once) has had its turn.
+        "<script>var clicks = 0; document.addEventListener('click', function () {"
+        " var n = ++clicks; setTimeout(function () { document.title = 'click ' + n; }, 300);"
+        " });</script></head><body>"
+        "<a href=\"file:///etc/hostname\">file</a>"
+        "<a href=\"tvtest://start/program\">scheme</a>"
+        "<a href=\"" +
+        other +
+        "\">other</a>"
+        "<a href=\"" +
+        other +
+        "\" target=\"_blank\">blank</a>"
+        "<a href=\"javascript:void(document.title='ran')\">script</a>"
+        "<a href=\"/after.html\">own</a>"
+        "</body></html>";
+    server_.Get("/page.html", [this, page](const httplib::Request& r, httplib::Response& res) {
+      Record(r.path);
+      res.set_content(page, "text/html");
+    });
+    server_.Get("/after.html", [this](const httplib::Request& r, httplib::Response& res) {
+      Record(r.path);
+      res.set_content("<!doctype html><title>after</title>", "text/html");
+    });
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+  }
+  ~PageServer() {
+    server_.stop();
+    thread_.join();
+  }
+
+  bool ok() const { return port_ > 0; }
+  std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+  QUrl Address(const char* path) const {
+    return QUrl(QString::fromStdString("http://" + Host() + path));
+  }
+  std::vector<std::string> Paths() {
+    std::lock_guard lock(mutex_);
+    return paths_;
+  }
+
+ private:
+  void Record(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    paths_.push_back(path);
+  }
+
+  httplib::Server server_;
+  int port_ = -1;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::vector<std::string> paths_;
+};
+
+// Whatever the views hand to the desktop (another program) ends up here.
+class DesktopCatcher : public QObject {
+  Q_OBJECT
+ public:
+  DesktopCatcher() {
+    for (const char* scheme : kSchemes) QDesktopServices::setUrlHandler(scheme, this, "Open");
+  }
+  ~DesktopCatcher() override {
+    for (const char* scheme : kSchemes) QDesktopServices::unsetUrlHandler(scheme);
+  }
+  std::vector<QUrl> urls;
+ public slots:
+  void Open(const QUrl& url) { urls.push_back(url); }
+
+ private:
+  static constexpr const char* kSchemes[] = {"http", "https", "file", "tvtest", "javascript"};
+};
+
+class WebViewTest : public ::testing::Test {
+ protected:
+  WebViewTest() { MainWindowTestApp("app_window_tests"); }
+
+  // Opens the page, clicks link `index`, then the service's own link, and
+  // waits for that page: whatever the first click did is done by then.
+  ::testing::AssertionResult ClickThenFollowOwnLink(int index) {
+    window_ = std::make_unique<WebPageWindow>(
+        WebPageWindow::Mode::kAddress, server_.Address("/page.html"), QStringLiteral("t"), nullptr,
+        [this] { return std::vector<std::string>{server_.Host()}; });
+    QWebEngineView* view = window_->View();
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    titles_ = std::make_unique<QSignalSpy>(view, &QWebEngineView::titleChanged);
+    window_->resize(400, 400);
+    window_->show();
+    if (!QTest::qWaitForWindowExposed(window_.get()))
+      return ::testing::AssertionFailure() << "shown";
+    if (!WaitFor([&] { return loaded.count() == 1; }, 20000) || !loaded.at(0).at(0).toBool()) {
+      return ::testing::AssertionFailure() << "the page did not load";
+    }
+    // A page that has just loaded may not take input yet: a click counts
+    // once the page has seen it.
+    QWidget* surface = view->focusProxy();
+    const auto clicks_seen = [this] {
+      int clicks = 0;
+      for (const QVariantList& title : *titles_) {
+        if (title.at(0).toString().startsWith(QLatin1String("click "))) ++clicks;
+      }
+      return clicks;
+    };
+    const auto click = [&](int link) {
+      const int before = clicks_seen();
+      for (int attempt = 0; attempt < 20 && clicks_seen() <= before; ++attempt) {
+        QTest::mouseClick(surface, Qt::LeftButton, {},
+                          QPoint(10, link * kLinkHeight + kLinkHeight / 2));
+        WaitFor([&] { return clicks_seen() > before; }, 3000);
+      }
+      return clicks_seen() > before;
+    };
+    if (!click(index)) return ::testing::AssertionFailure() << "the page took no click";
+    // The service's own link leaves the page (its click is never counted).
+    const auto after_loaded = [&] {
+      return view->url().path() == QLatin1String("/after.html") && loaded.count() >= 2 &&
+             loaded.last().at(0).toBool();
+    };
+    for (int attempt = 0; attempt < 5 && !after_loaded(); ++attempt) {
+      if (view->url().path() != QLatin1String("/after.html")) {
+        QTest::mouseClick(surface, Qt::LeftButton, {},
+                          QPoint(10, 5 * kLinkHeight + kLinkHeight / 2));
+      }
+      WaitFor(after_loaded, 4000);
+    }
+    if (!after_loaded()) {
+      return ::testing::AssertionFailure()
+             << "the own link was not followed; at " << view->url().toString().toStdString();
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  // Every page the view has shown is one of the service's.
+  void ExpectOnlyOwnPages() {
+    for (const QWebEngineHistoryItem& item : window_->View()->history()->items()) {
+      EXPECT_EQ(item.url().authority().toStdString(), server_.Host())
+          << item.url().toString().toStdString();
+    }
+    for (const QVariantList& title : *titles_) {
+      EXPECT_NE(title.at(0).toString(), QStringLiteral("ran")) << "the script link ran";
+    }
+  }
+
+  TempSettings settings_;
+  PageServer server_;
+  DesktopCatcher desktop_;
+  ScopedNoticeRecorder notices_;
+  std::unique_ptr<WebPageWindow> window_;
+  std::unique_ptr<QSignalSpy> titles_;
+};
+
+TEST_F(WebViewTest, LinksOutOfTheServiceNeitherNavigateNorStartAnything) {
+  ASSERT_TRUE(server_.ok());
+  notices_.answer = false;
+  struct Case {
+    const char* link;
+    int index;
+    bool asks;  // another web site: offered to the browser
+  };
+  for (const Case& c :
+       {Case{"file:", 0, false}, Case{"custom scheme", 1, false}, Case{"another host", 2, true},
+        Case{"another host, new window", 3, true}, Case{"javascript:", 4, false}}) {
+    SCOPED_TRACE(c.link);
+    notices_.questions.clear();
+    desktop_.urls.clear();
+    ASSERT_TRUE(ClickThenFollowOwnLink(c.index));
+    ExpectOnlyOwnPages();
+    EXPECT_TRUE(desktop_.urls.empty()) << desktop_.urls.front().toString().toStdString();
+    // (A click that the page took late may have been given twice.)
+    EXPECT_EQ(!notices_.questions.empty(), c.asks);
+    EXPECT_TRUE(notices_.notices.empty());
+    for (const std::string& path : server_.Paths()) {
+      EXPECT_TRUE(path == "/page.html" || path == "/after.html") << path;
+    }
+  }
+}
+
+TEST_F(WebViewTest, AnotherSiteOpensInTheBrowserAfterAYes) {
+  ASSERT_TRUE(server_.ok());
+  notices_.answer = true;
+  ASSERT_TRUE(ClickThenFollowOwnLink(2));
+  ExpectOnlyOwnPages();
+  const QString other = QString::fromStdString(
+      "http://127.0.0.2:" + std::to_string(server_.Address("/").port()) + "/other.html");
+  // One question and one browser page per click that the page took.
+  ASSERT_FALSE(notices_.questions.empty());
+  EXPECT_EQ(desktop_.urls.size(), notices_.questions.size());
+  for (const std::string& question : notices_.questions) {
+    EXPECT_TRUE(FromGbk(question).contains(other)) << GbkToUtf8(question);
+  }
+  for (const QUrl& url : desktop_.urls) EXPECT_EQ(url.toString(), other);
+}
+
+}  // namespace
+}  // namespace tv
+
+#include "web_view_test.moc"
