@@ -15,11 +15,13 @@ class RecordingProxy {
  public:
   RecordingProxy() {
     auto forward = [this](const httplib::Request& req, httplib::Response& res) {
+      std::string upstream;
       {
         std::lock_guard lock(mutex_);
         targets_.push_back(req.method + " " + req.target);
+        upstream = upstream_;
       }
-      httplib::Client client(upstream_);
+      httplib::Client client(upstream);
       client.set_url_encode(false);
       auto answer = req.method == "POST" ? client.Post(req.target, req.body, "text/plain")
                                          : client.Get(req.target);
@@ -43,7 +45,11 @@ class RecordingProxy {
 
   // "127.0.0.1:PORT".
   std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
-  void SetUpstream(std::string host) { upstream_ = std::move(host); }
+  // The proxy already listens: its workers read this under the lock too.
+  void SetUpstream(std::string host) {
+    std::lock_guard lock(mutex_);
+    upstream_ = std::move(host);
+  }
 
   // "GET /path?query" of every request so far.
   std::vector<std::string> Targets() const {
@@ -59,8 +65,8 @@ class RecordingProxy {
   httplib::Server server_;
   std::thread thread_;
   int port_ = 0;
-  std::string upstream_;
   mutable std::mutex mutex_;
+  std::string upstream_;
   std::vector<std::string> targets_;
 };
 
