@@ -21,7 +21,6 @@ using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kHalfOpen = 2000;
-constexpr int kIdle = 2000;
 constexpr int kPollers = 4;
 constexpr int kPollsEach = 250;
 constexpr auto kHeadLimit = std::chrono::seconds(10);  // the service's default
