@@ -1,5 +1,6 @@
 #include "simulation.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace tv {
@@ -10,6 +11,14 @@ Simulation::Simulation(ServiceStore& store, double period_seconds, unsigned seed
       traffic_(seed ^ 0x5eed),
       publishers_(LoadDemoPublishers(store)),
       thread_([this] { Run(); }) {}
+
+std::chrono::seconds Simulation::LoopPeriod(double period_seconds) {
+  // Thirty-six turns of the traffic (three minutes at one message every five
+  // seconds), but never within the minute in which the service takes a
+  // re-send for a double.
+  const auto seconds = static_cast<long>(period_seconds * 36);
+  return std::chrono::seconds(std::clamp(seconds, 61L, 600L));
+}
 
 Simulation::~Simulation() {
   {
@@ -44,6 +53,7 @@ void Simulation::Step() {
                                 ? traffic_.RandomPublisher(0)
                                 : publishers_[rng() % publishers_.size()];
   store_.InsertMessages({traffic_.Next(publisher, std::time(nullptr))});
+  ResendLoops();
   const unsigned roll = rng() % 12;
   if (roll < 2) {
     const auto recent = store_.RecentMessageIds(200);
@@ -56,6 +66,31 @@ void Simulation::Step() {
         store_.CloseMessage(id);
       }
     }
+  }
+}
+
+void Simulation::ResendLoops() {
+  if (publishers_.empty()) return;
+  const auto now = std::chrono::steady_clock::now();
+  const auto period = LoopPeriod(period_seconds_);
+  if (loop_offices_.empty()) {
+    // Their first texts now, spread over the period from then on.
+    for (int i = 0; i < kLoopOffices && i < static_cast<int>(publishers_.size()); ++i) {
+      const DemoPublisher& office = publishers_[static_cast<std::size_t>(i)];
+      loop_offices_.push_back(
+          {traffic_.Next(office, std::time(nullptr)), now + period * i / kLoopOffices});
+    }
+  }
+  PublishPolicy policy;
+  policy.loop = true;
+  policy.daily_quota = 0;
+  for (LoopOffice& office : loop_offices_) {
+    if (office.next > now) continue;
+    NewMessage text = office.text;
+    text.created = 0;
+    std::int64_t id = 0;
+    store_.Publish(text, policy, &id);
+    office.next = now + period;
   }
 }
 

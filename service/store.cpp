@@ -378,6 +378,9 @@ PublishResult ServiceStore::Publish(const NewMessage& message, const PublishPoli
       CountSince(db, message.flag, LocalMidnight(now)) >= policy.daily_quota) {
     return refuse(PublishResult::kQuotaFull);
   }
+  if (policy.loop && !WithdrawLiveCopies(db, message.flag, message.content, now)) {
+    return refuse(PublishResult::kNoRight);
+  }
   NewMessage stored = message;
   stored.created = now;
   std::int64_t id = 0;
@@ -385,6 +388,29 @@ PublishResult ServiceStore::Publish(const NewMessage& message, const PublishPoli
   if (!CommitMessageWrite(db, id)) return PublishResult::kNoRight;
   if (new_id) *new_id = id;
   return PublishResult::kAdded;
+}
+
+bool ServiceStore::WithdrawLiveCopies(SqlDb& db, std::int64_t flag, const std::string& content,
+                                      std::time_t now) {
+  // A loop re-send bumps the member's live copy of the text: it goes through
+  // the deletion log every client polls, and the new message takes its place
+  // on top. Lists then hold the text once.
+  std::vector<std::int64_t> ids;
+  {
+    SqlStmt s(db, "SELECT id FROM messages WHERE flag = ?1 AND content = ?2 AND deleted = 0");
+    s.Bind(1, flag).Bind(2, content);
+    while (s.Step()) ids.push_back(s.Int(0));
+  }
+  for (std::int64_t id : ids) {
+    SqlStmt mark(db, "UPDATE messages SET deleted = 1 WHERE id = ?1");
+    mark.Bind(1, id);
+    if (!mark.Run()) return false;
+    SqlStmt log(db, std::string("INSERT INTO ") + LogTable(LogKind::kDeleted) +
+                        "(info_id, at) VALUES(?1, ?2)");
+    log.Bind(1, id).Bind(2, std::int64_t{now});
+    if (!log.Run()) return false;
+  }
+  return true;
 }
 
 bool ServiceStore::InsertMessages(const std::vector<NewMessage>& messages) {

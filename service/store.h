@@ -53,7 +53,9 @@ enum class PublishResult { kAdded, kDuplicate, kQuotaFull, kNoRight };
 struct PublishPolicy {
   int daily_quota = 100;  // messages per member and calendar day
   // A loop re-send repeats a message on purpose: only a repeat within this
-  // many seconds counts as a duplicate. Fresh publications: within a day.
+  // many seconds counts as a duplicate (fresh publications: within a day),
+  // and it bumps the member's live copy of the text: that one is deleted
+  // (logged) as the new one is stored.
   bool loop = false;
 };
 
@@ -171,6 +173,9 @@ class ServiceStore {
   // A message identifier written here: the newest is at least it.
   void Noticed(std::int64_t newest_id);
   std::int64_t CountSince(SqlDb& db, std::int64_t flag, std::time_t since);
+  // Deletes (and logs) the member's live messages of exactly this text.
+  bool WithdrawLiveCopies(SqlDb& db, std::int64_t flag, const std::string& content,
+                          std::time_t now);
   // `order` follows the filter's WHERE clause and uses ?5 and ?6 (= limit).
   std::vector<MessageRow> SelectMessages(const MessageFilter& filter, const char* order,
                                          std::int64_t p5, int limit);

@@ -1,6 +1,7 @@
 // Publishing: the answers, the stored text, and how a new message reaches the
 // new-records polls of the views it belongs to.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "net/answers.h"
 #include "net/login_answer.h"
@@ -135,6 +136,64 @@ TEST(servicePublish, DuplicatesQuotaAndRights) {
     p.flag = who;
     EXPECT_EQ(client.Post(PublishPath(p)), "AddNoRight") << who;
   }
+}
+
+// Runs one statement on the service's SQLite file (the test moves time).
+void Sql(const std::string& db_path, const std::string& statement) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(db_path.c_str(), &db), SQLITE_OK);
+  sqlite3_busy_timeout(db, 5000);
+  EXPECT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
+TEST(servicePublish, ALoopResendBumpsTheMembersLiveCopyThroughTheDeletionLog) {
+  LocalService service({"--demo", "--demo-count", "10", "--no-cache"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  ServiceClient client(service);
+  const std::string del_max = client.Get("GetDelInfo.asp?action=GetMaxID");
+  Publication p;
+  p.content = "郑州到广州 钢材30吨 求9.6米高栏";
+  ASSERT_EQ(client.Post(PublishPath(p)), "AddOK");
+  Publication other = p;  // another member with the very same text
+  other.flag = "10002";
+  ASSERT_EQ(client.Post(PublishPath(other)), "AddOK");
+  const std::string first = client.Get("GetInfo.asp?action=GetInfoID&Msg_Flag=10001");
+  // Both copies were published three minutes ago.
+  Sql(service.db_path(), "UPDATE messages SET created = created - 180");
+
+  p.sign = "LoopInfo";
+  ASSERT_EQ(client.Post(PublishPath(p)), "AddOK");  // the answer is the same as ever
+  const std::string second = client.Get("GetInfo.asp?action=GetInfoID&Msg_Flag=10001");
+  EXPECT_NE(second, first);
+  // The list holds the text once for this member, the new copy on top.
+  const CountedPage page = ParseCountedPage(client.Get("GetSearchInfo.asp?action=GetTopDatas"));
+  int copies = 0;
+  for (const InfoRecord& r : page.records) {
+    if (r.Flag == "10001" && U(r.Content) == p.content) {
+      ++copies;
+      EXPECT_EQ(r.InfoID, second);
+    }
+  }
+  EXPECT_EQ(copies, 1);
+  EXPECT_EQ(page.records.at(0).InfoID, second);
+  // The old one is in the deletion log every client polls; the other
+  // member's copy is not touched.
+  const auto deleted =
+      ParseIdList(client.Get("GetDelInfo.asp?action=GetNewDelInfoID&maxid=" + del_max));
+  ASSERT_EQ(deleted.size(), 1u);
+  EXPECT_EQ(deleted[0].InfoId, first);
+  EXPECT_EQ(ParseRecords(client.Get("GetInfoByID.asp?action=GetTopDatas&Msg_Flag=10002")).size(),
+            1u);
+  // A fresh publication of a text the member has live is still refused, and
+  // a loop re-send within the minute too; neither withdraws anything.
+  p.sign = "NewInfo";
+  EXPECT_EQ(client.Post(PublishPath(p)), "AddError");
+  p.sign = "LoopInfo";
+  EXPECT_EQ(client.Post(PublishPath(p)), "AddError");
+  EXPECT_EQ(client.Get("GetInfo.asp?action=GetInfoID&Msg_Flag=10001"), second);
+  EXPECT_EQ(
+      ParseIdList(client.Get("GetDelInfo.asp?action=GetNewDelInfoID&maxid=" + del_max)).size(), 1u);
 }
 
 }  // namespace
