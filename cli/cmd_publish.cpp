@@ -11,7 +11,6 @@
 #include "cli/session.h"
 #include "core/gbk.h"
 #include "core/notice.h"
-#include "net/transport.h"
 #include "publish/contact_block.h"
 #include "publish/history.h"
 #include "publish/phrases.h"
@@ -270,9 +269,9 @@ int RunPublish(const Args& args) {
     new_id = message.record.InfoID;
   };
   std::string reply_text;
-  session.fetch = [&reply_text](std::string_view verb, std::string_view host,
-                                std::string_view path) {
-    std::string answer = FetchEncodedPage(verb, host, path);
+  session.fetch = [&reply_text, members = member.session](
+                      std::string_view verb, std::string_view host, std::string_view path) {
+    std::string answer = members->Fetch(verb, host, path);
     if (path.starts_with("/qavel/client/SetInfo.asp")) reply_text = answer;
     return answer;
   };

@@ -165,6 +165,7 @@ bool LogIn(EventLoop& loop, const LoginChoice& choice, Member& member) {
   member.profile = login.Profile();
   member.flags = login.Flags();
   member.host = Servers().CurrentHost();
+  member.session = login.SharedMembers();
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/member_session.h"
 #include "cli/args.h"
 #include "net/login_answer.h"
 
@@ -47,6 +48,9 @@ struct Member {
   MemberProfile profile;
   LoginFlags flags;
   std::string host;  // the data server found by discovery (the window's FeedHost)
+  // The login's session key and its renewal: what member pages are fetched
+  // through.
+  std::shared_ptr<MemberSession> session;
 };
 
 // The whole login; false after its notice went to standard error. Needs the

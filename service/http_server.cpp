@@ -44,6 +44,21 @@ std::string StatusLine(int status) {
          "\r\n";
 }
 
+// Whether the request's transfer codings, its Transfer-Encoding lines taken
+// together, end in "chunked", or it has none. With another coding last the
+// body has no known end, and what follows it could be taken for another
+// request (RFC 9112, 6.3).
+template <class Request>
+bool LastCodingIsChunked(const Request& req) {
+  const auto lines = req.equal_range(http::field::transfer_encoding);
+  if (lines.first == lines.second) return true;
+  beast::string_view last;
+  for (auto line = lines.first; line != lines.second; ++line) {
+    for (const auto coding : http::token_list(line->value())) last = coding;
+  }
+  return beast::iequals(last, "chunked");
+}
+
 }  // namespace
 
 class HttpCore {
@@ -209,6 +224,10 @@ class Session : public std::enable_shared_from_this<Session> {
     if (ec) return Close();  // the client went away
 
     const auto& req = parser_->get();
+    if (!LastCodingIsChunked(req)) {
+      server_.Count(kMalformed);
+      return Refuse(400);
+    }
     ++served_;
     keep_alive_ = req.keep_alive() && served_ < limits_.keep_alive_max;
     http10_ = req.version() == 10;
@@ -253,6 +272,7 @@ class Session : public std::enable_shared_from_this<Session> {
     if (answer_.content_type && *answer_.content_type) {
       header_ += std::string("Content-Type: ") + answer_.content_type + "\r\n";
     }
+    if (!answer_.extra_header.empty()) header_ += answer_.extra_header + "\r\n";
     if (keep_alive_) {
       const auto idle_seconds = (limits_.idle_timeout.count() + 999) / 1000;
       header_ += "Keep-Alive: timeout=" + std::to_string(idle_seconds) +

@@ -34,6 +34,12 @@ constexpr char kUsage[] =
     "  --no-cache             build every answer anew (for measurements)\n"
     "  --update-dir DIR       files served under /qavel/software/, each with its signature\n"
     "                         FILE.sig beside it (see sign-update below)\n"
+    "  --public-host HOST:PORT the address clients reach this server at, for the update\n"
+    "                         address of the version file (default: the --listen address)\n"
+    "  --allow-unsigned-members  publishing and the friends list also for requests without\n"
+    "                         the session key of the login (clients that do not send it);\n"
+    "                         the published company and contact line must still be the\n"
+    "                         member's own\n"
     "  --seed N               seed of the demo data and the simulation\n"
     "\n"
     "       tarvolo-service gen-update-key FILE\n"
@@ -89,6 +95,8 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
       o.approve = true;
     } else if (arg == "--no-cache") {
       o.cache = false;
+    } else if (arg == "--allow-unsigned-members") {
+      o.allow_unsigned_members = true;
     } else if (!value(&v)) {
       return fail("unknown option or missing value: " + std::string(arg));
     } else if (arg == "--listen") {
@@ -147,6 +155,11 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
       }
     } else if (arg == "--update-dir") {
       o.update_dir = std::string(v);
+    } else if (arg == "--public-host") {
+      if (v.empty() || v.find_first_of("/?#@ ") != std::string_view::npos) {
+        return fail("--public-host wants HOST or HOST:PORT");
+      }
+      o.public_host = std::string(v);
     } else if (arg == "--seed") {
       int seed = 0;
       if (!ParseInt(v, 0, 2147483647, &seed)) return fail("--seed wants a number");

@@ -9,7 +9,7 @@ enum class ServiceRole { kPortal, kFallback, kData, kAll };
 
 struct ServiceOptions {
   std::string listen_host = "127.0.0.1";
-  int listen_port = 8080;  // 0: any free port
+  int listen_port = 8080;                      // 0: any free port
   std::string db_path = "tarvolo-service.db";  // or a postgresql:// URI
   bool demo = false;
   int demo_count = 3000;
@@ -19,13 +19,19 @@ struct ServiceOptions {
   bool approve = false;
   std::string offer_version;  // empty: the client's own version
   int quota = 100;            // messages per member and day; 0: no limit
-  int threads = 16;     // workers that build answers from the store
-  int io_threads = 0;   // event-loop threads; 0: one per processor, at most 4
+  int threads = 16;           // workers that build answers from the store
+  int io_threads = 0;         // event-loop threads; 0: one per processor, at most 4
   double head_timeout = 10;   // seconds for a request from its first byte
   double idle_timeout = 15;   // seconds a connection may wait between requests
   int max_connections = 0;    // 0: as many as the descriptor limit allows
   bool cache = true;
   std::string update_dir;  // files served under /qavel/software/
+  // "host:port" clients reach this server at, for the addresses it hands out
+  // in its answers; empty: the listening address.
+  std::string public_host;
+  // Member pages accept requests without a session key (clients that do not
+  // know keys); a key that is given must still be valid.
+  bool allow_unsigned_members = false;
   unsigned seed = 20121210;
 };
 

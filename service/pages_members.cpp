@@ -4,56 +4,21 @@
 
 #include "core/ascii.h"
 #include "core/gbk.h"
+#include "member_profile.h"
 #include "password.h"
 #include "regions/region_directory.h"
 #include "service_pages.h"
+#include "session_key.h"
 #include "text_match.h"
 
 namespace tv {
 namespace {
-
-constexpr std::string_view kProfileSeparator = "@@@@@";
 
 // What a freshly registered member gets: an ordinary member who waits ten
 // seconds for contact data and may publish every thirty seconds.
 constexpr int kNewMemberStatus = -1;
 constexpr int kNewMemberWaitSeconds = 10;
 constexpr int kNewMemberPublishWait = 30;
-
-// The 27 profile fields in the order the client reads them; an ordinary
-// member (negative status) carries the two contact-wait fields after the status.
-std::string ProfileText(const Member& m) {
-  std::vector<std::string> f;
-  f.push_back(std::to_string(m.id));
-  f.push_back(m.real_name);
-  f.push_back(m.sex);
-  f.push_back(m.company);
-  f.push_back(m.phone);
-  f.push_back(m.mobile);
-  f.push_back(std::to_string(m.member_status));
-  if (m.member_status < 0) {
-    f.push_back(std::to_string(m.contact_wait_flag));
-    f.push_back(std::to_string(m.contact_wait_seconds));
-  }
-  f.push_back(std::to_string(m.publish_right));
-  f.push_back("0");
-  f.push_back(TV_TEXT("Tarvolo 配货信息网"));
-  f.push_back(TV_TEXT("客服热线: 400-810-6688"));
-  f.push_back(m.net_phone);
-  f.push_back(m.extension);
-  f.push_back(m.city);
-  f.push_back(m.province);
-  for (int i = 0; i < 4; ++i) f.push_back("");
-  f.push_back(std::to_string(m.publish_wait_seconds));
-  f.push_back(std::to_string(m.info_num));
-  f.push_back(std::to_string(m.content_limit));
-  for (int i = 0; i < 3; ++i) f.push_back("0");
-  f.push_back("");
-  f.push_back("");
-  std::string out(kProfileSeparator);
-  for (const auto& field : f) out.append(field).append(kProfileSeparator);
-  return out;
-}
 
 bool IsNameByte(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -83,7 +48,12 @@ Answer ServicePages::Login(const Query& q, std::string_view) {
   if (!VerifyPassword(hash, *password)) return Encoded("PassError");
   // Awaiting approval or without contact rights: in, but with nothing shown.
   if (!member.contact_right || !member.approved) return Encoded("NotGoSign");
-  return Encoded(ProfileText(member));
+  // A member whose session could not be stored still logs in; the member
+  // pages then refuse it, and the client tries a new login for them.
+  std::string key = NewSessionKey().value_or(std::string());
+  const std::time_t expires = std::time(nullptr) + kSessionLifetime.count() * 3600;
+  if (!key.empty() && !store_.AddSession(member.id, SessionKeyHash(key), expires)) key.clear();
+  return Encoded(ProfileText(member, key));
 }
 
 Answer ServicePages::Register(const Query& q, std::string_view) {
@@ -143,6 +113,8 @@ Answer ServicePages::Friends(const Query& q, std::string_view) {
   auto id = ParseNumber(q.Get("UserID"));
   if (!id) return BadRequest();
   if (action == "GetFrindInfo") {
+    // Someone else's list reads as an empty one.
+    if (!ActsFor(q, *id)) return KeyRefused("@@");
     std::string text = "@@";
     for (const auto& f : store_.Friends(*id)) {
       text += std::to_string(f.entry_id) + "||" + f.company + "||" + f.qq + "||" + f.net_phone +
@@ -152,11 +124,15 @@ Answer ServicePages::Friends(const Query& q, std::string_view) {
   }
   if (action == "DelFrindInfo") {
     // Here UserID carries the entry identifier of the friends list.
-    return Encoded(store_.DeleteFriend(*id) ? "DelOK" : "DelError");
+    const auto owner = store_.FriendOwner(*id);
+    if (!owner) return Encoded("DelError");
+    if (!ActsFor(q, *owner)) return KeyRefused("DelError");
+    return Encoded(store_.DeleteFriend(*owner, *id) ? "DelOK" : "DelError");
   }
   if (action == "AddFrindInfo") {
     auto friend_id = ParseNumber(q.Get("Msg_Flag"));
     if (!friend_id) return BadRequest();
+    if (!ActsFor(q, *id)) return KeyRefused("AddError");
     FriendEntry e;
     e.friend_id = *friend_id;
     e.company = StoredText(q.Get("Msg_Company"), 100);

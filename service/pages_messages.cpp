@@ -213,6 +213,13 @@ Answer ServicePages::SetInfo(const Query& q, std::string_view) {
   m.flag = *flag;
   m.content = StoredText(q.Get("Msg_Content"), kContentBytes);
   if (m.content.empty()) return BadRequest();
+
+  // Only the member publishes as the member, and only with its own company
+  // and contact data: nothing else is stored under its number.
+  if (!ActsFor(q, *flag)) return KeyRefused("AddError");
+  auto member = store_.FindMember(*flag);
+  if (!member) return Encoded("AddNoRight");
+  if (!IsOwnPublication(*member, q)) return Encoded("AddError");
   m.city = StoredText(q.Get("Msg_Code"), kShortBytes);
   m.start_city = StoredText(q.Get("Msg_StartCity"), kShortBytes);
   m.tel = StoredText(q.Get("Msg_Tel"), kTelBytes);
@@ -221,8 +228,6 @@ Answer ServicePages::SetInfo(const Query& q, std::string_view) {
   // A record needs a city and a telephone, or the client drops it: fill them
   // from the member's profile when the request left them blank.
   if (m.city.empty() || m.tel.empty()) {
-    auto member = store_.FindMember(m.flag);
-    if (!member) return Encoded("AddNoRight");
     if (m.city.empty()) m.city = member->city;
     if (m.tel.empty()) m.tel = member->phone;
     if (m.city.empty() || m.tel.empty()) return BadRequest();

@@ -86,14 +86,16 @@ const std::vector<Table>& Tables() {
         {"qq", Type::kText, "''"},
         {"net_phone", Type::kText, "''"}},
        "owner, friend_id"},
+      // Sessions of logged-in members, by the hash of their key.
+      {"sessions",
+       {{"id", Type::kId},
+        {"key_hash", Type::kText},
+        {"member", Type::kInt, nullptr, false, "members"},
+        {"expires", Type::kInt}},
+       "key_hash"},
       // Servers that share a store learn from here whether their cached
       // answers still hold: every write of messages or logs counts up.
-      {"store_state",
-       {{"version", Type::kInt, "0"}},
-       nullptr,
-       1,
-       true,
-       true},
+      {"store_state", {{"version", Type::kInt, "0"}}, nullptr, 1, true, true},
   };
   return tables;
 }
@@ -103,6 +105,7 @@ const std::vector<Index>& Indexes() {
       {"messages_by_flag", "messages", "flag, created"},
       {"messages_city_view", "messages", "city, deleted, type"},
       {"messages_start_city_view", "messages", "start_city, deleted, type"},
+      {"sessions_by_expiry", "sessions", "expires"},
   };
   return indexes;
 }
@@ -200,24 +203,24 @@ void Statements(SqlEngine engine, std::vector<std::string>* tables,
     for (const Column& c : t.columns) {
       if (c.unique_nocase && pg) {
         after->push_back(std::string("CREATE UNIQUE INDEX IF NOT EXISTS ") + t.name + "_" + c.name +
-                      "_nocase ON " + t.name + "(lower(" + c.name + "))");
+                         "_nocase ON " + t.name + "(lower(" + c.name + "))");
       }
     }
     if (t.single_row) {
       const Column& first = t.columns.front();
       after->push_back(std::string("INSERT INTO ") + t.name + "(" + first.name + ") SELECT " +
-                    first.default_value + " WHERE NOT EXISTS (SELECT 1 FROM " + t.name + ")");
+                       first.default_value + " WHERE NOT EXISTS (SELECT 1 FROM " + t.name + ")");
     }
     if (t.first_id != 1 && !pg) {
       after->push_back(std::string("INSERT INTO sqlite_sequence(name, seq) SELECT '") + t.name +
-                    "', " + std::to_string(t.first_id - 1) +
-                    " WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = '" + t.name +
-                    "')");
+                       "', " + std::to_string(t.first_id - 1) +
+                       " WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = '" + t.name +
+                       "')");
     }
   }
   for (const Index& i : Indexes()) {
-    after->push_back(std::string("CREATE INDEX IF NOT EXISTS ") + i.name + " ON " + i.table +
-                     "(" + i.columns + ")");
+    after->push_back(std::string("CREATE INDEX IF NOT EXISTS ") + i.name + " ON " + i.table + "(" +
+                     i.columns + ")");
   }
   if (pg) after->push_back(kNamesAnyFunction);
 }
@@ -231,9 +234,8 @@ bool ApplySchema(SqlDb& db, SqlEngine engine, std::string* error) {
     return false;
   };
   // Several servers may start on one new database at once: one at a time.
-  if (!db.Exec(engine == SqlEngine::kPostgres
-                   ? "BEGIN; SELECT pg_advisory_xact_lock(7301001)"
-                   : "BEGIN IMMEDIATE")) {
+  if (!db.Exec(engine == SqlEngine::kPostgres ? "BEGIN; SELECT pg_advisory_xact_lock(7301001)"
+                                              : "BEGIN IMMEDIATE")) {
     return fail();
   }
   std::vector<std::string> tables, after;

@@ -122,8 +122,11 @@ Answer ServicePages::ServerList(const Query&, std::string_view) {
   return {200, text, "text/plain; charset=GBK"};
 }
 
-Answer ServicePages::UpdateVersion(const Query&, std::string_view host_header) {
-  const std::string host = host_header.empty() ? own_host_ : std::string(host_header);
+Answer ServicePages::UpdateVersion(const Query&, std::string_view) {
+  // Never the request's Host: whoever sends the request must not choose where
+  // other clients download a program from (a cached or proxied answer would
+  // carry it to them).
+  const std::string& host = options_.public_host.empty() ? own_host_ : options_.public_host;
   return {200,
           "Tarvolo#" + options_.offer_version + "#http://" + host + std::string(kSoftware) +
               std::string(kProgramFile) + "#",
@@ -135,8 +138,12 @@ Answer ServicePages::Download(std::string_view name) {
     return NotFound();
   }
   if (!options_.update_dir.empty()) {
-    std::ifstream in(std::filesystem::path(options_.update_dir) / std::string(name),
-                     std::ios::binary);
+    // Only files: a folder opens as a stream too, and would read as empty.
+    const std::filesystem::path file =
+        std::filesystem::path(options_.update_dir) / std::string(name);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return NotFound();
+    std::ifstream in(file, std::ios::binary);
     if (!in) return NotFound();
     std::ostringstream bytes;
     bytes << in.rdbuf();

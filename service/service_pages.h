@@ -62,6 +62,13 @@ class ServicePages {
   Answer MyInfos(const Query&, std::string_view);
   Answer ShowMemberInfo(const Query&, std::string_view);
 
+  // Member rights (member_rights.cpp). Whether the request may act for
+  // `member`: it carries a running session key of that member, or no key
+  // where the operator allows unsigned members.
+  bool ActsFor(const Query& q, std::int64_t member);
+  // A publication's company, net phone and contact line are the member's own.
+  static bool IsOwnPublication(const Member& member, const Query& q);
+
   Answer MessageList(int page, const Query& q);
   Answer LogList(LogKind kind, const Query& q, std::string_view list_action);
   Answer SitePage(std::string_view path);
@@ -81,5 +88,8 @@ Answer BadRequest();
 Answer NotFound();
 Answer Encoded(std::string_view gbk_text);
 Answer Html(std::string gbk_html);
+// The page's own refusal `word`, with the header that tells our client its
+// session key was not taken (it logs in again and repeats the request).
+Answer KeyRefused(std::string_view word);
 
 }  // namespace tv

@@ -146,7 +146,16 @@ class ServiceStore {
   // Friends. AddFriend: nullopt when either member is unknown or already listed.
   std::vector<FriendEntry> Friends(std::int64_t owner);
   std::optional<std::int64_t> AddFriend(std::int64_t owner, const FriendEntry& entry);
-  bool DeleteFriend(std::int64_t entry_id);
+  // Whose list an entry is on.
+  std::optional<std::int64_t> FriendOwner(std::int64_t entry_id);
+  // Only from `owner`'s list.
+  bool DeleteFriend(std::int64_t owner, std::int64_t entry_id);
+
+  // Member sessions, by the hash of their key (session_key.h). AddSession
+  // also forgets the sessions that have run out.
+  bool AddSession(std::int64_t member, const std::string& key_hash, std::time_t expires);
+  // The member of a session that runs at `now`.
+  std::optional<std::int64_t> SessionMember(const std::string& key_hash, std::time_t now);
 
   static std::string TimeText(std::time_t t);
 

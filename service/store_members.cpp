@@ -107,12 +107,43 @@ std::optional<std::int64_t> ServiceStore::AddFriend(std::int64_t owner, const Fr
   return s.Int(0);
 }
 
-bool ServiceStore::DeleteFriend(std::int64_t entry_id) {
+std::optional<std::int64_t> ServiceStore::FriendOwner(std::int64_t entry_id) {
+  auto db = pool_.Acquire();
+  if (!db.valid()) return std::nullopt;
+  SqlStmt s(*db, "SELECT owner FROM friends WHERE entry_id = ?1");
+  s.Bind(1, entry_id);
+  if (!s.Step()) return std::nullopt;
+  return s.Int(0);
+}
+
+bool ServiceStore::DeleteFriend(std::int64_t owner, std::int64_t entry_id) {
   auto writer = Writer();
   if (!writer.valid()) return false;
-  SqlStmt s(*writer, "DELETE FROM friends WHERE entry_id = ?1");
-  s.Bind(1, entry_id);
+  SqlStmt s(*writer, "DELETE FROM friends WHERE entry_id = ?1 AND owner = ?2");
+  s.Bind(1, entry_id).Bind(2, owner);
   return s.Run() && s.Changes() == 1;
+}
+
+bool ServiceStore::AddSession(std::int64_t member, const std::string& key_hash,
+                              std::time_t expires) {
+  auto writer = Writer();
+  if (!writer.valid()) return false;
+  SqlStmt gone(*writer, "DELETE FROM sessions WHERE expires <= ?1");
+  gone.Bind(1, std::int64_t{std::time(nullptr)});
+  if (!gone.Run()) return false;
+  SqlStmt s(*writer, "INSERT INTO sessions(key_hash, member, expires) VALUES(?1, ?2, ?3)");
+  s.Bind(1, key_hash).Bind(2, member).Bind(3, std::int64_t{expires});
+  return s.Run() && s.Changes() == 1;
+}
+
+std::optional<std::int64_t> ServiceStore::SessionMember(const std::string& key_hash,
+                                                        std::time_t now) {
+  auto db = pool_.Acquire();
+  if (!db.valid()) return std::nullopt;
+  SqlStmt s(*db, "SELECT member FROM sessions WHERE key_hash = ?1 AND expires > ?2");
+  s.Bind(1, key_hash).Bind(2, std::int64_t{now});
+  if (!s.Step()) return std::nullopt;
+  return s.Int(0);
 }
 
 }  // namespace tv

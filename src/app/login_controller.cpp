@@ -259,6 +259,7 @@ void LoginController::Authenticate() {
     profile_ = GuestProfile();
     flags_ = LoginFlags{};
     flags_.GuestMode = true;
+    members_->End();
     emit loginSucceeded();
     return;
   }
@@ -274,6 +275,12 @@ void LoginController::Authenticate() {
         profile_ = answer.profile;
         flags_ = answer.flags;
         flags_.GuestMode = false;
+        // A member the service shows nothing has no member pages to open.
+        if (flags_.NoContactRights) {
+          members_->End();
+        } else {
+          members_->Begin(user, password, profile_.SessionKey);
+        }
         // The user name is kept after every login; the password only while
         // the member asked for it to be remembered, in the keyring where
         // one answers.

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/member_session.h"
 #include "net/login_answer.h"
 #include "secrets/password_keeper.h"
 
@@ -84,6 +85,11 @@ class LoginController : public QObject {
   bool GuestMode() const { return flags_.GuestMode; }
   // Where the remembered password is kept; busy while the keyring is asked.
   const PasswordKeeper& Keeper() const { return keeper_; }
+  // The member's session key and its silent renewal, for every request of
+  // the run (any thread; it outlives the window with the controller).
+  MemberSession& Members() { return *members_; }
+  // The same, for a caller that outlives the controller (tarvolo-cli).
+  std::shared_ptr<MemberSession> SharedMembers() const { return members_; }
 
   // The login request with both values through the query encoding (blocking).
   static LoginAnswer SendLogin(const std::string& host, const std::string& user,
@@ -136,6 +142,8 @@ class LoginController : public QObject {
   std::string noticed_version_;
   MemberProfile profile_;
   LoginFlags flags_;
+  std::shared_ptr<MemberSession> members_ =
+      std::make_shared<MemberSession>(&LoginController::SendLogin);
   // Workers stop at their next step once the controller is gone.
   std::shared_ptr<std::atomic<bool>> cancelled_;
 };

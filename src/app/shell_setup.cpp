@@ -19,6 +19,10 @@ std::unique_ptr<MainWindow> CreateMainWindow(ServerDiscovery& servers, LoginCont
   environment.authenticate = [&login] { login.Authenticate(); };
   environment.current_host = [&servers] { return servers.CurrentHost(); };
   environment.discover = [&servers] { return servers.DiscoverServer(); };
+  environment.fetch = [&login](std::string_view verb, std::string_view host,
+                               std::string_view path) {
+    return login.Members().Fetch(verb, host, path);
+  };
   auto window = std::make_unique<MainWindow>(std::move(environment));
   MainWindow* w = window.get();
   QObject::connect(&login, &LoginController::loginSucceeded, w,

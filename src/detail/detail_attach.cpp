@@ -2,7 +2,6 @@
 
 #include "core/build_constants.h"
 #include "grid/row_store.h"
-#include "net/transport.h"
 #include "shell/shell.h"
 #include "shell/shell_session.h"
 #include "widgets/info_grid.h"
@@ -17,10 +16,11 @@ constexpr char kAttachmentName[] = "detailAttachment";
 DetailAttachment::DetailAttachment(Shell& shell) : QObject(shell.Frame()), shell_(shell) {
   setObjectName(QString::fromLatin1(kAttachmentName));
   ShellSession& session = shell.Session();
+  // Through the session: the friends pages carry the member's key.
   loader_ = new FriendsLoader(
       friends_,
-      [](std::string_view host, std::string_view path) {
-        return FetchEncodedPage("GET", host, path);
+      [&session](std::string_view host, std::string_view path) {
+        return session.Fetch("GET", host, path);
       },
       [&session] { return session.FeedHost(); }, this);
 
@@ -37,15 +37,16 @@ DetailAttachment::DetailAttachment(Shell& shell) : QObject(shell.Frame()), shell
   owner.feed_host = [&session] { return session.FeedHost(); };
   owner.open_profile = [this](const std::string& user_id) { shell_.OpenMemberProfile(user_id); };
   owner.site = WebHost();
-  view_ = new DetailView(shell.Frame(), owner,
-                         [](std::string_view verb, std::string_view host, std::string_view path) {
-                           return FetchEncodedPage(verb, host, path);
-                         });
+  view_ =
+      new DetailView(shell.Frame(), owner,
+                     [&session](std::string_view verb, std::string_view host,
+                                std::string_view path) { return session.Fetch(verb, host, path); });
 
   InfoGrid* grid = shell.Grid();
   connect(grid, &InfoGrid::doubleClicked, this, [this, grid](int row, int column) {
     const RowStore& rows = grid->Store();
-    view_->OnRowDoubleClick(column, [&rows, row](int c) { return std::string(rows.GetCellText(row, c)); });
+    view_->OnRowDoubleClick(column,
+                            [&rows, row](int c) { return std::string(rows.GetCellText(row, c)); });
   });
   connect(view_, &DetailView::friendAdded, this, [this](const AddedFriend& row) {
     friends_.Append(FriendRow{row.entry_id, row.name, row.qq, row.net_phone, row.user_id});

@@ -127,7 +127,7 @@ LoginAnswer ParseLoginAnswer(std::string_view answer) {
   read.Text(p.City, 50);
   read.Text(p.Province, 50);
   read.Text(p.Reserved16, 200);
-  read.Text(p.Reserved17, 100);
+  read.Text(p.SessionKey, 100);
   read.Text(p.Reserved18, 200);
   read.Text(p.Reserved19, 10);
   read.Int(p.PublishWaitSeconds);
@@ -182,7 +182,7 @@ std::vector<ProfileFieldText> DescribeProfile(const MemberProfile& p) {
       {"City", p.City},
       {"Province", p.Province},
       {"Reserved16", p.Reserved16},
-      {"Reserved17", p.Reserved17},
+      {"SessionKey", p.SessionKey},
       {"Reserved18", p.Reserved18},
       {"Reserved19", p.Reserved19},
       {"PublishWaitSeconds", num(p.PublishWaitSeconds)},

@@ -30,9 +30,11 @@ struct MemberProfile {
   std::string City;         // 50
   std::string Province;     // 50
   std::string Reserved16;   // 200
-  std::string Reserved17;   // 100
-  std::string Reserved18;   // 200
-  std::string Reserved19;   // 10
+  // 100: field 17, reserved by the answer's layout; our service puts the
+  // member's session key here (net/member_key.h), other servers leave it empty.
+  std::string SessionKey;
+  std::string Reserved18;  // 200
+  std::string Reserved19;  // 10
   std::int32_t PublishWaitSeconds = 0;
   std::int32_t InfoNum = 0;
   std::int32_t ContentLimit = 0;

@@ -1,5 +1,6 @@
 #include "net/transport.h"
 #include "net/base64.h"
+#include "net/member_key.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>
@@ -196,7 +197,21 @@ struct HeaderState {
   bool has_length = false;
   bool length_valid = false;
   long long length = 0;
+  bool key_refused = false;  // our service's word that the member's key is not (or no longer) valid
 };
+
+// "Name: value" when the line is that header (any letter case), else nullopt.
+std::optional<std::string_view> HeaderValue(std::string_view line, std::string_view name) {
+  if (line.size() <= name.size() || !StartsWithNoCase(line, name) || line[name.size()] != ':')
+    return std::nullopt;
+  std::string_view value = line.substr(name.size() + 1);
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r' ||
+                            value.back() == '\n')) {
+    value.remove_suffix(1);
+  }
+  return value;
+}
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
   auto* state = static_cast<HeaderState*>(user);
@@ -208,6 +223,8 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
     state->has_length = true;
     state->length_valid = length.has_value();
     state->length = length.value_or(0);
+  } else if (auto session = HeaderValue(line, kSessionHeader)) {
+    state->key_refused = EqualsNoCase(*session, kSessionRefused);
   }
   return size * count;
 }
@@ -269,7 +286,10 @@ void SetSecureConnectionFailureHandler(std::function<void(const std::string&)> h
   tls.on_failure = std::move(handler);
 }
 
-std::string FetchPage(std::string_view verb, std::string_view host, std::string_view path) {
+namespace {
+
+std::string Fetch(std::string_view verb, std::string_view host, std::string_view path,
+                  bool* key_refused) {
   const std::string error(kError);
   // The host comes from a server list: nothing in it may reach into the rest
   // of the URL.
@@ -319,15 +339,30 @@ std::string FetchPage(std::string_view verb, std::string_view host, std::string_
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   if (status != 200 || !state.headers.has_length || !state.headers.length_valid) return error;
+  if (key_refused != nullptr) *key_refused = state.headers.key_refused;
   const std::size_t zero = state.body.find('\0');
   if (zero != std::string::npos) state.body.resize(zero);
   return std::move(state.body);
+}
+
+}  // namespace
+
+std::string FetchPage(std::string_view verb, std::string_view host, std::string_view path) {
+  return Fetch(verb, host, path, nullptr);
 }
 
 std::string FetchEncodedPage(std::string_view verb, std::string_view host, std::string_view path) {
   std::string body = FetchPage(verb, host, path);
   if (body == kError) return body;
   return DecodeBase64Lenient(body);
+}
+
+MemberPageAnswer FetchMemberPage(std::string_view verb, std::string_view host,
+                                 std::string_view path) {
+  MemberPageAnswer answer;
+  answer.text = Fetch(verb, host, path, &answer.key_refused);
+  if (answer.text != kError) answer.text = DecodeBase64Lenient(answer.text);
+  return answer;
 }
 
 namespace {

@@ -25,6 +25,14 @@ std::string FetchPage(std::string_view verb, std::string_view host, std::string_
 // FetchPage, then the lenient base64 decoding of the body (DecodeBase64Lenient
 // of net/base64.h), cut at the first zero byte. "Error" is returned undecoded.
 std::string FetchEncodedPage(std::string_view verb, std::string_view host, std::string_view path);
+// FetchEncodedPage for a member page (net/member_key.h), and whether the
+// service said that the member's key was refused.
+struct MemberPageAnswer {
+  std::string text;
+  bool key_refused = false;
+};
+MemberPageAnswer FetchMemberPage(std::string_view verb, std::string_view host,
+                                 std::string_view path);
 // Whole URL to a file in 16,384-byte pieces; 0 on success, -1 on failure.
 int DownloadToFile(const std::string& url, const std::string& file_path);
 

@@ -32,6 +32,10 @@ PublishSession PublishAttachment::Session() {
   PublishSession s;
   s.profile = [this] { return shell_.Session().Profile(); };
   s.feed_host = [this] { return shell_.Session().FeedHost(); };
+  // Through the session: publications carry the member's key.
+  s.fetch = [this](std::string_view verb, std::string_view host, std::string_view path) {
+    return shell_.Session().Fetch(verb, host, path);
+  };
   s.post_own_message = [this](const OwnMessage& message) {
     emit shell_.Events().ownMessagePublished(message);
   };

@@ -1,5 +1,6 @@
 #include "shell/shell_session.h"
 
+#include "net/transport.h"
 #include "settings/values.h"
 
 namespace tv {
@@ -20,6 +21,12 @@ std::string ShellSession::CurrentHost() const {
 }
 
 bool ShellSession::Discover() const { return environment_.discover && environment_.discover(); }
+
+std::string ShellSession::Fetch(std::string_view verb, std::string_view host,
+                                std::string_view path) const {
+  return environment_.fetch ? environment_.fetch(verb, host, path)
+                            : FetchEncodedPage(verb, host, path);
+}
 
 void ShellSession::SignIn(const MemberProfile& profile, const LoginFlags& flags) {
   profile_ = profile;

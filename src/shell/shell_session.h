@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "net/login_answer.h"
 
@@ -26,6 +27,12 @@ struct ShellEnvironment {
   std::function<std::string()> current_host;
   // A new discovery; true when the current host answered (worker thread).
   std::function<bool()> discover;
+  // One exchange with a data server, the answer decoded ("Error" on
+  // failure); the member pages carry the member's session key, renewed by a
+  // silent login when the service refuses it. Worker threads. Unset: the
+  // plain transport.
+  std::function<std::string(std::string_view verb, std::string_view host, std::string_view path)>
+      fetch;
 };
 
 class ShellSession : public QObject {
@@ -51,6 +58,9 @@ class ShellSession : public QObject {
   // new discovery (worker thread; true when the current host answered).
   std::string CurrentHost() const;
   bool Discover() const;
+  // The environment's fetch: what the features' network jobs send through
+  // (worker threads).
+  std::string Fetch(std::string_view verb, std::string_view host, std::string_view path) const;
 
   // The login loop succeeded: the member, and the feed host taken from the
   // current host. Emits loggedIn().

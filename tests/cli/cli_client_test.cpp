@@ -16,6 +16,7 @@
 
 #include "cli_process.h"
 #include "core/gbk.h"
+#include "demo_publish.h"
 #include "feed/feed_requests.h"
 #include "local_service.h"
 #include "net/answers.h"
@@ -112,7 +113,7 @@ TEST(CliHelp, EveryCommandHasItsHelp) {
     if (!Contains(commands, name)) commands.push_back(name);
   }
   for (const char* expected :
-       {"login", "feed", "search", "compose", "publish", "history", "register"}) {
+       {"login", "feed", "search", "compose", "publish", "history", "register", "friends"}) {
     EXPECT_TRUE(Contains(commands, expected)) << expected << " missing from:\n" << list.out;
   }
   for (const std::string& name : commands) {
@@ -430,12 +431,7 @@ TEST_F(CliClientTest, FollowPrintsNewDeletedAndClosedMessagesUntilTerminated) {
 
   // A message from another member, departing from the member's city.
   const std::string content = G("命令行跟随测试新消息十吨");
-  const std::string publish =
-      "/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=" +
-      EncodeQueryValue(G("郑州")) + "&Msg_StartCity=" + EncodeQueryValue(G("郑州")) +
-      "&Msg_Type=0&Msg_Content=" + EncodeQueryValue(content) +
-      "&Msg_Tel=13700000000&Msg_Flag=10002";
-  ASSERT_EQ(FetchEncodedPage("POST", service_->host(), publish), "AddOK");
+  ASSERT_TRUE(PublishAsDemoMember(service_->host(), "demo_member", G("郑州"), content));
   bool seen = false;
   // One refresh period (1 s) and the request's way, with room for a loaded
   // machine.
@@ -478,12 +474,8 @@ TEST_F(CliClientTest, SearchFollowPrintsANewMatchUntilTerminated) {
   ASSERT_TRUE(follow.ReadLine(line, 15000));
   EXPECT_EQ(line, "{\"total\":0}");
 
-  const std::string publish =
-      "/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=" +
-      EncodeQueryValue(G("郑州")) + "&Msg_StartCity=" + EncodeQueryValue(G("郑州")) +
-      "&Msg_Type=1&Msg_Content=" + EncodeQueryValue(G("命令行搜索跟随 9.6米空车")) +
-      "&Msg_Tel=13700000000&Msg_Flag=10002";
-  ASSERT_EQ(FetchEncodedPage("POST", service_->host(), publish), "AddOK");
+  ASSERT_TRUE(PublishAsDemoMember(service_->host(), "demo_member", G("郑州"),
+                                  G("命令行搜索跟随 9.6米空车"), "1"));
   // One refresh period and the panel's pause, with room for a loaded machine.
   ASSERT_TRUE(follow.ReadLine(line, 8000)) << "the new match did not arrive";
   QJsonParseError error{};
@@ -594,6 +586,8 @@ TEST_F(CliClientTest, PublishTakesTheFormsWayAndKeepsTheHistory) {
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_NE(sent[0].find("AddSign=NewInfo"), std::string::npos);
   EXPECT_NE(sent[0].find("Msg_Content=" + EncodeQueryValue(G(text))), std::string::npos) << sent[0];
+  // With the session key of the command's login.
+  EXPECT_NE(sent[0].find("&SessionKey="), std::string::npos) << sent[0];
 
   // The history dialog's entry, and the message in another member's list.
   const CliResult history = Run({"history"});
@@ -619,6 +613,44 @@ TEST_F(CliClientTest, PublishTakesTheFormsWayAndKeepsTheHistory) {
   EXPECT_EQ(Run({"history", "delete", Lines(history.out)[0]}).exit_code, 1);
   EXPECT_EQ(Run({"history", "clear"}).exit_code, 0);
   EXPECT_EQ(Run({"history"}).out, "");
+}
+
+// The friends list through the window's requests, each with the login's
+// session key: listed, added to, shortened.
+TEST_F(CliClientTest, FriendsAreListedAddedAndRemovedWithTheMembersKey) {
+  const std::vector<std::string> vip = {"--user", "demo_vip", "--password", "vip123"};
+  auto as = [&vip](std::vector<std::string> head) {
+    head.insert(head.end(), vip.begin(), vip.end());
+    return head;
+  };
+  const std::size_t from = proxy_->Count();
+  const CliResult before = Run(as({"friends"}));
+  ASSERT_EQ(before.exit_code, 0) << before.err;
+  ASSERT_EQ(Lines(before.out).size(), 4u) << before.out;  // the demo member's friends
+  EXPECT_EQ(Fields(Lines(before.out)[0]).at(2), "10002");
+
+  const CliResult added = Run(as({"friends", "add", "10004", "广州畅达运输有限公司"}));
+  ASSERT_EQ(added.exit_code, 0) << added.err;
+  const auto fields = Fields(Lines(added.out).at(0));
+  ASSERT_EQ(fields.size(), 2u);
+  EXPECT_EQ(fields[0], "AddOK");
+  const CliResult after = Run(as({"friends"}));
+  EXPECT_EQ(Lines(after.out).back(), fields[1] + "\t广州畅达运输有限公司\t10004");
+  EXPECT_EQ(Run(as({"friends", "add", "10004", "广州畅达运输有限公司"})).exit_code, 1);
+
+  EXPECT_EQ(Run(as({"friends", "delete", fields[1]})).exit_code, 0);
+  const CliResult again = Run(as({"friends", "delete", fields[1]}));
+  EXPECT_EQ(again.exit_code, 1);
+  EXPECT_EQ(again.err, "删除失败,请稍后重试\n");
+  EXPECT_EQ(Run(as({"friends"})).out, before.out);
+
+  int friend_requests = 0;
+  for (const std::string& target : TargetsSince(from)) {
+    if (target.find("GetFrindInfo.asp") == std::string::npos) continue;
+    ++friend_requests;
+    EXPECT_NE(target.find("&SessionKey="), std::string::npos) << target;
+  }
+  EXPECT_EQ(friend_requests, 7);
 }
 
 TEST_F(CliClientTest, PublishRefusalsSendNothing) {

@@ -5,12 +5,16 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
+#include <mutex>
 #include <optional>
+#include <vector>
 
+#include "app/member_session.h"
 #include "core/notice.h"
 #include "detail/detail_add_friend.h"
 #include "detail/detail_state.h"
 #include "detail/detail_window.h"
+#include "detail/friends_loader.h"
 #include "detail_fixtures.h"
 #include "net/answers.h"
 #include "net/login_answer.h"
@@ -22,6 +26,14 @@ namespace tv {
 namespace {
 
 using detail_test::G;
+
+LoginAnswer SendLogin(const std::string& host, const std::string& user,
+                      const std::string& password) {
+  return ParseLoginAnswer(FetchEncodedPage(
+      "POST", host,
+      "/qavel/client/client_login.asp?action=Login_Client&loginSign=0&username=" + user +
+          "&password=" + password));
+}
 
 class DetailAgainstService : public ::testing::Test {
  protected:
@@ -35,10 +47,7 @@ class DetailAgainstService : public ::testing::Test {
   const std::string& Host() { return service_->host(); }
 
   LoginAnswer Login(const char* user, const char* password) {
-    return ParseLoginAnswer(FetchEncodedPage(
-        "POST", Host(),
-        std::string("/qavel/client/client_login.asp?action=Login_Client&loginSign=0&username=") +
-            user + "&password=" + password));
+    return SendLogin(Host(), user, password);
   }
 
   // The first message of the member's city that another member published.
@@ -101,7 +110,12 @@ TEST_F(DetailAgainstService, FullMemberAddsThePublisherAsAFriend) {
   ASSERT_TRUE(message.has_value());
 
   ScopedNoticeRecorder notices;
-  AddFriendRequest request(&FetchEncodedPage);
+  MemberSession member(&SendLogin);
+  member.Begin("demo_vip", "vip123", login.profile.SessionKey);
+  AddFriendRequest request(
+      [&member](std::string_view verb, std::string_view host, std::string_view path) {
+        return member.Fetch(verb, host, path);
+      });
   std::optional<AddedFriend> added;
   QObject::connect(&request, &AddFriendRequest::friendAdded,
                    [&](const AddedFriend& row) { added = row; });
@@ -115,10 +129,9 @@ TEST_F(DetailAgainstService, FullMemberAddsThePublisherAsAFriend) {
   EXPECT_EQ(added->user_id, message->Flag);
 
   // The service now lists the publisher among the member's friends.
-  std::string friends =
-      FetchEncodedPage("GET", Host(),
-                       "/qavel/client/GetFrindInfo.asp?action=GetFrindInfo&UserID=" +
-                           std::to_string(login.profile.UserId));
+  std::string friends = member.Fetch("GET", Host(),
+                                     "/qavel/client/GetFrindInfo.asp?action=GetFrindInfo&UserID=" +
+                                         std::to_string(login.profile.UserId));
   EXPECT_NE(friends.find("@@" + added->entry_id + "||" + message->Company + "||"),
             std::string::npos);
 
@@ -126,6 +139,80 @@ TEST_F(DetailAgainstService, FullMemberAddsThePublisherAsAFriend) {
   FriendListedCheck listed = [&](std::string_view id) { return id == added->user_id; };
   EXPECT_FALSE(request.Start(*message, viewer, listed, Host()));
   EXPECT_EQ(notices.notices.size(), 1u);
+}
+
+// The friends list end to end through the member's session: loaded, added
+// to and shortened with the member's key, and a service that forgot the key
+// in between (restarted on a new store) costs one silent login.
+TEST(DetailFriendsAgainstService, ListAddAndRemoveWithTheMembersKey) {
+  LocalService service({"--demo", "--demo-count", "100"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  const std::string host = service.host();
+  const LoginAnswer login = SendLogin(host, "demo_vip", "vip123");
+  ASSERT_TRUE(login.ok());
+  std::vector<std::string> sent;
+  std::mutex sent_mutex;
+  MemberSession member(&SendLogin,
+                       [&](std::string_view verb, std::string_view h, std::string_view path) {
+                         {
+                           std::lock_guard lock(sent_mutex);
+                           sent.emplace_back(path);
+                         }
+                         return FetchMemberPage(verb, h, path);
+                       });
+  member.Begin("demo_vip", "vip123", login.profile.SessionKey);
+  auto fetch = [&member](std::string_view verb, std::string_view h, std::string_view path) {
+    return member.Fetch(verb, h, path);
+  };
+  ScopedNoticeRecorder notices;
+
+  FriendsTable table;
+  FriendsLoader loader(
+      table, [&](std::string_view h, std::string_view path) { return fetch("GET", h, path); },
+      [&host] { return host; });
+  QSignalSpy loaded(&loader, &FriendsLoader::friendsLoaded);
+  loader.LoadFriends(login.profile.UserId);
+  ASSERT_TRUE(loaded.wait(10000));
+  ASSERT_EQ(table.Rows().size(), 4u);  // the demo member's friends
+
+  // The service forgets every session; the next request logs in again once.
+  ASSERT_TRUE(service.RestartOnNewStore()) << service.error();
+  const CurrentMessage publisher{"1",
+                                 G("郑州"),
+                                 G("货源"),
+                                 G("有货"),
+                                 "020-86123456",
+                                 "10004",
+                                 "2012-3-5 9:07:03",
+                                 "0",
+                                 G("广州畅达运输有限公司")};
+  AddFriendRequest request(fetch);
+  std::optional<AddedFriend> added;
+  QObject::connect(&request, &AddFriendRequest::friendAdded,
+                   [&](const AddedFriend& row) { added = row; });
+  QSignalSpy finished(&request, &AddFriendRequest::finished);
+  DetailViewer viewer = ViewerOf(login.profile, login.flags, true);
+  ASSERT_TRUE(request.Start(publisher, viewer, {}, host));
+  ASSERT_TRUE(finished.wait(10000));
+  ASSERT_TRUE(added.has_value()) << "notices: " << notices.notices.size();
+  EXPECT_EQ(member.Renewals(), 1);
+  table.Append(FriendRow{added->entry_id, added->name, {}, {}, added->user_id});
+
+  QSignalSpy removed(&loader, &FriendsLoader::removeFinished);
+  loader.RemoveFriend(G("广州畅达运输有限公司"));
+  ASSERT_TRUE(removed.wait(10000));
+  EXPECT_TRUE(removed.first().at(0).toBool());
+  EXPECT_EQ(member.Renewals(), 1);
+  // The two questions (addition, removal), no notice of a failure.
+  EXPECT_TRUE(notices.notices.empty());
+  ASSERT_EQ(notices.questions.size(), 2u);
+  EXPECT_NE(notices.questions.back().find(G("确定要删除好友")), std::string::npos);
+  // Every friends request carried a key: the login's, then the renewed one.
+  for (const std::string& path : sent) {
+    if (path.find("GetFrindInfo.asp") == std::string::npos) continue;
+    EXPECT_NE(path.find("&SessionKey="), std::string::npos) << path;
+  }
+  EXPECT_NE(sent.back().find("&SessionKey=" + member.Key()), std::string::npos);
 }
 
 }  // namespace

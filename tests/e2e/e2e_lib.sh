@@ -95,9 +95,29 @@ remember_login() {  # user password [refresh-seconds]
 
 publish_as_demo_member() {  # city content
   local db=$work/service.db member answer
+  # As our client does: logged in, with the session key (profile field 17)
+  # and the member's own company and telephone.
+  answer=$(python3 - "$service_host" "$1" "$2" <<'PY'
+import base64, sys, urllib.parse, urllib.request
+host, city, content = sys.argv[1:4]
+def q(text):
+    return urllib.parse.quote(text if isinstance(text, bytes) else text.encode("gbk"), safe="")
+def post(path):
+    request = urllib.request.Request("http://%s%s" % (host, path), data=b"", method="POST")
+    with urllib.request.urlopen(request) as reply:
+        return base64.b64decode(reply.read())
+f = post("/qavel/client/client_login.asp?action=Login_Client&loginSign=0"
+         "&username=demo_member&password=member123").split(b"@@@@@")
+late = 2 if int(f[7]) < 0 else 0  # an ordinary member's two wait fields
+print(post("/qavel/client/SetInfo.asp?action=Client_AddInfo&InfoSign=0&AddSign=NewInfo"
+           "&Msg_Code=" + q(city) + "&Msg_Type=0&Msg_Content=" + q(content) +
+           "&Msg_Tel=" + q(f[5] + b" ") + "&Msg_Flag=" + f[1].decode() +
+           "&Msg_StartCity=" + q(city) + "&Msg_NetPhone=" + q(f[12 + late]) +
+           "&Msg_Company=" + q(f[4]) + "&InfoNum=1&SessionKey=" + q(f[17 + late])).decode())
+PY
+)
+  [ "$answer" = AddOK ] || fail "publish answered $answer"
   member=$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select id from members where username=\"demo_member\"").fetchone()[0])' "$db")
-  answer=$(curl -s -X POST "http://$service_host/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo&Msg_Code=$(gbk "$1")&Msg_StartCity=$(gbk "$1")&Msg_Type=0&Msg_Content=$(gbk "$2")&Msg_Tel=13700000000&Msg_Flag=$member")
-  [ "$(echo "$answer" | base64 -d)" = AddOK ] || fail "publish answered $answer"
   # The service's simulated traffic publishes too: this member's newest.
   python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select max(id) from messages where flag = ?", (sys.argv[2],)).fetchone()[0])' "$db" "$member"
 }

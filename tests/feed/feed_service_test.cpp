@@ -70,9 +70,9 @@ TEST_F(FeedServiceTest, FirstPageThenNewMessagesOnTopButNotTheMembersOwn) {
   EXPECT_TRUE(StrictlyFalling(first));
   EXPECT_TRUE(f->feed->PollTimerActive());
 
-  ASSERT_TRUE(Publish(service->host(), other, G("郑州"), G("郑州到广州 有货20吨 甲")));
-  ASSERT_TRUE(Publish(service->host(), other, G("郑州"), G("郑州到上海 求车 乙")));
-  ASSERT_TRUE(Publish(service->host(), vip, G("郑州"), G("郑州到北京 自己的 丙")));
+  ASSERT_TRUE(Publish(service->host(), "demo_member", G("郑州"), G("郑州到广州 有货20吨 甲")));
+  ASSERT_TRUE(Publish(service->host(), "demo_member", G("郑州"), G("郑州到上海 求车 乙")));
+  ASSERT_TRUE(Publish(service->host(), "demo_vip", G("郑州"), G("郑州到北京 自己的 丙")));
   const auto newest = SqlNumbers(service->db_path(), "SELECT max(id) FROM messages");
   ASSERT_EQ(newest.size(), 1u);
   // The member's own message is the newest; the rows stop one short of it.

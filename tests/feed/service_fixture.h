@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/background_job.h"
+#include "demo_publish.h"
 #include "feed/feed_controller.h"
 #include "feed_test_util.h"
 #include "local_service.h"
@@ -52,7 +53,8 @@ inline std::vector<std::int64_t> SqlNumbers(const std::string& db_path, const st
 using SqlQuery = std::function<std::vector<std::int64_t>(const std::string& sql)>;
 
 inline SqlQuery SqliteQuery(std::string db_path) {
-  return [db_path = std::move(db_path)](const std::string& sql) { return SqlNumbers(db_path, sql); };
+  return
+      [db_path = std::move(db_path)](const std::string& sql) { return SqlNumbers(db_path, sql); };
 }
 
 inline std::int64_t NewestIn(const SqlQuery& db) {
@@ -66,15 +68,10 @@ inline std::int64_t MemberId(const std::string& db_path, const std::string& user
 }
 
 // Publishes through the service's own page, as a client does (`type` "0"
-// cargo, "1" trucks).
-inline bool Publish(const std::string& host, std::int64_t flag, const std::string& city_gbk,
+// cargo, "1" trucks): `user` is a demo member.
+inline bool Publish(const std::string& host, const std::string& user, const std::string& city_gbk,
                     const std::string& content_gbk, const std::string& type = "0") {
-  const std::string path = "/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=NewInfo" +
-                           std::string("&Msg_Code=") + EncodeQueryValue(city_gbk) +
-                           "&Msg_StartCity=" + EncodeQueryValue(city_gbk) + "&Msg_Type=" + type +
-                           "&Msg_Content=" + EncodeQueryValue(content_gbk) +
-                           "&Msg_Tel=13900000000&Msg_Flag=" + std::to_string(flag);
-  return FetchEncodedPage("POST", host, path) == "AddOK";
+  return PublishAsDemoMember(host, user, city_gbk, content_gbk, type);
 }
 
 // A feed on real hosts. Discovery checks `hosts` in order and takes the
@@ -170,8 +167,8 @@ inline bool WaitForNewest(ServiceFeed& f, std::int64_t id, int ms = kWaitMs) {
 // Waits until the feed has answered `n` more polls for new records.
 inline bool WaitForPolls(ServiceFeed& f, int n) {
   int polls = 0;
-  auto c = QObject::connect(f.feed.get(), &FeedController::newRecordsApplied,
-                            [&](int) { ++polls; });
+  auto c =
+      QObject::connect(f.feed.get(), &FeedController::newRecordsApplied, [&](int) { ++polls; });
   const bool seen = QTest::qWaitFor([&] { return polls >= n; }, kWaitMs);
   QObject::disconnect(c);
   return seen;
@@ -231,7 +228,9 @@ inline bool SitOutOutage(ServiceFeed& f, const SqlQuery& db) {
   const int tried = f.discoveries_tried.load();
   const std::int64_t newest = NewestIn(db);
   return QTest::qWaitFor(
-      [&] { return f.discoveries_tried.load() > tried && NewestIn(db) >= newest + OutageMessages(); },
+      [&] {
+        return f.discoveries_tried.load() > tried && NewestIn(db) >= newest + OutageMessages();
+      },
       kWaitMs);
 }
 

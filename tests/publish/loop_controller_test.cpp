@@ -57,6 +57,21 @@ TEST_F(LoopControllerTest, SendsInTurnAndRetriesAFailedText) {
   EXPECT_TRUE(notices_.notices.empty());  // the loop never shows a notice
 }
 
+TEST_F(LoopControllerTest, AServiceThatForgotTheKeyCostsOneSilentLogin) {
+  Start("demo_vip", "vip123");
+  auto loop = Looping({"货源：A", "货源：B"});
+  QSignalSpy finished(loop.get(), &LoopController::turnFinished);
+  EXPECT_EQ(Tick(*loop), "A");
+  RestartService();
+  EXPECT_EQ(Tick(*loop), "B");
+  ASSERT_EQ(finished.size(), 2);
+  EXPECT_TRUE(finished.at(1).at(2).toBool()) << "B was not accepted";
+  EXPECT_EQ(members_.Renewals(), 1);
+  EXPECT_EQ(test::QueryValue(PathsWith("SetInfo.asp").back(), "SessionKey"), members_.Key());
+  EXPECT_EQ(posted_.size(), 2u);
+  EXPECT_TRUE(notices_.notices.empty());
+}
+
 TEST_F(LoopControllerTest, QuotaRepliesMoveOn) {
   Start("demo_vip", "vip123", {"--quota", "1"});
   auto loop = Looping({"货源：A", "货源：B", "货源：C"});

@@ -73,6 +73,30 @@ TEST_F(PublishControllerTest, AcceptedMessageGoesToTheListsAndIntoTheHistory) {
   EXPECT_NE(paths[2].find("GetNewString.asp"), std::string::npos);
 }
 
+// The publication carries the member's key; when the service has forgotten
+// it (restarted on a new store), one silent login gets a new one and the
+// publication goes through as if nothing had happened.
+TEST_F(PublishControllerTest, AServiceThatForgotTheKeyCostsOneSilentLogin) {
+  Start("demo_vip", "vip123");
+  PublishController publisher(Session());
+  ASSERT_EQ(SubmitAndWait(publisher, Form("有货 A")), PublishReply::kAccepted);
+  ASSERT_EQ(PathsWith("SetInfo.asp").size(), 1u);
+  EXPECT_EQ(QueryValue(PathsWith("SetInfo.asp")[0], "SessionKey"), profile_.SessionKey);
+
+  RestartService();
+  ASSERT_EQ(SubmitAndWait(publisher, Form("有货 B")), PublishReply::kAccepted);
+  EXPECT_TRUE(notices_.notices.empty());
+  EXPECT_EQ(members_.Renewals(), 1);
+  const std::vector<std::string> sends = PathsWith("SetInfo.asp");
+  ASSERT_EQ(sends.size(), 3u);  // refused with the old key, taken with the new
+  EXPECT_EQ(QueryValue(sends[1], "SessionKey"), profile_.SessionKey);
+  EXPECT_EQ(QueryValue(sends[2], "SessionKey"), members_.Key());
+  EXPECT_NE(members_.Key(), profile_.SessionKey);
+  ASSERT_EQ(posted_.size(), 2u);
+  EXPECT_EQ(U(posted_.back().content), "有货 B");
+  EXPECT_EQ(History().size(), 2u);
+}
+
 TEST_F(PublishControllerTest, RefusedRepliesShowTheirNoticeAndKeepTheForm) {
   struct Case {
     const char* what;
@@ -141,6 +165,7 @@ TEST_F(PublishControllerTest, RefusalsBeforeAnyRequest) {
 
   // A content of exactly the limit is refused, one character fewer goes.
   profile_ = test::LoginAs(host_, "demo_vip", "vip123");
+  members_.Begin("demo_vip", "vip123", profile_.SessionKey);
   profile_.ContentLimit = 10;
   notices_.notices.clear();
   EXPECT_EQ(SubmitAndWait(publisher, Form("郑州到北京有货求车急")), std::nullopt);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/member_session.h"
 #include "core/notice.h"
 #include "local_service.h"
 #include "net/login_answer.h"
@@ -23,12 +24,17 @@
 
 namespace tv::test {
 
-inline MemberProfile LoginAs(const std::string& host, const std::string& user,
+inline LoginAnswer SendLogin(const std::string& host, const std::string& user,
                              const std::string& password) {
-  const LoginAnswer answer = ParseLoginAnswer(FetchEncodedPage(
+  return ParseLoginAnswer(FetchEncodedPage(
       "POST", host,
       "/qavel/client/client_login.asp?action=Login_Client&loginSign=0&username=" + user +
           "&password=" + password));
+}
+
+inline MemberProfile LoginAs(const std::string& host, const std::string& user,
+                             const std::string& password) {
+  const LoginAnswer answer = SendLogin(host, user, password);
   EXPECT_TRUE(answer.ok()) << user;
   return answer.profile;
 }
@@ -70,6 +76,13 @@ class PublishServiceTest : public ::testing::Test {
     ASSERT_TRUE(service_->ok()) << service_->error();
     host_ = service_->host();
     profile_ = LoginAs(host_, user, password);
+    members_.Begin(user, password, profile_.SessionKey);
+  }
+  // The service starts again on its port with a new store: it has forgotten
+  // the member's key.
+  void RestartService() {
+    ASSERT_TRUE(service_->RestartOnNewStore()) << service_->error();
+    ASSERT_EQ(service_->host(), host_);
   }
 
   PublishSession Session() {
@@ -77,12 +90,9 @@ class PublishServiceTest : public ::testing::Test {
     s.profile = [this] { return profile_; };
     s.feed_host = [this] { return host_; };
     s.post_own_message = [this](const OwnMessage& message) { posted_.push_back(message); };
+    // As the program's: through the member's session.
     s.fetch = [this](std::string_view verb, std::string_view host, std::string_view path) {
-      {
-        std::lock_guard lock(mutex_);
-        paths_.emplace_back(path);
-      }
-      return FetchEncodedPage(verb, host, path);
+      return members_.Fetch(verb, host, path);
     };
     s.now = [this] { return now_; };
     s.time_text = [] { return std::string("2012-3-5 9:07:03"); };
@@ -112,6 +122,15 @@ class PublishServiceTest : public ::testing::Test {
   std::unique_ptr<LocalService> service_;
   std::string host_;
   MemberProfile profile_;
+  // Every request as it went out (member pages with their key).
+  MemberSession members_{
+      &SendLogin, [this](std::string_view verb, std::string_view host, std::string_view path) {
+        {
+          std::lock_guard lock(mutex_);
+          paths_.emplace_back(path);
+        }
+        return FetchMemberPage(verb, host, path);
+      }};
   std::vector<OwnMessage> posted_;
   std::mutex mutex_;
   std::vector<std::string> paths_;

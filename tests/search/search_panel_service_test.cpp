@@ -154,16 +154,17 @@ TEST_F(SearchPanelServiceTest, FirstPageCountsThenNewMatchesComeOnTopWithTheirCh
   EXPECT_TRUE(Row(30).empty());
   EXPECT_TRUE(panel->Feed().PollTimerActive());
 
-  ASSERT_TRUE(Publish(service->host(), other, G("郑州"), G("郑州到西安 木材8吨 甲")));  // no
-  ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("济宁到北京 煤炭30吨 乙")));
+  ASSERT_TRUE(
+      Publish(service->host(), "demo_member", G("郑州"), G("郑州到西安 木材8吨 甲")));  // no
+  ASSERT_TRUE(Publish(service->host(), "demo_member", G("济宁"), G("济宁到北京 煤炭30吨 乙")));
   ASSERT_TRUE(WaitForTop("乙"));
   EXPECT_EQ(panel->Store().TotalCount(), total + 1);
   EXPECT_EQ(Row(0, kColTypeWord), "0");  // the type as received
   EXPECT_EQ(player.played, std::vector<std::string>{"STOCK"});
 
   // A truck match, and the member's own match (never through a poll).
-  ASSERT_TRUE(Publish(service->host(), vip, G("济宁"), G("自己的 煤炭 丙")));
-  ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("求车拉煤炭 丁"), "1"));
+  ASSERT_TRUE(Publish(service->host(), "demo_vip", G("济宁"), G("自己的 煤炭 丙")));
+  ASSERT_TRUE(Publish(service->host(), "demo_member", G("济宁"), G("求车拉煤炭 丁"), "1"));
   ASSERT_TRUE(WaitForTop("丁"));
   EXPECT_EQ(panel->Store().TotalCount(), total + 2);
   EXPECT_EQ(Row(1).find("丙"), std::string::npos);
@@ -176,14 +177,15 @@ TEST_F(SearchPanelServiceTest, ABurstOfMatchesSoundsOnceAndNoSoundWhenSwitchedOf
   gate.Close();  // the next poll asks once all five are published
   ASSERT_TRUE(QTest::qWaitFor([&] { return gate.Waiting() == 1; }, kWaitMs));
   for (int i = 0; i < 5; ++i) {
-    ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("水泥 批") + std::to_string(i)));
+    ASSERT_TRUE(
+        Publish(service->host(), "demo_member", G("济宁"), G("水泥 批") + std::to_string(i)));
   }
   gate.Open();
   ASSERT_TRUE(WaitForTop("批4"));
   EXPECT_EQ(player.played, std::vector<std::string>{"STOCK"});
 
   sound_on = false;
-  ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("水泥 静")));
+  ASSERT_TRUE(Publish(service->host(), "demo_member", G("济宁"), G("水泥 静")));
   ASSERT_TRUE(WaitForTop("静"));
   EXPECT_EQ(player.played.size(), 1u);
 }
@@ -245,7 +247,7 @@ TEST_F(SearchPanelServiceTest, PauseResumeAndCloseStopAndStartPolling) {
   // A poll under way when the panel closes brings nothing into it.
   gate.Close();
   ASSERT_TRUE(QTest::qWaitFor([&] { return gate.Waiting() == 1; }, kWaitMs));
-  ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("煤炭 关闭后")));
+  ASSERT_TRUE(Publish(service->host(), "demo_member", G("济宁"), G("煤炭 关闭后")));
   const std::int32_t total = panel->Store().TotalCount();
   panel->Close();
   EXPECT_FALSE(panel->Feed().PollTimerActive());
@@ -275,7 +277,7 @@ TEST_F(SearchPanelServiceTest, ANewSearchDropsTheOldSearchesLateAnswer) {
   // finds a new match of the old search.
   gate.Close();
   ASSERT_TRUE(QTest::qWaitFor([&] { return gate.Waiting() == 1; }, kWaitMs));
-  ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("煤炭 迟到的")));
+  ASSERT_TRUE(Publish(service->host(), "demo_member", G("济宁"), G("煤炭 迟到的")));
   Search("", "钢材");
   panel->SetScrolling(false);  // no poll of the new search from here on
   const std::int32_t total = panel->Store().TotalCount();

@@ -16,6 +16,7 @@ TEST(serviceConcurrency, ParallelPollsAndPublicationsStayConsistent) {
   ServiceClient client(service);
   const CountedPage start = ParseCountedPage(client.Get("GetSearchInfo.asp?action=GetTopDatas"));
   const std::string mark = start.records.at(0).InfoID;
+  const MemberLogin vip = LogIn(client, "demo_vip", "vip123");
 
   constexpr int kReaders = 6, kReads = 40, kWriters = 2, kWrites = 15;
   std::atomic<int> bad_answers{0}, accepted{0};
@@ -35,10 +36,7 @@ TEST(serviceConcurrency, ParallelPollsAndPublicationsStayConsistent) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < kWrites; ++i) {
         const std::string content = "load-" + std::to_string(t) + "-" + std::to_string(i);
-        const std::string answer = client.Post(
-            "SetInfo.asp?action=Client_AddInfo&InfoSign=0&AddSign=NewInfo&Msg_Code=" + Q("郑州") +
-            "&Msg_Type=0&Msg_Content=" + content + "&Msg_Tel=123456&Msg_Flag=10001" +
-            "&Msg_StartCity=" + Q("郑州") + "&Msg_NetPhone=&Msg_Company=&InfoNum=1");
+        const std::string answer = client.Post(OwnPublishPath(vip, content));
         if (answer == "AddOK") ++accepted;
       }
     });

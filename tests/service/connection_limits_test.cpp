@@ -32,28 +32,52 @@ TEST(serviceWire, AnswersAndRefusalsAsSent) {
   const std::vector<Case> cases = {
       {"the client's request, byte for byte", checkhost + " HTTP/1.0\r\n\r\n",
        "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 6\r\n"
-       "Content-Type: text/plain; charset=GBK\r\n\r\nTestOK", true},
+       "Content-Type: text/plain; charset=GBK\r\n\r\nTestOK",
+       true},
       {"a POST with an empty body",
        "POST /qavel/client/checkhost.htm HTTP/1.0\r\nContent-Length: 0\r\n\r\n",
        "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 6\r\n"
-       "Content-Type: text/plain; charset=GBK\r\n\r\nTestOK", true},
+       "Content-Type: text/plain; charset=GBK\r\n\r\nTestOK",
+       true},
       {"HEAD: the length, no body", "HEAD /qavel/client/checkhost.htm HTTP/1.0\r\n\r\n",
        "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 6\r\n"
-       "Content-Type: text/plain; charset=GBK\r\n\r\n", true},
-      {"a head just under 8 KiB", "GET " + long_query + " HTTP/1.0\r\n\r\n",
-       "HTTP/1.1 200 OK"},
-      {"a request line over 8 KiB", "GET " + long_query + std::string(400, 'y') + " HTTP/1.0\r\n\r\n",
+       "Content-Type: text/plain; charset=GBK\r\n\r\n",
+       true},
+      {"a head just under 8 KiB", "GET " + long_query + " HTTP/1.0\r\n\r\n", "HTTP/1.1 200 OK"},
+      {"a request line over 8 KiB",
+       "GET " + long_query + std::string(400, 'y') + " HTTP/1.0\r\n\r\n",
        "HTTP/1.1 414 URI Too Long"},
-      {"header fields over 8 KiB", checkhost + " HTTP/1.0\r\nX-Pad: " + std::string(9000, 'p') +
-       "\r\n\r\n", "HTTP/1.1 431 Request Header Fields Too Large"},
-      {"a body over 64 KiB", "POST /qavel/client/checkhost.htm HTTP/1.0\r\nContent-Length: 70000\r\n\r\n" +
-       std::string(70000, 'b'), "HTTP/1.1 413 Payload Too Large"},
+      {"header fields over 8 KiB",
+       checkhost + " HTTP/1.0\r\nX-Pad: " + std::string(9000, 'p') + "\r\n\r\n",
+       "HTTP/1.1 431 Request Header Fields Too Large"},
+      {"a body over 64 KiB",
+       "POST /qavel/client/checkhost.htm HTTP/1.0\r\nContent-Length: 70000\r\n\r\n" +
+           std::string(70000, 'b'),
+       "HTTP/1.1 413 Payload Too Large"},
       {"not HTTP", "hello there\r\n\r\n", "HTTP/1.1 400 Bad Request"},
       {"a query that is not GBK",
        "GET /qavel/client/GetInfo.asp?action=GetTopDatas&Code=%FF%FF&inType=8 HTTP/1.0\r\n\r\n",
        "HTTP/1.1 400 Bad Request"},
       {"a verb the service has no use for", "DELETE /qavel/client/checkhost.htm HTTP/1.0\r\n\r\n",
        "HTTP/1.1 405 Method Not Allowed"},
+      // A body whose last coding is not chunked has no known end: what follows
+      // must not be taken for the next request.
+      {"a transfer coding other than chunked",
+       "POST /qavel/client/checkhost.htm HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: gzip\r\n\r\n" +
+           checkhost + " HTTP/1.1\r\nHost: a\r\n\r\n",
+       "HTTP/1.1 400 Bad Request"},
+      {"chunked, then another coding",
+       "POST /qavel/client/checkhost.htm HTTP/1.1\r\nHost: a\r\n"
+       "Transfer-Encoding: chunked, identity\r\n\r\n0\r\n\r\n",
+       "HTTP/1.1 400 Bad Request"},
+      {"another coding, with a length",
+       "POST /qavel/client/checkhost.htm HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: gzip\r\n"
+       "Content-Length: 3\r\n\r\nabc",
+       "HTTP/1.1 400 Bad Request"},
+      {"codings that end in chunked",
+       "POST /qavel/client/checkhost.htm HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
+       "Transfer-Encoding: gzip\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
+       "HTTP/1.1 200 OK"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -95,8 +119,8 @@ TEST(serviceWire, KeepAliveAnswersPipelinedRequestsInOrder) {
 // that trickles in goes after the head limit although it never pauses long,
 // and a client that finished its exchange keeps its connection until idle.
 TEST(serviceLimits, IdleAndSlowHeadsAreClosedOnTime) {
-  LocalService service({"--demo", "--demo-count", "50", "--head-timeout", "1.5",
-                        "--idle-timeout", "1"});
+  LocalService service(
+      {"--demo", "--demo-count", "50", "--head-timeout", "1.5", "--idle-timeout", "1"});
   ASSERT_TRUE(service.ok()) << service.error();
   const auto start = Clock::now();
   RawConnection idle(service.port()), trickle(service.port()), served(service.port());

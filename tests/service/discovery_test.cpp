@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "core/version.h"
 #include "net/query_encoding.h"
 #include "net/server_list.h"
@@ -84,6 +87,40 @@ TEST(serviceDiscovery, VersionFileOffersTheClientsOwnVersionUnlessTold) {
       DownloadToFile("http://" + newer.host() + "/qavel/software/Update.exe", dir + "/updater"), 0);
   EXPECT_EQ(DownloadToFile("http://" + newer.host() + "/qavel/software/nothing", dir + "/none"),
             -1);
+}
+
+// The update address is the server's own (or the one it is told to hand
+// out), whatever Host a request names: nobody who sends a request chooses
+// where clients download a program from. Under /qavel/software/ only files
+// are served.
+TEST(serviceDiscovery, UpdateAddressIsTheServersOwnAndOnlyFilesDownload) {
+  LocalService own({"--offer-version", "8.2.0.0"});
+  LocalService told({"--offer-version", "8.2.0.0", "--public-host", "freight.example:8080"});
+  ASSERT_TRUE(own.ok() && told.ok());
+  auto offered = [](const LocalService& service) {
+    httplib::Client raw("127.0.0.1", service.port());
+    auto res = raw.Get("/qavel/client/UpdateVersion.htm", {{"Host", "evil.example"}});
+    return res ? ParseVersionAnswer(res->body).program_url : std::string("no answer");
+  };
+  EXPECT_EQ(offered(own), "http://" + own.host() + "/qavel/software/tarvolo");
+  EXPECT_EQ(offered(told), "http://freight.example:8080/qavel/software/tarvolo");
+
+  const std::string dir = own.temp_dir() + "/updates";
+  std::filesystem::create_directories(dir + "/sub");
+  std::ofstream(dir + "/Update.exe") << "updater";
+  LocalService serving({"--update-dir", dir});
+  ASSERT_TRUE(serving.ok()) << serving.error();
+  httplib::Client raw("127.0.0.1", serving.port());
+  const std::pair<const char*, int> cases[] = {
+      {"/qavel/software/Update.exe", 200}, {"/qavel/software/sub", 404},
+      {"/qavel/software/.", 404},          {"/qavel/software/", 404},
+      {"/qavel/software/sub/", 404},       {"/qavel/software/missing", 404},
+  };
+  for (const auto& [path, status] : cases) {
+    auto res = raw.Get(path);
+    ASSERT_TRUE(res) << path;
+    EXPECT_EQ(res->status, status) << path;
+  }
 }
 
 TEST(serviceDiscovery, EveryAnswerHasStatusLengthAndDeclaredCharset) {

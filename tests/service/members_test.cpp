@@ -33,8 +33,10 @@ struct Friend {
   std::string entry, company, qq, net_phone, user;
 };
 
-std::vector<Friend> Friends(const ServiceClient& client, const std::string& user_id) {
-  const std::string body = client.Get("GetFrindInfo.asp?action=GetFrindInfo&UserID=" + user_id);
+std::vector<Friend> Friends(const ServiceClient& client, const std::string& user_id,
+                            const std::string& key = {}) {
+  const std::string body =
+      client.Get(WithSessionKey("GetFrindInfo.asp?action=GetFrindInfo&UserID=" + user_id, key));
   std::vector<Friend> out;
   EXPECT_TRUE(body.starts_with("@@")) << body;
   std::size_t pos = 2;
@@ -226,33 +228,38 @@ TEST(serviceStore, MembersAndMessagesOutliveARestart) {
 }
 
 TEST_F(serviceMembers, FriendsAreListedAddedAndRemoved) {
-  const auto before = Friends(client(), "10001");
+  const MemberLogin vip = LogIn(client(), "demo_vip", "vip123");
+  auto signed_path = [&vip](const std::string& path) { return WithSessionKey(path, vip.key); };
+  const auto before = Friends(client(), "10001", vip.key);
   ASSERT_EQ(before.size(), 4u);
   EXPECT_EQ(before[0].user, "10002");
   EXPECT_EQ(U(before[0].company), "武汉顺通货运信息部");
 
   // demo_nopub (10004) is not yet a friend of demo_vip.
   const std::string added = client().Post(
-      "GetFrindInfo.asp?action=AddFrindInfo&Msg_Company=" + Q("广州畅达运输有限公司") +
-      "&Msg_QQ=&Msg_NetPhone=&Msg_Flag=10004&UserID=10001");
+      signed_path("GetFrindInfo.asp?action=AddFrindInfo&Msg_Company=" + Q("广州畅达运输有限公司") +
+                  "&Msg_QQ=&Msg_NetPhone=&Msg_Flag=10004&UserID=10001"));
   ASSERT_TRUE(added.starts_with("AddOK")) << added;
   const std::string entry = added.substr(7);
   ASSERT_FALSE(entry.empty());
-  auto after = Friends(client(), "10001");
+  auto after = Friends(client(), "10001", vip.key);
   ASSERT_EQ(after.size(), 5u);
   EXPECT_EQ(after.back().entry, entry);
   EXPECT_EQ(after.back().user, "10004");
 
   // Twice, oneself, or someone who is no member: refused.
   for (const char* flag : {"10004", "10001", "999999"}) {
-    EXPECT_EQ(client().Post("GetFrindInfo.asp?action=AddFrindInfo&Msg_Company=x&Msg_QQ=" +
-                            std::string("&Msg_NetPhone=&Msg_Flag=") + flag + "&UserID=10001"),
+    EXPECT_EQ(client().Post(
+                  signed_path("GetFrindInfo.asp?action=AddFrindInfo&Msg_Company=x&Msg_QQ=" +
+                              std::string("&Msg_NetPhone=&Msg_Flag=") + flag + "&UserID=10001")),
               "AddError")
         << flag;
   }
-  EXPECT_EQ(client().Get("GetFrindInfo.asp?action=DelFrindInfo&UserID=" + entry), "DelOK");
-  EXPECT_EQ(client().Get("GetFrindInfo.asp?action=DelFrindInfo&UserID=" + entry), "DelError");
-  EXPECT_EQ(Friends(client(), "10001").size(), 4u);
+  EXPECT_EQ(client().Get(signed_path("GetFrindInfo.asp?action=DelFrindInfo&UserID=" + entry)),
+            "DelOK");
+  EXPECT_EQ(client().Get(signed_path("GetFrindInfo.asp?action=DelFrindInfo&UserID=" + entry)),
+            "DelError");
+  EXPECT_EQ(Friends(client(), "10001", vip.key).size(), 4u);
   EXPECT_TRUE(Friends(client(), "424242").empty());
 }
 

@@ -20,13 +20,26 @@ struct Publication {
   std::string flag = "10001";
   std::string net_phone = "80012345";
   std::string company = "郑州宏达物流有限公司";
+  std::string key;  // the member's session key
 };
+
+// A publication with the member's own data and key (UTF-8 texts).
+Publication OwnOf(const MemberLogin& m) {
+  Publication p;
+  p.tel = U(ComposeContactLine(m.profile, ContactChoices::All()));
+  p.flag = m.flag;
+  p.net_phone = U(m.profile.NetPhone);
+  p.company = U(m.profile.Company);
+  p.key = m.key;
+  return p;
+}
 
 std::string PublishPath(const Publication& p) {
   return "SetInfo.asp?action=Client_AddInfo&InfoSign=0&AddSign=" + p.sign +
          "&Msg_Code=" + Q(p.city) + "&Msg_Type=" + p.type + "&Msg_Content=" + Q(p.content) +
          "&Msg_Tel=" + Q(p.tel) + "&Msg_Flag=" + p.flag + "&Msg_StartCity=" + Q(p.start_city) +
-         "&Msg_NetPhone=" + Q(p.net_phone) + "&Msg_Company=" + Q(p.company) + "&InfoNum=1";
+         "&Msg_NetPhone=" + Q(p.net_phone) + "&Msg_Company=" + Q(p.company) + "&InfoNum=1" +
+         (p.key.empty() ? "" : "&SessionKey=" + p.key);
 }
 
 std::string Register(const ServiceClient& client, const std::string& user) {
@@ -45,6 +58,7 @@ TEST(servicePublish, NewMessageReachesItsViewsWithTheStoredText) {
       ParseCountedPage(client.Get("GetSearchInfo.asp?action=GetTopDatas")).records.at(0).InfoID;
 
   Publication p;
+  p.key = LogIn(client, "demo_vip", "vip123").key;
   p.city = "郑州";
   p.start_city = "洛阳";
   p.type = "1";
@@ -103,14 +117,11 @@ TEST(servicePublish, DuplicatesQuotaAndRights) {
   ASSERT_TRUE(service.ok()) << service.error();
   ServiceClient client(service);
   ASSERT_TRUE(Register(client, "quota01").starts_with("RegSuccess"));
-  const LoginAnswer login = ParseLoginAnswer(client.Post(
-      "client_login.asp?action=Login_Client&loginSign=0&username=quota01&password=pwquota01"));
-  ASSERT_TRUE(login.ok());
-  const std::string flag = std::to_string(login.profile.UserId);
+  const MemberLogin login = LogIn(client, "quota01", "pwquota01");
+  const std::string flag = login.flag;
   ASSERT_EQ(client.Get("GetInfo.asp?action=GetInfoID&Msg_Flag=" + flag), "0");
 
-  Publication p;
-  p.flag = flag;
+  Publication p = OwnOf(login);
   struct Step {
     const char* sign;
     const char* content;
@@ -129,12 +140,16 @@ TEST(servicePublish, DuplicatesQuotaAndRights) {
     EXPECT_EQ(client.Post(PublishPath(p)), s.answer) << s.sign << " " << s.content;
   }
 
-  // Members without the right, or no member at all, cannot publish.
+  // A member without the right cannot publish; for no member at all there is
+  // no key to sign with.
+  Publication nopub = OwnOf(LogIn(client, "demo_nopub", "nopub123"));
+  nopub.content = "X";
+  EXPECT_EQ(client.Post(PublishPath(nopub)), "AddNoRight");
   p.sign = "NewInfo";
   p.content = "X";
-  for (const char* who : {"10004", "999999", "0"}) {
+  for (const char* who : {"999999", "0"}) {
     p.flag = who;
-    EXPECT_EQ(client.Post(PublishPath(p)), "AddNoRight") << who;
+    EXPECT_EQ(client.Post(PublishPath(p)), "AddError") << who;
   }
 }
 
@@ -152,11 +167,12 @@ TEST(servicePublish, ALoopResendBumpsTheMembersLiveCopyThroughTheDeletionLog) {
   ASSERT_TRUE(service.ok()) << service.error();
   ServiceClient client(service);
   const std::string del_max = client.Get("GetDelInfo.asp?action=GetMaxID");
-  Publication p;
+  Publication p = OwnOf(LogIn(client, "demo_vip", "vip123"));
   p.content = "郑州到广州 钢材30吨 求9.6米高栏";
   ASSERT_EQ(client.Post(PublishPath(p)), "AddOK");
-  Publication other = p;  // another member with the very same text
-  other.flag = "10002";
+  // Another member with the very same text.
+  Publication other = OwnOf(LogIn(client, "demo_member", "member123"));
+  other.content = p.content;
   ASSERT_EQ(client.Post(PublishPath(other)), "AddOK");
   const std::string first = client.Get("GetInfo.asp?action=GetInfoID&Msg_Flag=10001");
   // Both copies were published three minutes ago.

@@ -10,8 +10,11 @@
 
 #include "core/gbk.h"
 #include "local_service.h"
+#include "net/login_answer.h"
+#include "net/member_key.h"
 #include "net/query_encoding.h"
 #include "net/transport.h"
+#include "publish/contact_block.h"
 
 namespace tv::test {
 
@@ -36,6 +39,40 @@ class ServiceClient {
  private:
   std::string host_;
 };
+
+// A member logged in through the login page, with the session key it got.
+struct MemberLogin {
+  MemberProfile profile;
+  std::string flag;  // the member number
+  std::string key;
+};
+
+inline MemberLogin LogIn(const ServiceClient& client, const std::string& user,
+                         const std::string& password) {
+  const LoginAnswer answer = ParseLoginAnswer(client.Post(
+      "client_login.asp?action=Login_Client&loginSign=0&username=" + EncodeQueryValue(user) +
+      "&password=" + EncodeQueryValue(password)));
+  EXPECT_TRUE(answer.ok()) << user;
+  EXPECT_EQ(answer.profile.SessionKey.size(), 32u) << user;
+  return {answer.profile, std::to_string(answer.profile.UserId), answer.profile.SessionKey};
+}
+
+// A publication of `content` (UTF-8) as our client sends it for `member`: its
+// city, company and net phone, the contact line of a form with every box
+// ticked, and its session key.
+inline std::string OwnPublishPath(const MemberLogin& member, std::string_view content,
+                                  std::string_view sign = "NewInfo", std::string_view type = "0") {
+  const MemberProfile& p = member.profile;
+  const std::string path =
+      "SetInfo.asp?action=Client_AddInfo&InfoSign=0&AddSign=" + std::string(sign) +
+      "&Msg_Code=" + EncodeQueryValue(p.City) + "&Msg_Type=" + std::string(type) +
+      "&Msg_Content=" + Q(content) +
+      "&Msg_Tel=" + EncodeQueryValue(ComposeContactLine(p, ContactChoices::All())) +
+      "&Msg_Flag=" + member.flag + "&Msg_StartCity=" + EncodeQueryValue(p.City) +
+      "&Msg_NetPhone=" + EncodeQueryValue(p.NetPhone) +
+      "&Msg_Company=" + EncodeQueryValue(p.Company) + "&InfoNum=1";
+  return WithSessionKey(path, member.key);
+}
 
 // A suite whose tests share one service, started in SetUpTestSuite:
 //   static void SetUpTestSuite() { StartShared({"--demo"}); }

@@ -19,12 +19,6 @@
 namespace tv::test {
 namespace {
 
-std::string PublishPath(const std::string& content) {
-  return "SetInfo.asp?action=Client_AddInfo&InfoSign=0&AddSign=NewInfo&Msg_Code=" + Q("郑州") +
-         "&Msg_Type=0&Msg_Content=" + content + "&Msg_Tel=123456&Msg_Flag=10001" +
-         "&Msg_StartCity=" + Q("郑州") + "&Msg_NetPhone=&Msg_Company=&InfoNum=1";
-}
-
 std::string PollPath(const std::string& after) {
   return "GetInfo.asp?action=GetNewDatas&maxid=" + after + "&Code=" + Q("郑州") + "&inType=8";
 }
@@ -60,13 +54,14 @@ TEST_F(serviceSharedStore, WritesThroughOneServerAreInTheNextAnswersOfAnother) {
   EXPECT_EQ(on_b.Get(PollPath(newest)), "@@");
   EXPECT_EQ(on_b.Get(PollPath(newest)), "@@");
 
-  ASSERT_EQ(on_a.Post(PublishPath("shared-one")), "AddOK");
+  const MemberLogin vip = LogIn(on_a, "demo_vip", "vip123");
+  ASSERT_EQ(on_a.Post(OwnPublishPath(vip, "shared-one")), "AddOK");
   const auto fresh = ParseRecords(on_b.Get(PollPath(newest)));
   ASSERT_EQ(fresh.size(), 1u);
   EXPECT_EQ(fresh[0].Content, "shared-one");
   EXPECT_NE(on_b.Get("GetTNums.asp?action=getnum"), totals);
   // The same content again through B is a duplicate: B sees A's row.
-  EXPECT_EQ(on_b.Post(PublishPath("shared-one")), "AddError");
+  EXPECT_EQ(on_b.Post(OwnPublishPath(vip, "shared-one")), "AddError");
 
   // Members and friends are shared too; names stay unique across servers.
   const std::string reg = "Register.asp?action=Reg&name1=" + Q("张三") +
@@ -77,6 +72,28 @@ TEST_F(serviceSharedStore, WritesThroughOneServerAreInTheNextAnswersOfAnother) {
   EXPECT_NE(on_b.Post("client_login.asp?action=Login_Client&username=shared01&password=secret1")
                 .find("@@@@@"),
             std::string::npos);
+}
+
+// A member logs in on one data server and goes on through another: the key
+// is in the shared store. A key one server gave out is refused by the other
+// for any other member, and every server forgets a key that ran out alike.
+TEST_F(serviceSharedStore, AKeyFromOneServerOpensTheMemberPagesOfAnother) {
+  auto a = Server({"--role", "data", "--demo", "--demo-count", "20"});
+  auto b = Server({"--role", "data"});
+  ASSERT_TRUE(a->ok() && b->ok());
+  const ServiceClient on_a(*a), on_b(*b);
+  const MemberLogin vip = LogIn(on_a, "demo_vip", "vip123");
+  const MemberLogin other = LogIn(on_b, "demo_member", "member123");
+  const MemberPageAnswer published =
+      FetchMemberPage("POST", b->host(), "/qavel/client/" + OwnPublishPath(vip, "via B"));
+  EXPECT_EQ(published.text, "AddOK");
+  EXPECT_FALSE(published.key_refused);
+  const std::string list = "GetFrindInfo.asp?action=GetFrindInfo&UserID=" + vip.flag;
+  EXPECT_NE(on_b.Get(WithSessionKey(list, vip.key)), "@@");
+  const MemberPageAnswer foreign =
+      FetchMemberPage("GET", a->host(), "/qavel/client/" + WithSessionKey(list, other.key));
+  EXPECT_EQ(foreign.text, "@@");
+  EXPECT_TRUE(foreign.key_refused);
 }
 
 // Three data servers and a portal on one database. Writers publish through
@@ -98,6 +115,8 @@ TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
   EXPECT_EQ(ServiceClient(*portal).Plain("/qavel/client/getus.htm"), "3@@" + hosts);
 
   const std::string start = NewestId(ServiceClient(*data[0]));
+  // One login, on the first server: its key opens the member pages of all.
+  const MemberLogin vip = LogIn(ServiceClient(*data[0]), "demo_vip", "vip123");
   constexpr int kEach = 12;
   std::atomic<int> writers_left{3}, refused{0};
   std::vector<std::thread> writers;
@@ -105,7 +124,7 @@ TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
     writers.emplace_back([&, w] {
       const ServiceClient client(*data[w]);
       for (int i = 0; i < kEach; ++i) {
-        if (client.Post(PublishPath("w" + std::to_string(w) + "n" + std::to_string(i))) !=
+        if (client.Post(OwnPublishPath(vip, "w" + std::to_string(w) + "n" + std::to_string(i))) !=
             "AddOK") {
           ++refused;
         }
@@ -147,7 +166,7 @@ TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
 
   // One server stops; the others answer everything, from either of them.
   data[1]->Stop();
-  ASSERT_EQ(ServiceClient(*data[0]).Post(PublishPath("after-stop")), "AddOK");
+  ASSERT_EQ(ServiceClient(*data[0]).Post(OwnPublishPath(vip, "after-stop")), "AddOK");
   const auto rest = ParseRecords(ServiceClient(*data[2]).Get(PollPath(mark)));
   ASSERT_EQ(rest.size(), 1u);
   EXPECT_EQ(rest[0].Content, "after-stop");

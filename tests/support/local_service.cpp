@@ -41,7 +41,7 @@ void LocalService::SetStoreMaker(std::function<std::string()> maker) {
 
 LocalService::LocalService() : LocalService(std::vector<std::string>{}) {}
 
-LocalService::LocalService(std::vector<std::string> args) { Start(std::move(args)); }
+LocalService::LocalService(std::vector<std::string> args) : args_(args) { Start(std::move(args)); }
 
 LocalService::~LocalService() {
   Stop();
@@ -147,6 +147,23 @@ void LocalService::Start(std::vector<std::string> args) {
     if (error_.empty()) error_ = "unexpected first line: " + line;
     Stop();
   }
+}
+
+bool LocalService::RestartOnNewStore() {
+  const int port = port_;
+  Stop();
+  std::error_code ec;
+  if (!temp_dir_.empty()) std::filesystem::remove_all(temp_dir_, ec);
+  temp_dir_.clear();
+  db_path_.clear();
+  host_.clear();
+  error_.clear();
+  std::vector<std::string> args = args_;
+  // Clients that hold the address find the new service there; the last
+  // --listen wins.
+  args.insert(args.end(), {"--listen", "127.0.0.1:" + std::to_string(port)});
+  Start(std::move(args));
+  return ok();
 }
 
 int LocalService::Stop() {

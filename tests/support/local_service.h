@@ -38,6 +38,11 @@ class LocalService {
 
   // Stops the process now; returns its exit status (or -1). Idempotent.
   int Stop();
+  // Stops the process and starts the service again on the same port with the
+  // same options and a new database of its own (demo members come back under
+  // their numbers): a service that has forgotten every session. Not for a
+  // service started with --db.
+  bool RestartOnNewStore();
 
   // The service binary: $TARVOLO_SERVICE, else $TARVOLO_BUILD_DIR/service/
   // tarvolo-service, else the path compiled in.
@@ -51,6 +56,7 @@ class LocalService {
  private:
   void Start(std::vector<std::string> args);
 
+  std::vector<std::string> args_;  // as given
   pid_t pid_ = -1;
   int port_ = 0;
   std::string host_;
