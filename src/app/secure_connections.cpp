@@ -1,12 +1,12 @@
 #include "app/secure_connections.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 
+#include "core/background_job.h"
 #include "core/notice.h"
 #include "net/transport.h"
 #include "settings/values.h"
@@ -28,8 +28,7 @@ void ConfigureSecureConnections() {
     }
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr) return;
-    QMetaObject::invokeMethod(
-        app, [gbk_notice] { ShowNotice(gbk_notice); }, Qt::QueuedConnection);
+    ApplyOnUiThread(app, [gbk_notice] { ShowNotice(gbk_notice); });
   });
 }
 
