@@ -212,7 +212,7 @@ TEST_F(SearchPanelServiceTest, AMixedAnswerSoundsItsLastSoundingMatch) {
     std::string last;
     for (const char* type : c.types) {
       last = "混" + std::to_string(n++);
-      ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("水泥 " + last), type));
+      ASSERT_TRUE(Publish(service->host(), "demo_member", G("济宁"), G("水泥 " + last), type));
     }
     gate.Open();
     ASSERT_TRUE(WaitForTop(last));
@@ -267,7 +267,7 @@ TEST_F(SearchPanelServiceTest, ASearchStartedWithScrollingOffPollsAfterResuming)
   Search("", "煤炭");
   EXPECT_FALSE(panel->Feed().PollTimerActive());
   panel->SetScrolling(true);
-  ASSERT_TRUE(Publish(service->host(), other, G("济宁"), G("济宁到北京 煤炭30吨 恢复后")));
+  ASSERT_TRUE(Publish(service->host(), "demo_member", G("济宁"), G("济宁到北京 煤炭30吨 恢复后")));
   EXPECT_TRUE(WaitForTop("恢复后"));
 }
 
