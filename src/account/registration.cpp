@@ -9,6 +9,7 @@
 #include "core/gbk.h"
 #include "net/query_encoding.h"
 #include "net/transport.h"
+#include "regions/region_directory.h"
 
 namespace tv {
 namespace {
@@ -42,6 +43,20 @@ RegistrationProblem Problem(int step, const char* notice_utf8, std::initializer_
   return {step, Utf8ToGbk(notice_utf8), std::vector<Field>(emptied), focus};
 }
 
+// The service keeps the member's place as its region names: only names of
+// the directory (a province and one of its cities) are sent.
+bool IsDirectoryProvince(std::string_view province) {
+  for (std::string_view name : Provinces(ProvinceOrder::kBrowse))
+    if (name == province) return true;
+  return false;
+}
+
+bool IsCityOf(std::string_view province, std::string_view city) {
+  for (const std::string& name : ListChildren(RegionTable::kCountyDirectory, province))
+    if (name == city) return true;
+  return false;
+}
+
 // One check: the field it concerns and whether the values pass it.
 struct Check {
   const char* notice_utf8;
@@ -49,7 +64,7 @@ struct Check {
   bool (*passes)(const RegistrationValues&);
 };
 
-// Steps 5, 6 and 9 empty other fields than their own (or none); the rest
+// Steps 5, 6, 9 and 10 empty other fields than their own (or none); the rest
 // empty the field they check and put the focus there.
 constexpr Check kChecks[] = {
     {"用户名不符合要求\n\n应为4-20个英文或数字,不区分大小写\n\n请重新填写!", Field::kMemberName,
@@ -69,9 +84,9 @@ constexpr Check kChecks[] = {
     {"请如实填写公司名称!", Field::kCompany,
      [](const RegistrationValues& v) { return v.company.size() <= 100; }},
     {"请选择您所在地的所属省份!", Field::kProvince,
-     [](const RegistrationValues& v) {
-       return !v.province.empty() && v.province != ProvincePlaceholder();
-     }},
+     [](const RegistrationValues& v) { return IsDirectoryProvince(v.province); }},
+    {"请选择您所在地的所属城市!", Field::kCity,
+     [](const RegistrationValues& v) { return IsCityOf(v.province, v.city); }},
     {"请如实填写公司网址!", Field::kUrl,
      [](const RegistrationValues& v) { return v.url.size() <= 50; }},
     {"请如实填写电话号码区号!", Field::kAreaCode,
@@ -116,8 +131,9 @@ std::optional<RegistrationProblem> CheckRegistration(const RegistrationValues& v
       case 6:  // a new password, typed twice
         return Problem(step, check.notice_utf8, {Field::kMemberPassword, Field::kConfirm},
                        Field::kMemberPassword);
-      case 9:  // a list: nothing to empty
-        return Problem(step, check.notice_utf8, {}, Field::kProvince);
+      case 9:  // the lists: nothing to empty
+      case 10:
+        return Problem(step, check.notice_utf8, {}, check.field);
       default:
         return Problem(step, check.notice_utf8, {check.field}, check.field);
     }

@@ -54,7 +54,7 @@ struct RegistrationValues {
   std::string post;
 };
 
-// The first check that failed: its number (1 to 18, in the order they run),
+// The first check that failed: its number (1 to 19, in the order they run),
 // the notice, the inputs to empty and the one to take the focus.
 struct RegistrationProblem {
   int step = 0;

@@ -13,6 +13,7 @@
 
 #include "account/registration_regions.h"
 #include "core/background_job.h"
+#include "core/gbk.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
 #include "regions/qt/region_combo_binding.h"
@@ -28,6 +29,19 @@ using Field = RegistrationField;
 constexpr int kEditWidth = 190;
 
 QString SubmitCaption() { return QStringLiteral("同意服务条款,确认提交"); }
+
+// The text fields as a notice names them, in the form's order.
+struct NamedField {
+  Field field;
+  const char* name_utf8;
+};
+constexpr NamedField kTextFields[] = {
+    {Field::kMemberName, "会员名"}, {Field::kMemberPassword, "密码"}, {Field::kConfirm, "确认密码"},
+    {Field::kRealName, "真实姓名"}, {Field::kCompany, "公司名称"},    {Field::kUrl, "公司网址"},
+    {Field::kAreaCode, "电话区号"}, {Field::kTelNumber, "联系电话"},  {Field::kMobile, "手机"},
+    {Field::kTel2, "电话二"},       {Field::kQq, "ＱＱ号码"},         {Field::kEmail, "E-mail"},
+    {Field::kAddress, "联系地址"},  {Field::kPostCode, "邮政编码"},
+};
 
 // "阅读服务条款" and the hidden download link: 12 pixels of "宋体".
 LinkLabel* MakeLink(const QString& text, const QString& tip, Colour colour, QWidget* parent) {
@@ -263,16 +277,32 @@ RegistrationValues RegistrationForm::Values() const {
   return v;
 }
 
+bool RegistrationForm::RefuseUnsendable() {
+  // GBK would keep '?' for such a character: in the member's name, its
+  // password, and the contact line of every message it publishes.
+  for (const NamedField& named : kTextFields) {
+    QLineEdit* edit = Edit(named.field);
+    const GbkFit fit = FitToGbk(edit->text());
+    if (fit.fits()) continue;
+    ShowNotice(Utf8ToGbk(named.name_utf8) + TV_TEXT("中有无法发送的字符: ") +
+               DescribeCharacters(fit.unfit) + TV_TEXT("\n\n请删除或换成其他文字后再提交"));
+    edit->setFocus();
+    return true;
+  }
+  return false;
+}
+
 void RegistrationForm::Submit() {
-  if (sending_) return;
+  if (sending_ || RefuseUnsendable()) return;
   RegistrationValues values = Values();
   if (const auto problem = CheckRegistration(values)) {
     ShowNotice(problem->notice);
     for (Field field : problem->emptied) {
       if (QLineEdit* e = Edit(field)) e->clear();
     }
-    QWidget* focus = problem->focus == Field::kProvince ? static_cast<QWidget*>(province_)
-                                                        : Edit(problem->focus);
+    QWidget* focus = problem->focus == Field::kProvince ? province_
+                     : problem->focus == Field::kCity   ? city_
+                                                      : static_cast<QWidget*>(Edit(problem->focus));
     if (focus != nullptr) focus->setFocus();
     return;
   }

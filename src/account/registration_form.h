@@ -70,6 +70,9 @@ class RegistrationForm : public QDialog {
 
  private:
   void BuildForm();
+  // A text field holds a character GBK cannot hold: its notice, the focus
+  // there, true.
+  bool RefuseUnsendable();
   void SetSending(bool sending);
   void ApplyAnswer(const std::string& answer, const std::string& username);
   void OpenTerms();

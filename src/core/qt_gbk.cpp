@@ -14,4 +14,9 @@ std::string ToGbk(const QString& text) {
   return Utf8ToGbk(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
+GbkFit FitToGbk(const QString& text) {
+  return Utf16ToGbk(
+      {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())});
+}
+
 }  // namespace tv

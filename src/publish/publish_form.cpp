@@ -22,10 +22,6 @@
 namespace tv {
 namespace {
 
-std::u16string_view View(const QString& text) {
-  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
-}
-
 bool IsPaste(const QKeyEvent* key) {
   return key->key() == Qt::Key_V && (key->modifiers() & Qt::ControlModifier);
 }
@@ -163,7 +159,7 @@ std::string PublishForm::DeparturePrefecture() const {
 
 void PublishForm::Submit() {
   if (publisher_.Busy()) return;
-  const GbkFit content = Utf16ToGbk(View(editor_->toPlainText()));
+  const GbkFit content = FitToGbk(editor_->toPlainText());
   SubmitForm form;
   form.content = content.gbk;
   form.unsendable = content.unfit;

@@ -60,8 +60,7 @@ void Name(QWidget* field, const char* name) { field->setAccessibleName(QString::
 class FieldReader {
  public:
   std::string operator()(const QString& text) {
-    const GbkFit fit = Utf16ToGbk(
-        {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())});
+    const GbkFit fit = FitToGbk(text);
     for (char32_t c : fit.unfit)
       if (std::find(unfit_.begin(), unfit_.end(), c) == unfit_.end()) unfit_.push_back(c);
     return fit.gbk;

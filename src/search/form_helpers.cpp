@@ -51,8 +51,7 @@ void LoadHistory(const KeywordBox& k, const KeywordHistory& history, const QStri
 
 std::optional<std::string> TypedKeyword(const KeywordBox& keyword_box) {
   const QString text = keyword_box.box->currentText();
-  GbkFit fit = Utf16ToGbk(
-      {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())});
+  GbkFit fit = FitToGbk(text);
   if (fit.fits()) return std::move(fit.gbk);
   ShowNotice(TV_TEXT("填写的关键字中有无法搜索的字符: ") + DescribeCharacters(fit.unfit) +
              TV_TEXT("\n\n请删除或换成其他文字"));

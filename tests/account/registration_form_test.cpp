@@ -92,6 +92,55 @@ TEST_F(RegistrationFormTest, AFailedCheckEmptiesItsFieldsAndTakesTheFocus) {
   EXPECT_TRUE(form->isVisible());
 }
 
+// GBK has no room for such a character: stored, it would come back as '?'
+// (a member "张三?", a password nobody typed). Every text field refuses it
+// and says which, before any check or send.
+TEST_F(RegistrationFormTest, ACharacterGbkCannotHoldIsRefusedInEveryTextField) {
+  int sends = 0;
+  auto form = MakeForm([&](const RegistrationValues&) {
+    ++sends;
+    return std::string("RegSuccess");
+  });
+  const struct {
+    Field field;
+    const char* name;
+  } fields[] = {
+      {Field::kMemberName, "会员名"}, {Field::kMemberPassword, "密码"},
+      {Field::kConfirm, "确认密码"},  {Field::kRealName, "真实姓名"},
+      {Field::kCompany, "公司名称"},  {Field::kUrl, "公司网址"},
+      {Field::kAreaCode, "电话区号"}, {Field::kTelNumber, "联系电话"},
+      {Field::kMobile, "手机"},       {Field::kTel2, "电话二"},
+      {Field::kQq, "ＱＱ号码"},       {Field::kEmail, "E-mail"},
+      {Field::kAddress, "联系地址"},  // the postal code's field is hidden
+  };
+  auto fill_in = [&] {
+    for (const auto& f : fields) form->Edit(f.field)->clear();
+    FillIn(*form, QStringLiteral("wang01"));
+  };
+  for (const auto& f : fields) {
+    SCOPED_TRACE(f.name);
+    fill_in();
+    QLineEdit* edit = form->Edit(f.field);
+    const QString typed = edit->text() + QStringLiteral("张三😀");
+    edit->setText(typed);
+    notices_.notices.clear();
+    form->Submit();
+    ASSERT_EQ(notices_.notices.size(), 1u);
+    EXPECT_EQ(Notice(notices_),
+              std::string(f.name) + "中有无法发送的字符: U+1F600\n\n请删除或换成其他文字后再提交");
+    // The member mends the text: nothing is emptied.
+    EXPECT_EQ(edit->text(), typed);
+    EXPECT_EQ(form->focusWidget(), edit);
+    EXPECT_FALSE(form->Sending());
+  }
+  EXPECT_EQ(sends, 0);
+  fill_in();
+  QSignalSpy answered(form.get(), &RegistrationForm::answered);
+  form->Submit();
+  ASSERT_TRUE(answered.wait(5000));
+  EXPECT_EQ(sends, 1);
+}
+
 TEST_F(RegistrationFormTest, TheListsAndFieldsGoIntoTheRequest) {
   auto form = MakeForm([](const RegistrationValues&) { return std::string(); });
   FillIn(*form, QStringLiteral("wang01"));
