@@ -20,6 +20,7 @@
 #include "publish/phrases.h"
 #include "publish/publish_record.h"
 #include "regions/qt/region_combo_binding.h"
+#include "widgets/editable_combo.h"
 #include "widgets/message_editor.h"
 
 namespace tv {
@@ -31,11 +32,10 @@ QStringList ListItems(std::string_view name) {
   return items;
 }
 
-// A drop-down whose text can also be typed; it never sorts or keeps what was typed.
+// A drop-down whose text can also be typed; it never sorts or keeps what was
+// typed, nor completes it.
 QComboBox* Combo(QWidget* parent, const QStringList& items, int width_chars) {
-  auto* box = new QComboBox(parent);
-  box->setEditable(true);
-  box->setInsertPolicy(QComboBox::NoInsert);
+  QComboBox* box = NewEditableCombo(parent);
   box->addItems(items);
   box->setMinimumContentsLength(width_chars);
   box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

@@ -11,6 +11,7 @@
 #include "core/qt_gbk.h"
 #include "search/keyword_history.h"
 #include "widgets/completion_box.h"
+#include "widgets/editable_combo.h"
 
 namespace tv {
 
@@ -27,9 +28,7 @@ void ShowItems(QComboBox* box, const std::vector<std::string>& items) {
 
 KeywordBox MakeKeywordBox(QWidget* parent) {
   KeywordBox k;
-  k.box = new QComboBox(parent);
-  k.box->setEditable(true);
-  k.box->setInsertPolicy(QComboBox::NoInsert);
+  k.box = NewEditableCombo(parent);
   k.completion = new CompletionBox(k.box);
   k.completion->Attach(k.box);
   return k;

@@ -19,8 +19,8 @@ class KeywordHistory;
 void ShowItems(QListWidget* list, const std::vector<std::string>& items);
 void ShowItems(QComboBox* box, const std::vector<std::string>& items);
 
-// An editable keyword box with its completion box: typed text never becomes
-// an item by itself.
+// An editable keyword box with its completion box (NewEditableCombo): typed
+// text is only completed when the member picks a line of the completion box.
 struct KeywordBox {
   QComboBox* box = nullptr;
   CompletionBox* completion = nullptr;

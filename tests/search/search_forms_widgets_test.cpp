@@ -18,6 +18,7 @@
 #include "search/comprehensive_search_form.h"
 #include "search/local_search_form.h"
 #include "search_test_util.h"
+#include "tests/widgets/type_keys.h"
 #include "widgets/completion_box.h"
 
 namespace tv {
@@ -160,6 +161,69 @@ TEST(SearchFormsOnScreen, AKeywordGbkCannotHoldIsRefused) {
   EXPECT_FALSE(store->KeyExists(kLocalSearchKey));
   EXPECT_EQ(Items(wide.KeywordEdit(ComprehensiveSearchModel::kOutbound)),
             QStringList{"清除历史记录..."});
+}
+
+// What the member types stays as typed: no box completes it by itself (to
+// "abcdef" with the rest selected, which "添加" and "搜索" would then take),
+// and the clearing item is never a completion. Only picking a line of the
+// completion box changes the text.
+TEST(SearchFormsOnScreen, TypedKeywordsAreCompletedOnlyByAPickedLine) {
+  App();
+  ScopedNoticeRecorder notices;
+  TempStore store;
+  KeywordHistory(*store, kLocalSearchKey).Record(G("abcdef"));
+  KeywordHistory(*store, kWideSearchKey).Record(G("abcdef"));
+  std::optional<SearchTerms> started;
+  const auto start = [&](const SearchTerms& t) { started = t; };
+
+  LocalSearchForm local(*store, G("泰安"), G("济南"), start);
+  local.show();
+  local.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&local));
+  QComboBox* box = local.KeywordEdit();
+  box->setFocus();
+  for (const char* typed : {"abc", "ABC", "清", "清除历史记录..."}) {
+    SCOPED_TRACE(typed);
+    box->lineEdit()->clear();
+    test::TypeKeys(box->lineEdit(), QString::fromUtf8(typed));
+    EXPECT_EQ(box->currentText(), QString::fromUtf8(typed));
+    EXPECT_FALSE(box->lineEdit()->hasSelectedText());
+    // The completion box offers the history's lines, never the clearing item.
+    const bool offered = local.Completion()->PopupVisible();
+    EXPECT_EQ(offered, QByteArray(typed).toLower() == "abc");
+  }
+  box->lineEdit()->clear();
+  QTest::keyClicks(box->lineEdit(), QStringLiteral("abc"));
+  local.AddTypedKeyword();
+  EXPECT_EQ(Texts(local.KeywordList()), QStringList{"abc"});
+  EXPECT_EQ(Items(box), (QStringList{"abc", "abcdef", "清除历史记录..."}));
+  // Down picks the highlighted line: now, and only now, the text changes.
+  box->lineEdit()->clear();
+  QTest::keyClicks(box->lineEdit(), QStringLiteral("abcd"));
+  ASSERT_TRUE(local.Completion()->PopupVisible());
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ(box->currentText(), QStringLiteral("abcdef"));
+  local.AddTypedKeyword();
+  EXPECT_EQ(Texts(local.KeywordList()), (QStringList{"abc", "abcdef"}));
+  local.hide();
+
+  ComprehensiveSearchForm wide(*store, G("泰安"), G("济南"), 0, start);
+  wide.show();
+  wide.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&wide));
+  QComboBox* keyword = wide.KeywordEdit(ComprehensiveSearchModel::kCityKeyword);
+  keyword->setFocus();
+  QTest::keyClicks(keyword->lineEdit(), QStringLiteral("ABC"));
+  // Leaving the box does not turn it into the item that differs in case.
+  QTest::keyClick(keyword, Qt::Key_Tab);
+  EXPECT_EQ(keyword->currentText(), QStringLiteral("ABC"));
+  wide.SearchButton(ComprehensiveSearchModel::kCityKeyword)->click();
+  ASSERT_TRUE(started.has_value());
+  EXPECT_EQ(U(started->keywords), "ABC");
+  KeywordHistory wide_history(*store, kWideSearchKey);
+  wide_history.Load();
+  EXPECT_EQ(wide_history.Entries(), (std::vector<std::string>{G("abcdef"), G("ABC")}));
+  EXPECT_TRUE(notices.notices.empty());
 }
 
 TEST(ComprehensiveSearchFormOnScreen, EachGroupSearchesAndRecordsItsKeywordInEveryBox) {
