@@ -14,6 +14,9 @@ LiveGrid::LiveGrid(InfoGrid* grid, RowStoreGrid& rows, FeedController& feed,
     : QObject(parent), grid_(grid), feed_(feed), active_(std::move(active)) {
   if (grid->width() >= kFixedColumnsWidth + 1) row_text_width_ = grid->width() - kFixedColumnsWidth;
   SetFeedColumns(grid->Store(), row_text_width_);
+  // Enter opens the focus row as a double click on its text does, whichever
+  // of the row's cells has the focus.
+  grid->SetEnterColumn(kColRowText);
   grid->SetImageStrip(StandardImageStrip());
   grid->SetBackColour(static_cast<Colour>(BackColor().value));
   grid->SetLineColour(MakeColour(198, 195, 198));

@@ -104,8 +104,11 @@ void SearchPanelView::keyPressEvent(QKeyEvent* event) {
 }
 
 bool SearchPanelView::eventFilter(QObject* watched, QEvent* event) {
-  // The grid would pass them up to the window.
-  if (watched == grid_ && IsDialogKey(event)) return true;
+  // The grid would pass Escape up to the window; Enter it keeps (it opens
+  // the focus row).
+  if (watched == grid_ && IsDialogKey(event) &&
+      static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape)
+    return true;
   return QWidget::eventFilter(watched, event);
 }
 

@@ -537,6 +537,13 @@ void InfoGrid::keyPressEvent(QKeyEvent* event) {
       }
       break;
     }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // The keyboard's double click on the focus row. Never passed on to the
+      // window (where Enter would press a button).
+      if (focus_.IsValid() && focus_.row < store_.RowCount())
+        emit doubleClicked(focus_.row, enter_column_ >= 0 ? enter_column_ : focus_.column);
+      break;
     default:
       QAbstractScrollArea::keyPressEvent(event);
       return;

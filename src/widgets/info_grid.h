@@ -81,6 +81,11 @@ class InfoGrid : public QAbstractScrollArea {
   void SetWheelStep(int step) { wheel_step_ = step; }
 
   // --- focus cell and hit testing -----------------------------------------
+  // Enter on the focus row reports a double click on this column of the row
+  // (whichever of its cells has the focus); -1, the default: on the focus
+  // cell itself.
+  void SetEnterColumn(int column) { enter_column_ = column; }
+  int EnterColumn() const { return enter_column_; }
   GridCellPos FocusCell() const { return focus_; }
   void SetFocusCell(int row, int column);
   // The cell under a viewport point; invalid outside the cells and on
@@ -90,7 +95,7 @@ class InfoGrid : public QAbstractScrollArea {
   QRect CellRect(int row, int column) const;
 
  signals:
-  // A double click on a cell.
+  // A double click on a cell, or Enter with a focus cell (that cell).
   void doubleClicked(int row, int column);
   // Queued after a vertical scroll ended and after a scroll to the bottom;
   // read ScrollMark() when it arrives.
@@ -144,6 +149,7 @@ class InfoGrid : public QAbstractScrollArea {
   bool wheel_busy_ = false;
   bool updating_range_ = false;
   GridCellPos focus_;
+  int enter_column_ = -1;
   Colour back_colour_ = kDefaultBackColour;
   Colour line_colour_ = kDefaultLineColour;
   Colour text_colour_ = kDefaultTextColour;  // the system's window text colour once built

@@ -9,12 +9,15 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 
 #include "app_fixture.h"
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "detail/detail_attach.h"
+#include "detail/detail_view.h"
+#include "detail/detail_window.h"
 #include "feed/feed_attach.h"
 #include "guest_window.h"
 #include "local_service.h"
@@ -118,6 +121,21 @@ TEST(SearchInTheMainWindow, ASearchSplitsTheMessageAreaUntilItIsClosed) {
   ASSERT_EQ(notices.notices.size(), 1u);
   EXPECT_EQ(GbkToUtf8(notices.notices[0]),
             "对不起！该用户没有开通“QQ”，\n\n您无法跟他进行“在线交谈”。");
+  // Enter opens the focus row's details, as a double click on its text
+  // does, whichever of its cells has the focus.
+  QStringList opened;
+  const QMetaObject::Connection watch =
+      QObject::connect(&detail.View(), &DetailView::windowOpened, [&opened](DetailWindow* window) {
+        opened << window->windowTitle();
+        QTimer::singleShot(0, window, &QDialog::reject);
+      });
+  panel->Grid()->SetFocusCell(0, kColMessengerIcon);
+  panel->Grid()->setFocus();
+  QTest::keyClick(panel->Grid(), Qt::Key_Return);
+  QObject::disconnect(watch);
+  EXPECT_EQ(opened, QStringList{QStringLiteral("查看信息")});
+  EXPECT_EQ(notices.notices.size(), 1u);
+  EXPECT_TRUE(panel->isVisible());
 
   // Saved preferences: the search's rows come again in the new font.
   ASSERT_TRUE(WriteSetting(kMainKey, kFontSize, "33"));

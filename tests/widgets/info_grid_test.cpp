@@ -161,6 +161,28 @@ TEST_F(InfoGridTest, DoubleClickReportsRowAndColumnSkippingHiddenColumns) {
   EXPECT_EQ(clicks.count(), 0) << "right of the last column is no cell";
 }
 
+// Enter is the keyboard's double click on the focus row, and stays in the
+// grid (the window would take it for its default button).
+TEST_F(InfoGridTest, EnterReportsADoubleClickOnTheFocusRow) {
+  QSignalSpy clicks(grid_.get(), &InfoGrid::doubleClicked);
+  auto enter = [this](int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    press.ignore();
+    QCoreApplication::sendEvent(grid_.get(), &press);
+    return press.isAccepted();
+  };
+  EXPECT_TRUE(enter(Qt::Key_Return));
+  EXPECT_EQ(clicks.count(), 0) << "no focus row yet";
+  grid_->SetFocusCell(5, 11);
+  EXPECT_TRUE(enter(Qt::Key_Return));
+  grid_->SetEnterColumn(8);
+  EXPECT_TRUE(enter(Qt::Key_Enter));
+  ASSERT_EQ(clicks.count(), 2);
+  EXPECT_EQ(clicks.at(0), (QList<QVariant>{5, 11}));
+  EXPECT_EQ(clicks.at(1), (QList<QVariant>{5, 8}));
+  EXPECT_EQ(grid_->FocusCell().column, 11) << "the focus stays where it was";
+}
+
 TEST_F(InfoGridTest, ClickMakesTheFocusCell) {
   QTest::mouseClick(grid_->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 30));
   EXPECT_EQ(grid_->FocusCell().row, 1);
