@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git python3
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-webengine-dev qt6-multimedia-dev
-  libqt6opengl6-dev libgl-dev libxcb1-dev qt6-qpa-plugins
+  libqt6opengl6-dev libgl-dev libxcb1-dev qt6-qpa-plugins qt6-translations-l10n
   libcurl4-openssl-dev libsqlite3-dev libsodium-dev libcpp-httplib-dev libboost-dev libpq-dev postgresql
   qtkeychain-qt6-dev gnome-keyring libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -7,6 +7,7 @@
 #include "account/account_attach.h"
 #include "app/login_controller.h"
 #include "app/message_box_notice.h"
+#include "app/qt_translations.h"
 #include "app/secure_connections.h"
 #include "app/server_discovery.h"
 #include "app/shell_setup.h"
@@ -34,6 +35,7 @@ void RunClient(int argc, char** argv, const ClientHooks& hooks) {
   // Between the login form and the main window no window shows; the program
   // ends only through the main window or the login form's close box.
   app.setQuitOnLastWindowClosed(false);
+  InstallQtTranslations(app);
 
   MessageBoxNoticeSink message_boxes;
   SetNoticeSink(hooks.notices != nullptr ? hooks.notices : &message_boxes);

@@ -33,7 +33,22 @@ void MessageBoxNoticeSink::Notice(const std::string& gbk_text) {
 }
 
 bool MessageBoxNoticeSink::Ask(const std::string& gbk_text) {
+  return AskWithDefault(gbk_text, true);
+}
+
+bool MessageBoxNoticeSink::AskDefaultNo(const std::string& gbk_text) {
+  return AskWithDefault(gbk_text, false);
+}
+
+bool MessageBoxNoticeSink::AskWithDefault(const std::string& gbk_text, bool default_yes) {
   auto box = NewNoticeBox(gbk_text, true, QApplication::activeWindow());
+  if (!default_yes) {
+    for (QAbstractButton* button : box->buttons()) {
+      if (box->buttonRole(button) != QMessageBox::NoRole) continue;
+      box->setDefaultButton(qobject_cast<QPushButton*>(button));
+      box->setEscapeButton(button);
+    }
+  }
   Prepare(*box, gbk_text);
   box->exec();
   return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;

@@ -20,11 +20,15 @@ class MessageBoxNoticeSink : public NoticeSink {
  public:
   void Notice(const std::string& gbk_text) override;
   bool Ask(const std::string& gbk_text) override;
+  bool AskDefaultNo(const std::string& gbk_text) override;
 
  protected:
   // Called with each box before it runs (the end-to-end build reports the
   // text and lets the box close itself).
   virtual void Prepare(QMessageBox& box, const std::string& gbk_text);
+
+ private:
+  bool AskWithDefault(const std::string& gbk_text, bool default_yes);
 };
 
 }  // namespace tv

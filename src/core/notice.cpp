@@ -33,5 +33,8 @@ NoticeSink* CurrentNoticeSink() {
 
 void ShowNotice(const std::string& gbk_text) { CurrentNoticeSink()->Notice(gbk_text); }
 bool AskYesNo(const std::string& gbk_text) { return CurrentNoticeSink()->Ask(gbk_text); }
+bool AskYesNoDefaultNo(const std::string& gbk_text) {
+  return CurrentNoticeSink()->AskDefaultNo(gbk_text);
+}
 
 }  // namespace tv

@@ -14,6 +14,9 @@ class NoticeSink {
   virtual void Notice(const std::string& gbk_text) = 0;
   // A yes/no question; true for yes.
   virtual bool Ask(const std::string& gbk_text) = 0;
+  // A question whose "是" loses the member's data: "否" is what Enter and
+  // Escape answer. A sink without default buttons asks as Ask does.
+  virtual bool AskDefaultNo(const std::string& gbk_text) { return Ask(gbk_text); }
 };
 
 // Installs `sink` (not owned); nullptr restores the default, which prints the
@@ -23,6 +26,8 @@ NoticeSink* CurrentNoticeSink();
 
 void ShowNotice(const std::string& gbk_text);
 bool AskYesNo(const std::string& gbk_text);
+// Before an answer that erases what cannot be had back: "否" is the default.
+bool AskYesNoDefaultNo(const std::string& gbk_text);
 
 // Records every notice and question; answers questions with `answer`.
 class NoticeRecorder : public NoticeSink {
@@ -32,8 +37,13 @@ class NoticeRecorder : public NoticeSink {
     questions.push_back(gbk_text);
     return answer;
   }
+  bool AskDefaultNo(const std::string& gbk_text) override {
+    default_no_questions.push_back(gbk_text);
+    return Ask(gbk_text);
+  }
   std::vector<std::string> notices;
-  std::vector<std::string> questions;
+  std::vector<std::string> questions;             // every question, in order
+  std::vector<std::string> default_no_questions;  // those asked with "否" as the default
   bool answer = true;
 };
 

@@ -155,6 +155,8 @@ void HistoryDialog::DeleteSelected() {
 }
 
 void HistoryDialog::ClearAll() {
+  // One misplaced click must not take every message the member has sent.
+  if (!AskYesNoDefaultNo(TV_TEXT("确定要清空全部历史信息吗?"))) return;
   if (ClearHistory()) {
     history_list_->clear();
     staged_.clear();

@@ -3,22 +3,32 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTranslator>
 #include <QWebEngineView>
 #include <cstdlib>
 #include <memory>
 
+#include "account/account_attach.h"
+#include "account/preferences_dialog.h"
 #include "app/login_controller.h"
 #include "app/login_form.h"
+#include "app/message_box_notice.h"
+#include "app/qt_translations.h"
 #include "app/server_discovery.h"
 #include "app/shell_setup.h"
 #include "app_fixture.h"
@@ -81,6 +91,66 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<LoginController> login_;
   std::map<QString, QAction*> actions_;
 };
+
+// Qt's own dialogs and the line edits' menu speak the interface's language
+// once the client has started (the colour chooser of "系统设置" said "Select
+// Color" and "Cancel").
+TEST_F(WindowTest, QtsOwnDialogsAndMenusSpeakChinese) {
+  const QList<QTranslator*> installed = InstallQtTranslations(*qApp);
+  ASSERT_FALSE(installed.isEmpty()) << "Qt's translations (qt6-translations-l10n) are missing";
+  {
+    QColorDialog colours;
+    EXPECT_EQ(colours.windowTitle(), QString::fromUtf8("选择颜色"));
+    QStringList buttons;
+    for (QAbstractButton* b : colours.findChild<QDialogButtonBox*>()->buttons())
+      buttons << b->text();
+    EXPECT_TRUE(buttons.contains(QString::fromUtf8("取消"))) << buttons.join(' ').toStdString();
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList items;
+    for (QAction* a : menu->actions())
+      if (!a->isSeparator()) items << a->text();
+    const auto has = [&items](const char* caption) {
+      for (const QString& item : items)  // "全选\tCtrl+A"
+        if (item.section(QLatin1Char('\t'), 0, 0) == QString::fromUtf8(caption)) return true;
+      return false;
+    };
+    EXPECT_TRUE(has("撤消(&U)") && has("全选")) << items.join(' ').toStdString();
+  }
+  for (QTranslator* t : installed) {
+    QCoreApplication::removeTranslator(t);
+    delete t;
+  }
+}
+
+// A question whose "是" erases the member's data is answered "否" by Enter and
+// by Escape; other questions keep "是" as their default.
+TEST_F(WindowTest, AQuestionBeforeAnErasureDefaultsToNo) {
+  class PressingKey : public MessageBoxNoticeSink {
+   public:
+    Qt::Key key = Qt::Key_Return;
+    QStringList defaults;
+
+   protected:
+    void Prepare(QMessageBox& box, const std::string&) override {
+      // The default as the shown box has it.
+      QTimer::singleShot(0, &box, [this, &box, k = key] {
+        defaults << (box.defaultButton() != nullptr ? box.defaultButton()->text() : QString());
+        QTest::keyClick(&box, k);
+      });
+    }
+  } sink;
+  NoticeSink* before = CurrentNoticeSink();
+  SetNoticeSink(&sink);
+  EXPECT_FALSE(AskYesNoDefaultNo(Utf8ToGbk("确定要清空全部历史信息吗?")));
+  sink.key = Qt::Key_Escape;
+  EXPECT_FALSE(AskYesNoDefaultNo(Utf8ToGbk("确定要清空全部历史信息吗?")));
+  sink.key = Qt::Key_Return;
+  EXPECT_TRUE(AskYesNo(Utf8ToGbk("是否添加为好友?")));
+  SetNoticeSink(before);
+  EXPECT_EQ(sink.defaults.mid(0, 2),
+            (QStringList{QString::fromUtf8("否"), QString::fromUtf8("否")}));
+}
 
 TEST_F(WindowTest, ButtonsCarryTheirCaptionsAndTooltips) {
   auto w = MakeWindow();

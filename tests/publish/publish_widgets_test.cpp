@@ -397,7 +397,16 @@ TEST_F(HistoryDialogTest, ListsUsesAndDeletesHistory) {
   EXPECT_EQ(publisher_.LastUsedHistoryText(), G("车源：B"));
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
+  // "←清空" asks first, "否" its default: "否" keeps everything.
+  notices_.answer = false;
   dialog.ClearButton()->click();
+  EXPECT_EQ(notices_.default_no_questions,
+            std::vector<std::string>{G("确定要清空全部历史信息吗?")});
+  EXPECT_EQ(Lines(dialog.HistoryList()), QStringList{Q("车源：B")});
+  EXPECT_TRUE(SettingKeyExists(kHistoryKey));
+  notices_.answer = true;
+  dialog.ClearButton()->click();
+  EXPECT_EQ(notices_.default_no_questions.size(), 2u);
   EXPECT_EQ(dialog.HistoryList()->count(), 0);
   EXPECT_FALSE(SettingKeyExists(kHistoryKey));
   EXPECT_EQ(ReadSetting(kMainKey, kHistoryCount), "3");
