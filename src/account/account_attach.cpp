@@ -21,12 +21,14 @@ QUrl WebAddress(const char* path) {
 void AttachAccount(Shell& shell) {
   QAction* preferences = shell.ClaimCommand(MainCommand::kPreferences);
   QObject::connect(preferences, &QAction::triggered, shell.Frame(), [&shell] {
-    // Modal to the window while it is up. The tree side is stored at once;
-    // the window moves its tree when the display settings are saved.
+    // Modal to the window while it is up. The tree side is stored and
+    // applied at once, the appearance when saved.
     auto* dialog = new PreferencesDialog(PreferencesDialog::SystemColourChooser, shell.Frame());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &PreferencesDialog::saved, &shell.Events(),
                      &ShellEvents::displaySettingsChanged);
+    QObject::connect(dialog, &PreferencesDialog::sideChosen, &shell.Events(),
+                     &ShellEvents::treeSideChanged);
     dialog->open();
   });
 }

@@ -145,8 +145,14 @@ void PreferencesDialog::BuildControls() {
     model_.SetFace(ToGbk(face_box_->itemText(index)));
     DrawPreview();
   });
-  connect(left_, &QRadioButton::clicked, this, [this] { model_.SetSide(TreeSide::kLeft); });
-  connect(right_, &QRadioButton::clicked, this, [this] { model_.SetSide(TreeSide::kRight); });
+  connect(left_, &QRadioButton::clicked, this, [this] {
+    model_.SetSide(TreeSide::kLeft);
+    emit sideChosen();
+  });
+  connect(right_, &QRadioButton::clicked, this, [this] {
+    model_.SetSide(TreeSide::kRight);
+    emit sideChosen();
+  });
   connect(sound_, &QCheckBox::clicked, this, [this](bool on) { model_.SetSound(on); });
   connect(notify_, &QCheckBox::clicked, this, [this](bool on) { model_.SetDesktopNotify(on); });
   connect(refresh_, &QComboBox::activated, this,

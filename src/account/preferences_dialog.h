@@ -49,9 +49,11 @@ class PreferencesDialog : public QDialog {
 
  signals:
   // "保存" wrote the four appearance settings (failed writes have warned);
-  // the main window applies them and the stored tree side now. Emitted
-  // before the dialog closes.
+  // the main window applies them now. Emitted before the dialog closes.
   void saved();
+  // "左侧" or "右侧" was clicked and the side is stored: the window moves its
+  // tree at once, whether the dialog is then saved or cancelled.
+  void sideChosen();
 
  private:
   void BuildControls();

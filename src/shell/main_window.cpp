@@ -68,11 +68,14 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget* parent)
   tree_left_ = TreeCitySide() == TreeSide::kLeft;
   LayOutTree();
   if (MaskLocked(ContactAlwaysMasked(), false, {})) LockMask();
-  // Saved display settings may move the tree to the other side.
-  connect(events_, &ShellEvents::displaySettingsChanged, this, [this] {
+  // The tree goes to the stored side when it is chosen (and after saved
+  // display settings, which may come from elsewhere).
+  const auto follow_side = [this] {
     tree_left_ = TreeCitySide() == TreeSide::kLeft;
     LayOutTree();
-  });
+  };
+  connect(events_, &ShellEvents::displaySettingsChanged, this, follow_side);
+  connect(events_, &ShellEvents::treeSideChanged, this, follow_side);
 }
 
 MainWindow::~MainWindow() = default;

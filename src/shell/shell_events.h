@@ -38,6 +38,9 @@ class ShellEvents : public QObject {
   // The display settings (colours, font, tree side) were saved: everything
   // that paints rows reads them again.
   void displaySettingsChanged();
+  // The side of the region tree was chosen (and stored): the window moves
+  // the tree there at once.
+  void treeSideChanged();
   // The main list's first page after a login was written, or did not come:
   // what waited so as not to hold the list up may start once it is painted.
   void mainListStarted();

@@ -42,6 +42,7 @@
 #include "settings/values.h"
 #include "shell/main_window.h"
 #include "shell/web_page_window.h"
+#include "widgets/info_grid.h"
 #include "window_app.h"
 
 namespace tv {
@@ -493,6 +494,32 @@ TEST_F(WindowTest, AGuestGetsTheWindowButNotTheMemberPages) {
   EXPECT_FALSE(w.WebPageOpen());
   ASSERT_EQ(notices_.notices.size(), 1u);
   EXPECT_EQ(GbkToUtf8(notices_.notices[0]), "对不起，您暂时没有权限查看.");
+}
+
+// "左侧"/"右侧" in "系统设置" move the tree at once, even when the dialog is
+// then cancelled.
+TEST_F(WindowTest, TheTreeMovesAsSoonAsItsSideIsChosen) {
+  LocalService service({"--demo", "--demo-count", "30"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  GuestWindow guest(service.host());
+  MainWindow& w = guest.Window();
+  AttachAccount(w);
+  ASSERT_TRUE(guest.EnterAsGuest());
+
+  const auto tree_on_left = [&w] {
+    return w.TreeArea()->mapTo(&w, QPoint(0, 0)).x() < w.Grid()->mapTo(&w, QPoint(0, 0)).x();
+  };
+  ASSERT_TRUE(tree_on_left());
+  w.CommandAction(MainCommand::kPreferences)->trigger();
+  auto* preferences = w.findChild<PreferencesDialog*>();
+  ASSERT_NE(preferences, nullptr);
+  QTest::mouseClick(preferences->RightButton(), Qt::LeftButton);
+  EXPECT_TRUE(WaitFor([&] { return !tree_on_left(); }, 2000)) << "before the dialog closes";
+  QTest::mouseClick(preferences->CancelButton(), Qt::LeftButton);
+  EXPECT_EQ(TreeCitySide(), TreeSide::kRight);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(tree_on_left());
+  EXPECT_EQ(w.Button(kButtonTree)->text(), QStringLiteral(">>"));
 }
 
 // Adverts asked for while the service is gone come once it is back, without
