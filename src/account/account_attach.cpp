@@ -33,13 +33,12 @@ void AttachAccount(Shell& shell) {
   });
 }
 
-RegistrationForm* OpenRegistrationForm(QWidget* login_form,
-                                       std::function<std::string()> current_host) {
+RegistrationForm* OpenRegistrationForm(QWidget* parent, std::function<std::string()> current_host) {
   RegistrationForm::Services services;
   services.current_host = std::move(current_host);
   services.terms_address = WebAddress("/reg_read.asp");
   services.download_address = WebAddress("/xiazai/");
-  auto* form = new RegistrationForm(std::move(services), login_form);
+  auto* form = new RegistrationForm(std::move(services), parent);
   form->setAttribute(Qt::WA_DeleteOnClose);
   form->open();
   return form;

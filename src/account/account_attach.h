@@ -15,9 +15,9 @@ class Shell;
 // everything that paints rows (ShellEvents::displaySettingsChanged).
 void AttachAccount(Shell& shell);
 
-// Opens the registration form over the login form, modal to it; it deletes
-// itself when closed. `current_host` gives the data server it sends to.
-RegistrationForm* OpenRegistrationForm(QWidget* login_form,
-                                       std::function<std::string()> current_host);
+// Opens the registration form over `parent` (the login form, or the main
+// window when a guest asks to publish), modal to it; it deletes itself when
+// closed. `current_host` gives the data server it sends to.
+RegistrationForm* OpenRegistrationForm(QWidget* parent, std::function<std::string()> current_host);
 
 }  // namespace tv

@@ -75,7 +75,11 @@ void RunClient(int argc, char** argv, const ClientHooks& hooks) {
   FeedAttachment& feed = AttachFeed(*window, detail);
   AttachSearch(*window, feed, detail);
   AttachAccount(*window);
-  AttachPublishing(*window);
+  // A guest who asks to publish may register from there.
+  MainWindow* frame = window.get();
+  AttachPublishing(*window, [frame, &servers] {
+    OpenRegistrationForm(frame, [&servers] { return servers.CurrentHost(); });
+  });
   if (hooks.window_ready) hooks.window_ready(*window, feed, detail);
 
   window->RunLoginLoop();

@@ -1,10 +1,13 @@
 #include "publish/publish_form.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -53,6 +56,19 @@ PublishForm::PublishForm(const QString& title, PublishController& publisher, Loo
                                   QStringLiteral("关闭"), this);
   for (QPushButton* button : {clear_button_, history_button_, publish_button_, close_button_})
     button->setAutoDefault(false);
+  count_label_ = new QLabel(this);
+  count_label_->setObjectName(QStringLiteral("count"));
+  count_label_->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+  count_label_->setWordWrap(true);
+  count_label_->hide();
+  sending_label_ = new QLabel(QStringLiteral("正在发布，请稍候……发布期间信息不能修改"), this);
+  sending_label_->setObjectName(QStringLiteral("sending"));
+  {
+    QPalette palette = sending_label_->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
+    sending_label_->setPalette(palette);
+  }
+  sending_label_->hide();
 
   connect(clear_button_, &QPushButton::clicked, this, [this] { ClearContent(); });
   connect(history_button_, &QPushButton::clicked, this, &PublishForm::OpenHistory);
@@ -61,6 +77,8 @@ PublishForm::PublishForm(const QString& title, PublishController& publisher, Loo
   connect(&publisher_, &PublishController::busyChanged, this, &PublishForm::OnBusyChanged);
   connect(&publisher_, &PublishController::publishFinished, this,
           [this](bool taken) { OnFinished(taken); });
+  connect(editor_, &MessageEditor::textChanged, this, [this] { ShowCount(false); });
+  connect(editor_, &MessageEditor::limitReached, this, [this] { ShowCount(true); });
 }
 
 PublishForm::~PublishForm() { qApp->removeEventFilter(this); }
@@ -114,7 +132,16 @@ QBoxLayout* PublishForm::EditorRow() {
   auto* label = new QLabel(QStringLiteral("信息内容:"), this);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setBuddy(editor_);
-  row->addWidget(label);
+  // The caption above, the count below it, both left of the editor.
+  auto* side = new QVBoxLayout;
+  side->addWidget(label);
+  side->addStretch(1);
+  side->addWidget(count_label_);
+  // Wide enough for "100/100" and the word under it.
+  const int side_width = fontMetrics().horizontalAdvance(QStringLiteral("已达字数上限")) + 4;
+  label->setMinimumWidth(side_width);
+  count_label_->setFixedWidth(side_width);
+  row->addLayout(side);
   row->addWidget(editor_, 1);
   return row;
 }
@@ -123,6 +150,8 @@ QBoxLayout* PublishForm::ButtonRow() {
   auto* row = new QHBoxLayout;
   row->addWidget(clear_button_);
   row->addWidget(history_button_);
+  row->addSpacing(8);
+  row->addWidget(sending_label_);
   row->addStretch(1);
   row->addWidget(publish_button_);
   row->addWidget(close_button_);
@@ -145,6 +174,7 @@ void PublishForm::FinishSetUp(const QList<QWidget*>& above_editor,
     }
   }
   editor_->SetCharLimit(profile_.ContentLimit);
+  ShowCount(false);
   contact_->Init(profile_);
   editor_->setFocus(Qt::OtherFocusReason);
   // Enter and Ctrl+V are the form's wherever the focus is in it.
@@ -181,23 +211,87 @@ void PublishForm::OpenHistory() {
   dialog.exec();
 }
 
-void PublishForm::OnBusyChanged(bool busy) {
-  if (!submitting_) return;
-  publish_button_->setEnabled(!busy);
-  if (busy)
+void PublishForm::ShowCount(bool stopped_at_limit) {
+  const int limit = editor_->CharLimit();
+  count_label_->setVisible(limit > 0);
+  if (limit <= 0) return;
+  const int count = editor_->CharCount();
+  QString text = QStringLiteral("%1/%2").arg(count).arg(limit);
+  if (stopped_at_limit) text += QStringLiteral("\n已达字数上限");
+  count_label_->setText(text);
+  // At the limit the text is too long to send (the check on sending refuses
+  // it): the count says so in red.
+  QPalette palette = count_label_->palette();
+  palette.setColor(QPalette::WindowText, count >= limit ? QColor(0xC0, 0, 0) : QColor(Qt::black));
+  count_label_->setPalette(palette);
+}
+
+void PublishForm::SetSending(bool sending) {
+  if (sending == sending_) return;
+  sending_ = sending;
+  editor_->setReadOnly(sending);
+  sending_label_->setVisible(sending);
+  if (sending) {
     setCursor(Qt::BusyCursor);
-  else
+    // Every control that could change what is sent, whichever form this is;
+    // only "关闭" stays.
+    for (QWidget* control : findChildren<QWidget*>()) {
+      const bool input = qobject_cast<QAbstractButton*>(control) != nullptr ||
+                         qobject_cast<QComboBox*>(control) != nullptr ||
+                         (qobject_cast<QLineEdit*>(control) != nullptr &&
+                          qobject_cast<QComboBox*>(control->parentWidget()) == nullptr);
+      if (!input || control == close_button_ || !control->isEnabled()) continue;
+      control->setEnabled(false);
+      held_.append(control);
+    }
+  } else {
     unsetCursor();
+    for (const QPointer<QWidget>& control : held_)
+      if (control) control->setEnabled(true);
+    held_.clear();
+  }
+}
+
+void PublishForm::OnBusyChanged(bool busy) {
+  if (submitting_) SetSending(busy);
 }
 
 void PublishForm::OnFinished(bool taken) {
   if (!submitting_) return;
   submitting_ = false;
-  publish_button_->setEnabled(true);
-  unsetCursor();
-  if (!taken) return;
-  ClearContent();
-  accept();
+  SetSending(false);
+  const bool was_closed = closed_while_sending_;
+  closed_while_sending_ = false;
+  if (taken) {
+    ClearContent();
+    accept();
+    return;
+  }
+  // The notice has said why; the text comes back to be sent again or kept.
+  if (was_closed) {
+    show();
+    raise();
+    activateWindow();
+  }
+}
+
+void PublishForm::done(int result) {
+  if (sending_ && result != QDialog::Accepted) {
+    closed_while_sending_ = true;
+    hide();
+    return;
+  }
+  QDialog::done(result);
+}
+
+void PublishForm::closeEvent(QCloseEvent* event) {
+  if (sending_) {
+    closed_while_sending_ = true;
+    hide();
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 bool PublishForm::eventFilter(QObject* watched, QEvent* event) {

@@ -1,9 +1,18 @@
 #pragma once
 // What both publishing forms share: the notice lines, the information type
-// and the "发布城市" lists, the message editor, the contact block, the four
-// buttons, sending through the PublishController with the form showing that
-// it is sending, Enter publishing and Ctrl+V swallowed anywhere in the form.
+// and the "发布城市" lists, the message editor with its character count, the
+// contact block, the four buttons, sending through the PublishController,
+// Enter publishing and Ctrl+V swallowed anywhere in the form.
+//
+// While a publication is under way nothing of the form can change (the
+// editor is read-only, every other control but "关闭" disabled) and the form
+// says so: the text the member sees is the one being sent, so a taken
+// publication empties nothing the member wrote meanwhile, and a failed one
+// leaves that text. Closing the form then only hides it until the answer:
+// taken, the form goes; failed, it comes back with its text.
 #include <QDialog>
+#include <QList>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +22,7 @@
 
 class QBoxLayout;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
@@ -38,6 +48,15 @@ class PublishForm : public QDialog {
   QPushButton* HistoryButton() const { return history_button_; }
   QPushButton* PublishButton() const { return publish_button_; }
   QPushButton* CloseButton() const { return close_button_; }
+  // "45/100" beside the editor while there is a content limit.
+  QLabel* CountLabel() const { return count_label_; }
+  // Shown while the form sends.
+  QLabel* SendingLabel() const { return sending_label_; }
+  // A publication of this form is under way.
+  bool Sending() const { return sending_; }
+  // "关闭" and Escape; while sending they hide the form instead, as the
+  // close box does.
+  void done(int result) override;
 
   // "发布" and Enter: the form's texts go to SubmitFromForm. The form closes
   // when the publication is taken as done.
@@ -82,10 +101,13 @@ class PublishForm : public QDialog {
   LoopController& Loop() { return loop_; }
 
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void OnBusyChanged(bool busy);
   void OnFinished(bool taken);
+  void SetSending(bool sending);
+  void ShowCount(bool stopped_at_limit);
 
   PublishController& publisher_;
   LoopController& loop_;
@@ -100,8 +122,14 @@ class PublishForm : public QDialog {
   QPushButton* history_button_ = nullptr;
   QPushButton* publish_button_ = nullptr;
   QPushButton* close_button_ = nullptr;
+  QLabel* count_label_ = nullptr;
+  QLabel* sending_label_ = nullptr;
   std::function<void(PublishForm&)> history_opener_;
   bool submitting_ = false;
+  bool sending_ = false;
+  bool closed_while_sending_ = false;
+  // The controls disabled for the send, to be enabled again after it.
+  QList<QPointer<QWidget>> held_;
 };
 
 // The colour of the forms' notice lines.

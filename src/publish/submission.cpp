@@ -10,11 +10,20 @@ Submission Refuse(SubmitRefusal refusal, std::string notice) {
   return {refusal, std::move(notice), std::nullopt};
 }
 
+const std::string& NoRightNotice() { return TV_TEXT("对不起，您暂时没有权限使用该发布功能"); }
+
 }  // namespace
 
+PublishFormGate DecidePublishForm(const MemberProfile& profile, const LoginFlags& flags) {
+  using Kind = PublishFormGate::Kind;
+  if (flags.GuestMode)
+    return {Kind::kOfferRegistration, TV_TEXT("对不起，游客不能发布信息\n\n现在注册会员吗?")};
+  if (profile.PublishRight == 0) return {Kind::kRefuse, NoRightNotice()};
+  return {};
+}
+
 Submission PrepareSubmission(const MemberProfile& profile, const SubmitForm& form) {
-  if (profile.PublishRight == 0)
-    return Refuse(SubmitRefusal::kNoRight, TV_TEXT("对不起，您暂时没有权限使用该发布功能"));
+  if (profile.PublishRight == 0) return Refuse(SubmitRefusal::kNoRight, NoRightNotice());
   if (form.content.empty())
     return Refuse(SubmitRefusal::kEmpty, TV_TEXT("      发布信息内容不能为空      "));
   if (!form.unsendable.empty()) {

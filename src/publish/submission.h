@@ -29,6 +29,17 @@ struct Submission {
   std::optional<PublishRecord> record;  // set when accepted
 };
 
+// Who may open a publishing form: a member with the right to publish. A
+// guest is asked whether to register; a member without the right is told,
+// before it fills a whole form (the check on sending stays).
+struct PublishFormGate {
+  enum class Kind { kOpen, kRefuse, kOfferRegistration };
+  Kind kind = Kind::kOpen;
+  std::string text;  // GBK: the notice, or the question to a guest
+  bool operator==(const PublishFormGate&) const = default;
+};
+PublishFormGate DecidePublishForm(const MemberProfile& profile, const LoginFlags& flags);
+
 // In this order: no right to publish; an empty content; characters the
 // service cannot carry (the notice names them); a content of ContentLimit
 // characters or more (counted from the end), or a content, contact line or

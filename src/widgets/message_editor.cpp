@@ -43,7 +43,10 @@ bool MessageEditor::InsertText(const QString& text) {
   const QTextCursor current = textCursor();
   const std::optional<EditorChange> change = PlanInsertText(
       View(plain), static_cast<std::size_t>(current.selectionStart()), View(text), char_limit_);
-  if (!change) return false;
+  if (!change) {
+    emit limitReached();
+    return false;
+  }
   QTextCursor cursor(document());
   cursor.setPosition(static_cast<int>(change->position));
   cursor.insertText(text);
@@ -109,6 +112,7 @@ void MessageEditor::keyPressEvent(QKeyEvent* event) {
                      !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
   if (types && WithinLimit(text).isEmpty()) {
     event->accept();
+    emit limitReached();
     return;
   }
   QTextEdit::keyPressEvent(event);
@@ -122,6 +126,7 @@ void MessageEditor::inputMethodEvent(QInputMethodEvent* event) {
       QInputMethodEvent held(event->preeditString(), event->attributes());
       held.setCommitString(kept, event->replacementStart(), event->replacementLength());
       QTextEdit::inputMethodEvent(&held);
+      emit limitReached();
       return;
     }
   }
@@ -134,8 +139,10 @@ bool MessageEditor::canInsertFromMimeData(const QMimeData* source) const {
 
 void MessageEditor::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText()) return;
-  const QString kept = WithinLimit(source->text());
+  const QString text = source->text();
+  const QString kept = WithinLimit(text);
   if (!kept.isEmpty()) textCursor().insertText(kept);
+  if (kept.size() != text.size()) emit limitReached();
 }
 
 QString MessageEditor::WithinLimit(const QString& text) const {

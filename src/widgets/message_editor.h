@@ -34,6 +34,11 @@ class MessageEditor : public QTextEdit {
   // 复制, 粘贴, 清除, 全选, and 字体设置 always disabled.
   QMenu* BuildContextMenu(QWidget* parent = nullptr);
 
+ signals:
+  // Typing, an input method, a paste, a drop or an insertion stopped at the
+  // limit: the member's text did not (all) go in.
+  void limitReached();
+
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

@@ -39,6 +39,7 @@
 #include "guest_window.h"
 #include "local_service.h"
 #include "platform/platform.h"
+#include "publish/publish_attach.h"
 #include "settings/values.h"
 #include "shell/main_window.h"
 #include "shell/web_page_window.h"
@@ -520,6 +521,30 @@ TEST_F(WindowTest, TheTreeMovesAsSoonAsItsSideIsChosen) {
   QCoreApplication::processEvents();
   EXPECT_FALSE(tree_on_left());
   EXPECT_EQ(w.Button(kButtonTree)->text(), QStringLiteral(">>"));
+}
+
+// A guest who asks for a publishing form hears why there is none and is
+// offered registration, before filling a form nobody would send.
+TEST_F(WindowTest, AGuestAskingToPublishIsOfferedRegistration) {
+  LocalService service({"--demo", "--demo-count", "30"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  GuestWindow guest(service.host());
+  MainWindow& w = guest.Window();
+  int registrations = 0;
+  PublishAttachment& publishing = AttachPublishing(w, [&registrations] { ++registrations; });
+  ASSERT_TRUE(guest.EnterAsGuest());
+
+  const std::string question = Utf8ToGbk("对不起，游客不能发布信息\n\n现在注册会员吗?");
+  notices_.answer = false;
+  w.Button(kButtonPublish2)->click();
+  EXPECT_EQ(notices_.questions, std::vector<std::string>{question});
+  EXPECT_EQ(publishing.OpenForm(), nullptr);
+  EXPECT_EQ(registrations, 0);
+  notices_.answer = true;
+  w.Button(kButtonPublish1)->click();
+  EXPECT_EQ(notices_.questions.size(), 2u);
+  EXPECT_EQ(publishing.OpenForm(), nullptr);
+  EXPECT_EQ(registrations, 1);
 }
 
 // Adverts asked for while the service is gone come once it is back, without

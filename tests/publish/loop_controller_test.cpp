@@ -87,6 +87,7 @@ TEST_F(LoopControllerTest, LoopMessageCarriesItsOwnTypeCodeAndContactLine) {
   for (int i = 0; i < 3; ++i) Tick(*loop);
   const std::vector<std::string> sends = PathsWith("SetInfo.asp");
   ASSERT_EQ(sends.size(), 3u);
+  EXPECT_EQ(VerbsWith("SetInfo.asp"), std::vector<std::string>(3, "POST"));
   EXPECT_EQ(test::QueryValue(sends[0], "Msg_Type"), "1");
   EXPECT_EQ(test::QueryValue(sends[1], "Msg_Type"), "2");
   EXPECT_EQ(test::QueryValue(sends[2], "Msg_Type"), "0");

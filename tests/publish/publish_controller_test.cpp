@@ -63,9 +63,11 @@ TEST_F(PublishControllerTest, AcceptedMessageGoesToTheListsAndIntoTheHistory) {
   EXPECT_EQ(U(posted_.front().departure_city), "郑州");
   EXPECT_EQ(U(posted_.front().content), "郑州→北京,有钢材20吨货,求2辆9.6米平板车,高价急走");
 
-  // The request, then the identifier and the display text, in this order.
+  // The request, then the identifier and the display text, in this order;
+  // the publication is a POST (the service would take a GET too).
   const std::vector<std::string> paths = Paths();
   ASSERT_EQ(paths.size(), 3u);
+  EXPECT_EQ(VerbsWith("/qavel/client/"), (std::vector<std::string>{"POST", "GET", "GET"}));
   EXPECT_EQ(QueryValue(paths[0], "AddSign"), "NewInfo");
   EXPECT_EQ(U(QueryValue(paths[0], "Msg_Tel")),
             U(ComposeContactLine(profile_, ContactChoices::All())));

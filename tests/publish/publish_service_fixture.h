@@ -1,8 +1,8 @@
 #pragma once
 // Publishing against a real tarvolo-service: a member logged in through the
 // service's own login page, a session whose hooks record what publishing hands
-// back (rows on top, offers to the search) and every request it makes, a
-// clock the test moves, and a private settings store.
+// back (rows on top, offers to the search) and every request it makes (verb
+// and path), a clock the test moves, and a private settings store.
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
@@ -37,29 +37,6 @@ inline MemberProfile LoginAs(const std::string& host, const std::string& user,
   const LoginAnswer answer = SendLogin(host, user, password);
   EXPECT_TRUE(answer.ok()) << user;
   return answer.profile;
-}
-
-// The GBK value of one key of a request path ("" when absent).
-inline std::string QueryValue(const std::string& path, const std::string& key) {
-  const std::string marker = key + "=";
-  std::size_t at = path.find("?" + marker);
-  if (at == std::string::npos) at = path.find("&" + marker);
-  if (at == std::string::npos) return "";
-  at += marker.size() + 1;
-  const std::size_t end = path.find('&', at);
-  const std::string raw = path.substr(at, end == std::string::npos ? end : end - at);
-  std::string value;
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '+') {
-      value += ' ';
-    } else if (raw[i] == '%' && i + 2 < raw.size()) {
-      value += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      value += raw[i];
-    }
-  }
-  return value;
 }
 
 class PublishServiceTest : public ::testing::Test {
@@ -110,6 +87,14 @@ class PublishServiceTest : public ::testing::Test {
       if (p.find(part) != std::string::npos) out.push_back(p);
     return out;
   }
+  // The verbs ("GET", "POST") of those requests, in the same order.
+  std::vector<std::string> VerbsWith(const std::string& part) {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < paths_.size(); ++i)
+      if (paths_[i].find(part) != std::string::npos) out.push_back(verbs_[i]);
+    return out;
+  }
   // "name=text" of every history value, in store order.
   static std::vector<std::string> History() {
     std::vector<std::string> out;
@@ -128,12 +113,14 @@ class PublishServiceTest : public ::testing::Test {
         {
           std::lock_guard lock(mutex_);
           paths_.emplace_back(path);
+          verbs_.emplace_back(verb);
         }
         return FetchMemberPage(verb, host, path);
       }};
   std::vector<OwnMessage> posted_;
   std::mutex mutex_;
   std::vector<std::string> paths_;
+  std::vector<std::string> verbs_;  // of paths_, index by index
   std::chrono::steady_clock::time_point now_ =
       std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
   ScopedNoticeRecorder notices_;

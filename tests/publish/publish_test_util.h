@@ -12,6 +12,29 @@ namespace tv::test {
 inline std::string G(std::string_view utf8) { return Utf8ToGbk(utf8); }
 inline std::string U(std::string_view gbk) { return GbkToUtf8(gbk); }
 
+// The GBK value of one key of a request path ("" when absent).
+inline std::string QueryValue(const std::string& path, const std::string& key) {
+  const std::string marker = key + "=";
+  std::size_t at = path.find("?" + marker);
+  if (at == std::string::npos) at = path.find("&" + marker);
+  if (at == std::string::npos) return "";
+  at += marker.size() + 1;
+  const std::size_t end = path.find('&', at);
+  const std::string raw = path.substr(at, end == std::string::npos ? end : end - at);
+  std::string value;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '+') {
+      value += ' ';
+    } else if (raw[i] == '%' && i + 2 < raw.size()) {
+      value += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      value += raw[i];
+    }
+  }
+  return value;
+}
+
 // A member with every contact item, publishing from 济宁.
 inline MemberProfile FullProfile() {
   MemberProfile p;

@@ -7,9 +7,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -34,6 +36,7 @@
 #include "settings/values.h"
 #include "tests/net/scripted_server.h"
 #include "tests/settings/temp_store.h"
+#include "tests/widgets/type_keys.h"
 #include "widgets/message_editor.h"
 
 namespace tv {
@@ -66,6 +69,7 @@ class PublishWidgetsTest : public ::testing::Test {
       if (!host_.empty() && host == host_) return FetchEncodedPage(verb, host, path);
       std::lock_guard lock(mutex_);
       paths_.emplace_back(path);
+      verbs_.emplace_back(verb);
       if (path.find("GetInfoID") != std::string_view::npos) return std::string("900");
       if (path.find("GetNewString") != std::string_view::npos) return std::string("text");
       if (replies_.empty()) return std::string("AddOK");
@@ -82,6 +86,7 @@ class PublishWidgetsTest : public ::testing::Test {
   std::mutex mutex_;
   std::deque<std::string> replies_;
   std::vector<std::string> paths_;
+  std::vector<std::string> verbs_;  // of paths_, index by index
   ScopedNoticeRecorder notices_;
   PublishController publisher_{Session()};
   LoopController loop_{Session()};
@@ -145,13 +150,20 @@ TEST_F(PublishWidgetsTest, EditorMenuFollowsTheEditorsState) {
 TEST_F(PublishWidgetsTest, EditorHoldsTypedAndPastedTextToTheLimit) {
   MessageEditor editor;
   editor.SetCharLimit(5);
-  QTest::keyClicks(&editor, QStringLiteral("abcdefg"));
+  QSignalSpy stopped(&editor, &MessageEditor::limitReached);
+  QTest::keyClicks(&editor, QStringLiteral("abcde"));
+  EXPECT_EQ(stopped.count(), 0);
+  QTest::keyClicks(&editor, QStringLiteral("fg"));
   EXPECT_EQ(editor.toPlainText(), QStringLiteral("abcde"));
+  EXPECT_EQ(stopped.count(), 2) << "each refused key says so";
   editor.clear();
   QTest::keyClicks(&editor, QStringLiteral("ab"));
   QApplication::clipboard()->setText(Q("济宁北京上海"));
   editor.paste();
   EXPECT_EQ(editor.toPlainText(), Q("ab济宁北"));
+  EXPECT_EQ(stopped.count(), 3);
+  EXPECT_FALSE(editor.InsertText(Q("元")));
+  EXPECT_EQ(stopped.count(), 4);
   // Text set by the program is not cut (the check on sending refuses it).
   editor.setPlainText(QStringLiteral("0123456789"));
   EXPECT_EQ(editor.CharCount(), 10);
@@ -254,36 +266,159 @@ TEST_F(PublishWidgetsTest, FormClosesOnlyWhenThePublicationIsTaken) {
   EXPECT_EQ(U(ReadSetting(kHistoryKey, "1")), "货源：有货");
 }
 
-TEST_F(PublishWidgetsTest, FormAnswersWhileTheServiceStalls) {
+// While it sends, the form cannot change what it sends and says so; the
+// window stays live. A failed send leaves the text the member saw, even when
+// the form was closed meanwhile (it comes back); one taken while the form
+// was closed takes the form with it.
+TEST_F(PublishWidgetsTest, WhileSendingTheFormIsReadOnlyAndKeepsItsText) {
   auto stalled = std::make_unique<test::ScriptedServer>(test::ScriptedReply{"", true});
   host_ = stalled->Host();
-  auto form = std::make_unique<QuickPublishForm>(publisher_, loop_, profile_);
+  QPointer<QuickPublishForm> form = new QuickPublishForm(publisher_, loop_, profile_);
+  form->setAttribute(Qt::WA_DeleteOnClose);
   form->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.data()));
+  EXPECT_FALSE(form->SendingLabel()->isVisible());
   form->Editor()->setPlainText(Q("有货"));
   form->Editor()->moveCursor(QTextCursor::End);
   form->PublishButton()->click();
   EXPECT_TRUE(publisher_.Busy());
-  EXPECT_FALSE(form->PublishButton()->isEnabled());
+  EXPECT_TRUE(form->Sending());
   EXPECT_EQ(form->cursor().shape(), Qt::BusyCursor);
+  EXPECT_TRUE(form->SendingLabel()->isVisible());
+  EXPECT_EQ(form->SendingLabel()->text(), Q("正在发布，请稍候……发布期间信息不能修改"));
+  EXPECT_TRUE(form->Editor()->isReadOnly());
+  const QList<QWidget*> held = {form->PublishButton(),
+                                form->ClearButton(),
+                                form->HistoryButton(),
+                                form->TypeList(),
+                                form->DepartureList(1),
+                                form->DestinationList(0),
+                                form->GenerateButton(),
+                                form->Cargo().goods,
+                                form->Cargo().quantity,
+                                form->Truck().quantity,
+                                form->Contact()->Box(ContactItem::kMobile)};
+  for (QWidget* control : held)
+    EXPECT_FALSE(control->isEnabled()) << control->accessibleName().toStdString();
+  EXPECT_TRUE(form->CloseButton()->isEnabled());
 
-  // The event loop runs: a timer fires, typing reaches the editor, and a
-  // second Enter does not send again.
+  // The event loop runs: a timer fires; typing and a second Enter change
+  // and send nothing.
   bool fired = false;
   QTimer::singleShot(20, [&fired] { fired = true; });
   QTest::keyClicks(form->Editor(), QStringLiteral("abc"));
   QTest::keyClick(form->Editor(), Qt::Key_Return);
   EXPECT_TRUE(QTest::qWaitFor([&fired] { return fired; }, 2000));
-  EXPECT_EQ(form->Editor()->toPlainText(), Q("有货abc"));
+  EXPECT_EQ(form->Editor()->toPlainText(), Q("有货"));
   EXPECT_LE(stalled->Requests().size(), 1u);
 
-  // The service gives up: the failure's notice, the form open and usable.
+  // Closed while sending, the form only hides.
+  form->CloseButton()->click();
+  EXPECT_FALSE(form->isVisible());
+  QCoreApplication::processEvents();
+  ASSERT_FALSE(form.isNull());
+
+  // The service gives up: the failure's notice, and the form back as it was.
   QSignalSpy finished(&publisher_, &PublishController::publishFinished);
   stalled.reset();
   ASSERT_TRUE(finished.wait(30000));
   EXPECT_EQ(U(notices_.notices.back()), "信息发送失败,请检查网络是否正常或与网管中心联系!");
+  ASSERT_FALSE(form.isNull());
   EXPECT_TRUE(form->isVisible());
-  EXPECT_TRUE(form->PublishButton()->isEnabled());
+  EXPECT_EQ(form->Editor()->toPlainText(), Q("有货"));
+  EXPECT_FALSE(form->Editor()->isReadOnly());
+  EXPECT_FALSE(form->SendingLabel()->isVisible());
+  for (QWidget* control : held)
+    EXPECT_TRUE(control->isEnabled()) << control->accessibleName().toStdString();
+  EXPECT_FALSE(form->Contact()->Box(ContactItem::kTel)->isEnabled()) << "stays as it was";
+
+  // Sent again and taken while the close box has hidden the form: it goes.
+  host_.clear();
+  form->PublishButton()->click();
+  ASSERT_TRUE(form->Sending());
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_TRUE(QTest::qWaitFor([&form] { return form.isNull(); }, 2000));
+  EXPECT_EQ(U(ReadSetting(kHistoryKey, "1")), "货源：有货");
+}
+
+// The count beside the editor, and a word when typing stops at the limit.
+TEST_F(PublishWidgetsTest, TheEditorShowsItsCountAndTheLimit) {
+  profile_.ContentLimit = 10;
+  KeypadPublishForm form(publisher_, loop_, profile_);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  QLabel* count = form.CountLabel();
+  EXPECT_TRUE(count->isVisible());
+  EXPECT_EQ(count->text(), Q("0/10"));
+  test::TypeKeys(form.Editor(), Q("有货abc"));
+  EXPECT_EQ(count->text(), Q("5/10"));
+  form.Key(Q("吨"))->click();
+  EXPECT_EQ(count->text(), Q("6/10"));
+  test::TypeKeys(form.Editor(), Q("defgh"));
+  EXPECT_EQ(form.Editor()->toPlainText(), Q("有货abc吨defg"));
+  EXPECT_EQ(count->text(), Q("10/10\n已达字数上限"));
+  EXPECT_EQ(count->palette().color(QPalette::WindowText), QColor(0xC0, 0, 0));
+  QTest::keyClick(form.Editor(), Qt::Key_Backspace);
+  EXPECT_EQ(count->text(), Q("9/10"));
+  form.Key(Q("元"))->click();
+  form.Key(Q("元"))->click();
+  EXPECT_EQ(count->text(), Q("10/10\n已达字数上限"));
+  // The count sits beside the editor, inside the form.
+  EXPECT_LE(count->mapTo(&form, QPoint(count->width(), 0)).x(),
+            form.Editor()->mapTo(&form, QPoint(0, 0)).x());
+
+  profile_.ContentLimit = 0;
+  KeypadPublishForm unlimited(publisher_, loop_, profile_);
+  EXPECT_FALSE(unlimited.CountLabel()->isVisibleTo(&unlimited));
+}
+
+// What the member picks in a form is what the request carries: the
+// departure, the type and the contact boxes; and the request is a POST.
+TEST_F(PublishWidgetsTest, WhatTheMemberPicksReachesTheRequest) {
+  struct Case {
+    const char* type;
+    const char* province;
+    const char* city;
+    bool keypad;
+    const char* type_code;
+    const char* contact;
+  } cases[] = {
+      {"即时车源", "山东省", "青岛", false, "1", "0537-1234567 内线:802 张三"},
+      {"即时货源", "河南省", "郑州", true, "0", "0537-1234567 内线:802 张三"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.city);
+    std::unique_ptr<PublishForm> form;
+    if (c.keypad) {
+      form = std::make_unique<KeypadPublishForm>(publisher_, loop_, profile_);
+    } else {
+      form = std::make_unique<QuickPublishForm>(publisher_, loop_, profile_);
+    }
+    Pick(form->TypeList(), c.type);
+    Pick(form->DepartureList(0), c.province);
+    Pick(form->DepartureList(1), c.city);
+    // Mobile and company off: their settings say so from now on.
+    for (ContactItem item : {ContactItem::kMobile, ContactItem::kCompany}) {
+      QCheckBox* box = form->Contact()->Box(item);
+      if (box->isChecked()) box->click();
+    }
+    form->Editor()->setPlainText(Q("有货"));
+    paths_.clear();
+    verbs_.clear();
+    QSignalSpy finished(&publisher_, &PublishController::publishFinished);
+    form->PublishButton()->click();
+    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_FALSE(paths_.empty());
+    const std::string& sent = paths_.front();
+    EXPECT_EQ(verbs_.front(), "POST");
+    EXPECT_NE(sent.find("action=Client_AddInfo"), std::string::npos);
+    EXPECT_EQ(U(test::QueryValue(sent, "Msg_StartCity")), c.city);
+    EXPECT_EQ(test::QueryValue(sent, "Msg_Type"), c.type_code);
+    EXPECT_EQ(U(test::QueryValue(sent, "Msg_Tel")), c.contact);
+    EXPECT_EQ(U(test::QueryValue(sent, "Msg_Code")), "济宁") << "the member's own city";
+  }
 }
 
 TEST_F(PublishWidgetsTest, KeypadKeysMenusAndRegionsInsertAtTheCaret) {
@@ -341,6 +476,41 @@ TEST_F(PublishWidgetsTest, KeypadKeysMenusAndRegionsInsertAtTheCaret) {
   form.Key(Q("元"))->click();
   form.Key(Q("元"))->click();
   EXPECT_EQ(editor->CharCount(), 50);
+}
+
+// Every item of every phrase menu the form shows is an item of the data, in
+// its place, and inserts exactly its own text ("&" included).
+TEST_F(PublishWidgetsTest, EveryPhraseMenuItemInsertsItsText) {
+  KeypadPublishForm form(publisher_, loop_, profile_);
+  std::size_t items = 0;
+  for (const publish_data::PhraseMenu& data : publish_data::PhraseMenus()) {
+    SCOPED_TRACE(U(data.title));
+    std::unique_ptr<QMenu> menu(form.BuildPhraseMenu(data, &form));
+    EXPECT_EQ(menu->title(), FromGbk(data.title));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(static_cast<std::size_t>(actions.size()), data.entries.size());
+    for (std::size_t i = 0; i < data.entries.size(); ++i) {
+      const publish_data::MenuEntry& entry = data.entries[i];
+      std::vector<std::pair<QAction*, std::string_view>> leaves;
+      if (entry.submenu.empty()) {
+        leaves.emplace_back(actions[static_cast<qsizetype>(i)], entry.text);
+      } else {
+        QMenu* sub = actions[static_cast<qsizetype>(i)]->menu();
+        ASSERT_NE(sub, nullptr) << U(entry.text);
+        EXPECT_EQ(sub->title(), FromGbk(entry.text));
+        ASSERT_EQ(static_cast<std::size_t>(sub->actions().size()), entry.submenu.size());
+        for (std::size_t j = 0; j < entry.submenu.size(); ++j)
+          leaves.emplace_back(sub->actions()[static_cast<qsizetype>(j)], entry.submenu[j]);
+      }
+      for (const auto& [action, text] : leaves) {
+        form.Editor()->clear();
+        action->trigger();
+        EXPECT_EQ(form.Editor()->toPlainText(), FromGbk(text));
+        ++items;
+      }
+    }
+  }
+  EXPECT_EQ(items, 299u);
 }
 
 class HistoryDialogTest : public PublishWidgetsTest {

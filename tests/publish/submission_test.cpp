@@ -58,6 +58,31 @@ TEST(Submission, RefusalsInTheirOrder) {
   }
 }
 
+// Asking for a form: who may not publish hears it before filling one in.
+TEST(Submission, WhoMayOpenAPublishingForm) {
+  using Kind = PublishFormGate::Kind;
+  struct Case {
+    const char* what;
+    int right;
+    bool guest;
+    Kind kind;
+    const char* text;
+  } cases[] = {
+      {"member with the right", 1, false, Kind::kOpen, ""},
+      {"member without it", 0, false, Kind::kRefuse, "对不起，您暂时没有权限使用该发布功能"},
+      {"guest", 0, true, Kind::kOfferRegistration, "对不起，游客不能发布信息\n\n现在注册会员吗?"},
+  };
+  for (const Case& c : cases) {
+    MemberProfile profile = test::FullProfile();
+    profile.PublishRight = c.right;
+    LoginFlags flags;
+    flags.GuestMode = c.guest;
+    const PublishFormGate gate = DecidePublishForm(profile, flags);
+    EXPECT_EQ(gate.kind, c.kind) << c.what;
+    EXPECT_EQ(U(gate.text), c.text) << c.what;
+  }
+}
+
 TEST(Submission, CharactersTheServiceCannotCarryAreNamed) {
   SubmitForm form = Form(G("有货?"));
   form.unsendable = {0x1F69A, 0x20BB7};
