@@ -43,20 +43,6 @@ RegistrationProblem Problem(int step, const char* notice_utf8, std::initializer_
   return {step, Utf8ToGbk(notice_utf8), std::vector<Field>(emptied), focus};
 }
 
-// The service keeps the member's place as its region names: only names of
-// the directory (a province and one of its cities) are sent.
-bool IsDirectoryProvince(std::string_view province) {
-  for (std::string_view name : Provinces(ProvinceOrder::kBrowse))
-    if (name == province) return true;
-  return false;
-}
-
-bool IsCityOf(std::string_view province, std::string_view city) {
-  for (const std::string& name : ListChildren(RegionTable::kCountyDirectory, province))
-    if (name == city) return true;
-  return false;
-}
-
 // One check: the field it concerns and whether the values pass it.
 struct Check {
   const char* notice_utf8;
@@ -84,9 +70,15 @@ constexpr Check kChecks[] = {
     {"请如实填写公司名称!", Field::kCompany,
      [](const RegistrationValues& v) { return v.company.size() <= 100; }},
     {"请选择您所在地的所属省份!", Field::kProvince,
-     [](const RegistrationValues& v) { return IsDirectoryProvince(v.province); }},
+     // The service keeps the place as the directory's names: only those are
+     // sent.
+     [](const RegistrationValues& v) {
+       return CheckPlace(v.province, v.city, {}) != PlaceFault::kProvince;
+     }},
     {"请选择您所在地的所属城市!", Field::kCity,
-     [](const RegistrationValues& v) { return IsCityOf(v.province, v.city); }},
+     [](const RegistrationValues& v) {
+       return HasChild(RegionTable::kCountyDirectory, v.province, v.city);
+     }},
     {"请如实填写公司网址!", Field::kUrl,
      [](const RegistrationValues& v) { return v.url.size() <= 50; }},
     {"请如实填写电话号码区号!", Field::kAreaCode,
