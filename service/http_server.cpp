@@ -115,12 +115,17 @@ class HttpCore {
     for (auto& loop : loops_) loop->stop();
   }
 
-  void Count(Limit limit) { hits_[limit].fetch_add(1, std::memory_order_relaxed); }
+  void Count(Limit limit) {
+    hits_[limit].fetch_add(1, std::memory_order_relaxed);
+    if (limit == kHeadTime) slow_closed_.fetch_add(1, std::memory_order_relaxed);
+  }
+  std::uint64_t slow_closed() const { return slow_closed_.load(std::memory_order_relaxed); }
 
   const HttpHandlers& handlers() const { return handlers_; }
   const HttpLimits& limits() const { return limits_; }
   asio::thread_pool& workers() { return workers_; }
   std::atomic<std::size_t>& open() { return open_; }
+  std::size_t open_now() const { return open_.load(std::memory_order_relaxed); }
 
  private:
   // One loop per thread: a connection stays on the loop that took it, so its
@@ -150,6 +155,7 @@ class HttpCore {
   HttpLimits limits_;
   std::array<std::atomic<std::uint64_t>, kLimitCount> hits_{};
   std::atomic<std::size_t> open_{0};
+  std::atomic<std::uint64_t> slow_closed_{0};  // never reset, unlike hits_
   // Sessions live in the loops' handlers; the workers post back into the
   // loops, so they end before them (members are destroyed last to first).
   std::vector<std::unique_ptr<asio::io_context>> loops_;
@@ -238,21 +244,40 @@ class Session : public std::enable_shared_from_this<Session> {
     method_.assign(method.data(), method.size());
     target_.assign(target.data(), target.size());
     host_.assign(host.data(), host.size());
+    const auto& observe = server_.handlers().observe;
+    if (observe) arrived_ = std::chrono::steady_clock::now();
     if (auto quick = server_.handlers().quick(method_, target_, host_)) {
+      if (observe) observe(target_, quick->status, std::chrono::steady_clock::now() - arrived_);
       return Write(std::move(*quick));
+    }
+    const auto cookie = req[http::field::cookie];
+    const auto content_type = req[http::field::content_type];
+    cookie_.assign(cookie.data(), cookie.size());
+    content_type_.assign(content_type.data(), content_type.size());
+    body_ = req.body();
+    if (peer_.empty()) {
+      beast::error_code peer_ec;
+      const auto remote = stream_.socket().remote_endpoint(peer_ec);
+      if (!peer_ec) peer_ = remote.address().to_string();
     }
     asio::post(server_.workers(), [self = shared_from_this()] {
       Answer answer;
       try {
-        answer = self->server_.handlers().handle(self->method_, self->target_, self->host_);
+        const HttpRequest request{self->method_,       self->target_, self->host_, self->cookie_,
+                                  self->content_type_, self->body_,   self->peer_};
+        answer = self->server_.handlers().handle(request);
       } catch (const std::exception& e) {
         // The page only: queries carry members' passwords (login, registration).
         const std::string path = self->target_.substr(0, self->target_.find('?'));
         std::fprintf(stderr, "tarvolo-service: %s failed: %s\n", path.c_str(), e.what());
         answer = {500, "", "text/plain"};
       }
-      asio::post(self->stream_.get_executor(),
-                 [self, answer = std::move(answer)]() mutable { self->Write(std::move(answer)); });
+      asio::post(self->stream_.get_executor(), [self, answer = std::move(answer)]() mutable {
+        if (const auto& told = self->server_.handlers().observe) {
+          told(self->target_, answer.status, std::chrono::steady_clock::now() - self->arrived_);
+        }
+        self->Write(std::move(answer));
+      });
     });
   }
 
@@ -328,7 +353,8 @@ class Session : public std::enable_shared_from_this<Session> {
   beast::tcp_stream stream_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
-  std::string method_, target_, host_;
+  std::string method_, target_, host_, cookie_, content_type_, body_, peer_;
+  std::chrono::steady_clock::time_point arrived_;
   Answer answer_;
   std::string header_;
   int served_ = 0;
@@ -415,6 +441,8 @@ int HttpServer::Bind(const std::string& host, int port, std::string* error) {
 }
 void HttpServer::Run() { core_->Run(); }
 void HttpServer::Stop() { core_->Stop(); }
+std::size_t HttpServer::OpenConnections() const { return core_->open_now(); }
+std::uint64_t HttpServer::SlowConnectionsClosed() const { return core_->slow_closed(); }
 
 std::size_t RaiseDescriptorLimit() {
   rlimit lim{};

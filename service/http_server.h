@@ -13,6 +13,7 @@
 // Every limit that closes a connection is counted and logged once a second.
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 #include <string_view>
 
 #include "answer.h"
+#include "request.h"
 
 namespace tv {
 
@@ -36,12 +38,15 @@ struct HttpLimits {
 };
 
 // What the core asks of the pages: `quick` answers on the event loop what
-// needs no store work (nullopt: not that kind), `handle` answers anything
-// and runs on a worker. Both get the method, the raw target and the Host.
+// needs no store work (nullopt: not that kind; it gets the method, the raw
+// target and the Host), `handle` answers anything and runs on a worker.
+// `observe`, when set, is told on the loop of every answer written by a
+// handler: the request's target, the status, and the time from the request's
+// arrival to its answer.
 struct HttpHandlers {
-  using Fn = Answer(std::string_view method, std::string_view target, std::string_view host);
   std::function<std::optional<Answer>(std::string_view, std::string_view, std::string_view)> quick;
-  std::function<Fn> handle;
+  std::function<Answer(const HttpRequest&)> handle;
+  std::function<void(std::string_view target, int status, std::chrono::nanoseconds)> observe;
 };
 
 class HttpServer {
@@ -58,6 +63,11 @@ class HttpServer {
   void Run();
   // From any thread (not from a signal handler).
   void Stop();
+
+  // Connections open now; connections closed since the start because their
+  // request did not arrive within the head limit (slow clients).
+  std::size_t OpenConnections() const;
+  std::uint64_t SlowConnectionsClosed() const;
 
  private:
   std::unique_ptr<HttpCore> core_;

@@ -91,8 +91,7 @@ int main(int argc, char** argv) {
   handlers.quick = [&pages](std::string_view method, std::string_view target, std::string_view) {
     return pages->Quick(method, target);
   };
-  handlers.handle = [&pages](std::string_view method, std::string_view target,
-                             std::string_view host) { return pages->Handle(method, target, host); };
+  handlers.handle = [&pages](const tv::HttpRequest& request) { return pages->Handle(request); };
   // Until here a stop signal ends the process at once (opening the store or
   // filling it may take a while); from here one thread waits for it, so the
   // threads to come must not take it.

@@ -47,7 +47,8 @@ Answer ServicePages::Login(const Query& q, std::string_view) {
   const auto& [member, hash] = *found;
   if (!VerifyPassword(hash, *password)) return Encoded("PassError");
   // Awaiting approval or without contact rights: in, but with nothing shown.
-  if (!member.contact_right || !member.approved) return Encoded("NotGoSign");
+  if (!member.contact_right || !member.approved || member.disabled) return Encoded("NotGoSign");
+  store_.NoteLogin(member.id);
   // A member whose session could not be stored still logs in; the member
   // pages then refuse it, and the client tries a new login for them.
   std::string key = NewSessionKey().value_or(std::string());

@@ -235,7 +235,7 @@ Answer ServicePages::SetInfo(const Query& q, std::string_view) {
   if (m.start_city.empty()) m.start_city = m.city;
 
   PublishPolicy policy;
-  policy.daily_quota = options_.quota;
+  policy.daily_quota = QuotaOf(*member);
   policy.loop = sign == "LoopInfo";
   switch (store_.Publish(m, policy, nullptr)) {
     case PublishResult::kAdded:

@@ -45,7 +45,9 @@ const std::vector<Table>& Tables() {
         {"deal", Type::kInt, "0"},
         {"time", Type::kText},
         {"created", Type::kInt},
-        {"deleted", Type::kInt, "0"}}},
+        // 1: withdrawn or deleted; 2: replaced by a re-send of its text.
+        {"deleted", Type::kInt, "0"},
+        {"resent", Type::kInt, "0"}}},  // re-sends of the text before this copy
       {"deleted_log", {{"log_id", Type::kId}, {"info_id", Type::kInt}, {"at", Type::kInt}}},
       {"closed_log", {{"log_id", Type::kId}, {"info_id", Type::kInt}, {"at", Type::kInt}}},
       {"members",
@@ -75,7 +77,10 @@ const std::vector<Table>& Tables() {
         {"publish_wait_seconds", Type::kInt, "0"},
         {"info_num", Type::kInt, "1"},
         {"content_limit", Type::kInt, "100"},
-        {"created", Type::kInt}},
+        {"created", Type::kInt},
+        {"daily_quota", Type::kInt, "-1"},  // -1: the service's --quota
+        {"disabled", Type::kInt, "0"},
+        {"last_login", Type::kInt, "0"}},
        nullptr,
        10001},  // member numbers start at 10001, as the service's always looked
       {"friends",
@@ -93,6 +98,28 @@ const std::vector<Table>& Tables() {
         {"member", Type::kInt, nullptr, false, "members"},
         {"expires", Type::kInt}},
        "key_hash"},
+      // The operators of the web console and their sessions (by the hash of
+      // the key; the expiry moves on with every use).
+      {"operators",
+       {{"id", Type::kId},
+        {"name", Type::kText, nullptr, true},
+        {"pass_hash", Type::kText},
+        {"created", Type::kInt}}},
+      {"operator_sessions",
+       {{"id", Type::kId},
+        {"key_hash", Type::kText},
+        {"op_name", Type::kText},
+        {"expires", Type::kInt}},
+       "key_hash"},
+      // What operators changed: who, when, what, before and after.
+      {"audit_log",
+       {{"id", Type::kId},
+        {"at", Type::kInt},
+        {"op_name", Type::kText},
+        {"action", Type::kText},
+        {"target", Type::kText},
+        {"before_text", Type::kText, "''"},
+        {"after_text", Type::kText, "''"}}},
       // Servers that share a store learn from here whether their cached
       // answers still hold: every write of messages or logs counts up.
       {"store_state", {{"version", Type::kInt, "0"}}, nullptr, 1, true, true},
@@ -106,6 +133,7 @@ const std::vector<Index>& Indexes() {
       {"messages_city_view", "messages", "city, deleted, type"},
       {"messages_start_city_view", "messages", "start_city, deleted, type"},
       {"sessions_by_expiry", "sessions", "expires"},
+      {"messages_by_created", "messages", "created"},
   };
   return indexes;
 }

@@ -52,7 +52,6 @@ void ServicePages::AddRoutes() {
   client("GetFrindInfo.asp", &ServicePages::Friends, false);
   client("adv/adv01.asp", &ServicePages::Advert1, false);
   client("adv/adv02.asp", &ServicePages::Advert2, false);
-  routes_.emplace("/qavel/manager/myinfos.asp", Route{&ServicePages::MyInfos, false});
   routes_.emplace("/qavel/manager/showmeminfo.asp", Route{&ServicePages::ShowMemberInfo, false});
 }
 
@@ -75,12 +74,24 @@ std::optional<Answer> ServicePages::Quick(std::string_view method, std::string_v
 
 Answer ServicePages::Handle(std::string_view method, std::string_view target,
                             std::string_view host_header) {
+  HttpRequest request;
+  request.method = method;
+  request.target = target;
+  request.host = host_header;
+  return Handle(request);
+}
+
+Answer ServicePages::Handle(const HttpRequest& request) {
+  const std::string_view method = request.method, target = request.target,
+                         host_header = request.host;
   if (auto quick = Quick(method, target)) return std::move(*quick);
   const std::size_t mark = target.find('?');
   const std::string_view path = target.substr(0, mark);
   const std::string_view raw_query =
       mark == std::string_view::npos ? std::string_view() : target.substr(mark + 1);
 
+  const bool data_role = options_.role == ServiceRole::kData || options_.role == ServiceRole::kAll;
+  if (data_role && path == "/qavel/manager/myinfos.asp") return MemberMessages(request);
   auto it = routes_.find(std::string(path));
   if (it == routes_.end()) {
     const bool data = options_.role == ServiceRole::kData || options_.role == ServiceRole::kAll;

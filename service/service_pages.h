@@ -14,6 +14,8 @@
 #include "answer_cache.h"
 #include "options.h"
 #include "query.h"
+#include "request.h"
+#include "sign_in_throttle.h"
 #include "store.h"
 
 namespace tv {
@@ -23,7 +25,9 @@ class ServicePages {
   // `own_host` is "host:port" as the server list hands it out by default.
   ServicePages(ServiceStore& store, const ServiceOptions& options, std::string own_host);
 
-  // `host_header` is the request's Host (used for absolute addresses).
+  Answer Handle(const HttpRequest& request);
+  // A request without cookie or body; `host_header` is the request's Host
+  // (used for absolute addresses).
   Answer Handle(std::string_view method, std::string_view target, std::string_view host_header);
   // The answer when it costs no store work (a cached list, a fixed page, a
   // refused verb), else nullopt: the server gives these without a worker.
@@ -59,8 +63,20 @@ class ServicePages {
   // HTML (web_pages.cpp).
   Answer Advert1(const Query&, std::string_view);
   Answer Advert2(const Query&, std::string_view);
-  Answer MyInfos(const Query&, std::string_view);
   Answer ShowMemberInfo(const Query&, std::string_view);
+
+  // "我发布的信息" (member_pages.cpp).
+  Answer MemberMessages(const HttpRequest& request);
+  Answer MemberList(std::int64_t member, const Query& form, const std::string& session_key,
+                    std::optional<std::int64_t> viewer, const std::string& error);
+  Answer MemberSignIn(std::int64_t member, const Query& form, const HttpRequest& request);
+  Answer StartMemberSession(std::int64_t member, std::string_view done);
+  // The member of the page's session cookie; `key` gets the cookie's key.
+  std::optional<std::int64_t> MemberOfCookie(const HttpRequest& request, std::string* key);
+  // Publishes `message` again now; empty, or why not (UTF-8).
+  std::string Bump(const MessageRow& message);
+  // The member's messages per day.
+  int QuotaOf(const Member& member) const;
 
   // Member rights (member_rights.cpp). Whether the request may act for
   // `member`: it carries a running session key of that member, or no key
@@ -81,6 +97,7 @@ class ServicePages {
   std::string own_host_;
   std::unordered_map<std::string, Route> routes_;
   AnswerCache cache_;
+  SignInThrottle throttle_;
 };
 
 // Shared by the page files.

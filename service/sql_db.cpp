@@ -31,8 +31,7 @@ class SqliteStatement final : public SqlStatement {
   }
   void Bind(int index, std::string_view text) override {
     if (index <= sqlite3_bind_parameter_count(stmt_)) {
-      sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
-                        SQLITE_TRANSIENT);
+      sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
   }
   bool Step() override { return sqlite3_step(stmt_) == SQLITE_ROW; }
@@ -119,23 +118,36 @@ SqlPool::Lease SqlPool::Acquire() {
     if (!idle_.empty()) {
       auto db = std::move(idle_.back());
       idle_.pop_back();
+      ++in_use_;
       return Lease(*this, std::move(db));
     }
   }
-  return Lease(*this, open_());
+  auto db = open_();
+  if (db) {
+    std::lock_guard lock(mutex_);
+    ++in_use_;
+  }
+  return Lease(*this, std::move(db));
 }
 
 void SqlPool::Return(std::unique_ptr<SqlDb> db) {
-  if (!db || !db->Healthy()) return;
+  if (!db) return;
   std::lock_guard lock(mutex_);
-  idle_.push_back(std::move(db));
+  --in_use_;
+  if (db->Healthy()) idle_.push_back(std::move(db));
+}
+
+SqlPool::Figures SqlPool::figures() {
+  std::lock_guard lock(mutex_);
+  return {in_use_, idle_.size()};
 }
 
 std::string PostgresParameters(std::string_view sql, std::vector<int>* order) {
   std::string out;
   order->clear();
   for (std::size_t i = 0; i < sql.size(); ++i) {
-    if (sql[i] != '?' || i + 1 >= sql.size() || !std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
+    if (sql[i] != '?' || i + 1 >= sql.size() ||
+        !std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
       out += sql[i];
       continue;
     }

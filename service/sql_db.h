@@ -106,12 +106,19 @@ class SqlPool {
 
   Lease Acquire();
 
+  // Connections leased now, and those waiting for the next use.
+  struct Figures {
+    std::size_t in_use = 0, idle = 0;
+  };
+  Figures figures();
+
  private:
   void Return(std::unique_ptr<SqlDb> db);
 
   Opener open_;
   std::mutex mutex_;
   std::vector<std::unique_ptr<SqlDb>> idle_;
+  std::size_t in_use_ = 0;  // under mutex_
 };
 
 // "?N" parameters as PostgreSQL writes them ("$N"), numbered densely in the

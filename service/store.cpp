@@ -7,18 +7,54 @@
 
 #include "pg_db.h"
 #include "schema.h"
+#include "store_rows.h"
 #include "text_match.h"
 
 namespace tv {
+namespace store_rows {
+
+const char kMessageColumns[] =
+    "SELECT id, city, start_city, type, content, tel, qq, company, flag, deal, time, deleted, "
+    "resent FROM messages";
+
+MessageRow ReadMessage(const SqlStmt& s) {
+  MessageRow r;
+  r.id = s.Int(0);
+  r.city = s.Text(1);
+  r.start_city = s.Text(2);
+  r.type = static_cast<int>(s.Int(3));
+  r.content = s.Text(4);
+  r.tel = s.Text(5);
+  r.qq = s.Text(6);
+  r.company = s.Text(7);
+  r.flag = s.Int(8);
+  r.deal = static_cast<int>(s.Int(9));
+  r.time = s.Text(10);
+  r.deleted = static_cast<int>(s.Int(11));
+  r.resent = static_cast<int>(s.Int(12));
+  return r;
+}
+
+std::time_t LocalMidnight(std::time_t now) {
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  tm.tm_hour = tm.tm_min = tm.tm_sec = 0;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+}  // namespace store_rows
+
 namespace {
+
+using store_rows::LocalMidnight;
+
+using store_rows::kMessageColumns;
 
 // Advisory lock keys (PostgreSQL), the same on every server.
 constexpr std::int64_t kMessageWriteLock = 7301002;
 constexpr std::int64_t kSimulationLock = 7301003;
 constexpr std::int64_t kFillLock = 7301004;
-
-constexpr char kMessageColumns[] =
-    "SELECT id, city, start_city, type, content, tel, qq, company, flag, deal, time FROM messages";
 
 // Parameters: ?1 type, ?2 flag, ?4 words, ?5 offset or identifier, ?6 limit,
 // ?10 on the cities. The cities are spelled out as an IN list so the city
@@ -58,29 +94,6 @@ void BindFilter(SqlStmt& s, const MessageFilter& f) {
   if (!f.words.empty()) s.Bind(4, JoinList(f.words));
 }
 
-MessageRow ReadRow(const SqlStmt& s) {
-  MessageRow r;
-  r.id = s.Int(0);
-  r.city = s.Text(1);
-  r.start_city = s.Text(2);
-  r.type = static_cast<int>(s.Int(3));
-  r.content = s.Text(4);
-  r.tel = s.Text(5);
-  r.qq = s.Text(6);
-  r.company = s.Text(7);
-  r.flag = s.Int(8);
-  r.deal = static_cast<int>(s.Int(9));
-  r.time = s.Text(10);
-  return r;
-}
-
-std::time_t LocalMidnight(std::time_t now) {
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  tm.tm_hour = tm.tm_min = tm.tm_sec = 0;
-  tm.tm_isdst = -1;
-  return std::mktime(&tm);
-}
 
 const char* LogTable(LogKind kind) {
   return kind == LogKind::kDeleted ? "deleted_log" : "closed_log";
@@ -296,7 +309,7 @@ std::vector<MessageRow> ServiceStore::SelectMessages(const MessageFilter& filter
   SqlStmt s(*db, kMessageColumns + WhereOf(filter) + order);
   BindFilter(s, filter);
   s.Bind(5, p5).Bind(6, std::int64_t{limit});
-  while (s.Step()) rows.push_back(ReadRow(s));
+  while (s.Step()) rows.push_back(store_rows::ReadMessage(s));
   return rows;
 }
 
@@ -361,12 +374,14 @@ PublishResult ServiceStore::Publish(const NewMessage& message, const PublishPoli
     return why;
   };
   {
-    SqlStmt s(db, "SELECT publish_right, approved FROM members WHERE id = ?1");
+    SqlStmt s(db, "SELECT publish_right, approved, disabled FROM members WHERE id = ?1");
     s.Bind(1, message.flag);
-    if (!s.Step() || s.Int(0) == 0 || s.Int(1) == 0) return refuse(PublishResult::kNoRight);
+    if (!s.Step() || s.Int(0) == 0 || s.Int(1) == 0 || s.Int(2) != 0) {
+      return refuse(PublishResult::kNoRight);
+    }
   }
   const std::time_t now = message.created ? message.created : std::time(nullptr);
-  {
+  if (!policy.bump) {
     const std::time_t window = policy.loop ? 60 : 24 * 60 * 60;
     SqlStmt s(db,
               "SELECT 1 FROM messages WHERE flag = ?1 AND content = ?2 AND created > ?3 "
@@ -378,31 +393,45 @@ PublishResult ServiceStore::Publish(const NewMessage& message, const PublishPoli
       CountSince(db, message.flag, LocalMidnight(now)) >= policy.daily_quota) {
     return refuse(PublishResult::kQuotaFull);
   }
-  if (policy.loop && !WithdrawLiveCopies(db, message.flag, message.content, now)) {
+  int resent = 0;
+  if ((policy.loop || policy.bump) &&
+      !WithdrawLiveCopies(db, message.flag, message.content, now, &resent)) {
     return refuse(PublishResult::kNoRight);
   }
   NewMessage stored = message;
   stored.created = now;
   std::int64_t id = 0;
   if (!InsertOne(db, stored, &id)) return refuse(PublishResult::kNoRight);
+  if (resent > 0) {
+    SqlStmt s(db, "UPDATE messages SET resent = ?1 WHERE id = ?2");
+    s.Bind(1, std::int64_t{resent}).Bind(2, id);
+    if (!s.Run()) return refuse(PublishResult::kNoRight);
+  }
   if (!CommitMessageWrite(db, id)) return PublishResult::kNoRight;
   if (new_id) *new_id = id;
   return PublishResult::kAdded;
 }
 
 bool ServiceStore::WithdrawLiveCopies(SqlDb& db, std::int64_t flag, const std::string& content,
-                                      std::time_t now) {
+                                      std::time_t now, int* resent) {
   // A loop re-send bumps the member's live copy of the text: it goes through
   // the deletion log every client polls, and the new message takes its place
   // on top. Lists then hold the text once.
+  // The replaced copies are marked apart from withdrawn ones (2): the
+  // member's own list shows the text once, with the count of its re-sends.
   std::vector<std::int64_t> ids;
+  *resent = 0;
   {
-    SqlStmt s(db, "SELECT id FROM messages WHERE flag = ?1 AND content = ?2 AND deleted = 0");
+    SqlStmt s(db,
+              "SELECT id, resent FROM messages WHERE flag = ?1 AND content = ?2 AND deleted = 0");
     s.Bind(1, flag).Bind(2, content);
-    while (s.Step()) ids.push_back(s.Int(0));
+    while (s.Step()) {
+      ids.push_back(s.Int(0));
+      *resent = std::max(*resent, static_cast<int>(s.Int(1)) + 1);
+    }
   }
   for (std::int64_t id : ids) {
-    SqlStmt mark(db, "UPDATE messages SET deleted = 1 WHERE id = ?1");
+    SqlStmt mark(db, "UPDATE messages SET deleted = 2 WHERE id = ?1");
     mark.Bind(1, id);
     if (!mark.Run()) return false;
     SqlStmt log(db, std::string("INSERT INTO ") + LogTable(LogKind::kDeleted) +

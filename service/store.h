@@ -30,6 +30,9 @@ struct MessageRow {
   std::int64_t flag = 0;  // publishing member, 0 for staff entries
   int deal = 0;
   std::string time;  // "YYYY-MM-DD HH:MM:SS"
+  // Read only by the console's own queries (store_console.cpp).
+  int deleted = 0;  // 1 withdrawn or deleted, 2 replaced by a re-send
+  int resent = 0;   // re-sends of the text before this copy
 };
 
 // Which messages a list holds; unset parts do not filter.
@@ -57,6 +60,10 @@ struct PublishPolicy {
   // and it bumps the member's live copy of the text: that one is deleted
   // (logged) as the new one is stored.
   bool loop = false;
+  // The member's own "publish again now" from its page: the live copy gives
+  // way as for a loop re-send, without the repeat window (the member's
+  // interval between publications applies instead).
+  bool bump = false;
 };
 
 struct Member {
@@ -73,6 +80,41 @@ struct Member {
   int publish_wait_seconds = 0;
   int info_num = 1;
   int content_limit = 100;
+  int daily_quota = -1;  // -1: the service's own
+  bool disabled = false;
+  std::int64_t created = 0, last_login = 0;  // seconds since the epoch; 0: never
+};
+
+// What the operator searches messages by; unset parts do not filter.
+struct MessageSearch {
+  std::string words;  // ","-separated: the content names one of them
+  std::optional<std::int64_t> flag;
+  std::string city;  // publishing or departure city
+  std::optional<int> type;
+  std::time_t from = 0, to = 0;  // created within [from, to); 0: open
+  bool with_deleted = false;
+};
+
+struct MemberListRow {
+  Member member;
+  std::int64_t today = 0;  // messages since midnight
+};
+
+struct AuditEntry {
+  std::int64_t id = 0;
+  std::time_t at = 0;
+  std::string op, action, target, before, after;
+};
+
+struct HourCount {
+  std::time_t hour = 0;  // start of the hour
+  int type = 0;
+  std::int64_t count = 0;
+};
+
+struct StoreFigures {
+  std::int64_t file_bytes = -1;  // SQLite: the file and its log; -1 elsewhere
+  std::size_t pool_in_use = 0, pool_idle = 0;
 };
 
 struct FriendEntry {
@@ -159,6 +201,51 @@ class ServiceStore {
 
   static std::string TimeText(std::time_t t);
 
+  // The member pages and the operator's console (store_console.cpp).
+  std::optional<MessageRow> FindMessage(std::int64_t id);
+  // The member's messages, withdrawn ones too (not copies a re-send
+  // replaced), newest first.
+  std::vector<MessageRow> MemberMessages(std::int64_t flag, std::int64_t offset, int limit);
+  std::int64_t CountMemberMessages(std::int64_t flag);
+  // When the member last published (0: never).
+  std::time_t LastPublished(std::int64_t flag);
+  std::vector<MessageRow> SearchMessages(const MessageSearch& search, std::int64_t offset,
+                                         int limit);
+  std::int64_t CountSearch(const MessageSearch& search);
+  // Members whose name, real name, company, city or telephone names `words`
+  // ("": all), by number.
+  std::vector<MemberListRow> SearchMembers(const std::string& words, std::int64_t offset,
+                                           int limit);
+  std::int64_t CountMembers(const std::string& words);
+  std::optional<Member> FindMemberByName(const std::string& username);
+  // Writes approval, disabling and rights; a disabled member loses its
+  // sessions.
+  bool UpdateMemberRights(const Member& member);
+  // A new password hash; the member's sessions end.
+  bool SetMemberPassword(std::int64_t id, const std::string& password_hash);
+  void NoteLogin(std::int64_t id);
+  // Operators: Add is false when the name is taken.
+  bool AddOperator(const std::string& name, const std::string& password_hash);
+  bool RemoveOperator(const std::string& name);
+  std::vector<std::pair<std::string, std::time_t>> Operators();
+  std::optional<std::string> OperatorHash(const std::string& name);
+  bool AddOperatorSession(const std::string& name, const std::string& key_hash,
+                          std::time_t expires);
+  // The operator of a session that runs at `now`; its expiry moves to
+  // `now + idle`.
+  std::optional<std::string> TouchOperatorSession(const std::string& key_hash, std::time_t now,
+                                                  std::time_t idle);
+  void EndOperatorSession(const std::string& key_hash);
+  void EndMemberSession(const std::string& key_hash);
+  bool AddAudit(const AuditEntry& entry);
+  std::vector<AuditEntry> Audit(std::int64_t offset, int limit);
+  std::int64_t CountAudit();
+  // Publications per hour and type since `since`; members that logged in or
+  // published since `since`.
+  std::vector<HourCount> PublicationsPerHour(std::time_t since);
+  std::int64_t MembersSeenSince(std::time_t since);
+  StoreFigures Figures();
+
  private:
   // The connection writes go through: SQLite's one writer under the write
   // mutex, or a pooled PostgreSQL connection.
@@ -183,8 +270,9 @@ class ServiceStore {
   void Noticed(std::int64_t newest_id);
   std::int64_t CountSince(SqlDb& db, std::int64_t flag, std::time_t since);
   // Deletes (and logs) the member's live messages of exactly this text.
-  bool WithdrawLiveCopies(SqlDb& db, std::int64_t flag, const std::string& content,
-                          std::time_t now);
+  // `resent` becomes the count the new copy carries.
+  bool WithdrawLiveCopies(SqlDb& db, std::int64_t flag, const std::string& content, std::time_t now,
+                          int* resent);
   // `order` follows the filter's WHERE clause and uses ?5 and ?6 (= limit).
   std::vector<MessageRow> SelectMessages(const MessageFilter& filter, const char* order,
                                          std::int64_t p5, int limit);

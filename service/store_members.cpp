@@ -1,14 +1,15 @@
 // Members and friends of the service's store.
 #include "store.h"
+#include "store_rows.h"
 
 namespace tv {
-namespace {
+namespace store_rows {
 
-constexpr char kMemberColumns[] =
+const char kMemberColumns[] =
     "SELECT id, username, real_name, sex, company, phone, mobile, net_phone, extension, city, "
     "province, url, email, address, post, town, member_status, contact_wait_flag, "
     "contact_wait_seconds, contact_right, approved, publish_right, publish_wait_seconds, "
-    "info_num, content_limit, pass_hash FROM members";
+    "info_num, content_limit, pass_hash, daily_quota, disabled, created, last_login FROM members";
 
 Member ReadMember(const SqlStmt& s) {
   Member m;
@@ -37,10 +38,17 @@ Member ReadMember(const SqlStmt& s) {
   m.publish_wait_seconds = static_cast<int>(s.Int(22));
   m.info_num = static_cast<int>(s.Int(23));
   m.content_limit = static_cast<int>(s.Int(24));
+  m.daily_quota = static_cast<int>(s.Int(26));
+  m.disabled = s.Int(27) != 0;
+  m.created = s.Int(28);
+  m.last_login = s.Int(29);
   return m;
 }
 
-}  // namespace
+}  // namespace store_rows
+
+using store_rows::kMemberColumns;
+using store_rows::ReadMember;
 
 std::int64_t ServiceStore::AddMember(const Member& m, const std::string& password_hash) {
   auto writer = Writer();

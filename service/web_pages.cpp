@@ -6,6 +6,7 @@
 
 #include "core/gbk.h"
 #include "service_pages.h"
+#include "web_form.h"
 
 namespace tv {
 namespace {
@@ -89,30 +90,8 @@ constexpr const char* kTermsClauses[] = {
     "普通会员查看联系方式可能需要等待；升级会员的办法请咨询客服热线 400-810-6688。",
 };
 
-std::string Escape(std::string_view gbk) {
-  // Safe byte by byte: GBK trail bytes are never below 0x40.
-  std::string out;
-  out.reserve(gbk.size());
-  for (char c : gbk) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out.push_back(c);
-    }
-  }
-  return out;
-}
+// Byte by byte is safe for GBK: its trail bytes are never below 0x40.
+std::string Escape(std::string_view gbk) { return HtmlEscape(gbk); }
 
 // A whole page around a GBK body; the title is GBK too.
 std::string Page(std::string_view gbk_title, std::string_view gbk_body) {
@@ -179,19 +158,6 @@ Answer ServicePages::Advert2(const Query& q, std::string_view) {
   body += Escape(city);
   body += Utf8ToGbk("分站</b>：GPS定位、车辆保险、证件核查一站办理。客服热线 400-810-6688。</div>");
   return Html(Page(TV_TEXT("增值服务"), body));
-}
-
-Answer ServicePages::MyInfos(const Query& q, std::string_view) {
-  auto id = ParseNumber(q.Get("userid"));
-  if (!id) return BadRequest();
-  MessageFilter f;
-  f.flag = *id;
-  const auto rows = store_.PageMessages(f, 0, 100);
-  std::string body = Utf8ToGbk("<h1>我发布的信息</h1><p>共 ") +
-                     std::to_string(store_.CountMessages(f)) +
-                     Utf8ToGbk(" 条信息，显示最新的 100 条。</p>\n");
-  body += MessageTable(rows, true);
-  return Html(Page(TV_TEXT("我发布的信息"), body));
 }
 
 Answer ServicePages::ShowMemberInfo(const Query& q, std::string_view) {
