@@ -24,18 +24,7 @@ FeedPrintStyle ListPrintStyle(const ParsedArgs& parsed) {
 
 }  // namespace
 
-bool KnownRegion(std::string_view gbk) {
-  if (IsWholeCountryRegion(gbk)) return true;
-  for (std::string_view province : Provinces(ProvinceOrder::kBrowse)) {
-    if (province == gbk) return true;
-  }
-  for (RegionTable table : {RegionTable::kPrefectureDirectory, RegionTable::kCountyDirectory}) {
-    for (const RegionPair& pair : Rows(table)) {
-      if (pair.child == gbk) return true;
-    }
-  }
-  return false;
-}
+bool KnownRegion(std::string_view gbk) { return IsWholeCountryRegion(gbk) || IsDirectoryName(gbk); }
 
 FeedServices TerminalServices() {
   FeedServices s;
@@ -88,16 +77,12 @@ int ListRun::Run() {
   return loop_.Run();
 }
 
-int RunListCommand(std::string_view command, const Args& args,
-                   std::vector<OptionSpec> own_options,
+int RunListCommand(std::string_view command, const Args& args, std::vector<OptionSpec> own_options,
                    const std::function<bool(const ParsedArgs&)>& read_options,
                    const std::function<int(ListRun&)>& run) {
   std::vector<OptionSpec> specs = std::move(own_options);
-  specs.insert(specs.end(), {{"follow", false},
-                             {"json", false},
-                             kUserOption,
-                             kPasswordOption,
-                             kGuestOption});
+  specs.insert(specs.end(),
+               {{"follow", false}, {"json", false}, kUserOption, kPasswordOption, kGuestOption});
   ParsedArgs parsed;
   if (!ParseArgs(command, args, specs, parsed)) return 2;
   if (!read_options(parsed)) return 2;

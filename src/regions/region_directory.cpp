@@ -45,6 +45,17 @@ bool HasChild(RegionTable table, std::string_view parent, std::string_view child
   return false;
 }
 
+bool IsDirectoryName(std::string_view name) {
+  const auto provinces = Provinces(ProvinceOrder::kBrowse);
+  if (std::find(provinces.begin(), provinces.end(), name) != provinces.end()) return true;
+  for (RegionTable table : {RegionTable::kPrefectureDirectory, RegionTable::kCountyDirectory}) {
+    for (const RegionPair& pair : Rows(table)) {
+      if (pair.child == name) return true;
+    }
+  }
+  return false;
+}
+
 PlaceFault CheckPlace(std::string_view province, std::string_view city, std::string_view county) {
   const auto provinces = Provinces(ProvinceOrder::kBrowse);
   if (std::find(provinces.begin(), provinces.end(), province) == provinces.end()) {

@@ -47,6 +47,10 @@ std::vector<std::string> ListChildren(RegionTable table, std::string_view parent
 // Whether `child` is listed under `parent` in `table`.
 bool HasChild(RegionTable table, std::string_view parent, std::string_view child);
 
+// Whether `name` is a province, prefecture-level city or county of the
+// directories.
+bool IsDirectoryName(std::string_view name);
+
 // The first part of a place that the directory does not hold.
 enum class PlaceFault { kNone, kProvince, kCity, kCounty };
 // A place as the registration lists offer it: one of the 34 provinces, one

@@ -74,6 +74,12 @@ class SettingsStore {
   virtual std::string MovedAsidePath() const { return {}; }
 };
 
+// The folder part of a path ("" when it has none, "/" at the root).
+std::string FolderOf(const std::string& path);
+// Creates `path` empty with mode 0600 when missing, and its folders with mode
+// 0700: a file of the program's is private from its first byte.
+void CreatePrivateFile(const std::string& path);
+
 // The process-wide store, opened on first use at DefaultPath(). Tests point it
 // elsewhere with UseSettingsStore (nullptr: back to the default on next use).
 SettingsStore& Settings();

@@ -51,25 +51,34 @@ void MakeDirectories(const std::string& dir) {
   }
 }
 
-std::string ParentDirectory(const std::string& path) {
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return {};
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
+
+namespace {
 
 bool Exists(const std::string& path) {
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
 }
 
+}  // namespace
+
 // The file is made by us rather than by SQLite so that it is private from the
 // first byte (SQLite's own default is 0644); its -wal and -shm follow its mode.
 void CreatePrivateFile(const std::string& path) {
+  MakeDirectories(FolderOf(path));
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return;
   fchmod(fd, 0600);
   close(fd);
 }
+
+namespace {
 
 // "file:" URI of a path: SQLite's URI parser treats %, ? and # specially.
 std::string FileUri(const std::string& path, bool immutable) {
@@ -135,7 +144,6 @@ std::unique_ptr<SettingsStore> SettingsStore::Open(const std::string& path, Sett
   // A second round only after the damaged file has been moved aside.
   for (int round = 0; round < 2; ++round) {
     if (access == SettingsAccess::kReadWrite) {
-      MakeDirectories(ParentDirectory(path));
       CreatePrivateFile(path);
     }
     // Read-write first; then reading only (write-protected file, or a folder
