@@ -14,7 +14,7 @@ packages=(
   fonts-noto-cjk fonts-wqy-zenhei
   fonts-arphic-ukai fonts-arphic-uming fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
   xvfb xauth x11-utils imagemagick tmux dbus at-spi2-core python3-pyatspi
-  wrk nginx-light
+  wrk
   libespeak-ng-dev espeak-ng-data sox
   dpkg-dev desktop-file-utils appstream lintian man-db
 )

@@ -12,8 +12,11 @@
 #include <vector>
 
 #include <boost/asio.hpp>
+#include <boost/asio/ssl/stream.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+
+#include "tls_context.h"
 
 namespace tv {
 namespace {
@@ -34,7 +37,24 @@ constexpr char kAtCapacity[] =
     "HTTP/1.1 503 Service Unavailable\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
 
 // Why a connection was closed or a request refused; counted and logged.
-enum Limit { kHeadTime, kIdleTime, kCapacity, kHeadSize, kBodySize, kMalformed, kLimitCount };
+enum Limit {
+  kHeadTime,
+  kIdleTime,
+  kCapacity,
+  kHeadSize,
+  kBodySize,
+  kMalformed,
+  kHandshake,
+  kPlainOnTls,
+  kLimitCount
+};
+
+// One address the service answers on, plain or TLS.
+struct Listener {
+  explicit Listener(asio::io_context& loop) : acceptor(loop) {}
+  tcp::acceptor acceptor;
+  std::shared_ptr<asio::ssl::context> tls;  // null: plain HTTP
+};
 
 double Seconds(std::chrono::milliseconds ms) { return static_cast<double>(ms.count()) / 1000; }
 
@@ -68,7 +88,6 @@ class HttpCore {
         limits_(limits),
         loops_(MakeLoops(io_threads)),
         workers_(static_cast<std::size_t>(std::max(1, worker_threads))),
-        acceptor_(*loops_[0]),
         log_timer_(*loops_[0]),
         retry_timer_(*loops_[0]) {}
 
@@ -77,29 +96,37 @@ class HttpCore {
     workers_.join();
   }
 
-  int Bind(const std::string& host, int port, std::string* error) {
+  int Bind(const std::string& host, int port, std::shared_ptr<asio::ssl::context> tls,
+           std::string* error) {
+    auto listener = std::make_unique<Listener>(*loops_[0]);
+    listener->tls = std::move(tls);
+    tcp::acceptor& acceptor = listener->acceptor;
     beast::error_code ec;
     tcp::resolver resolver(*loops_[0]);
     const auto found = resolver.resolve(
         host, std::to_string(port), tcp::resolver::passive | tcp::resolver::numeric_service, ec);
     for (const auto& entry : found) {
-      acceptor_.open(entry.endpoint().protocol(), ec);
+      acceptor.open(entry.endpoint().protocol(), ec);
       if (ec) continue;
       // Lets a restarted service bind while its old connections sit in
       // TIME_WAIT; a port that another process listens on still fails.
-      acceptor_.set_option(tcp::acceptor::reuse_address(true), ec);
-      acceptor_.bind(entry.endpoint(), ec);
-      if (!ec) acceptor_.listen(kListenBacklog, ec);
-      if (!ec) return acceptor_.local_endpoint().port();
+      acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
+      acceptor.bind(entry.endpoint(), ec);
+      if (!ec) acceptor.listen(kListenBacklog, ec);
+      if (!ec) {
+        const int bound = acceptor.local_endpoint().port();
+        listeners_.push_back(std::move(listener));
+        return bound;
+      }
       beast::error_code ignored;
-      acceptor_.close(ignored);
+      acceptor.close(ignored);
     }
     if (error) *error = ec ? ec.message() : "no address for " + host;
     return -1;
   }
 
   void Run() {
-    Accept();
+    for (auto& listener : listeners_) Accept(*listener);
     ScheduleLog();
     std::vector<std::thread> threads;
     for (std::size_t i = 1; i < loops_.size(); ++i) {
@@ -140,7 +167,7 @@ class HttpCore {
     auto guard = asio::make_work_guard(*loops_[i]);
     loops_[i]->run();
   }
-  void Accept();
+  void Accept(Listener& listener);
   void ScheduleLog() {
     log_timer_.expires_after(std::chrono::seconds(1));
     log_timer_.async_wait([this](beast::error_code ec) {
@@ -161,7 +188,7 @@ class HttpCore {
   std::vector<std::unique_ptr<asio::io_context>> loops_;
   std::size_t next_loop_ = 0;
   asio::thread_pool workers_;
-  tcp::acceptor acceptor_;
+  std::vector<std::unique_ptr<Listener>> listeners_;
   asio::steady_timer log_timer_;
   asio::steady_timer retry_timer_;
 };
@@ -170,32 +197,65 @@ namespace {
 
 class Session : public std::enable_shared_from_this<Session> {
  public:
-  Session(HttpCore& server, tcp::socket socket)
+  Session(HttpCore& server, tcp::socket socket, asio::ssl::context* tls)
       : server_(server),
         limits_(server.limits()),
         stream_(std::move(socket)),
         buffer_(limits_.max_head_bytes + limits_.max_body_bytes + kReadChunk) {
     server_.open().fetch_add(1, std::memory_order_relaxed);
+    if (tls) tls_.emplace(stream_, *tls);
   }
   ~Session() { server_.open().fetch_sub(1, std::memory_order_relaxed); }
 
-  void Start() { WaitForRequest(); }
+  void Start() {
+    if (!tls_) return WaitForRequest();
+    // The handshake and the first request share one head limit from here:
+    // a client that crawls through the handshake is as slow as one that
+    // crawls through its request line.
+    stream_.expires_after(limits_.head_timeout);
+    tls_->async_handshake(asio::ssl::stream_base::server,
+                          [self = shared_from_this()](beast::error_code ec) {
+                            if (ec == beast::error::timeout) {
+                              self->server_.Count(kHeadTime);
+                            } else if (IsPlainHttpOnTls(ec)) {
+                              self->server_.Count(kPlainOnTls);
+                            } else if (ec) {
+                              self->server_.Count(kHandshake);
+                            }
+                            if (ec) return self->Close();
+                            self->head_deadline_set_ = true;
+                            self->ReadRequest();
+                          });
+  }
   auto executor() { return stream_.get_executor(); }
 
  private:
+  // Runs `op` on the stream requests travel on: TLS over the socket, or the
+  // socket itself.
+  template <class Op>
+  void OnStream(Op&& op) {
+    if (tls_) {
+      op(*tls_);
+    } else {
+      op(stream_);
+    }
+  }
+
   // Between requests: the idle limit runs until the first byte of the next.
   void WaitForRequest() {
     if (buffer_.size() > 0) return ReadRequest();  // pipelined
     stream_.expires_after(limits_.idle_timeout);
-    stream_.async_read_some(buffer_.prepare(kReadChunk),
-                            [self = shared_from_this()](beast::error_code ec, std::size_t n) {
-                              if (ec) {
-                                if (ec == beast::error::timeout) self->server_.Count(kIdleTime);
-                                return self->Close();
-                              }
-                              self->buffer_.commit(n);
-                              self->ReadRequest();
-                            });
+    OnStream([this](auto& stream) {
+      stream.async_read_some(buffer_.prepare(kReadChunk),
+                             [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+                               if (ec) {
+                                 if (ec == beast::error::timeout) self->server_.Count(kIdleTime);
+                                 return self->Close();
+                               }
+                               self->buffer_.commit(n);
+                               self->ReadRequest();
+                             });
+    });
   }
 
   // From its first byte the whole request must come within the head limit.
@@ -203,10 +263,13 @@ class Session : public std::enable_shared_from_this<Session> {
     parser_.emplace();
     parser_->header_limit(static_cast<std::uint32_t>(limits_.max_head_bytes));
     parser_->body_limit(limits_.max_body_bytes);
-    stream_.expires_after(limits_.head_timeout);
-    http::async_read(
-        stream_, buffer_, *parser_,
-        [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnRequest(ec); });
+    if (!head_deadline_set_) stream_.expires_after(limits_.head_timeout);
+    head_deadline_set_ = false;
+    OnStream([this](auto& stream) {
+      http::async_read(
+          stream, buffer_, *parser_,
+          [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnRequest(ec); });
+    });
   }
 
   void OnRequest(beast::error_code ec) {
@@ -307,11 +370,14 @@ class Session : public std::enable_shared_from_this<Session> {
     std::array<asio::const_buffer, 2> out{
         asio::buffer(header_), head_only_ ? asio::const_buffer() : asio::buffer(answer_.body)};
     stream_.expires_after(limits_.send_timeout);
-    asio::async_write(stream_, out, [self = shared_from_this()](beast::error_code ec, std::size_t) {
-      if (ec) return self->Close();
-      if (self->refused_) return self->Linger();
-      if (self->keep_alive_) return self->WaitForRequest();
-      self->Close();
+    OnStream([this, &out](auto& stream) {
+      asio::async_write(stream, out,
+                        [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                          if (ec) return self->Close();
+                          if (self->refused_) return self->Linger();
+                          if (self->keep_alive_) return self->WaitForRequest();
+                          self->Close();
+                        });
     });
   }
 
@@ -322,7 +388,8 @@ class Session : public std::enable_shared_from_this<Session> {
     Write({status, "", ""});
   }
 
-  // Half-close, then drop what still comes until the client closes.
+  // Half-close, then drop what still comes until the client closes (as raw
+  // bytes: on a TLS connection they need no decrypting to be dropped).
   void Linger() {
     beast::error_code ec;
     stream_.socket().shutdown(tcp::socket::shutdown_send, ec);
@@ -351,6 +418,7 @@ class Session : public std::enable_shared_from_this<Session> {
   HttpCore& server_;
   const HttpLimits& limits_;
   beast::tcp_stream stream_;
+  std::optional<asio::ssl::stream<beast::tcp_stream&>> tls_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   std::string method_, target_, host_, cookie_, content_type_, body_, peer_;
@@ -362,23 +430,24 @@ class Session : public std::enable_shared_from_this<Session> {
   bool http10_ = false;
   bool head_only_ = false;
   bool refused_ = false;
+  bool head_deadline_set_ = false;  // the handshake's deadline holds for the first request
   std::size_t lingered_ = 0;
 };
 
 }  // namespace
 
-void HttpCore::Accept() {
+void HttpCore::Accept(Listener& listener) {
   // The acceptor's loop takes the connection and hands it to the next loop.
   asio::io_context& loop = *loops_[next_loop_++ % loops_.size()];
-  acceptor_.async_accept(loop, [this](beast::error_code ec, tcp::socket s) {
+  listener.acceptor.async_accept(loop, [this, &listener](beast::error_code ec, tcp::socket s) {
     if (ec == asio::error::operation_aborted) return;
     if (ec) {
       // Out of descriptors (or another passing failure): try again shortly
       // instead of spinning on the same error.
       std::fprintf(stderr, "tarvolo-service: accept failed: %s\n", ec.message().c_str());
       retry_timer_.expires_after(std::chrono::milliseconds(100));
-      retry_timer_.async_wait([this](beast::error_code e) {
-        if (!e) Accept();
+      retry_timer_.async_wait([this, &listener](beast::error_code e) {
+        if (!e) Accept(listener);
       });
       return;
     }
@@ -386,16 +455,17 @@ void HttpCore::Accept() {
       Count(kCapacity);
       beast::error_code ignored;
       s.non_blocking(true, ignored);
-      s.send(asio::buffer(kAtCapacity, sizeof kAtCapacity - 1), 0, ignored);
+      // A TLS client could not read a plain answer: it is just closed.
+      if (!listener.tls) s.send(asio::buffer(kAtCapacity, sizeof kAtCapacity - 1), 0, ignored);
       s.shutdown(tcp::socket::shutdown_both, ignored);
       s.close(ignored);
     } else {
       beast::error_code ignored;
       s.set_option(tcp::no_delay(true), ignored);
-      auto session = std::make_shared<Session>(*this, std::move(s));
+      auto session = std::make_shared<Session>(*this, std::move(s), listener.tls.get());
       asio::post(session->executor(), [session] { session->Start(); });
     }
-    Accept();
+    Accept(listener);
   });
 }
 
@@ -431,13 +501,31 @@ void HttpCore::FlushLog() {
     std::fprintf(stderr, "tarvolo-service: refused %llu malformed request(s) (400)\n",
                  static_cast<unsigned long long>(n));
   }
+  if (const auto n = take(kHandshake)) {
+    std::fprintf(stderr,
+                 "tarvolo-service: closed %llu connection(s) whose TLS handshake failed (a "
+                 "client that does not trust the certificate, or speaks no TLS 1.2 or 1.3)\n",
+                 static_cast<unsigned long long>(n));
+  }
+  if (const auto n = take(kPlainOnTls)) {
+    std::fprintf(stderr,
+                 "tarvolo-service: closed %llu connection(s) that sent plain HTTP to the TLS "
+                 "address\n",
+                 static_cast<unsigned long long>(n));
+  }
 }
 
 HttpServer::HttpServer(HttpHandlers handlers, HttpLimits limits, int io_threads, int worker_threads)
     : core_(std::make_unique<HttpCore>(std::move(handlers), limits, io_threads, worker_threads)) {}
 HttpServer::~HttpServer() = default;
 int HttpServer::Bind(const std::string& host, int port, std::string* error) {
-  return core_->Bind(host, port, error);
+  return core_->Bind(host, port, nullptr, error);
+}
+int HttpServer::BindTls(const std::string& host, int port, const std::string& cert_file,
+                        const std::string& key_file, std::string* error) {
+  auto tls = MakeServerTlsContext(cert_file, key_file, error);
+  if (!tls) return -1;
+  return core_->Bind(host, port, std::move(tls), error);
 }
 void HttpServer::Run() { core_->Run(); }
 void HttpServer::Stop() { core_->Stop(); }

@@ -4,7 +4,8 @@
 // on the loop; answers that need the store are built on a pool of worker
 // threads and written back by the loop. Limits:
 //   - a request head (and its small body) must arrive within `head_timeout`
-//     of its first byte;
+//     of its first byte; on a TLS address the handshake and the first
+//     request together must arrive within it from the connection's start;
 //   - a connection with no request under way is closed after `idle_timeout`;
 //   - at most `max_connections` are open; beyond, a new one gets 503 and is
 //     closed;
@@ -56,9 +57,14 @@ class HttpServer {
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
-  // Binds host:port (0: any free port); returns the bound port, or -1 with
-  // `error` set. A port another process listens on is refused.
+  // Binds host:port (0: any free port) for plain HTTP; returns the bound
+  // port, or -1 with `error` set. A port another process listens on is
+  // refused.
   int Bind(const std::string& host, int port, std::string* error);
+  // The same for HTTPS with the certificate chain and key of the PEM files
+  // (TLS 1.2 and 1.3 only). Either listener may be the only one.
+  int BindTls(const std::string& host, int port, const std::string& cert_file,
+              const std::string& key_file, std::string* error);
   // Serves until Stop(); returns once every thread has ended.
   void Run();
   // From any thread (not from a signal handler).

@@ -98,17 +98,28 @@ int main(int argc, char** argv) {
   sigset_t stop_signals = StopSignals();
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   tv::HttpServer server(std::move(handlers), limits, io_threads, options->threads);
-  const int port = server.Bind(options->listen_host, options->listen_port, &error);
-  if (port <= 0) {
-    std::cerr << "tarvolo-service: cannot listen on " << options->listen_host << ":"
-              << options->listen_port << ": " << error << "\n";
-    return 1;
-  }
+  const bool tls = !options->tls_cert.empty();
+  const bool tls_only = tls && options->tls_listen_host.empty();
+  const auto bind = [&](const std::string& host, int port, bool secure) {
+    const int bound = secure
+                          ? server.BindTls(host, port, options->tls_cert, options->tls_key, &error)
+                          : server.Bind(host, port, &error);
+    if (bound <= 0) {
+      std::cerr << "tarvolo-service: cannot listen on " << (secure ? "https://" : "") << host << ":"
+                << port << ": " << error << "\n";
+    }
+    return bound;
+  };
+  const int port = bind(options->listen_host, options->listen_port, tls_only);
+  if (port <= 0) return 1;
+  const int tls_port =
+      tls && !tls_only ? bind(options->tls_listen_host, options->tls_listen_port, true) : 0;
+  if (tls && !tls_only && tls_port <= 0) return 1;
   // The server list hands out an address a client can reach.
   const std::string reachable_host =
       options->listen_host == "0.0.0.0" ? "127.0.0.1" : options->listen_host;
-  pages = std::make_unique<tv::ServicePages>(*store, *options,
-                                             reachable_host + ":" + std::to_string(port));
+  pages = std::make_unique<tv::ServicePages>(
+      *store, *options, (tls_only ? "https://" : "") + reachable_host + ":" + std::to_string(port));
 
   std::thread stopper([&server, stop_signals] {
     int sig = 0;
@@ -123,7 +134,13 @@ int main(int argc, char** argv) {
 
   std::fprintf(stderr, "tarvolo-service: up to %zu connections (descriptor limit %zu)\n",
                limits.max_connections, descriptors);
-  std::printf("listening on %s:%d\n", options->listen_host.c_str(), port);
+  if (tls_only) {
+    std::printf("listening on https://%s:%d\n", options->listen_host.c_str(), port);
+  } else {
+    std::printf("listening on %s:%d\n", options->listen_host.c_str(), port);
+    if (tls)
+      std::printf("listening on https://%s:%d\n", options->tls_listen_host.c_str(), tls_port);
+  }
   std::fflush(stdout);
   server.Run();
   simulation.reset();

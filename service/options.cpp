@@ -12,6 +12,10 @@ namespace {
 constexpr char kUsage[] =
     "usage: tarvolo-service [options]\n"
     "  --listen HOST:PORT     address to serve (default 127.0.0.1:8080; port 0: any free port)\n"
+    "  --tls-cert FILE        serve HTTPS with this certificate chain (PEM; TLS 1.2 and 1.3)\n"
+    "  --tls-key FILE         and this key (PEM); both are needed\n"
+    "  --tls-listen HOST:PORT HTTPS on this address beside plain HTTP on --listen (without\n"
+    "                         it, --listen speaks HTTPS only)\n"
     "  --db FILE|URI          SQLite file, created when missing (default tarvolo-service.db), or\n"
     "                         a postgresql:// URI of a database several servers may share\n"
     "                         (also from $TARVOLO_SERVICE_DB when --db is not given)\n"
@@ -66,6 +70,16 @@ bool ParseInt(std::string_view text, int min, int max, int* out) {
   return true;
 }
 
+bool ParseAddress(std::string_view text, std::string* host, int* port) {
+  const std::size_t colon = text.rfind(':');
+  if (colon == std::string_view::npos || colon == 0 ||
+      !ParseInt(text.substr(colon + 1), 0, 65535, port)) {
+    return false;
+  }
+  *host = std::string(text.substr(0, colon));
+  return true;
+}
+
 }  // namespace
 
 std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::string* message,
@@ -100,12 +114,15 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
     } else if (!value(&v)) {
       return fail("unknown option or missing value: " + std::string(arg));
     } else if (arg == "--listen") {
-      const std::size_t colon = v.rfind(':');
-      if (colon == std::string_view::npos || colon == 0 ||
-          !ParseInt(v.substr(colon + 1), 0, 65535, &o.listen_port)) {
-        return fail("--listen wants HOST:PORT");
+      if (!ParseAddress(v, &o.listen_host, &o.listen_port)) return fail("--listen wants HOST:PORT");
+    } else if (arg == "--tls-listen") {
+      if (!ParseAddress(v, &o.tls_listen_host, &o.tls_listen_port)) {
+        return fail("--tls-listen wants HOST:PORT");
       }
-      o.listen_host = std::string(v.substr(0, colon));
+    } else if (arg == "--tls-cert") {
+      o.tls_cert = std::string(v);
+    } else if (arg == "--tls-key") {
+      o.tls_key = std::string(v);
     } else if (arg == "--db") {
       o.db_path = std::string(v);
       db_given = true;
@@ -167,6 +184,10 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
     } else {
       return fail("unknown option: " + std::string(arg));
     }
+  }
+  if (o.tls_cert.empty() != o.tls_key.empty()) return fail("--tls-cert and --tls-key go together");
+  if (!o.tls_listen_host.empty() && o.tls_cert.empty()) {
+    return fail("--tls-listen wants --tls-cert and --tls-key");
   }
   if (const char* env = std::getenv("TARVOLO_SERVICE_DB"); !db_given && env && *env) {
     o.db_path = env;

@@ -9,7 +9,14 @@ enum class ServiceRole { kPortal, kFallback, kData, kAll };
 
 struct ServiceOptions {
   std::string listen_host = "127.0.0.1";
-  int listen_port = 8080;                      // 0: any free port
+  int listen_port = 8080;  // 0: any free port
+  // HTTPS: the certificate chain and key (PEM). With a TLS address of its
+  // own the service speaks TLS there beside plain HTTP on the listening
+  // address; without one it speaks TLS on the listening address instead.
+  std::string tls_cert;
+  std::string tls_key;
+  std::string tls_listen_host;  // empty: no address of its own
+  int tls_listen_port = 0;
   std::string db_path = "tarvolo-service.db";  // or a postgresql:// URI
   bool demo = false;
   int demo_count = 3000;

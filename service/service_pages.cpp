@@ -138,8 +138,9 @@ Answer ServicePages::UpdateVersion(const Query&, std::string_view) {
   // other clients download a program from (a cached or proxied answer would
   // carry it to them).
   const std::string& host = options_.public_host.empty() ? own_host_ : options_.public_host;
+  const std::string address = host.starts_with("https://") ? host : "http://" + host;
   return {200,
-          "Tarvolo#" + options_.offer_version + "#http://" + host + std::string(kSoftware) +
+          "Tarvolo#" + options_.offer_version + "#" + address + std::string(kSoftware) +
               std::string(kProgramFile) + "#",
           "text/plain; charset=GBK"};
 }

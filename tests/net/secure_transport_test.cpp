@@ -5,17 +5,13 @@
 // plain HTTP.
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <stdlib.h>
 
 #include <atomic>
-#include <filesystem>
 #include <memory>
-#include <mutex>
 #include <thread>
 
-#include "core/gbk.h"
 #include "net/transport.h"
-#include "test_ca.h"
+#include "tls_fixture.h"
 
 namespace tv {
 namespace {
@@ -47,45 +43,12 @@ class PageServer {
   std::thread thread_;
 };
 
-class SecureTransportTest : public ::testing::Test {
+class SecureTransportTest : public test::TlsFixture {
  protected:
-  static void SetUpTestSuite() {
-    char pattern[] = "/tmp/tv-tls-XXXXXX";
-    dir_ = new std::string(mkdtemp(pattern));
-    ca_ = new TestCa(*dir_);
-  }
-  static void TearDownTestSuite() {
-    std::filesystem::remove_all(*dir_);
-    delete ca_;
-    delete dir_;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(ca_->ok()) << ca_->error();
-    SetExtraCaFile(ca_->CaFile());
-    SetSecureConnectionFailureHandler([this](const std::string& gbk) {
-      std::lock_guard lock(mutex_);
-      notices_.push_back(GbkToUtf8(gbk));
-    });
-  }
-  void TearDown() override {
-    SetSecureConnectionFailureHandler(nullptr);
-    SetExtraCaFile("");
-  }
-  std::vector<std::string> Notices() {
-    std::lock_guard lock(mutex_);
-    return notices_;
-  }
   static std::unique_ptr<httplib::Server> TlsServer(const std::string& which) {
-    return std::make_unique<httplib::SSLServer>(ca_->Cert(which).c_str(), ca_->Key(which).c_str());
+    return std::make_unique<httplib::SSLServer>(ca().Cert(which).c_str(), ca().Key(which).c_str());
   }
-
-  static std::string* dir_;
-  static TestCa* ca_;
-  std::mutex mutex_;
-  std::vector<std::string> notices_;
 };
-std::string* SecureTransportTest::dir_ = nullptr;
-TestCa* SecureTransportTest::ca_ = nullptr;
 
 TEST_F(SecureTransportTest, OnlyASoundCertificateForTheHostIsAccepted) {
   struct Case {
@@ -100,7 +63,7 @@ TEST_F(SecureTransportTest, OnlyASoundCertificateForTheHostIsAccepted) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.certificate);
-    notices_.clear();
+    ClearNotices();
     PageServer server(TlsServer(c.certificate));
     const std::string host = "https://" + server.Authority();
     const std::string answer = FetchPage("GET", host, "/qavel/client/checkhost.htm");
@@ -124,7 +87,7 @@ TEST_F(SecureTransportTest, OurCaIsTrustedOnlyWhenTheSettingNamesIt) {
   EXPECT_EQ(Notices(),
             std::vector<std::string>{"无法与 " + host + " 建立安全连接: 证书的签发机构不受信任"});
 
-  SetExtraCaFile(*dir_ + "/no-such-ca.crt");
+  SetExtraCaFile(dir() + "/no-such-ca.crt");
   EXPECT_EQ(FetchPage("GET", host, "/qavel/client/checkhost.htm"), "Error");
   EXPECT_EQ(Notices().size(), 2u);
   EXPECT_NE(Notices().back().find("no-such-ca.crt 无法读取"), std::string::npos)
@@ -133,7 +96,7 @@ TEST_F(SecureTransportTest, OurCaIsTrustedOnlyWhenTheSettingNamesIt) {
 
   // The system's store still counts beside our file: a plain request to a
   // host without a scheme is untouched by any of it.
-  SetExtraCaFile(ca_->CaFile());
+  SetExtraCaFile(ca().CaFile());
   EXPECT_EQ(FetchPage("GET", host, "/qavel/client/checkhost.htm"), "TestOK");
 }
 
@@ -151,7 +114,7 @@ TEST_F(SecureTransportTest, ATlsHostIsNeverAskedInPlainHttp) {
   EXPECT_EQ(Notices()[0].rfind("无法与 " + host + " 建立安全连接: 安全连接失败", 0), 0u)
       << Notices()[0];
   // A download from an https:// address is not followed into plain HTTP.
-  EXPECT_EQ(DownloadToFile(host + "/qavel/client/checkhost.htm", *dir_ + "/download"), -1);
+  EXPECT_EQ(DownloadToFile(host + "/qavel/client/checkhost.htm", dir() + "/download"), -1);
   EXPECT_EQ(plain.Requests(), 1);
 }
 

@@ -1,16 +1,21 @@
 #include "local_service.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -86,6 +91,8 @@ void LocalService::Start(std::vector<std::string> args) {
     }
   }
   args.insert(args.begin(), {"--listen", "127.0.0.1:0"});
+  const bool tls = HasOption(args, "--tls-cert");
+  const bool tls_beside = tls && HasOption(args, "--tls-listen");
   const std::string binary = BinaryPath();
   args.insert(args.begin(), binary);
 
@@ -97,6 +104,9 @@ void LocalService::Start(std::vector<std::string> args) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  log_path_ = temp_dir_ + "/service.log";
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log_path_.c_str(),
+                                   O_WRONLY | O_CREAT | O_APPEND, 0600);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   posix_spawn_file_actions_addclose(&actions, fds[1]);
   std::vector<char*> argv;
@@ -113,10 +123,12 @@ void LocalService::Start(std::vector<std::string> args) {
   }
   pid_ = pid;
 
-  // Read the one "listening on HOST:PORT" line, with a deadline.
+  // Read the "listening on [https://]HOST:PORT" lines (one, or two with a
+  // TLS address beside the plain one), with a deadline.
   std::string line;
   const auto deadline = std::chrono::steady_clock::now() + kStartDeadline;
-  while (line.find('\n') == std::string::npos) {
+  const auto lines = [&line] { return std::count(line.begin(), line.end(), '\n'); };
+  while (lines() < (tls_beside ? 2 : 1)) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
@@ -130,18 +142,22 @@ void LocalService::Start(std::vector<std::string> args) {
     char buf[256];
     const ssize_t got = read(fds[0], buf, sizeof buf);
     if (got <= 0) {
-      error_ = "service exited before listening: " + line;
+      error_ = "service exited before listening: " + line + Log();
       break;
     }
     line.append(buf, static_cast<std::size_t>(got));
   }
   close(fds[0]);
-  const std::string prefix = "listening on ";
-  const std::size_t at = line.find(prefix);
-  const std::size_t colon = line.rfind(':');
-  if (error_.empty() && at != std::string::npos && colon != std::string::npos) {
-    port_ = std::atoi(line.c_str() + colon + 1);
-    host_ = "127.0.0.1:" + std::to_string(port_);
+  const std::string first = line.substr(0, line.find('\n'));
+  const std::size_t colon = first.rfind(':');
+  if (error_.empty() && first.starts_with("listening on ") && colon != std::string::npos) {
+    port_ = std::atoi(first.c_str() + colon + 1);
+    host_ =
+        std::string(tls && !tls_beside ? "https://" : "") + "127.0.0.1:" + std::to_string(port_);
+  }
+  if (tls_beside && port_ > 0) {
+    const std::size_t tls_colon = line.rfind(':');
+    tls_host_ = "https://127.0.0.1:" + std::to_string(std::atoi(line.c_str() + tls_colon + 1));
   }
   if (port_ <= 0) {
     if (error_.empty()) error_ = "unexpected first line: " + line;
@@ -157,6 +173,7 @@ bool LocalService::RestartOnNewStore() {
   temp_dir_.clear();
   db_path_.clear();
   host_.clear();
+  tls_host_.clear();
   error_.clear();
   std::vector<std::string> args = args_;
   // Clients that hold the address find the new service there; the last
@@ -182,7 +199,15 @@ int LocalService::Stop() {
   }
   pid_ = -1;
   port_ = 0;
+  std::cerr << Log();
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string LocalService::Log() const {
+  std::ifstream in(log_path_);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 }  // namespace tv

@@ -7,8 +7,12 @@
 //
 // Any option of the service may be passed (--demo, --approve, --quota 3,
 // --role fallback, --offer-version 9.0.0.0, --simulate 1 ...); --listen and,
-// unless given, --db are filled in here. The destructor stops the process
-// (SIGTERM, then SIGKILL after a few seconds) and removes the temp directory.
+// unless given, --db are filled in here. With --tls-cert and --tls-key the
+// service speaks HTTPS on that address (host() is then "https://..."), or,
+// given --tls-listen too, beside it on tls_host(). What the service logs is
+// kept (Log()) and copied to the test's standard error when it stops. The
+// destructor stops the process (SIGTERM, then SIGKILL after a few seconds)
+// and removes the temp directory.
 // Link `tv_test_support`; it makes the test depend on the service being built.
 #include <functional>
 #include <string>
@@ -28,9 +32,15 @@ class LocalService {
 
   bool ok() const { return pid_ > 0 && port_ > 0; }
   const std::string& error() const { return error_; }
-  // "127.0.0.1:PORT": the host text the transport takes.
+  // "127.0.0.1:PORT" ("https://127.0.0.1:PORT" for a TLS-only service): the
+  // host text the transport takes.
   const std::string& host() const { return host_; }
   int port() const { return port_; }
+  // "https://127.0.0.1:PORT" of a service with a TLS address beside its
+  // plain one, else empty.
+  const std::string& tls_host() const { return tls_host_; }
+  // Everything the service wrote to its standard error so far.
+  std::string Log() const;
   // The database file in use (inside the temp directory unless --db was given).
   const std::string& db_path() const { return db_path_; }
   // The temp directory owned by this instance (removed by the destructor).
@@ -60,6 +70,8 @@ class LocalService {
   pid_t pid_ = -1;
   int port_ = 0;
   std::string host_;
+  std::string tls_host_;
+  std::string log_path_;
   std::string db_path_;
   std::string temp_dir_;
   std::string error_;
