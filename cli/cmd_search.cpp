@@ -118,8 +118,8 @@ int RunSearch(const Args& args) {
       [&](ListRun& list) { return ShowSearch(options, list); });
 }
 
-TV_CLI_COMMAND_HELP("search",
-                    "search [--region NAME] [--follow] [--json] KEYWORD...", &RunSearch, kHelp);
+TV_CLI_COMMAND_HELP("search", "search [--region NAME] [--follow] [--json] KEYWORD...", &RunSearch,
+                    kHelp);
 
 }  // namespace
 }  // namespace tv::cli

@@ -47,27 +47,35 @@ bool PrintFeedRow(FeedStore& store, int row, const FeedPrintStyle& style) {
   const std::string_view city = grid.CellText(row, kColCity);
   // The main list keeps the type word; the search panel the type as received.
   const std::string_view type_cell = grid.CellText(row, kColTypeWord);
-  const bool received = !type_cell.empty() && type_cell.find_first_not_of("0123456789") ==
-                                                  std::string_view::npos;
+  const bool received =
+      !type_cell.empty() && type_cell.find_first_not_of("0123456789") == std::string_view::npos;
   const std::string type = received ? TypeWord(type_cell) : std::string(type_cell);
   const std::string_view company = grid.CellText(row, kColCompany);
   if (style.json) {
     const std::string content = StripTextMarkers(grid.CellText(row, kColContent));
-    PrintUtf8Line(JsonObject({{"InfoID", id},
-                              {"Time", time},
-                              {"City", city},
-                              {"Type", type},
-                              {"Content", content},
-                              {"Tel", tel},
-                              {"QQ", grid.CellText(row, kColQQ)},
-                              {"Company", company},
-                              {"Flag", grid.CellText(row, kColFlag)},
-                              {"Deal", closed ? "1" : grid.CellText(row, kColDeal)}}));
+    std::string object = JsonObject({{"InfoID", id},
+                                     {"Time", time},
+                                     {"City", city},
+                                     {"Type", type},
+                                     {"Content", content},
+                                     {"Tel", tel},
+                                     {"QQ", grid.CellText(row, kColQQ)},
+                                     {"Company", company},
+                                     {"Flag", grid.CellText(row, kColFlag)},
+                                     {"Deal", closed ? "1" : grid.CellText(row, kColDeal)}});
+    if (!style.list_name.empty()) {
+      // {"List":"...", then the message's own fields.
+      const std::string list = JsonObject({{"List", style.list_name}});
+      object = list.substr(0, list.size() - 1) + "," + object.substr(1);
+    }
+    PrintUtf8Line(object);
     return true;
   }
   const std::string content = ContentText(grid.CellText(row, kColContent), style.colour);
-  PrintLine(Tabbed({id, Coloured(time, Colour::kGrey, style.colour), city, type, content,
-                    Coloured(tel, Colour::kBlue, style.colour), company, deal}));
+  const std::string line =
+      Tabbed({id, Coloured(time, Colour::kGrey, style.colour), city, type, content,
+              Coloured(tel, Colour::kBlue, style.colour), company, deal});
+  PrintLine(style.list_name.empty() ? line : Tabbed({style.list_name}) + "\t" + line);
   return true;
 }
 

@@ -12,6 +12,9 @@ namespace tv::cli {
 struct FeedPrintStyle {
   bool json = false;
   bool colour = false;
+  // The list the row belongs to (GBK), printed first when given: a
+  // subscription's name.
+  std::string list_name;
 };
 
 // The message in `row` of the store's grid; false for a row without one.

@@ -68,6 +68,8 @@ class ListRun {
   // Runs the list until its first page is out, or while following until
   // SIGINT or SIGTERM; the exit status.
   int Run();
+  // Follows whatever the options said (a command that only follows).
+  void FollowAlways() { follow_ = true; }
 
  private:
   EventLoop& loop_;
@@ -82,8 +84,7 @@ class ListRun {
 // then the login is chosen and made, and `run` sets the list up on the
 // member and runs it. Returns `run`'s exit status; 2 for a bad argument
 // (nothing sent), 1 when the login failed (its notice on standard error).
-int RunListCommand(std::string_view command, const Args& args,
-                   std::vector<OptionSpec> own_options,
+int RunListCommand(std::string_view command, const Args& args, std::vector<OptionSpec> own_options,
                    const std::function<bool(const ParsedArgs&)>& read_options,
                    const std::function<int(ListRun&)>& run);
 

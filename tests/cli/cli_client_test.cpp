@@ -772,5 +772,36 @@ TEST_F(CliClientTest, AFollowerTellsALostConnectionAndKeepsFollowing) {
   }
 }
 
+TEST_F(CliClientTest, WatchPrintsEachNewMatchWithItsSubscriptionsName) {
+  ASSERT_EQ(Run({"settings", "set", "main", "RefreshTimertavrelomin", "1"}).exit_code, 0);
+  ASSERT_EQ(
+      Run({"subscriptions", "add", "--name", "回程", "--from", "郑州", "--to", "北京"}).exit_code,
+      0);
+  ASSERT_EQ(
+      Run({"subscriptions", "add", "--name", "停", "--from", "郑州", "--to", "上海"}).exit_code, 0);
+  ASSERT_EQ(Run({"subscriptions", "pause", "停"}).exit_code, 0);
+  CliProcess watch({"watch", "--guest", "--json"}, Env());
+  ASSERT_TRUE(watch.AwaitError("following 2 subscriptions", 15000));
+
+  // The paused one's match is not asked for; the running one's is printed.
+  ASSERT_TRUE(PublishAsDemoMember(service_->host(), "demo_member", G("郑州"),
+                                  G("郑州到上海 订阅暂停测试")));
+  ASSERT_TRUE(PublishAsDemoMember(service_->host(), "demo_member", G("郑州"),
+                                  G("郑州到北京 订阅监视测试")));
+  std::string line;
+  ASSERT_TRUE(watch.ReadLine(line, 8000));
+  EXPECT_EQ(line.rfind("{\"List\":\"回程\",\"InfoID\":", 0), 0u) << line;
+  EXPECT_NE(line.find("郑州到北京 订阅监视测试"), std::string::npos) << line;
+  const CliResult end = watch.Finish(SIGTERM, 10000);
+  EXPECT_EQ(end.exit_code, 0) << end.err;
+  EXPECT_EQ(end.out.find("订阅暂停测试"), std::string::npos) << end.out;
+
+  // Nothing running: nothing to watch.
+  ASSERT_EQ(Run({"subscriptions", "pause", "回程"}).exit_code, 0);
+  const CliResult none = Run({"watch", "--guest"});
+  EXPECT_EQ(none.exit_code, 2);
+  EXPECT_NE(none.err.find("no running subscription"), std::string::npos) << none.err;
+}
+
 }  // namespace
 }  // namespace tv
