@@ -16,6 +16,7 @@ packages=(
   xvfb xauth x11-utils imagemagick tmux dbus at-spi2-core python3-pyatspi
   wrk
   libespeak-ng-dev espeak-ng-data sox
+  chromium chromium-driver python3-selenium python3-prometheus-client
   dpkg-dev desktop-file-utils appstream lintian man-db
 )
 

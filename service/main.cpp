@@ -9,8 +9,11 @@
 #include <memory>
 #include <thread>
 
+#include "admin_cli.h"
+#include "admin_console.h"
 #include "demo_data.h"
 #include "http_server.h"
+#include "metrics.h"
 #include "options.h"
 #include "pg_db.h"
 #include "service_pages.h"
@@ -43,6 +46,7 @@ std::chrono::milliseconds Millis(double seconds) {
 
 int main(int argc, char** argv) {
   if (const int status = tv::RunUpdateSigningCommand(argc, argv); status >= 0) return status;
+  if (const int status = tv::RunAdminCommand(argc, argv); status >= 0) return status;
   std::string message;
   bool exit_ok = false;
   auto options = tv::ParseServiceOptions(argc, argv, &message, &exit_ok);
@@ -87,7 +91,15 @@ int main(int argc, char** argv) {
           : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
 
   std::unique_ptr<tv::ServicePages> pages;
+  std::unique_ptr<tv::ServiceMetrics> metrics;  // with the console only
+  const bool console = !options->admin_host.empty();
   tv::HttpHandlers handlers;
+  if (console) {
+    handlers.observe = [&metrics](std::string_view target, int status,
+                                  std::chrono::nanoseconds took) {
+      if (metrics) metrics->Observe(target, status, took);
+    };
+  }
   handlers.quick = [&pages](std::string_view method, std::string_view target, std::string_view) {
     return pages->Quick(method, target);
   };
@@ -121,10 +133,41 @@ int main(int argc, char** argv) {
   pages = std::make_unique<tv::ServicePages>(
       *store, *options, (tls_only ? "https://" : "") + reachable_host + ":" + std::to_string(port));
 
-  std::thread stopper([&server, stop_signals] {
+  // The console: its own small server on its own address, never the public one.
+  std::unique_ptr<tv::AdminConsole> admin;
+  std::string console_line;  // printed after the listening line
+  std::unique_ptr<tv::HttpServer> admin_server;
+  std::thread admin_thread;
+  if (console) {
+    metrics = std::make_unique<tv::ServiceMetrics>(pages->Paths());
+    admin = std::make_unique<tv::AdminConsole>(*store, *options, *metrics, [&server] {
+      return tv::ConnectionFigures{server.OpenConnections(), server.SlowConnectionsClosed()};
+    });
+    tv::HttpHandlers admin_handlers;
+    admin_handlers.quick = [](std::string_view, std::string_view, std::string_view) {
+      return std::optional<tv::Answer>();
+    };
+    admin_handlers.handle = [&admin](const tv::HttpRequest& request) {
+      return admin->Handle(request);
+    };
+    tv::HttpLimits admin_limits;
+    admin_limits.max_connections = 256;
+    admin_server = std::make_unique<tv::HttpServer>(std::move(admin_handlers), admin_limits, 1, 2);
+    const int admin_port = admin_server->Bind(options->admin_host, options->admin_port, &error);
+    if (admin_port <= 0) {
+      std::cerr << "tarvolo-service: cannot listen on " << options->admin_host << ":"
+                << options->admin_port << ": " << error << "\n";
+      return 1;
+    }
+    console_line = "console on " + options->admin_host + ":" + std::to_string(admin_port) + "\n";
+    admin_thread = std::thread([&admin_server] { admin_server->Run(); });
+  }
+
+  std::thread stopper([&server, &admin_server, stop_signals] {
     int sig = 0;
     sigwait(&stop_signals, &sig);
     if (sig != 0) server.Stop();  // a stop before Run() makes Run() return at once
+    if (sig != 0 && admin_server) admin_server->Stop();
   });
 
   std::unique_ptr<tv::Simulation> simulation;
@@ -141,8 +184,13 @@ int main(int argc, char** argv) {
     if (tls)
       std::printf("listening on https://%s:%d\n", options->tls_listen_host.c_str(), tls_port);
   }
+  std::printf("%s", console_line.c_str());
   std::fflush(stdout);
   server.Run();
+  if (admin_server) {
+    admin_server->Stop();
+    admin_thread.join();
+  }
   simulation.reset();
   // If we stopped for another reason than a signal, release the stopper thread.
   pthread_kill(stopper.native_handle(), SIGTERM);

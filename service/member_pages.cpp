@@ -29,12 +29,6 @@ std::string PageAddress(std::int64_t member, std::string_view done = {}) {
   return out;
 }
 
-std::string TypeName(int type) {
-  if (type == 0) return "货源";
-  if (type == 1) return "车源";
-  return "信息";
-}
-
 std::string StatusOf(const MessageRow& r) {
   if (r.deleted) return "<span class=\"st st-gone\">已撤回</span>";
   if (r.deal) return "<span class=\"st st-closed\">已成交</span>";
@@ -131,15 +125,16 @@ Answer ServicePages::MemberMessages(const HttpRequest& request) {
                           PageAddress(*member) + "\">返回</a></p></main>");
   }
   if (form->Get("confirm") != "1") {
-    std::string body =
-        "<main><h1>请确认</h1><div class=\"msg\"><div class=\"meta\">" + Text(message->time) +
-        " · " + TypeName(message->type) + " · " + RouteText(*message) + " " + StatusOf(*message) +
-        "</div><div class=\"content\">" + Text(message->content) + "</div></div><p>" +
-        info->question + "</p><form method=\"post\" action=\"" + std::string(kPath) + "\">" +
-        Hidden("userid", std::to_string(*member)) + Hidden("id", std::to_string(*id)) +
-        Hidden("do", info->name) + Hidden("token", form->Get("token")) + Hidden("confirm", "1") +
-        "<button type=\"submit\">确认" + info->verb + "</button> <a href=\"" +
-        PageAddress(*member) + "\">取消</a></form></main>";
+    std::string body = "<main><h1>请确认</h1><div class=\"msg\"><div class=\"meta\">" +
+                       Text(message->time) + " · " + MessageTypeName(message->type) + " · " +
+                       RouteText(*message) + " " + StatusOf(*message) +
+                       "</div><div class=\"content\">" + Text(message->content) +
+                       "</div></div><p>" + info->question + "</p><form method=\"post\" action=\"" +
+                       std::string(kPath) + "\">" + Hidden("userid", std::to_string(*member)) +
+                       Hidden("id", std::to_string(*id)) + Hidden("do", info->name) +
+                       Hidden("token", form->Get("token")) + Hidden("confirm", "1") +
+                       "<button type=\"submit\">确认" + info->verb + "</button> <a href=\"" +
+                       PageAddress(*member) + "\">取消</a></form></main>";
     return PageAnswer(200, "请确认", body);
   }
   std::string error;
@@ -263,7 +258,8 @@ Answer ServicePages::MemberList(std::int64_t member, const Query& form, const st
   const std::string token = own ? FormToken(key) : std::string();
   for (const auto& r : rows) {
     body += "<div class=\"msg\" id=\"m" + std::to_string(r.id) + "\"><div class=\"meta\">" +
-            Text(r.time) + " · " + TypeName(r.type) + " · " + RouteText(r) + " " + StatusOf(r);
+            Text(r.time) + " · " + MessageTypeName(r.type) + " · " + RouteText(r) + " " +
+            StatusOf(r);
     if (r.resent > 0) body += " · 重发 " + std::to_string(r.resent) + " 次";
     body += "</div><div class=\"content\">" + Text(r.content) + "</div><div class=\"meta\">" +
             Text(r.tel) + "</div>";

@@ -44,6 +44,8 @@ constexpr char kUsage[] =
     "                         the session key of the login (clients that do not send it);\n"
     "                         the published company and contact line must still be the\n"
     "                         member's own\n"
+    "  --admin-listen HOST:PORT  the operator's web console and /metrics, on this address\n"
+    "                         only (default: off); operators: tarvolo-service admin add NAME\n"
     "  --seed N               seed of the demo data and the simulation\n"
     "\n"
     "       tarvolo-service gen-update-key FILE\n"
@@ -52,7 +54,9 @@ constexpr char kUsage[] =
     "  -DTARVOLO_UPDATE_PUBLIC_KEY=HEX\n"
     "       tarvolo-service sign-update --key FILE PROGRAM...\n"
     "  writes PROGRAM.sig, the detached signature the client checks before it\n"
-    "  installs PROGRAM\n";
+    "  installs PROGRAM\n"
+    "       tarvolo-service admin [--db FILE|URI] COMMAND ...\n"
+    "  operator accounts and the console's actions from a shell (admin --help)\n";
 
 bool ParseSeconds(std::string_view text, double min, double* out) {
   char* end = nullptr;
@@ -123,6 +127,10 @@ std::optional<ServiceOptions> ParseServiceOptions(int argc, char** argv, std::st
       o.tls_cert = std::string(v);
     } else if (arg == "--tls-key") {
       o.tls_key = std::string(v);
+    } else if (arg == "--admin-listen") {
+      if (!ParseAddress(v, &o.admin_host, &o.admin_port)) {
+        return fail("--admin-listen wants HOST:PORT");
+      }
     } else if (arg == "--db") {
       o.db_path = std::string(v);
       db_given = true;

@@ -39,6 +39,9 @@ struct ServiceOptions {
   // Member pages accept requests without a session key (clients that do not
   // know keys); a key that is given must still be valid.
   bool allow_unsigned_members = false;
+  // The operator's console and /metrics listen here only; empty: off.
+  std::string admin_host;
+  int admin_port = 0;
   unsigned seed = 20121210;
 };
 

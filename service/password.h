@@ -13,4 +13,9 @@ namespace tv {
 std::optional<std::string> HashPassword(std::string_view password);
 bool VerifyPassword(const std::string& hash, std::string_view password);
 
+// Operators of the web console: the same format, letter case kept, and the
+// library's interactive cost (signing in is rare, the account is strong).
+std::optional<std::string> HashOperatorPassword(std::string_view password);
+bool VerifyOperatorPassword(const std::string& hash, std::string_view password);
+
 }  // namespace tv

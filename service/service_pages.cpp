@@ -55,6 +55,12 @@ void ServicePages::AddRoutes() {
   routes_.emplace("/qavel/manager/showmeminfo.asp", Route{&ServicePages::ShowMemberInfo, false});
 }
 
+std::vector<std::string> ServicePages::Paths() const {
+  std::vector<std::string> out = {"/qavel/manager/myinfos.asp"};
+  for (const auto& [path, route] : routes_) out.push_back(path);
+  return out;
+}
+
 std::optional<Answer> ServicePages::Quick(std::string_view method, std::string_view target) {
   if (method != "GET" && method != "POST" && method != "HEAD") return Answer{405, "", "text/plain"};
   auto it = routes_.find(std::string(target.substr(0, target.find('?'))));

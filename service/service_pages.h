@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "answer.h"
 #include "answer_cache.h"
@@ -32,6 +33,9 @@ class ServicePages {
   // The answer when it costs no store work (a cached list, a fixed page, a
   // refused verb), else nullopt: the server gives these without a worker.
   std::optional<Answer> Quick(std::string_view method, std::string_view target);
+
+  // The paths of the pages this server answers (what the metrics count apart).
+  std::vector<std::string> Paths() const;
 
   // Records per page of every list.
   static constexpr int kPageSize = 30;

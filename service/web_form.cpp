@@ -136,6 +136,12 @@ std::optional<Query> FormOf(const HttpRequest& request) {
                                                      : request.target.substr(mark + 1));
 }
 
+std::string MessageTypeName(int type) {
+  if (type == 0) return "货源";
+  if (type == 1) return "车源";
+  return "信息";
+}
+
 std::string Hidden(std::string_view name, std::string_view value_utf8) {
   return "<input type=\"hidden\" name=\"" + std::string(name) + "\" value=\"" +
          HtmlEscape(value_utf8) + "\">";

@@ -42,6 +42,9 @@ bool IsFormToken(std::string_view session_key, std::string_view token);
 // the query of a GET; nullopt when malformed.
 std::optional<Query> FormOf(const HttpRequest& request);
 
+// A message type as the pages name it (UTF-8): 货源, 车源 or 信息.
+std::string MessageTypeName(int type);
+
 // Hidden form fields and a submit button.
 std::string Hidden(std::string_view name, std::string_view value_utf8);
 

@@ -486,8 +486,9 @@ void MainWindow::OpenWebAddress(const QString& url, const QString& title) {
 }
 
 void MainWindow::OpenOwnMessages() {
-  const OwnMessagesChoice choice = DecideOwnMessages(
-      IsLoggedIn(), session_->Flags(), session_->CurrentHost(), session_->Profile().UserId);
+  const OwnMessagesChoice choice =
+      DecideOwnMessages(IsLoggedIn(), session_->Flags(), session_->CurrentHost(),
+                        session_->Profile().UserId, session_->Profile().SessionKey);
   if (choice.kind == OwnMessagesChoice::Kind::kRefuse) ShowNotice(choice.text);
   if (choice.kind != OwnMessagesChoice::Kind::kOpen || web_page_) return;
   web_page_ = new WebPageWindow(WebPageWindow::Mode::kOwnMessages,

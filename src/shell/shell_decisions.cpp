@@ -5,6 +5,7 @@
 #include "core/ascii.h"
 #include "core/build_constants.h"
 #include "core/gbk.h"
+#include "net/member_key.h"
 #include "net/query_encoding.h"
 #include "net/service_host.h"
 
@@ -32,13 +33,15 @@ std::string AdvertAddress(int which, std::string_view feed_host, std::string_vie
 }
 
 OwnMessagesChoice DecideOwnMessages(bool logged_in, const LoginFlags& flags, std::string_view host,
-                                    std::int64_t user_id) {
+                                    std::int64_t user_id, std::string_view session_key) {
   if (!logged_in) return {};
   if (flags.NoContactRights || flags.GuestMode) {
     return {OwnMessagesChoice::Kind::kRefuse, TV_TEXT("对不起，您暂时没有权限查看.")};
   }
   return {OwnMessagesChoice::Kind::kOpen,
-          ServiceUrl(host, "/qavel/manager/myinfos.asp?userid=" + std::to_string(user_id))};
+          ServiceUrl(host,
+                     WithSessionKey("/qavel/manager/myinfos.asp?userid=" + std::to_string(user_id),
+                                    session_key))};
 }
 
 std::optional<std::string> MemberProfileAddress(std::string_view host, std::string_view user_id) {

@@ -30,7 +30,9 @@ std::string WebPageAddress(std::string_view web_host, std::string_view path);
 std::string AdvertAddress(int which, std::string_view feed_host, std::string_view city);
 
 // "我发布的信息": nothing before login, a refusal for guests and members
-// without contact rights, otherwise the member's own messages page.
+// without contact rights, otherwise the member's own messages page, with the
+// session key of the login (the page takes it for a session of its own, so
+// the member acts on its messages without typing its password again).
 struct OwnMessagesChoice {
   enum class Kind { kNothing, kRefuse, kOpen };
   Kind kind = Kind::kNothing;
@@ -38,7 +40,7 @@ struct OwnMessagesChoice {
   bool operator==(const OwnMessagesChoice&) const = default;
 };
 OwnMessagesChoice DecideOwnMessages(bool logged_in, const LoginFlags& flags, std::string_view host,
-                                    std::int64_t user_id);
+                                    std::int64_t user_id, std::string_view session_key = {});
 
 // A member's profile page; nothing for an empty identifier or "0".
 std::optional<std::string> MemberProfileAddress(std::string_view host, std::string_view user_id);

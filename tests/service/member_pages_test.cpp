@@ -16,23 +16,6 @@ constexpr char kPage[] = "/qavel/manager/myinfos.asp";
 
 std::string PageOf(const std::string& flag) { return std::string(kPage) + "?userid=" + flag; }
 
-// Message identifiers of a log page ("@@log||id@@...").
-std::set<std::int64_t> LoggedIds(const ServiceClient& client, const std::string& page,
-                                 const std::string& action) {
-  std::set<std::int64_t> ids;
-  const std::string text = client.Get(page + "?action=" + action + "&maxid=0");
-  for (std::size_t at = text.find("||"); at != std::string::npos; at = text.find("||", at + 2)) {
-    ids.insert(std::stoll(text.substr(at + 2)));
-  }
-  return ids;
-}
-std::set<std::int64_t> Deleted(const ServiceClient& c) {
-  return LoggedIds(c, "GetDelInfo.asp", "GetNewDelInfoID");
-}
-std::set<std::int64_t> Closed(const ServiceClient& c) {
-  return LoggedIds(c, "GetSuccessInfo.asp", "GetNewSuccessInfoID");
-}
-
 std::int64_t Publish(const ServiceClient& client, const MemberLogin& m, const std::string& text) {
   EXPECT_EQ(client.Post(OwnPublishPath(m, text)), "AddOK") << text;
   return std::stoll(client.Get("GetInfo.asp?action=GetInfoID&Msg_Flag=" + m.flag));

@@ -3,7 +3,9 @@
 // client does: GBK values through EncodeQueryValue, answers decoded.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +74,24 @@ inline std::string OwnPublishPath(const MemberLogin& member, std::string_view co
       "&Msg_NetPhone=" + EncodeQueryValue(p.NetPhone) +
       "&Msg_Company=" + EncodeQueryValue(p.Company) + "&InfoNum=1";
   return WithSessionKey(path, member.key);
+}
+
+// Message identifiers in a log page of the service ("@@log||id@@...").
+inline std::set<std::int64_t> LoggedIds(const ServiceClient& client, const std::string& page,
+                                        const std::string& action) {
+  std::set<std::int64_t> ids;
+  const std::string text = client.Get(page + "?action=" + action + "&maxid=0");
+  for (std::size_t at = text.find("||"); at != std::string::npos; at = text.find("||", at + 2)) {
+    ids.insert(std::stoll(text.substr(at + 2)));
+  }
+  return ids;
+}
+// The messages in the deletion log and in the closure log.
+inline std::set<std::int64_t> Deleted(const ServiceClient& c) {
+  return LoggedIds(c, "GetDelInfo.asp", "GetNewDelInfoID");
+}
+inline std::set<std::int64_t> Closed(const ServiceClient& c) {
+  return LoggedIds(c, "GetSuccessInfo.asp", "GetNewSuccessInfoID");
 }
 
 // A suite whose tests share one service, started in SetUpTestSuite:

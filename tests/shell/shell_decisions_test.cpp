@@ -104,6 +104,8 @@ TEST(DecideOwnMessages, GuestsAndMembersWithoutContactRightsAreRefused) {
     EXPECT_EQ(DecideOwnMessages(c.logged_in, c.flags, "h:2", 31), c.choice)
         << c.logged_in << c.flags.GuestMode << c.flags.NoContactRights;
   }
+  // The login's session key rides along, for the page to take it.
+  EXPECT_EQ(DecideOwnMessages(true, {}, "h:2", 31, "0123abcd").text, page + "&SessionKey=0123abcd");
 }
 
 TEST(DecideWebLink, OnlyTheServicesOwnPagesAreFollowed) {

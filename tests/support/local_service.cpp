@@ -124,11 +124,13 @@ void LocalService::Start(std::vector<std::string> args) {
   pid_ = pid;
 
   // Read the "listening on [https://]HOST:PORT" lines (one, or two with a
-  // TLS address beside the plain one), with a deadline.
+  // TLS address beside the plain one) and with a console the "console on
+  // HOST:PORT" line after them, with a deadline.
+  const bool console = std::find(args.begin(), args.end(), "--admin-listen") != args.end();
   std::string line;
   const auto deadline = std::chrono::steady_clock::now() + kStartDeadline;
   const auto lines = [&line] { return std::count(line.begin(), line.end(), '\n'); };
-  while (lines() < (tls_beside ? 2 : 1)) {
+  while (lines() < (tls_beside ? 2 : 1) + (console ? 1 : 0)) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
@@ -148,6 +150,10 @@ void LocalService::Start(std::vector<std::string> args) {
     line.append(buf, static_cast<std::size_t>(got));
   }
   close(fds[0]);
+  if (const std::size_t c = line.find("console on "); console && c != std::string::npos) {
+    console_port_ = std::atoi(line.c_str() + line.find(':', c) + 1);
+    line.resize(c);
+  }
   const std::string first = line.substr(0, line.find('\n'));
   const std::size_t colon = first.rfind(':');
   if (error_.empty() && first.starts_with("listening on ") && colon != std::string::npos) {

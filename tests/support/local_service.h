@@ -41,6 +41,8 @@ class LocalService {
   const std::string& tls_host() const { return tls_host_; }
   // Everything the service wrote to its standard error so far.
   std::string Log() const;
+  // The operator's console, when started with --admin-listen (else 0).
+  int console_port() const { return console_port_; }
   // The database file in use (inside the temp directory unless --db was given).
   const std::string& db_path() const { return db_path_; }
   // The temp directory owned by this instance (removed by the destructor).
@@ -69,6 +71,7 @@ class LocalService {
   std::vector<std::string> args_;  // as given
   pid_t pid_ = -1;
   int port_ = 0;
+  int console_port_ = 0;
   std::string host_;
   std::string tls_host_;
   std::string log_path_;
