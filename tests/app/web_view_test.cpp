@@ -18,7 +18,11 @@
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
+#include "local_service.h"
+#include "net/login_answer.h"
+#include "net/transport.h"
 #include "shell/service_page.h"
+#include "shell/shell_decisions.h"
 #include "shell/web_page_window.h"
 #include "window_app.h"
 
@@ -229,6 +233,57 @@ TEST_F(WebViewTest, AnotherSiteOpensInTheBrowserAfterAYes) {
     EXPECT_TRUE(FromGbk(question).contains(other)) << GbkToUtf8(question);
   }
   for (const QUrl& url : desktop_.urls) EXPECT_EQ(url.toString(), other);
+}
+
+// "我发布的信息" in the client's own web window, as the menu opens it: the
+// login's session key signs the member in on the page, and a withdrawal made
+// there goes into the deletion log every client polls.
+TEST(OwnMessagesWindow, TheMemberActsOnItsMessagesWithoutTypingItsPassword) {
+  MainWindowTestApp("app_window_tests");
+  LocalService service({"--demo", "--demo-count", "50"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  const LoginAnswer login = ParseLoginAnswer(FetchEncodedPage(
+      "POST", service.host(),
+      "/qavel/client/client_login.asp?action=Login_Client&loginSign=0&username=demo_vip&"
+      "password=vip123"));
+  ASSERT_TRUE(login.ok());
+  const OwnMessagesChoice choice =
+      DecideOwnMessages(true, {}, service.host(), login.profile.UserId, login.profile.SessionKey);
+  ASSERT_EQ(choice.kind, OwnMessagesChoice::Kind::kOpen);
+  WebPageWindow window(WebPageWindow::Mode::kOwnMessages, QUrl(QString::fromStdString(choice.text)),
+                       {}, nullptr, [&] { return std::vector<std::string>{service.host()}; });
+  QWebEngineView* view = window.View();
+  QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+  window.resize(800, 600);
+  window.show();
+  const auto page_text = [view] {
+    QString text;
+    bool done = false;
+    view->page()->toPlainText([&](const QString& t) {
+      text = t;
+      done = true;
+    });
+    WaitFor([&] { return done; }, 5000);
+    return text;
+  };
+  // Signed in by the key, which left the address.
+  ASSERT_TRUE(WaitFor([&] { return page_text().contains(QStringLiteral("已登录")); }));
+  EXPECT_FALSE(view->url().toString().contains(QStringLiteral("SessionKey")));
+  EXPECT_TRUE(page_text().contains(QStringLiteral("撤回")));
+
+  // Withdraw the first message as the member clicks: the button, then the
+  // confirmation page's button.
+  const std::string before =
+      FetchEncodedPage("GET", service.host(), "/qavel/client/GetDelInfo.asp?action=GetMaxID");
+  for (const char* script : {"document.querySelector('.actions button').click()",
+                             "document.querySelector('main form button').click()"}) {
+    const int count = static_cast<int>(loaded.count());
+    view->page()->runJavaScript(QString::fromLatin1(script));
+    ASSERT_TRUE(WaitFor([&] { return loaded.count() > count; })) << script;
+  }
+  EXPECT_TRUE(WaitFor([&] { return page_text().contains(QStringLiteral("信息已撤回")); }));
+  EXPECT_NE(FetchEncodedPage("GET", service.host(), "/qavel/client/GetDelInfo.asp?action=GetMaxID"),
+            before);
 }
 
 }  // namespace
