@@ -22,6 +22,7 @@
 #include "settings/values.h"
 #include "shell/main_window.h"
 #include "shell/web_engine_setup.h"
+#include "subscribe/subscription_attach.h"
 
 namespace tv {
 
@@ -74,6 +75,7 @@ void RunClient(int argc, char** argv, const ClientHooks& hooks) {
   DetailAttachment& detail = AttachDetail(*window);
   FeedAttachment& feed = AttachFeed(*window, detail);
   AttachSearch(*window, feed, detail);
+  AttachSubscriptions(*window, feed, detail);
   AttachAccount(*window);
   // A guest who asks to publish may register from there.
   MainWindow* frame = window.get();

@@ -140,6 +140,7 @@ void MainWindow::BuildControls() {
   add_button(kButtonMask, QStringLiteral("加密"), QStringLiteral("切换是否不显示电话及用户名"));
   add_button(kButtonSearch1, QStringLiteral("搜索1"), QStringLiteral("本地搜索(出城信息)"));
   add_button(kButtonSearch2, QStringLiteral("搜索2"), QStringLiteral("综合搜索"));
+  add_button(kButtonSubscriptions, QStringLiteral("订阅"), QStringLiteral("我的订阅"));
   add_button(kButtonPublish1, QStringLiteral("发布1"), QStringLiteral("发布信息(经典)"));
   add_button(kButtonPublish2, QStringLiteral("发布2"), QStringLiteral("发布信息(改进)"));
   add_button(kButtonTree, QStringLiteral("<<"), QStringLiteral("收缩/显示站点列表"))

@@ -134,6 +134,7 @@ void MainWindow::BuildMenus() {
   QMenu* search = bar->addMenu(QStringLiteral("搜索(&F)"));
   command(MainCommand::kLocalSearch, search->addAction(QStringLiteral("本地搜索(出城信息)")));
   command(MainCommand::kWideSearch, search->addAction(QStringLiteral("综合搜索")));
+  command(MainCommand::kSubscriptions, search->addAction(QStringLiteral("我的订阅")));
   search->addSeparator();
   connect(search->addAction(QStringLiteral("我发布的信息")), &QAction::triggered, this,
           &MainWindow::OpenOwnMessages);
@@ -154,6 +155,7 @@ void MainWindow::BuildMenus() {
   };
   follow(MainCommand::kLocalSearch, kButtonSearch1);
   follow(MainCommand::kWideSearch, kButtonSearch2);
+  follow(MainCommand::kSubscriptions, kButtonSubscriptions);
   follow(MainCommand::kPublishClassic, kButtonPublish1);
   follow(MainCommand::kPublishQuick, kButtonPublish2);
 

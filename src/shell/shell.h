@@ -55,6 +55,7 @@ enum MainButton : int {
   kButtonPageUp = 1019,
   kButtonPageDown = 1020,
   kButtonEnd = 1021,
+  kButtonSubscriptions = 1022,
 };
 
 // Menu items (and the buttons that follow them) whose forms belong to a
@@ -65,6 +66,7 @@ enum class MainCommand {
   kPublishClassic,
   kPublishQuick,
   kPreferences,
+  kSubscriptions,
 };
 
 // When a claimed command may be used, asked once the member is logged in

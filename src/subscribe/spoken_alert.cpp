@@ -331,4 +331,18 @@ std::string QuietHoursText(const QuietHours& quiet) {
   return text;
 }
 
+QuietSetting ReadQuietSetting(SubscriptionStore& store) {
+  QuietSetting setting;
+  if (const auto hours = store.Option("quiet_hours")) {
+    if (const auto parsed = ParseQuietHours(*hours)) setting.hours = *parsed;
+  }
+  setting.on = store.Option("quiet_on").value_or("1") != "0";
+  return setting;
+}
+
+bool WriteQuietSetting(SubscriptionStore& store, const QuietSetting& setting) {
+  return store.SetOption("quiet_hours", QuietHoursText(setting.hours)) &&
+         store.SetOption("quiet_on", setting.on ? "1" : "0");
+}
+
 }  // namespace tv

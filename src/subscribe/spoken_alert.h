@@ -12,6 +12,7 @@
 
 #include "core/info_record.h"
 #include "subscribe/subscription.h"
+#include "subscribe/subscription_store.h"
 
 namespace tv {
 
@@ -53,5 +54,14 @@ bool InQuietHours(const QuietHours& quiet, int minute_of_day);
 // "22:00-06:00"; nothing for anything else.
 std::optional<QuietHours> ParseQuietHours(std::string_view text);
 std::string QuietHoursText(const QuietHours& quiet);
+
+// The member's quiet hours, kept with the subscriptions: on by default,
+// 22:00 to 06:00.
+struct QuietSetting {
+  bool on = true;
+  QuietHours hours;
+};
+QuietSetting ReadQuietSetting(SubscriptionStore& store);
+bool WriteQuietSetting(SubscriptionStore& store, const QuietSetting& setting);
 
 }  // namespace tv

@@ -124,9 +124,9 @@ TEST(DetailWindowA11y, EveryFieldIsNamedByItsCaption) {
     const char* field_text;  // nullptr: a text box, checked above
   };
   int seen = 0;
-  for (const Case& c : {Case{"信息内容", nullptr}, Case{"联系方式", nullptr},
-                        Case{"发布城市:", nullptr}, Case{"发布时间:", nullptr},
-                        Case{"信息来源:", "用户发布"}, Case{"信息状态:", "未成交！"}}) {
+  for (const Case& c :
+       {Case{"信息内容", nullptr}, Case{"联系方式", nullptr}, Case{"发布城市:", nullptr},
+        Case{"发布时间:", nullptr}, Case{"信息来源:", "用户发布"}, Case{"信息状态:", "未成交！"}}) {
     for (QLabel* label : window.findChildren<QLabel*>()) {
       if (label->text() != U(c.caption)) continue;
       ++seen;
@@ -161,10 +161,10 @@ class MainWindowA11y : public ::testing::Test {
 TEST_F(MainWindowA11y, ButtonsAreNamedReachedByTabAndClicksLeaveTheGridFocused) {
   auto w = MakeWindow();
   EXPECT_EQ(Name(w->Grid()), "信息列表");
-  const MainButton all[] = {kButtonView,     kButtonMultiArea, kButtonScroll,   kButtonMask,
-                            kButtonSearch1,  kButtonSearch2,   kButtonPublish1, kButtonPublish2,
-                            kButtonTree,     kButtonReload,    kButtonTop,      kButtonPageUp,
-                            kButtonPageDown, kButtonEnd};
+  const MainButton all[] = {
+      kButtonView,    kButtonMultiArea,     kButtonScroll,   kButtonMask,     kButtonSearch1,
+      kButtonSearch2, kButtonSubscriptions, kButtonPublish1, kButtonPublish2, kButtonTree,
+      kButtonReload,  kButtonTop,           kButtonPageUp,   kButtonPageDown, kButtonEnd};
   for (MainButton id : all) {
     QPushButton* b = w->Button(id);
     ASSERT_NE(b, nullptr) << id;

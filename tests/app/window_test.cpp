@@ -169,6 +169,7 @@ TEST_F(WindowTest, ButtonsCarryTheirCaptionsAndTooltips) {
            Case{kButtonMask, "加密", "切换是否不显示电话及用户名", true},
            Case{kButtonSearch1, "搜索1", "本地搜索(出城信息)", false},
            Case{kButtonSearch2, "搜索2", "综合搜索", false},
+           Case{kButtonSubscriptions, "订阅", "我的订阅", false},
            Case{kButtonPublish1, "发布1", "发布信息(经典)", false},
            Case{kButtonPublish2, "发布2", "发布信息(改进)", false},
            Case{kButtonTree, "<<", "收缩/显示站点列表", true},
@@ -197,9 +198,10 @@ TEST_F(WindowTest, TheWindowFitsASmallScreen) {
   w->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
   EXPECT_LE(w->width(), 800);
-  for (MainButton id : {kButtonView, kButtonMultiArea, kButtonScroll, kButtonMask, kButtonSearch1,
-                        kButtonSearch2, kButtonPublish1, kButtonPublish2, kButtonTree,
-                        kButtonReload, kButtonTop, kButtonPageUp, kButtonPageDown, kButtonEnd}) {
+  for (MainButton id :
+       {kButtonView, kButtonMultiArea, kButtonScroll, kButtonMask, kButtonSearch1, kButtonSearch2,
+        kButtonSubscriptions, kButtonPublish1, kButtonPublish2, kButtonTree, kButtonReload,
+        kButtonTop, kButtonPageUp, kButtonPageDown, kButtonEnd}) {
     QPushButton* b = w->Button(id);
     ASSERT_NE(b, nullptr) << id;
     const QRect at(b->mapTo(w.get(), QPoint(0, 0)), b->size());
@@ -360,6 +362,7 @@ TEST_F(WindowTest, EveryMenuItemIsPresent) {
                            "系统(&S)/退出程序",
                            "搜索(&F)/本地搜索(出城信息)",
                            "搜索(&F)/综合搜索",
+                           "搜索(&F)/我的订阅",
                            "搜索(&F)/我发布的信息",
                            "发布(&U)/发布信息(经典)",
                            "发布(&U)/发布信息(改进)",
@@ -383,7 +386,7 @@ TEST_F(WindowTest, EveryMenuItemIsPresent) {
   // Forms that come with later parts of the client are not pretended.
   for (MainCommand c :
        {MainCommand::kLocalSearch, MainCommand::kWideSearch, MainCommand::kPublishClassic,
-        MainCommand::kPublishQuick, MainCommand::kPreferences}) {
+        MainCommand::kPublishQuick, MainCommand::kPreferences, MainCommand::kSubscriptions}) {
     EXPECT_FALSE(w->CommandAction(c)->isEnabled());
   }
 }
