@@ -27,9 +27,19 @@ const std::vector<double>& ServiceMetrics::BucketBounds() {
   return bounds;
 }
 
-ServiceMetrics::ServiceMetrics(std::vector<std::string> pages)
-    : pages_(std::move(pages)), page_counts_(pages_.size() + 1), buckets_(BucketBounds().size()) {
+ServiceMetrics::ServiceMetrics(std::vector<std::string> pages) : pages_(std::move(pages)) {
   std::sort(pages_.begin(), pages_.end());
+  for (Shard& shard : shards_) {
+    shard.pages = std::vector<std::atomic<std::uint64_t>>(pages_.size() + 1);
+    shard.buckets = std::vector<std::atomic<std::uint64_t>>(BucketBounds().size());
+  }
+}
+
+ServiceMetrics::Shard& ServiceMetrics::MyShard() {
+  // Each thread keeps the shard it got first (threads outnumber shards
+  // rarely: the loops and the workers).
+  thread_local const std::size_t mine = next_shard_.fetch_add(1, std::memory_order_relaxed);
+  return shards_[mine % kShards];
 }
 
 int ServiceMetrics::PageIndex(std::string_view path) const {
@@ -40,35 +50,43 @@ int ServiceMetrics::PageIndex(std::string_view path) const {
 }
 
 void ServiceMetrics::Observe(std::string_view target, int status, std::chrono::nanoseconds took) {
+  Shard& shard = MyShard();
   const std::string_view path = target.substr(0, target.find('?'));
-  page_counts_[static_cast<std::size_t>(PageIndex(path))].fetch_add(1, std::memory_order_relaxed);
-  const int s = status >= kMinStatus && status <= kMaxStatus ? status - kMinStatus
-                                                             : kMaxStatus - kMinStatus + 1;
-  status_counts_[static_cast<std::size_t>(s)].fetch_add(1, std::memory_order_relaxed);
+  shard.pages[static_cast<std::size_t>(PageIndex(path))].fetch_add(1, std::memory_order_relaxed);
+  const std::size_t s = status >= kMinStatus && status <= kMaxStatus
+                            ? static_cast<std::size_t>(status - kMinStatus)
+                            : kStatuses - 1;
+  shard.statuses[s].fetch_add(1, std::memory_order_relaxed);
   const double seconds = std::chrono::duration<double>(took).count();
   const auto& bounds = BucketBounds();
   std::size_t b = 0;
   while (b + 1 < bounds.size() && seconds > bounds[b]) ++b;
-  buckets_[b].fetch_add(1, std::memory_order_relaxed);
-  nanos_sum_.fetch_add(static_cast<std::uint64_t>(std::max<std::int64_t>(0, took.count())),
-                       std::memory_order_relaxed);
+  shard.buckets[b].fetch_add(1, std::memory_order_relaxed);
+  shard.nanos_sum.fetch_add(static_cast<std::uint64_t>(std::max<std::int64_t>(0, took.count())),
+                            std::memory_order_relaxed);
 }
 
 ServiceMetrics::Snapshot ServiceMetrics::Take() const {
   Snapshot s;
-  for (std::size_t i = 0; i < page_counts_.size(); ++i) {
+  const auto sum = [this](auto counter) {
+    std::uint64_t n = 0;
+    for (const Shard& shard : shards_) n += counter(shard).load(std::memory_order_relaxed);
+    return n;
+  };
+  for (std::size_t i = 0; i <= pages_.size(); ++i) {
     s.by_page.emplace_back(i < pages_.size() ? pages_[i] : std::string("other"),
-                           page_counts_[i].load(std::memory_order_relaxed));
+                           sum([i](const Shard& sh) -> const auto& { return sh.pages[i]; }));
   }
-  for (std::size_t i = 0; i < status_counts_.size(); ++i) {
-    const auto n = status_counts_[i].load(std::memory_order_relaxed);
+  for (std::size_t i = 0; i < kStatuses; ++i) {
+    const auto n = sum([i](const Shard& sh) -> const auto& { return sh.statuses[i]; });
     if (n) s.by_status.emplace_back(static_cast<int>(i) + kMinStatus, n);
   }
-  for (const auto& b : buckets_) {
-    s.buckets.push_back(b.load(std::memory_order_relaxed));
+  for (std::size_t i = 0; i < BucketBounds().size(); ++i) {
+    s.buckets.push_back(sum([i](const Shard& sh) -> const auto& { return sh.buckets[i]; }));
     s.count += s.buckets.back();
   }
-  s.seconds_sum = static_cast<double>(nanos_sum_.load(std::memory_order_relaxed)) / 1e9;
+  s.seconds_sum =
+      static_cast<double>(sum([](const Shard& sh) -> const auto& { return sh.nanos_sum; })) / 1e9;
   return s;
 }
 

@@ -3,7 +3,9 @@
 # "GetNewDatas" polls that find nothing (the steady load of every client),
 # keep-alive, against the same server and database without and with
 # --admin-listen (every answer then counted by page, status and time),
-# in turns A B A B ... within one run; prints each turn and the medians.
+# in turns A B B A ... within one run; prints each turn and the medians of
+# the answer rate and of the service's own CPU time per answer (the steadier
+# figure on a busy machine).
 #   usage: bench/service/console_cost.sh [seconds per turn, default 10] [pairs, default 3]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -34,28 +36,46 @@ poll_url_of_service() {  # the poll of 郑州 after the newest message: nothing 
   curl -s "$poll_url" >/dev/null
 }
 
-rate() {  # wrk on the poll, requests/s
-  wrk -t"$threads" -c"$connections" -d"${duration}s" "$poll_url" 2>&1 | sed -n 's/^Requests\/sec:[[:space:]]*\([0-9.]*\).*/\1/p'
+cpu_ticks() {  # the service's user and system time so far, in clock ticks
+  awk '{print $14 + $15}' "/proc/$service_pid/stat"
+}
+rate() {  # wrk on the poll: "requests/s service-CPU-microseconds-per-request"
+  local before after out rate requests
+  before=$(cpu_ticks)
+  out=$(wrk -t"$threads" -c"$connections" -d"${duration}s" "$poll_url" 2>&1)
+  after=$(cpu_ticks)
+  rate=$(sed -n 's/^Requests\/sec:[[:space:]]*\([0-9.]*\).*/\1/p' <<<"$out")
+  requests=$(sed -n 's/^[[:space:]]*\([0-9]*\) requests in.*/\1/p' <<<"$out")
+  python3 -c "print($rate, ($after - $before) / $(getconf CLK_TCK) * 1e6 / $requests)"
 }
 
 without=() with=()
 echo "GetNewDatas poll, nothing new, keep-alive; wrk $threads threads, $connections connections, ${duration}s a turn"
-for i in $(seq 1 "$pairs"); do
-  start_service
-  poll_url_of_service
-  a=$(rate); stop_service
+without_console() { start_service; poll_url_of_service; a=$(rate); stop_service; }
+with_console() {
   start_service --admin-listen 127.0.0.1:0
   poll_url_of_service
   b=$(rate)
   counted=$(curl -s "http://127.0.0.1:$(sed -n 's/^console on .*:\([0-9]*\)$/\1/p' "$work/service.out")/metrics" | sed -n 's/^tarvolo_requests_total{page="\/qavel\/client\/GetInfo.asp"} //p')
   stop_service
+}
+for i in $(seq 1 "$pairs"); do
+  # A B, then B A: a machine that slows down or speeds up over the run
+  # favours neither.
+  if ((i % 2)); then without_console; with_console; else with_console; without_console; fi
   without+=("$a"); with+=("$b")
-  printf 'turn %d: without console %10.0f r/s   with console and metrics %10.0f r/s (counted %s)\n' "$i" "$a" "$b" "$counted"
+  read -r a_rate a_cpu <<<"$a"
+  read -r b_rate b_cpu <<<"$b"
+  printf 'turn %d: without console %8.0f r/s %6.2f us CPU/request   with console and metrics %8.0f r/s %6.2f us CPU/request (counted %s)\n' \
+    "$i" "$a_rate" "$a_cpu" "$b_rate" "$b_cpu" "$counted"
 done
 python3 - "${without[*]}" "${with[*]}" <<'PY'
 import statistics, sys
 a = [float(x) for x in sys.argv[1].split()]
 b = [float(x) for x in sys.argv[2].split()]
-ma, mb = statistics.median(a), statistics.median(b)
-print(f"median: without {ma:.0f} r/s, with {mb:.0f} r/s, with/without {mb / ma:.3f}")
+ra, ca, rb, cb = a[0::2], a[1::2], b[0::2], b[1::2]
+print(f"median requests/s: without {statistics.median(ra):.0f}, with {statistics.median(rb):.0f}, "
+      f"with/without {statistics.median(rb) / statistics.median(ra):.3f}")
+print(f"median service CPU per request: without {statistics.median(ca):.2f} us, "
+      f"with {statistics.median(cb):.2f} us, with/without {statistics.median(cb) / statistics.median(ca):.3f}")
 PY
