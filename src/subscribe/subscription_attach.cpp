@@ -254,7 +254,7 @@ void SubscriptionAttachment::OnMatches(qint64 id, const std::vector<InfoRecord>&
     }
     const std::string summary =
         s.name + TV_TEXT("：新信息 ") + std::to_string(records.size()) + TV_TEXT(" 条");
-    notifier->Show(FromGbk(summary), FromGbk(records.back().Content));
+    notifier->Show(FromGbk(summary), FromGbk(records.front().Content));
     notified = true;
   }
   if (s.alerts.speech && !silent) {

@@ -25,6 +25,11 @@
 #   start_session_bus            a private session bus (no service files:
 #                                nothing starts behind the test's back) in
 #                                DBUS_SESSION_BUS_ADDRESS
+#   start_notification_recorder  that bus, with the recording notification
+#                                service (tarvolo-notify-recorder) on it:
+#                                its lines in $work/recorder.log, its
+#                                commands on descriptor 4
+#   notifications                how many notifications it has received
 #   shot NAME.png                a screenshot of the whole screen, once the
 #                                client painted every shown window (the
 #                                script's own send function runs "repaint")
@@ -166,3 +171,14 @@ shot() {
   import -window root "$artifacts/$1"
   echo "$e2e_name: screenshot $artifacts/$1"
 }
+
+start_notification_recorder() {
+  start_session_bus
+  mkfifo "$work/recorder.in"
+  "$build/tests/notify/tarvolo-notify-recorder" <"$work/recorder.in" >"$work/recorder.log" 2>&1 &
+  pids+=($!)
+  exec 4>"$work/recorder.in"
+  wait_for_line "$work/recorder.log" "NOTIFY ready" 10
+}
+
+notifications() { grep -c "^NOTIFY id=" "$work/recorder.log" || true; }

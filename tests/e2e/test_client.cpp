@@ -74,6 +74,8 @@
 #include "shell/main_window.h"
 #include "shell/shell_decisions.h"
 #include "shell/web_page_window.h"
+#include "subscribe/subscription_attach.h"
+#include "subscribe_driver.h"
 #include "test_report.h"
 #include "widgets/info_grid.h"
 #include "widgets/info_grid_accessible.h"
@@ -430,6 +432,9 @@ int main(int argc, char** argv) {
     auto* driver = new tv::Driver(window, feed, detail);
     if (tv::SearchAttachment* search = tv::SearchOf(window)) {
       driver->AddCommands(tv::InstallSearchDriver(*search));
+    }
+    if (tv::SubscriptionAttachment* subscriptions = tv::SubscriptionsOf(window)) {
+      driver->AddCommands(tv::InstallSubscriptionDriver(*subscriptions));
     }
     tv::InstallAccountDriver(window, window.CommandAction(tv::MainCommand::kPreferences));
     if (tv::PublishAttachment* publishing = tv::PublishingOf(window)) {

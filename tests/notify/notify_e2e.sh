@@ -21,7 +21,6 @@ e2e_name="notify e2e"
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 
 send() { send_command "TARVOLO done" "$@"; }
-notifications() { grep -c "^NOTIFY id=" "$work/recorder.log" || true; }
 
 # The next notification after `before`, within a few refresh periods.
 wait_notification() {  # before
@@ -34,13 +33,7 @@ wait_notification() {  # before
 }
 
 # A bus of our own, where the recorder is the notification service.
-start_session_bus
-
-mkfifo "$work/recorder.in"
-"$build/tests/notify/tarvolo-notify-recorder" <"$work/recorder.in" >"$work/recorder.log" 2>&1 &
-pids+=($!)
-exec 4>"$work/recorder.in"
-wait_for_line "$work/recorder.log" "NOTIFY ready" 10
+start_notification_recorder
 
 start_service "$work/service.log" --demo --demo-count 300 --no-cache --quota 0 \
   --db "$work/service.db"
