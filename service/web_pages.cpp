@@ -118,17 +118,15 @@ std::string TypeWord(int type) {
   return TV_TEXT("信息");
 }
 
-std::string MessageTable(const std::vector<MessageRow>& rows, bool with_contact) {
-  std::string out = Utf8ToGbk("<table><tr><th>时间</th><th>城市</th><th>类型</th><th>内容</th>");
-  if (with_contact) out += Utf8ToGbk("<th>联系方式</th>");
-  out += Utf8ToGbk("<th>状态</th></tr>\n");
+std::string MessageTable(const std::vector<MessageRow>& rows) {
+  std::string out = Utf8ToGbk(
+      "<table><tr><th>时间</th><th>城市</th><th>类型</th><th>内容</th><th>状态</th></tr>\n");
   for (const auto& r : rows) {
     // The short columns keep their width; only the message itself wraps, so
     // a narrow window does not stack the headers a character a line.
     out += "<tr><td class=\"short\">" + Escape(r.time) + "</td><td class=\"short\">" +
            Escape(r.city) + "</td><td class=\"short\">" + TypeWord(r.type) + "</td><td>" +
            Escape(r.content) + "</td>";
-    if (with_contact) out += "<td class=\"short\">" + Escape(r.tel) + "</td>";
     out += "<td class=\"short\">" + (r.deal == 1 ? TV_TEXT("已成交") : TV_TEXT("未成交")) +
            "</td></tr>\n";
   }
@@ -192,7 +190,7 @@ Answer ServicePages::SitePage(std::string_view path) {
     if (path == "/huoyuan/" || path == "/cheyuan/") {
       MessageFilter f;
       f.type = path == "/huoyuan/" ? 0 : 1;
-      body += MessageTable(store_.PageMessages(f, 0, 30), false);
+      body += MessageTable(store_.PageMessages(f, 0, 30));
     }
     if (path == "/reg_read.asp") {
       body += "<ol>\n";

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "service_client.h"
+#include "sign_in_throttle.h"
 #include "web_browser.h"
 
 namespace tv::test {
@@ -205,6 +206,22 @@ TEST(MemberPagesBump, CountsAgainstTheDailyQuotaAndTheMembersInterval) {
   const WebPage soon = Act(m, member.flag, own, "bump");
   EXPECT_NE(soon.text.find("发布太频繁了"), std::string::npos);
   EXPECT_FALSE(Deleted(client).count(own));
+}
+
+TEST(MemberPagesSignIn, GuessingThePasswordIsSlowedDown) {
+  LocalService service({"--demo", "--demo-count", "0"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  WebBrowser b = Browser(service);
+  const auto try_password = [&](const std::string& password) {
+    return b.Post(kPage, {{"userid", "10001"}, {"do", "login"}, {"password", password}});
+  };
+  for (int i = 0; i < SignInThrottle::kFreeFailures; ++i) {
+    EXPECT_NE(try_password("guess").text.find("密码错误。"), std::string::npos) << i;
+  }
+  // Held back now: even the right password waits, and no session comes.
+  const WebPage held = try_password("vip123");
+  EXPECT_NE(held.text.find("密码错误次数太多"), std::string::npos);
+  EXPECT_TRUE(held.set_cookie.empty());
 }
 
 }  // namespace
