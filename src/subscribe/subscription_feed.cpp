@@ -135,6 +135,7 @@ void SubscriptionFeed::Start() {
   // Empty until a first page was answered: then it holds the newest
   // identifier seen, "0" when the search had nothing yet.
   const std::string newest_text = kept_.NewestId(subscription_.id);
+  stored_newest_ = newest_text;
   const std::int64_t newest = LeadingNumber(newest_text);
   {
     std::lock_guard<std::mutex> lock(shared_->mutex);
@@ -184,7 +185,12 @@ void SubscriptionFeed::TakeArrived(int rows_on_top, bool announce) {
   // A first page lists the newest first; the store keeps them oldest first.
   if (!announce) std::reverse(taken.begin(), taken.end());
   if (!taken.empty()) kept_.AddMatches(subscription_.id, taken);
-  kept_.SetNewestId(subscription_.id, std::to_string(NewestSeen()));
+  // Written when it moved (and once after the first page): most polls of a
+  // narrow route bring nothing, and a write each would cost a disk sync.
+  const std::string newest = std::to_string(NewestSeen());
+  if (newest != stored_newest_ && kept_.SetNewestId(subscription_.id, newest)) {
+    stored_newest_ = newest;
+  }
   {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     if (shared_->kept_page) {

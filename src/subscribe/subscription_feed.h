@@ -75,6 +75,8 @@ class SubscriptionFeed : public QObject {
   std::unique_ptr<PagingController> paging_;
   bool started_ = false;
   bool polling_ = true;
+  // The newest identifier as last written to the store.
+  std::string stored_newest_;
 };
 
 }  // namespace tv
