@@ -201,6 +201,7 @@ class Session : public std::enable_shared_from_this<Session> {
       : server_(server),
         limits_(server.limits()),
         stream_(std::move(socket)),
+        hold_timer_(stream_.get_executor()),
         buffer_(limits_.max_head_bytes + limits_.max_body_bytes + kReadChunk) {
     server_.open().fetch_add(1, std::memory_order_relaxed);
     if (tls) tls_.emplace(stream_, *tls);
@@ -349,6 +350,14 @@ class Session : public std::enable_shared_from_this<Session> {
   bool RequestLineFits() const { return !parser_->get().method_string().empty(); }
 
   void Write(Answer answer) {
+    if (answer.hold.count() > 0) {
+      // Held on the loop by a timer, never by a worker that sleeps.
+      const auto hold = std::exchange(answer.hold, {});
+      hold_timer_.expires_after(hold);
+      hold_timer_.async_wait([self = shared_from_this(), answer = std::move(answer)](
+                                 beast::error_code) mutable { self->Write(std::move(answer)); });
+      return;
+    }
     answer_ = std::move(answer);
     header_ = StatusLine(answer_.status);
     if (!keep_alive_) {
@@ -419,6 +428,7 @@ class Session : public std::enable_shared_from_this<Session> {
   const HttpLimits& limits_;
   beast::tcp_stream stream_;
   std::optional<asio::ssl::stream<beast::tcp_stream&>> tls_;
+  asio::steady_timer hold_timer_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   std::string method_, target_, host_, cookie_, content_type_, body_, peer_;

@@ -38,23 +38,36 @@ bool AllBytes(std::string_view text, Pred pred) {
 
 }  // namespace
 
-Answer ServicePages::Login(const Query& q, std::string_view) {
+Answer ServicePages::Login(const Query& q, std::string_view) { return LoginFrom(q, ""); }
+
+Answer ServicePages::LoginFrom(const Query& q, std::string_view peer) {
   const std::string* user = q.Find("username");
   const std::string* password = q.Find("password");
   if (q.Get("action") != "Login_Client" || !user || !password) return BadRequest();
+  const LoginThrottle::Verdict verdict = login_throttle_.Before(*user, peer);
+  const auto held = [&verdict](Answer answer) {
+    answer.hold = verdict.hold;
+    return answer;
+  };
+  if (!verdict.check) return held(Encoded("UserOrPassError"));
   auto found = store_.FindLogin(*user);
-  if (!found) return Encoded("UserOrPassError");
-  const auto& [member, hash] = *found;
-  if (!VerifyPassword(hash, *password)) return Encoded("PassError");
+  if (!found || !VerifyPassword(found->second, *password)) {
+    login_throttle_.After(*user, peer, false);
+    return held(Encoded(found ? "PassError" : "UserOrPassError"));
+  }
+  login_throttle_.After(*user, peer, true);
+  const Member& member = found->first;
   // Awaiting approval or without contact rights: in, but with nothing shown.
-  if (!member.contact_right || !member.approved || member.disabled) return Encoded("NotGoSign");
+  if (!member.contact_right || !member.approved || member.disabled) {
+    return held(Encoded("NotGoSign"));
+  }
   store_.NoteLogin(member.id);
   // A member whose session could not be stored still logs in; the member
   // pages then refuse it, and the client tries a new login for them.
   std::string key = NewSessionKey().value_or(std::string());
   const std::time_t expires = std::time(nullptr) + kSessionLifetime.count() * 3600;
   if (!key.empty() && !store_.AddSession(member.id, SessionKeyHash(key), expires)) key.clear();
-  return Encoded(ProfileText(member, key));
+  return held(Encoded(ProfileText(member, key)));
 }
 
 Answer ServicePages::Register(const Query& q, std::string_view) {

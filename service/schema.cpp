@@ -120,6 +120,15 @@ const std::vector<Table>& Tables() {
         {"target", Type::kText},
         {"before_text", Type::kText, "''"},
         {"after_text", Type::kText, "''"}}},
+      // Failed logins per user name and per client address ("user NAME",
+      // "addr ADDRESS"), in milliseconds; shared by the servers of a store.
+      {"login_failures",
+       {{"id", Type::kId},
+        {"login_key", Type::kText},
+        {"failures", Type::kInt, "0"},
+        {"last_failure", Type::kInt, "0"},
+        {"held_until", Type::kInt, "0"}},
+       "login_key"},
       // Servers that share a store learn from here whether their cached
       // answers still hold: every write of messages or logs counts up.
       {"store_state", {{"version", Type::kInt, "0"}}, nullptr, 1, true, true},
@@ -133,6 +142,7 @@ const std::vector<Index>& Indexes() {
       {"messages_city_view", "messages", "city, deleted, type"},
       {"messages_start_city_view", "messages", "start_city, deleted, type"},
       {"sessions_by_expiry", "sessions", "expires"},
+      {"login_failures_by_time", "login_failures", "last_failure"},
       {"messages_by_created", "messages", "created"},
   };
   return indexes;

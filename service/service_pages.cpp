@@ -23,7 +23,7 @@ Answer Encoded(std::string_view gbk_text) { return {200, EncodeBase64(gbk_text),
 Answer Html(std::string gbk_html) { return {200, std::move(gbk_html), "text/html; charset=GBK"}; }
 
 ServicePages::ServicePages(ServiceStore& store, const ServiceOptions& options, std::string own_host)
-    : store_(store), options_(options), own_host_(std::move(own_host)) {
+    : store_(store), options_(options), own_host_(std::move(own_host)), login_throttle_(store) {
   if (options_.offer_version.empty()) options_.offer_version = std::string(kClientVersion);
   AddRoutes();
 }
@@ -114,6 +114,7 @@ Answer ServicePages::Handle(const HttpRequest& request) {
   }
   auto query = Query::Parse(raw_query);
   if (!query) return BadRequest();
+  if (route.handler == &ServicePages::Login) return LoginFrom(*query, request.peer);
   Answer answer = (this->*route.handler)(*query, host_header);
   if (use_cache && answer.status == 200) cache_.Put(target, version, answer.body);
   return answer;

@@ -13,6 +13,7 @@
 
 #include "answer.h"
 #include "answer_cache.h"
+#include "login_throttle.h"
 #include "options.h"
 #include "query.h"
 #include "request.h"
@@ -61,7 +62,9 @@ class ServicePages {
   Answer GetNewString(const Query&, std::string_view);
   Answer SetInfo(const Query&, std::string_view);
   // Members (pages_members.cpp).
+  // The route's entry; LoginFrom does the work with the client's address.
   Answer Login(const Query&, std::string_view);
+  Answer LoginFrom(const Query&, std::string_view peer);
   Answer Register(const Query&, std::string_view);
   Answer Friends(const Query&, std::string_view);
   // HTML (web_pages.cpp).
@@ -99,6 +102,7 @@ class ServicePages {
   ServiceStore& store_;
   ServiceOptions options_;
   std::string own_host_;
+  LoginThrottle login_throttle_;
   std::unordered_map<std::string, Route> routes_;
   AnswerCache cache_;
   SignInThrottle throttle_;

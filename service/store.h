@@ -201,6 +201,20 @@ class ServiceStore {
 
   static std::string TimeText(std::time_t t);
 
+  // Failed logins by key (a user name or a client address; store_throttle.cpp).
+  // Times in milliseconds since the epoch. A count lapses when `window` has
+  // passed since its last failure.
+  struct LoginFailures {
+    int failures = 0;
+    std::int64_t held_until = 0;  // a held attempt is answered then
+  };
+  LoginFailures FailuresOf(const std::string& key, std::int64_t now, std::int64_t window);
+  // Takes the key's one held attempt until `until`: false while another one
+  // is held (here or on another server).
+  bool HoldLoginAttempt(const std::string& key, std::int64_t now, std::int64_t until);
+  void CountLoginFailure(const std::string& key, std::int64_t now, std::int64_t window);
+  void ForgetLoginFailures(const std::string& key);
+
   // The member pages and the operator's console (store_console.cpp).
   std::optional<MessageRow> FindMessage(std::int64_t id);
   // The member's messages, withdrawn ones too (not copies a re-send

@@ -61,7 +61,8 @@ std::string LocalService::BinaryPath() {
     return explicit_path;
   }
   if (const char* build = std::getenv("TARVOLO_BUILD_DIR"); build && *build) {
-    std::filesystem::path p = std::filesystem::path(build) / "service" / "tarvolo-service";
+    std::filesystem::path p =
+        std::filesystem::path(build) / "tests" / "support" / "tarvolo-service-test";
     if (std::filesystem::exists(p)) return p.string();
   }
 #ifdef TARVOLO_SERVICE_PATH

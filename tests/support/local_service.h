@@ -56,8 +56,9 @@ class LocalService {
   // service started with --db.
   bool RestartOnNewStore();
 
-  // The service binary: $TARVOLO_SERVICE, else $TARVOLO_BUILD_DIR/service/
-  // tarvolo-service, else the path compiled in.
+  // The service binary: $TARVOLO_SERVICE, else the service's test build
+  // ($TARVOLO_BUILD_DIR/tests/support/tarvolo-service-test, else the path
+  // compiled in).
   static std::string BinaryPath();
 
   // Where services started without --db keep their store: a SQLite file in
