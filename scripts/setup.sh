@@ -14,7 +14,7 @@ packages=(
   fonts-noto-cjk fonts-wqy-zenhei
   fonts-arphic-ukai fonts-arphic-uming fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
   xvfb xauth x11-utils imagemagick tmux dbus at-spi2-core python3-pyatspi
-  wrk
+  wrk nginx-light
   libespeak-ng-dev espeak-ng-data sox
   chromium chromium-driver python3-selenium python3-prometheus-client
   dpkg-dev desktop-file-utils appstream lintian man-db
