@@ -5,11 +5,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string_view>
 #include <vector>
+
+#include "core/read_file.h"
 
 namespace tv {
 namespace {
@@ -19,23 +20,13 @@ constexpr char kUsage[] =
     "       tarvolo-service sign-update --key FILE PROGRAM...\n";
 
 // The largest program we sign or read: the whole file is held in memory.
-constexpr std::streamoff kMaxProgramBytes = 1LL << 30;
+constexpr std::int64_t kMaxProgramBytes = 1LL << 30;
 
 std::string Hex(const unsigned char* bytes, std::size_t n) {
   std::string hex(n * 2 + 1, '\0');
   sodium_bin2hex(hex.data(), hex.size(), bytes, n);
   hex.pop_back();
   return hex;
-}
-
-bool ReadFile(const std::string& path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > kMaxProgramBytes) return false;
-  in.seekg(0);
-  bytes->assign(static_cast<std::size_t>(size), '\0');
-  return static_cast<bool>(in.read(bytes->data(), size));
 }
 
 // A new file of `mode` holding `bytes`; an existing file is never replaced
@@ -80,7 +71,7 @@ bool SignUpdate(const std::string& key_file, const std::string& program, std::st
     return false;
   }
   std::string key_text;
-  if (!ReadFile(key_file, &key_text)) {
+  if (!ReadFileCapped(key_file, kMaxProgramBytes, &key_text)) {
     *error = "cannot read the key " + key_file;
     return false;
   }
@@ -100,7 +91,7 @@ bool SignUpdate(const std::string& key_file, const std::string& program, std::st
     return false;
   }
   std::string bytes;
-  if (!ReadFile(program, &bytes)) {
+  if (!ReadFileCapped(program, kMaxProgramBytes, &bytes)) {
     sodium_memzero(secret_key, sizeof secret_key);
     *error = "cannot read " + program;
     return false;

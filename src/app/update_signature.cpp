@@ -2,23 +2,13 @@
 
 #include <sodium.h>
 
-#include <fstream>
+#include "core/read_file.h"
 
 namespace tv {
 namespace {
 
 // A client program is a few tens of megabytes; the whole file is held.
-constexpr std::streamoff kMaxFileBytes = 1LL << 30;
-
-bool ReadFile(const std::string& path, std::streamoff limit, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > limit) return false;
-  in.seekg(0);
-  bytes->assign(static_cast<std::size_t>(size), '\0');
-  return static_cast<bool>(in.read(bytes->data(), size));
-}
+constexpr std::int64_t kMaxFileBytes = 1LL << 30;
 
 }  // namespace
 
@@ -34,12 +24,12 @@ bool VerifyUpdateSignature(const std::string& path, const std::string& signature
     return false;
   }
   std::string signature;
-  if (!ReadFile(signature_path, crypto_sign_BYTES, &signature) ||
+  if (!ReadFileCapped(signature_path, crypto_sign_BYTES, &signature) ||
       signature.size() != crypto_sign_BYTES) {
     return false;
   }
   std::string bytes;
-  if (!ReadFile(path, kMaxFileBytes, &bytes)) return false;
+  if (!ReadFileCapped(path, kMaxFileBytes, &bytes)) return false;
   return crypto_sign_verify_detached(reinterpret_cast<const unsigned char*>(signature.data()),
                                      reinterpret_cast<const unsigned char*>(bytes.data()),
                                      bytes.size(), public_key) == 0;
