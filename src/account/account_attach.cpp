@@ -29,6 +29,10 @@ void AttachAccount(Shell& shell) {
                      &ShellEvents::displaySettingsChanged);
     QObject::connect(dialog, &PreferencesDialog::sideChosen, &shell.Events(),
                      &ShellEvents::treeSideChanged);
+    QObject::connect(dialog, &PreferencesDialog::foldingChanged, &shell.Events(),
+                     &ShellEvents::foldingChanged);
+    QObject::connect(dialog, &PreferencesDialog::blockedMembersChanged, &shell.Events(),
+                     &ShellEvents::blockedMembersChanged);
     dialog->open();
   });
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,10 +13,13 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "core/qt_gbk.h"
 #include "grid/face_table.h"
+#include "settings/blocked_members.h"
+#include "settings/values.h"
 #include "widgets/caption.h"
 #include "widgets/color_label.h"
 
@@ -106,6 +110,22 @@ void PreferencesDialog::BuildControls() {
   refresh_row->addWidget(new QLabel(QStringLiteral("秒"), this));
   refresh_row->addStretch(1);
   options->addLayout(refresh_row, 3, 1);
+  fold_ = new QCheckBox(QStringLiteral("合并同一会员重复发布的信息"), this);
+  options->addWidget(new QLabel(QStringLiteral("重复信息："), this), 4, 0);
+  options->addWidget(fold_, 4, 1);
+
+  auto* blocked_group = new QGroupBox(QStringLiteral("屏蔽的会员"), this);
+  blocked_ = new QTreeWidget(blocked_group);
+  blocked_->setHeaderLabels({QStringLiteral("会员号"), QStringLiteral("公司"),
+                             QStringLiteral("电话"), QStringLiteral("屏蔽日期")});
+  blocked_->setRootIsDecorated(false);
+  blocked_->setFixedHeight(90);
+  unblock_ = new QPushButton(QStringLiteral("解除屏蔽"), blocked_group);
+  unblock_->setAutoDefault(false);
+  auto* blocked_box = new QVBoxLayout(blocked_group);
+  blocked_box->addWidget(blocked_);
+  blocked_box->addWidget(unblock_, 0, Qt::AlignRight);
+  FillBlockedList();
 
   save_ = new QPushButton(QStringLiteral("保存"), this);
   cancel_ = new QPushButton(QStringLiteral("取消"), this);
@@ -121,6 +141,7 @@ void PreferencesDialog::BuildControls() {
   layout->addWidget(fonts);
   layout->addWidget(sample);
   layout->addLayout(options);
+  layout->addWidget(blocked_group);
   layout->addLayout(buttons);
   setFixedWidth(320);
 
@@ -157,6 +178,17 @@ void PreferencesDialog::BuildControls() {
   connect(notify_, &QCheckBox::clicked, this, [this](bool on) { model_.SetDesktopNotify(on); });
   connect(refresh_, &QComboBox::activated, this,
           [this](int index) { model_.ChooseRefresh(index); });
+  connect(fold_, &QCheckBox::clicked, this, [this](bool on) {
+    SetFoldRepeatsOn(on);
+    emit foldingChanged(on);
+  });
+  connect(unblock_, &QPushButton::clicked, this, [this] {
+    const QTreeWidgetItem* item = blocked_->currentItem();
+    if (item == nullptr) return;
+    BlockedMembers::Shared().Unblock(ToGbk(item->text(0)));
+    FillBlockedList();
+    emit blockedMembersChanged();
+  });
   connect(save_, &QPushButton::clicked, this, &PreferencesDialog::Save);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -173,7 +205,22 @@ void PreferencesDialog::ShowOpening() {
   left_->setChecked(o.side == TreeSide::kLeft);
   right_->setChecked(o.side == TreeSide::kRight);
   refresh_->setCurrentIndex(o.refresh_index);
+  fold_->setChecked(FoldRepeatsOn());
   DrawPreview();
+}
+
+void PreferencesDialog::FillBlockedList() {
+  blocked_->clear();
+  for (const BlockedMember& m : BlockedMembers::Shared().List()) {
+    auto* item = new QTreeWidgetItem(blocked_);
+    item->setText(0, FromGbk(m.number));
+    item->setText(1, FromGbk(m.company));
+    item->setText(2, FromGbk(m.tel));
+    item->setText(3,
+                  QDateTime::fromSecsSinceEpoch(m.blocked_at).toString(QStringLiteral("yyyy-M-d")));
+  }
+  if (blocked_->topLevelItemCount() > 0) blocked_->setCurrentItem(blocked_->topLevelItem(0));
+  unblock_->setEnabled(blocked_->topLevelItemCount() > 0);
 }
 
 void PreferencesDialog::DrawPreview() {

@@ -15,6 +15,7 @@ class QComboBox;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QTreeWidget;
 
 namespace tv {
 
@@ -44,6 +45,11 @@ class PreferencesDialog : public QDialog {
   QCheckBox* SoundBox() const { return sound_; }
   QCheckBox* NotifyBox() const { return notify_; }
   QComboBox* RefreshBox() const { return refresh_; }
+  QCheckBox* FoldBox() const { return fold_; }
+  // The blocked members (number, company, telephone, date blocked) and
+  // "解除屏蔽" for the one chosen.
+  QTreeWidget* BlockedList() const { return blocked_; }
+  QPushButton* UnblockButton() const { return unblock_; }
   QPushButton* SaveButton() const { return save_; }
   QPushButton* CancelButton() const { return cancel_; }
 
@@ -54,12 +60,17 @@ class PreferencesDialog : public QDialog {
   // "左侧" or "右侧" was clicked and the side is stored: the window moves its
   // tree at once, whether the dialog is then saved or cancelled.
   void sideChosen();
+  // The folding switch was changed (stored already).
+  void foldingChanged(bool on);
+  // A member was unblocked (the blocked list is written already).
+  void blockedMembersChanged();
 
  private:
   void BuildControls();
   void ShowOpening();
   void DrawPreview();
   void Save();
+  void FillBlockedList();
 
   PreferencesModel model_;
   ColourChooser chooser_;
@@ -74,6 +85,9 @@ class PreferencesDialog : public QDialog {
   QCheckBox* sound_ = nullptr;
   QCheckBox* notify_ = nullptr;
   QComboBox* refresh_ = nullptr;
+  QCheckBox* fold_ = nullptr;
+  QTreeWidget* blocked_ = nullptr;
+  QPushButton* unblock_ = nullptr;
   QPushButton* save_ = nullptr;
   QPushButton* cancel_ = nullptr;
 };

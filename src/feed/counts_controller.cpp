@@ -4,6 +4,7 @@
 
 #include "core/background_job.h"
 #include "core/gbk.h"
+#include "core/qt_gbk.h"
 #include "net/totals_answer.h"
 
 namespace tv {
@@ -50,7 +51,7 @@ void CountsController::ShowTotal(std::int32_t total) {
   if (store.View().direction == kWholeCountry && store.Code() == TV_TEXT("全国信息")) {
     n = national_count_;
   }
-  emit countTextChanged(CountText(n));
+  emit countTextChanged(FromGbk(ListCountText(ToGbk(CountText(n)), store.Noise(), n)));
 }
 
 }  // namespace tv

@@ -9,6 +9,7 @@
 #include "core/gbk.h"
 #include "core/qt_gbk.h"
 #include "detail/detail_attach.h"
+#include "feed/list_tools.h"
 #include "feed/live_grid.h"
 #include "feed/multi_area_form.h"
 #include "feed/own_message_view.h"
@@ -66,8 +67,7 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
   ShellEvents& events = shell.Events();
   InfoGrid* grid = shell.Grid();
   live_grid_ = new LiveGrid(
-      grid, grid_, *feed_, *paging_, [this] { return shell_.Session().IsLoggedIn(); },
-      this);
+      grid, grid_, *feed_, *paging_, shell, [this] { return shell_.Session().IsLoggedIn(); }, this);
 
   // The region tree in the window's tree panel, with the friends list.
   tree_ = new RegionTree(shell.TreeArea());
@@ -121,6 +121,12 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
     shell_.Grid()->SetBackColour(static_cast<Colour>(BackColor().value));
     if (shell_.Session().IsLoggedIn()) feed_->ReloadFirstPage();
   });
+  // Folding copies, for every list: the button shows the switch as it is.
+  QPushButton* fold = shell.Button(kButtonFold);
+  fold->setChecked(FoldRepeatsOn());
+  connect(fold, &QPushButton::clicked, this,
+          [this](bool on) { live_grid_->Tools().SetFolding(on); });
+  connect(&events, &ShellEvents::foldingChanged, fold, &QPushButton::setChecked);
   connect(shell.Button(kButtonMultiArea), &QPushButton::clicked, this, [this] {
     if (shell_.Session().IsLoggedIn()) ShowMultiAreaMenu();
   });
@@ -156,6 +162,8 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
 }
 
 FeedAttachment::~FeedAttachment() = default;
+
+ListTools& FeedAttachment::Tools() { return live_grid_->Tools(); }
 
 void FeedAttachment::OnLoggedIn() {
   const ShellSession& session = shell_.Session();

@@ -15,6 +15,8 @@
 
 namespace tv {
 
+class ListTools;
+
 class DetailAttachment;
 class LiveGrid;
 class RegionTree;
@@ -31,6 +33,8 @@ class FeedAttachment : public QObject {
   PagingController& Paging() { return *paging_; }
   CountsController& Counts() { return *counts_; }
   RegionTree* Tree() const { return tree_; }
+  // The main list's row menu and filter bar.
+  ListTools& Tools();
   LiveGrid* Grid() const { return live_grid_; }
 
   // The multi-area pop-up of button 1002 (exposed for tests).

@@ -263,8 +263,9 @@ void FeedController::PollNewRecords() {
         // An answer asked for before the last reload belongs to another view.
         if (generation == view_generation_ && !a.records.empty()) {
           store_.SetRowStyle(services_.row_style());
+          const std::int32_t total_before = store_.TotalCount();
           inserted = store_.ApplyNewRecords(a.records);
-          if (inserted > 0) emit totalChanged(store_.TotalCount());
+          if (store_.TotalCount() != total_before) emit totalChanged(store_.TotalCount());
         }
         emit newRecordsApplied(inserted);
       });
@@ -367,6 +368,23 @@ void FeedController::ApplyRegion() {
   }
   ReloadFirstPage();
   emit scrollToTopRequested();
+}
+
+void FeedController::SetFolding(bool on) {
+  store_.SetFolding(on);
+  emit totalChanged(store_.TotalCount());
+}
+
+void FeedController::SetFilter(const RowFilter& filter) {
+  store_.SetFilter(filter);
+  store_.Grid().Redraw();
+  emit totalChanged(store_.TotalCount());
+}
+
+void FeedController::BlockedChanged() {
+  store_.BlockedChanged();
+  store_.Grid().Redraw();
+  emit totalChanged(store_.TotalCount());
 }
 
 void FeedController::PutOwnMessage(const InfoRecord& record) {

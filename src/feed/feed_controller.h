@@ -101,6 +101,15 @@ class FeedController : public QObject {
   // received record is (the poll never brings the member's own messages).
   void PutOwnMessage(const InfoRecord& record);
 
+  // What the list keeps out of the way (ListNoise): folded copies, the
+  // filter, blocked members. Each shows at once, without a request, and
+  // the count follows (totalChanged).
+  void SetFolding(bool on);
+  void SetFilter(const RowFilter& filter);
+  void BlockedChanged();
+  // Rows came in that may have folded (a page): the count follows.
+  void NoiseChanged() { emit totalChanged(store_.TotalCount()); }
+
   // Page fetches share the reload's ready flag.
   bool BeginPageJob();
   void EndPageJob();

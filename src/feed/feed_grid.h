@@ -57,6 +57,13 @@ class FeedGrid {
   // One more than the first row in view, as of the last finished scroll.
   virtual int ScrollMark() const = 0;
   virtual void Redraw() = 0;
+  // Hidden rows keep their place and cells but are not shown.
+  virtual bool RowHidden(int row) const = 0;
+  virtual void SetRowHidden(int row, bool hidden) = 0;
+  virtual void SetHiddenRows(const std::function<bool(int row)>& hidden) = 0;
+  virtual int HiddenRowCount() const = 0;
+  // The first shown row after `row` (-1: from the top); -1 when none.
+  virtual int NextShownRow(int row) const = 0;
 };
 
 // The feed's face of the information grid's row store. The scroll mark and
@@ -84,6 +91,13 @@ class RowStoreGrid : public FeedGrid {
   void PutRow(int row, FeedRowCells cells, const RowStyle& style) override;
   void FitRowToText(int row) override;
   int ScrollMark() const override { return mark_source_ ? mark_source_() : fixed_mark_; }
+  bool RowHidden(int row) const override { return store_.RowHidden(row); }
+  void SetRowHidden(int row, bool hidden) override { store_.SetRowHidden(row, hidden); }
+  void SetHiddenRows(const std::function<bool(int row)>& hidden) override {
+    store_.SetHiddenRows(hidden);
+  }
+  int HiddenRowCount() const override { return store_.HiddenRowCount(); }
+  int NextShownRow(int row) const override { return store_.NextShownRow(row); }
   void Redraw() override {
     ++redraws_;
     if (redraw_) redraw_();

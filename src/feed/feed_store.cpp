@@ -41,6 +41,7 @@ bool FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   if (mode == PutMode::kInsert) {
     // Without the new row, row 0 is somebody else's record: write nothing.
     if (!grid_.InsertTopRow()) return false;
+    noise_.TopRowAdded();
     row = 0;
     ++total_count_;
     ++top_inserts_;
@@ -57,6 +58,8 @@ bool FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   cells.type_icon = truck ? kFeedImageTruck : kFeedImageParcel;
   cells.messenger_icon = record.QQ.empty() ? kFeedImageMessengerGrey : kFeedImageMessenger;
   grid_.PutRow(row, std::move(cells), style_);
+  // A row standing for several copies says so.
+  for (int recount : noise_.RowWritten(row)) RebuildRow(recount);
   return true;
 }
 
@@ -83,6 +86,7 @@ bool FeedStore::ApplyStartPage(const CountedPage& page) {
   own_on_top_ = false;
   total_count_ = CappedTotal(page.total);
   grid_.ResizeRows(total_count_);
+  noise_.Reset();
   if (total_count_ == 0) return false;
   int row = 0;
   for (const auto& record : page.records) PutRecord(record, PutMode::kFill, row++);
@@ -104,6 +108,7 @@ bool FeedStore::ApplyReloadPage(const CountedPage& page, bool has_items) {
     grid_.ResizeRows(total_count_);
     grid_.BlankAllCells();
   }
+  noise_.Reset();
   if (!has_items) return false;
   if (total_count_ != 0) {
     int row = 0;
@@ -121,23 +126,47 @@ int FeedStore::ApplyNewRecords(const std::vector<InfoRecord>& records) {
     if (own_on_top_ && IdLess(poll_from_, record.InfoID)) poll_from_ = record.InfoID;
     const bool own = LeadingNumber(record.Flag) == member_.user_id;
     if (own && (rules_.skip_own_always || !member_.no_contact_rights)) continue;
-    if (PutRecord(record, PutMode::kInsert, 0)) ++inserted;
+    if (PutRecord(record, PutMode::kInsert, 0) && !noise_.Blocked(0)) ++inserted;
   }
   if (own_on_top_ && !IdLess(poll_from_, own_id_)) own_on_top_ = false;
   grid_.Redraw();
   return inserted;
 }
 
-void FeedStore::ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records,
-                          std::uint64_t inserts_then) {
+bool FeedStore::ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records,
+                          std::uint64_t inserts_then, bool last_try) {
   // New messages that went on top while the page was under way pushed the
   // rows it continues down; written where they were, it would overwrite them.
-  int index = static_cast<int>(std::min<std::uint64_t>(top_inserts_ - inserts_then,
-                                                       static_cast<std::uint64_t>(kMaxFeedRows)));
-  for (const auto& record : records) {
-    PutRecord(record, PutMode::kFill, PageRowFor(start_num, index++));
+  const int shift = static_cast<int>(std::min<std::uint64_t>(
+      top_inserts_ - inserts_then, static_cast<std::uint64_t>(kMaxFeedRows)));
+  int row = PageRowFor(start_num, shift);
+  std::size_t first = 0;
+  // A page begins on the row above the first empty one, which holds a
+  // message already. Where the server's list moved meanwhile (messages
+  // deleted above, a loop re-send withdrawing its old copy), the page does
+  // not begin with that message: it goes on after it all the same, so that
+  // no message is skipped nor shown twice.
+  const std::string held(grid_.CellText(row, kColInfoId));
+  if (!held.empty() && !records.empty() && records.front().InfoID != held) {
+    while (first < records.size() && !IdLess(records[first].InfoID, held)) ++first;
+    const bool gap = first == 0 || records[first - 1].InfoID != held;
+    if (gap && !last_try) return false;
+    ++row;
   }
+  for (std::size_t i = first; i < records.size(); ++i) PutRecord(records[i], PutMode::kFill, row++);
   grid_.Redraw();
+  return true;
+}
+
+int FeedStore::DeletedRowsAbove(int row) const {
+  const IdMarks& deleted = Deleted();
+  if (deleted.Empty()) return 0;
+  int count = 0;
+  for (int r = 0; r < row && r < grid_.RowCount(); ++r) {
+    const std::string_view id = grid_.CellText(r, kColInfoId);
+    if (!id.empty() && deleted.Contains(id)) ++count;
+  }
+  return count;
 }
 
 void FeedStore::ApplyIdList(IdListKind kind, const std::vector<IdPair>& pairs) {
@@ -152,8 +181,17 @@ std::string FeedStore::RebuildRowText(int row) {
   if (Closed().Contains(id)) grid_.PutCellText(row, kColDeal, "1");
   const RowTextFields fields{id, grid_.CellText(row, kColCity), grid_.CellText(row, kColContent),
                              grid_.CellText(row, kColTel), grid_.CellText(row, kColTime)};
-  return BuildRowText(fields, grid_.CellText(row, kColDeal) == "1", view_.masked, Deleted(),
-                      rules_.keywords);
+  std::string text = BuildRowText(fields, grid_.CellText(row, kColDeal) == "1", view_.masked,
+                                  Deleted(), rules_.keywords);
+  if (const int copies = noise_.CopiesOf(row); copies > 1 && !Deleted().Contains(id)) {
+    text.insert(0, RepeatMark(copies));
+  }
+  return text;
+}
+
+void FeedStore::SetFolding(bool on) {
+  for (int row : noise_.SetFolding(on)) RebuildRow(row);
+  grid_.Redraw();
 }
 
 void FeedStore::RebuildRow(int row) {

@@ -12,6 +12,7 @@
 #include "feed/feed_grid.h"
 #include "feed/feed_requests.h"
 #include "feed/id_marks.h"
+#include "feed/list_noise.h"
 #include "feed/region_list.h"
 #include "net/answers.h"
 
@@ -50,7 +51,7 @@ struct FeedMember {
 
 class FeedStore {
  public:
-  explicit FeedStore(FeedGrid& grid) : grid_(grid) {}
+  explicit FeedStore(FeedGrid& grid) : grid_(grid), noise_(grid) {}
 
   FeedGrid& Grid() { return grid_; }
   FeedView& View() { return view_; }
@@ -104,13 +105,23 @@ class FeedStore {
   // when the grid was filled and polling may start again.
   bool ApplyReloadPage(const CountedPage& page, bool has_items);
   // A new-records answer; the member's own records are skipped. Returns the
-  // number of rows inserted.
+  // number of rows inserted that are news (blocked members' are not).
   int ApplyNewRecords(const std::vector<InfoRecord>& records);
   // A page fetched at `start_num`: the first record one row above it, moved
   // down by the rows inserted on top since the fetch was asked for
   // (`inserts_then` is TopInserts() at that moment).
-  void ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records,
-                 std::uint64_t inserts_then);
+  // The page goes on after the message the row above it holds, wherever the
+  // server's numbering put it. When it began past that message (messages
+  // deleted above that the rows do not know of yet moved the numbering),
+  // messages between may be missing: unless `last_try`, nothing is written
+  // and false says to ask for the page before as well and apply both
+  // together. True when the page was written.
+  bool ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>& records,
+                 std::uint64_t inserts_then, bool last_try = true);
+  // Rows above `row` whose messages were deleted: the server's list no
+  // longer counts them, so a page asked for below them starts that many
+  // places earlier in its numbering.
+  int DeletedRowsAbove(int row) const;
   // Rows inserted on top so far (a page fetch places its rows by it).
   std::uint64_t TopInserts() const { return top_inserts_; }
   // An identifier-list answer: new maxid and marks.
@@ -124,6 +135,14 @@ class FeedStore {
   void RebuildRowsInView();
   // The 30 rows from one above the scroll mark (masking, layout).
   void RebuildRowsOnScreen();
+
+  // Folded copies, blocked members and the filter (ListNoise). The switches
+  // here also rebuild the row texts whose repeat mark changes.
+  const ListNoise& Noise() const { return noise_; }
+  void SetFolding(bool on);
+  void SetFilter(const RowFilter& filter) { noise_.SetFilter(filter); }
+  void SetBlockedTest(ListNoise::BlockedTest blocked) { noise_.SetBlockedTest(std::move(blocked)); }
+  void BlockedChanged() { noise_.BlockedChanged(); }
 
  private:
   FeedGrid& grid_;
@@ -139,6 +158,7 @@ class FeedStore {
   IdMarks closed_;
   const IdMarks* deleted_in_use_ = &deleted_;
   const IdMarks* closed_in_use_ = &closed_;
+  ListNoise noise_;
   // Set while an own message put on top is newer than what the polls saw.
   bool own_on_top_ = false;
   std::string poll_from_;

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 
+#include "feed/list_tools.h"
 #include "settings/values.h"
 #include "shell/shell.h"
 #include "widgets/image_strip.h"
@@ -10,8 +11,13 @@
 namespace tv {
 
 LiveGrid::LiveGrid(InfoGrid* grid, RowStoreGrid& rows, FeedController& feed,
-                   PagingController& paging, std::function<bool()> active, QObject* parent)
-    : QObject(parent), grid_(grid), feed_(feed), active_(std::move(active)) {
+                   PagingController& paging, Shell& shell, std::function<bool()> active,
+                   QObject* parent)
+    : QObject(parent),
+      grid_(grid),
+      feed_(feed),
+      active_(std::move(active)),
+      tools_(new ListTools(grid, feed, shell, this)) {
   if (grid->width() >= kFixedColumnsWidth + 1) row_text_width_ = grid->width() - kFixedColumnsWidth;
   SetFeedColumns(grid->Store(), row_text_width_);
   // Enter opens the focus row as a double click on its text does, whichever

@@ -15,6 +15,8 @@
 namespace tv {
 
 class InfoGrid;
+class ListTools;
+class Shell;
 enum class PageCommand;
 
 class LiveGrid : public QObject {
@@ -26,12 +28,15 @@ class LiveGrid : public QObject {
 
   // `rows` writes to `grid`'s row store. `active()` says whether the list
   // shows something to rebuild (before login, or a closed panel, it does not).
+  // The list's row menu, filter bar and shared switches come with it
+  // (Tools()).
   LiveGrid(InfoGrid* grid, RowStoreGrid& rows, FeedController& feed, PagingController& paging,
-           std::function<bool()> active, QObject* parent = nullptr);
+           Shell& shell, std::function<bool()> active, QObject* parent = nullptr);
 
   // "首页", "上页", "下页", "末页": the grid scrolls, then reports its new place.
   void Scroll(PageCommand command);
   int RowTextWidth() const { return row_text_width_; }
+  ListTools& Tools() { return *tools_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -43,6 +48,7 @@ class LiveGrid : public QObject {
   FeedController& feed_;
   std::function<bool()> active_;
   int row_text_width_ = 600;
+  ListTools* tools_ = nullptr;
 };
 
 }  // namespace tv

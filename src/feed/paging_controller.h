@@ -4,6 +4,8 @@
 // reload's ready flag, so a page fetch and a reload never overlap.
 #include <QObject>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "feed/feed_controller.h"
 
@@ -27,8 +29,16 @@ class PagingController : public QObject {
   void pageApplied(qint32 start_num, bool had_items);
 
  private:
+  // How far back in the server's numbering a page is asked for again when
+  // it began past the rows held.
+  static constexpr std::int32_t kPageBack = 30;
+  struct Retry {
+    std::int32_t server_start;
+    std::uint64_t inserts_then;
+    std::vector<InfoRecord> later;  // the page that began past the rows held
+  };
   // Returns false when the fetch was dropped.
-  bool StartPage(std::int32_t start_num);
+  bool StartPage(std::int32_t start_num, std::optional<Retry> retry);
 
   FeedController& feed_;
   std::int32_t start_num_ = 0;

@@ -133,6 +133,10 @@ std::string HighlightKeywords(std::string_view text, std::string_view keywords) 
   return HighlightWords(text, SplitKeywords(keywords));
 }
 
+std::string RepeatMark(int copies) {
+  return TV_TEXT("【重复") + std::to_string(copies) + TV_TEXT("次】");
+}
+
 std::string BuildRowText(const RowTextFields& fields, bool closed, bool masked,
                          const IdMarks& deleted, std::string_view keywords) {
   if (deleted.Contains(fields.info_id)) return TV_TEXT("该条信息已被删除!");

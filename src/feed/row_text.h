@@ -57,6 +57,9 @@ struct RowTextFields {
 std::string BuildRowText(const RowTextFields& fields, bool closed, bool masked,
                          const IdMarks& deleted, std::string_view keywords = {});
 
+// "【重复N次】": put in front of the row text of a message seen `copies` times.
+std::string RepeatMark(int copies);
+
 // The fields of a record as it arrives, content already highlighted.
 inline RowTextFields FieldsOf(const InfoRecord& record, std::string_view highlighted_content) {
   return {record.InfoID, record.City, highlighted_content, record.Tel, record.Time};

@@ -207,23 +207,29 @@ bool RowStore::ResizeRows(int n) {
   if (count < rows_.size()) {
     for (std::size_t r = count; r < rows_.size(); ++r) {
       if (rows_[r]) --filled_rows_;
+      if (!hidden_.empty() && hidden_[r]) --hidden_count_;
     }
     rows_.resize(count);
     heights_.resize(count);
+    if (!hidden_.empty()) hidden_.resize(count);
   } else if (count > rows_.size()) {
     const std::size_t old = rows_.size();
     try {
       rows_.resize(count);
       heights_.resize(count, default_row_height_);
+      if (!hidden_.empty()) hidden_.resize(count, 0);
     } catch (const std::bad_alloc&) {
       // Out of memory ends the operation; the owner goes on with the old rows.
       rows_.resize(old);
       heights_.resize(old);
+      if (!hidden_.empty()) hidden_.resize(old);
       return false;
     }
   } else {
     return true;
   }
+  // Rows came or went at the bottom: every key moved.
+  ForgetShownTree();
   Notify(Change::kRows);
   return true;
 }
@@ -232,6 +238,9 @@ void RowStore::RemoveAllRows() {
   if (rows_.empty()) return;
   std::deque<RowBlock>().swap(rows_);
   std::deque<std::int32_t>().swap(heights_);
+  std::deque<std::uint8_t>().swap(hidden_);
+  hidden_count_ = 0;
+  ForgetShownTree();
   filled_rows_ = 0;
   Notify(Change::kRows);
 }
@@ -245,6 +254,7 @@ int RowStore::InsertRowAt(std::string_view text, int index) {
       block = PackedRow::Empty(column_count_);
       if (!PackedRow::SetText(block, column_count_, 0, text)) block.reset();
     }
+    const bool with_flags = !hidden_.empty();
     if (at == 0) {
       rows_.push_front(std::move(block));
       heights_.push_front(default_row_height_);
@@ -255,16 +265,24 @@ int RowStore::InsertRowAt(std::string_view text, int index) {
       rows_.insert(rows_.begin() + at, std::move(block));
       heights_.insert(heights_.begin() + at, default_row_height_);
     }
+    if (with_flags) hidden_.insert(hidden_.begin() + at, 0);
   } catch (const std::bad_alloc&) {
-    // Keep the two deques the same length whatever step failed.
-    if (rows_.size() != heights_.size()) {
-      if (at == 0) {
-        rows_.pop_front();
-      } else {
-        rows_.erase(rows_.begin() + at);
-      }
-    }
+    // Keep the deques the same length whatever step failed.
+    const bool flags_short = !hidden_.empty() && hidden_.size() + 1 == rows_.size();
+    if (rows_.size() != heights_.size() || flags_short) rows_.erase(rows_.begin() + at);
+    if (flags_short && heights_.size() != rows_.size()) heights_.erase(heights_.begin() + at);
     return -1;
+  }
+  if (shown_tree_valid_) {
+    if (at == 0) {
+      // The new top row has the next key: the tree grows by one at its end.
+      const std::size_t i = rows_.size();  // 1-based position of the new key
+      const std::size_t low = i & (~i + 1);
+      shown_tree_.push_back(0);
+      shown_tree_[i] = 1 + ShownBelowKey(i - 1) - ShownBelowKey(i - low);
+    } else {
+      ForgetShownTree();
+    }
   }
   if (rows_[static_cast<std::size_t>(at)]) ++filled_rows_;
   Notify(Change::kRows, at);
@@ -490,6 +508,113 @@ void RowStore::FitRowToText(int row, int column, int width) {
   if (height >= 300) height = 60;
   PutRowHeight(row, static_cast<int>(height));
   Notify(Change::kCells, row);
+}
+
+// --- shown and hidden rows ---------------------------------------------------
+
+bool RowStore::RowHidden(int row) const {
+  return hidden_count_ != 0 && row >= 0 && row < RowCount() &&
+         hidden_[static_cast<std::size_t>(row)] != 0;
+}
+
+void RowStore::ForgetShownTree() {
+  shown_tree_valid_ = false;
+  std::vector<std::int32_t>().swap(shown_tree_);
+}
+
+void RowStore::EnsureShownTree() const {
+  if (shown_tree_valid_) return;
+  const std::size_t n = rows_.size();
+  shown_tree_.assign(n + 1, 0);
+  for (std::size_t i = 1; i <= n; ++i) {
+    // Key i - 1 is row n - i.
+    shown_tree_[i] += hidden_[n - i] ? 0 : 1;
+    const std::size_t up = i + (i & (~i + 1));
+    if (up <= n) shown_tree_[up] += shown_tree_[i];
+  }
+  shown_tree_valid_ = true;
+}
+
+int RowStore::ShownBelowKey(std::size_t key) const {
+  std::int64_t sum = 0;
+  for (std::size_t i = key; i > 0; i -= i & (~i + 1)) sum += shown_tree_[i];
+  return static_cast<int>(sum);
+}
+
+void RowStore::SetRowHidden(int row, bool hidden) {
+  if (row < 0 || row >= RowCount()) return;
+  if (!hidden && hidden_count_ == 0) return;
+  if (hidden_.empty()) hidden_.assign(rows_.size(), 0);
+  std::uint8_t& flag = hidden_[static_cast<std::size_t>(row)];
+  if ((flag != 0) == hidden) return;
+  flag = hidden ? 1 : 0;
+  hidden_count_ = hidden ? hidden_count_ + 1 : hidden_count_ - 1;
+  if (shown_tree_valid_) {
+    const std::size_t n = rows_.size();
+    for (std::size_t i = KeyOf(row) + 1; i <= n; i += i & (~i + 1))
+      shown_tree_[i] += hidden ? -1 : 1;
+  }
+  Notify(Change::kShown, row);
+}
+
+void RowStore::SetHiddenRows(const std::function<bool(int row)>& hidden) {
+  const std::size_t n = rows_.size();
+  std::size_t count = 0;
+  if (hidden_.size() != n) hidden_.assign(n, 0);
+  bool changed = false;
+  for (std::size_t r = 0; r < n; ++r) {
+    const std::uint8_t flag = hidden(static_cast<int>(r)) ? 1 : 0;
+    changed = changed || flag != hidden_[r];
+    hidden_[r] = flag;
+    count += flag;
+  }
+  hidden_count_ = count;
+  if (!changed) return;
+  ForgetShownTree();
+  Notify(Change::kShown);
+}
+
+int RowStore::ShownIndexOf(int row) const {
+  row = std::clamp(row, 0, RowCount());
+  if (hidden_count_ == 0) return row;
+  if (row == RowCount()) return ShownRowCount();
+  EnsureShownTree();
+  return ShownRowCount() - ShownBelowKey(KeyOf(row) + 1);
+}
+
+int RowStore::ShownRowAt(int index) const {
+  if (index < 0 || index >= ShownRowCount()) return -1;
+  if (hidden_count_ == 0) return index;
+  EnsureShownTree();
+  // The smallest key count whose shown rows reach `target`.
+  std::int64_t target = ShownRowCount() - index;
+  const std::size_t n = rows_.size();
+  std::size_t pos = 0;
+  std::size_t step = 1;
+  while (step * 2 <= n) step *= 2;
+  for (; step > 0; step /= 2) {
+    if (pos + step <= n && shown_tree_[pos + step] < target) {
+      pos += step;
+      target -= shown_tree_[pos];
+    }
+  }
+  // Key `pos` is the row.
+  return static_cast<int>(n - 1 - pos);
+}
+
+int RowStore::NextShownRow(int row) const {
+  if (row < -1) row = -1;
+  if (hidden_count_ == 0) return row + 1 < RowCount() ? row + 1 : -1;
+  if (row == -1) return ShownRowAt(0);
+  if (row >= RowCount()) return -1;
+  return ShownRowAt(ShownIndexOf(row) + (RowHidden(row) ? 0 : 1));
+}
+
+int RowStore::PrevShownRow(int row) const {
+  if (row > RowCount()) row = RowCount();
+  if (hidden_count_ == 0) return row - 1 >= 0 ? std::min(row - 1, RowCount() - 1) : -1;
+  if (row <= 0) return -1;
+  return ShownRowAt(ShownIndexOf(row) - 1);
 }
 
 void RowStore::SetTextMeasure(std::shared_ptr<const TextMeasure> measure) {

@@ -46,6 +46,7 @@ class RowStore {
     kCells,    // cell contents only
     kColumns,  // column count or widths
     kLook,     // grid font or default height
+    kShown,    // a row hidden or shown again (-1: many rows)
   };
   // The handler's row: for kCells and kHeights the row written (-1: many
   // rows), for kRows the row inserted (-1: rows resized or removed), -1 for
@@ -129,9 +130,37 @@ class RowStore {
   void SetTextMeasure(std::shared_ptr<const TextMeasure> measure);
   const TextMeasure* Measure() const { return measure_.get(); }
 
+  // --- shown and hidden rows ----------------------------------------------
+  // A hidden row keeps its place, cells and height but is not shown: a list
+  // folds, blocks or filters rows without renumbering them, so row numbers
+  // stay those of the server's list. Every look-up below is O(log n) once a
+  // row is hidden, O(1) while none is.
+  bool RowHidden(int row) const;
+  void SetRowHidden(int row, bool hidden);
+  // Every row's state at once, `hidden(row)` asked for each row (O(n)).
+  void SetHiddenRows(const std::function<bool(int row)>& hidden);
+  int HiddenRowCount() const { return static_cast<int>(hidden_count_); }
+  int ShownRowCount() const { return RowCount() - HiddenRowCount(); }
+  // The shown rows above `row` (its place among the shown rows when shown).
+  int ShownIndexOf(int row) const;
+  // The row shown at `index` among the shown rows; -1 outside.
+  int ShownRowAt(int index) const;
+  // The first shown row after (before) `row`; -1 when there is none.
+  int NextShownRow(int row) const;
+  int PrevShownRow(int row) const;
+  // The row's height as the view lays it out: 0 while hidden.
+  int ShownHeight(int row) const { return RowHidden(row) ? 0 : RowHeight(row); }
+
   void SetChangeHandler(ChangeHandler handler) { on_change_ = std::move(handler); }
 
  private:
+  // Shown rows are counted by a Fenwick tree over the rows numbered from the
+  // bottom, so that a row inserted on top appends to it.
+  std::size_t KeyOf(int row) const { return rows_.size() - 1 - static_cast<std::size_t>(row); }
+  void EnsureShownTree() const;
+  void ForgetShownTree();
+  // Shown rows among the keys [0, key).
+  int ShownBelowKey(std::size_t key) const;
   struct BlockDeleter {
     void operator()(std::byte* block) const;
   };
@@ -153,6 +182,14 @@ class RowStore {
   std::vector<int> column_widths_;
   std::vector<CellFont> fonts_;  // [0] is the grid font
   std::size_t filled_rows_ = 0;
+  // Hidden flags by row, and how many are set (the deque is empty while none
+  // ever was since the last reset).
+  std::deque<std::uint8_t> hidden_;
+  std::size_t hidden_count_ = 0;
+  // Fenwick tree of shown rows by key (1-based); valid only when
+  // shown_tree_valid_.
+  mutable std::vector<std::int32_t> shown_tree_;
+  mutable bool shown_tree_valid_ = false;
   std::shared_ptr<const TextMeasure> measure_;
   ChangeHandler on_change_;
 };

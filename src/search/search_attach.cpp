@@ -2,8 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QWindow>
 #include <QPushButton>
+#include <QWindow>
 
 #include "core/gbk.h"
 #include "core/qt_gbk.h"
@@ -71,7 +71,7 @@ SearchAttachment::SearchAttachment(Shell& shell, FeedAttachment& feed, DetailAtt
   panel_ = std::make_unique<SearchResultsPanel>(view_->Grid()->Store(), feed.Feed().Store(),
                                                 ProgramSetup(sounds_.get()));
   live_grid_ = new LiveGrid(
-      view_->Grid(), panel_->Grid(), panel_->Feed(), panel_->Paging(),
+      view_->Grid(), panel_->Grid(), panel_->Feed(), panel_->Paging(), shell,
       [this] { return panel_->Active(); }, this);
 
   connect(shell.ClaimCommand(MainCommand::kLocalSearch), &QAction::triggered, this,
@@ -184,11 +184,11 @@ LocalSearchForm* SearchAttachment::OpenLocalForm(bool modal) {
 ComprehensiveSearchForm* SearchAttachment::OpenWideForm(bool modal) {
   if (!shell_.Session().IsLoggedIn()) return nullptr;
   const FeedStore& main = feed_.Feed().Store();
-  return ShowForm(new ComprehensiveSearchForm(
-                      Settings(), main.Code(), shell_.Session().Profile().City,
-                      main.View().direction,
-                      [this](const SearchTerms& terms) { StartSearch(terms); }, shell_.Frame()),
-                  modal);
+  return ShowForm(
+      new ComprehensiveSearchForm(
+          Settings(), main.Code(), shell_.Session().Profile().City, main.View().direction,
+          [this](const SearchTerms& terms) { StartSearch(terms); }, shell_.Frame()),
+      modal);
 }
 
 void SearchAttachment::StartSearch(const SearchTerms& terms) {

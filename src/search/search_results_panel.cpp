@@ -59,7 +59,8 @@ QString SearchResultsPanel::Title() const {
 }
 
 QString SearchResultsPanel::CountText() const {
-  return FromGbk(MatchCountText(store_.TotalCount()));
+  return FromGbk(
+      ListCountText(MatchCountText(store_.TotalCount()), store_.Noise(), store_.TotalCount()));
 }
 
 void SearchResultsPanel::StartSearch(const SearchTerms& terms) {
@@ -106,7 +107,10 @@ void SearchResultsPanel::AlertForInserted(int inserted) {
   // One chime per answer, the one its last sounding match would play: the
   // inserted rows are on top, the last inserted in row 0, and a match of a
   // type without a sound does not silence the cargo or trucks under it.
-  for (int row = 0; row < inserted; ++row) {
+  // A blocked member's match is never news.
+  for (int row = 0, left = inserted; left > 0 && row < grid_.RowCount(); ++row) {
+    if (store_.Noise().Blocked(row)) continue;
+    --left;
     const std::string_view type = grid_.CellText(row, kColTypeWord);
     if (AlertForType(type)) {
       Alert(type);

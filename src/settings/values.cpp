@@ -11,7 +11,7 @@
 namespace tv {
 namespace {
 
-constexpr std::array<SettingDefault, 26> kTable = {{
+constexpr std::array<SettingDefault, 27> kTable = {{
     {kProgramName, "", false},
     {kStoredHost, "", false},
     {kStoredServerList, "", false},
@@ -38,6 +38,7 @@ constexpr std::array<SettingDefault, 26> kTable = {{
     {kTreeWidth, "126", true},
     {kDesktopNotify, "1", true},
     {kTlsCaFile, "", false},
+    {kFoldRepeats, "1", true},
 }};
 
 // The defaults in GBK, converted once.
@@ -164,6 +165,7 @@ long HistoryCount() { return ParseSettingNumber(ReadSettingOrDefault(kHistoryCou
 int TreeWidth() { return TreeWidthFromText(ReadSettingOrDefault(kTreeWidth)); }
 bool DesktopNotifyOn() { return IsOne(kDesktopNotify); }
 std::string TlsCaFile() { return ReadSettingOrDefault(kTlsCaFile); }
+bool FoldRepeatsOn() { return IsOne(kFoldRepeats); }
 
 bool SetRefreshPeriodSeconds(int seconds) {
   return WriteSettingOrWarn(kRefreshTimer, std::to_string(seconds));
@@ -195,6 +197,7 @@ bool SetStoredPassword(std::string_view gbk_password) {
 }
 bool SetMultiArea(std::string_view gbk_areas) { return WriteSettingOrWarn(kMultiArea, gbk_areas); }
 bool SetDesktopNotifyOn(bool on) { return WriteSettingOrWarn(kDesktopNotify, FlagText(on)); }
+bool SetFoldRepeatsOn(bool on) { return WriteSettingOrWarn(kFoldRepeats, FlagText(on)); }
 
 bool RecordProgramName(std::string_view name) { return WriteSetting(kMainKey, kProgramName, name); }
 bool RecordStoredHost(std::string_view host) { return WriteSetting(kMainKey, kStoredHost, host); }

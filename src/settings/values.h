@@ -42,6 +42,9 @@ inline constexpr std::string_view kDesktopNotify = "DesktopNotifytavrelomin";
 // Our own: a CA certificate file (PEM) that TLS connections to the service
 // trust beside the system's store, for a self-hosted service; empty: none.
 inline constexpr std::string_view kTlsCaFile = "TlsCaFiletavrelomin";
+// Our own: "1" (the default) folds the copies of a message in the lists into
+// one row; "0" shows every copy.
+inline constexpr std::string_view kFoldRepeats = "FoldRepeatstavrelomin";
 
 // One row of the table. `default_utf8` is converted to GBK when used.
 // `also_when_empty`: an empty stored text counts as absent too.
@@ -122,6 +125,7 @@ long HistoryCount();
 int TreeWidth();
 bool DesktopNotifyOn();
 std::string TlsCaFile();
+bool FoldRepeatsOn();
 
 // Writers of what the member changes: through WriteSettingOrWarn, so a failure
 // shows the notice; the caller keeps the new value for the run either way.
@@ -139,6 +143,7 @@ bool SetStoredUserName(std::string_view gbk_name);
 bool SetStoredPassword(std::string_view gbk_password);
 bool SetMultiArea(std::string_view gbk_areas);
 bool SetDesktopNotifyOn(bool on);
+bool SetFoldRepeatsOn(bool on);
 
 // Writes the program does on its own: a failure is ignored by the callers, and
 // nothing is shown.

@@ -145,6 +145,9 @@ void MainWindow::BuildControls() {
   add_button(kButtonPublish2, QStringLiteral("发布2"), QStringLiteral("发布信息(改进)"));
   add_button(kButtonTree, QStringLiteral("<<"), QStringLiteral("收缩/显示站点列表"))
       ->setFixedWidth(32);
+  add_button(kButtonFold, QStringLiteral("合并重复"),
+             QStringLiteral("同一会员重复发布的信息只显示最新的一条"))
+      ->setCheckable(true);
   row->addStretch(1);
   QStyle* st = style();
   struct PictureButton {

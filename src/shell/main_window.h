@@ -171,7 +171,7 @@ class MainWindow : public QMainWindow, public Shell {
   std::array<QAction*, 6> view_menu_actions_{};
   std::array<QAction*, 6> view_popup_actions_{};
   std::array<QAction*, 6> command_actions_{};
-  std::array<QPushButton*, 22> buttons_{};  // by control number - 1001
+  std::array<QPushButton*, 23> buttons_{};  // by control number - 1001
   QPointer<WebPageWindow> web_page_;
   QPointer<QWidget> login_form_;
 };

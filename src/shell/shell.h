@@ -56,6 +56,7 @@ enum MainButton : int {
   kButtonPageDown = 1020,
   kButtonEnd = 1021,
   kButtonSubscriptions = 1022,
+  kButtonFold = 1023,  // checkable: the copies of a message folded into one row
 };
 
 // Menu items (and the buttons that follow them) whose forms belong to a

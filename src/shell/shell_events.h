@@ -44,6 +44,12 @@ class ShellEvents : public QObject {
   // The main list's first page after a login was written, or did not come:
   // what waited so as not to hold the list up may start once it is painted.
   void mainListStarted();
+  // Folding the copies of a message into one row was switched (tool-bar
+  // button, preferences): every list folds or unfolds.
+  void foldingChanged(bool on);
+  // A member was blocked or unblocked (BlockedMembers::Shared()): every
+  // list hides or shows his rows.
+  void blockedMembersChanged();
 };
 
 }  // namespace tv

@@ -7,6 +7,7 @@
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -102,6 +103,20 @@ void InfoGrid::SetEmptyText(const QString& text) {
 void InfoGrid::OnStoreChanged(RowStore::Change change, int row) {
   using Change = RowStore::Change;
   if (change == Change::kLook) qt_fonts_.erase(0);
+  // Away from the top, a row that arrives above the view leaves the view on
+  // the rows it showed: the first row in view moves down with them.
+  if (change == Change::kRows && row >= 0 && row <= top_row_ && top_row_ + 1 < store_.RowCount()) {
+    // Where the first row in view went; the new row is above it.
+    const int old_top = top_row_ + 1;
+    if (store_.ShownIndexOf(old_top) > 1) {
+      top_row_ = old_top;
+      ++arrived_above_;
+    } else {
+      top_row_ =
+          store_.NextShownRow(-1) >= 0 ? store_.NextShownRow(-1) : 0;  // at the top: news shows
+    }
+  }
+  if (change == Change::kRows && row < 0) arrived_above_ = 0;
   if (change != Change::kCells) UpdateScrollRanges();
   const int screen_first = screen_.top + pending_.shift;  // in today's indices
   const int screen_end = screen_first + static_cast<int>(screen_.heights.size());
@@ -109,6 +124,9 @@ void InfoGrid::OnStoreChanged(RowStore::Change change, int row) {
     pending_.full = true;
   } else if (row < 0 || change == Change::kColumns || change == Change::kLook) {
     pending_.full = true;
+  } else if (change == Change::kShown) {
+    // A row hidden or shown on screen or above it moves the rows after it.
+    if (row < screen_end) pending_.full = true;
   } else if (change == Change::kRows) {
     // An insert renumbers the rows after it.
     for (int& written : pending_.rows) {
@@ -129,6 +147,7 @@ void InfoGrid::OnStoreChanged(RowStore::Change change, int row) {
     QMetaObject::invokeMethod(
         this, [this] { FlushStoreChanges(); }, Qt::QueuedConnection);
   }
+  UpdateNewRowsBar();
 }
 
 void InfoGrid::FlushStoreChanges() {
@@ -140,7 +159,8 @@ void InfoGrid::FlushStoreChanges() {
     viewport()->update();
   };
   const int first = screen_.top + changes.shift;  // the screen's first row, today
-  if (changes.full || !screen_.valid || paint_pending_ ||
+  // With hidden rows the screen's rows are not consecutive: paint it anew.
+  if (changes.full || !screen_.valid || paint_pending_ || store_.HiddenRowCount() > 0 ||
       screen_.x != horizontalScrollBar()->value() || first < top_row_) {
     repaint_all();
     return;
@@ -149,14 +169,14 @@ void InfoGrid::FlushStoreChanges() {
   // view must have kept its height, or the rows after it land elsewhere.
   const int view_height = viewport()->height();
   long long dy = 0;
-  for (int row = top_row_; row < first; ++row) dy += store_.RowHeight(row);
+  for (int row = top_row_; row < first; ++row) dy += store_.ShownHeight(row);
   if (dy >= view_height) {
     repaint_all();
     return;
   }
   long long y = dy;
   for (std::size_t i = 0; i < screen_.heights.size() && y < view_height; ++i) {
-    const int h = store_.RowHeight(first + static_cast<int>(i));
+    const int h = store_.ShownHeight(first + static_cast<int>(i));
     if (h != screen_.heights[i]) {
       repaint_all();
       return;
@@ -183,10 +203,10 @@ void InfoGrid::FlushStoreChanges() {
 }
 
 QRect InfoGrid::RowRect(int row) const {
-  if (row < top_row_ || row >= store_.RowCount()) return {};
+  if (row < top_row_ || row >= store_.RowCount() || store_.RowHidden(row)) return {};
   const int view_height = viewport()->height();
   long long y = 0;
-  for (int r = top_row_; r < row; ++r) {
+  for (int r = FirstRowInView(); r >= 0 && r < row; r = store_.NextShownRow(r)) {
     y += store_.RowHeight(r);
     if (y >= view_height) return {};
   }
@@ -195,60 +215,81 @@ QRect InfoGrid::RowRect(int row) const {
 
 // --- scrolling ---------------------------------------------------------------
 
+int InfoGrid::FirstRowInView() const {
+  if (top_row_ < store_.RowCount() && !store_.RowHidden(top_row_)) return top_row_;
+  return store_.NextShownRow(top_row_);
+}
+
 int InfoGrid::MaxTopRow() const {
-  const int n = store_.RowCount();
-  if (n == 0) return 0;
+  int row = store_.PrevShownRow(store_.RowCount());
+  if (row < 0) return 0;
   const int view_height = viewport()->height();
   long long used = 0;
-  int row = n - 1;
+  int top = row;
   while (row >= 0 && used + store_.RowHeight(row) <= view_height) {
     used += store_.RowHeight(row);
-    --row;
+    top = row;
+    row = store_.PrevShownRow(row);
   }
   // A last row taller than the view still gets to be the first row in view.
-  return std::min(row + 1, n - 1);
+  return top;
 }
 
 int InfoGrid::FullyVisibleRowCount() const {
-  const int n = store_.RowCount();
   const int view_height = viewport()->height();
   long long used = 0;
   int count = 0;
-  for (int row = top_row_; row < n; ++row) {
+  const int first = FirstRowInView();
+  for (int row = first; row >= 0; row = store_.NextShownRow(row)) {
     used += store_.RowHeight(row);
     if (used > view_height) break;
     ++count;
   }
-  return std::max(count, top_row_ < n ? 1 : 0);
+  return std::max(count, first >= 0 ? 1 : 0);
 }
 
 int InfoGrid::PageDownTop() const {
-  return std::min(top_row_ + std::max(FullyVisibleRowCount(), 1), MaxTopRow());
+  const int top = FirstRowInView();
+  if (top < 0) return 0;
+  const int below =
+      store_.ShownRowAt(store_.ShownIndexOf(top) + std::max(FullyVisibleRowCount(), 1));
+  const int max_top = MaxTopRow();
+  return below < 0 || below > max_top ? max_top : below;
 }
 
 int InfoGrid::PageUpTop() const {
   const int view_height = viewport()->height();
   long long used = 0;
-  int row = top_row_ - 1;
+  const int first = FirstRowInView();
+  if (first < 0) return 0;
+  int top = first;
+  int row = store_.PrevShownRow(first);
   while (row >= 0 && used + store_.RowHeight(row) <= view_height) {
     used += store_.RowHeight(row);
-    --row;
+    top = row;
+    row = store_.PrevShownRow(row);
   }
-  const int top = row + 1;
-  return top == top_row_ ? std::max(top_row_ - 1, 0) : top;
+  if (top != first) return top;
+  const int above = store_.PrevShownRow(first);
+  return above >= 0 ? above : first;
 }
 
 void InfoGrid::UpdateScrollRanges() {
   const int max_top = MaxTopRow();
   if (top_row_ > max_top) top_row_ = max_top;
+  // The first row in view is a shown one: a hidden one gives way to the next.
+  if (store_.RowHidden(top_row_)) {
+    const int next = store_.NextShownRow(top_row_);
+    top_row_ = next >= 0 && next <= max_top ? next : max_top;
+  }
   if (focus_.row >= store_.RowCount() || focus_.column >= store_.ColumnCount()) {
     focus_ = GridCellPos{};
   }
   updating_range_ = true;
   QScrollBar* vbar = verticalScrollBar();
-  vbar->setRange(0, max_top);
+  vbar->setRange(0, store_.ShownIndexOf(max_top));
   vbar->setPageStep(std::max(FullyVisibleRowCount(), 1));
-  vbar->setValue(top_row_);
+  vbar->setValue(store_.ShownIndexOf(top_row_));
   QScrollBar* hbar = horizontalScrollBar();
   const int view_width = viewport()->width();
   hbar->setRange(0, std::max(store_.TotalColumnWidth() - view_width, 0));
@@ -257,10 +298,18 @@ void InfoGrid::UpdateScrollRanges() {
 }
 
 void InfoGrid::SetTopRow(int row) {
-  top_row_ = std::clamp(row, 0, MaxTopRow());
+  const int max_top = MaxTopRow();
+  row = std::clamp(row, 0, max_top);
+  if (store_.RowHidden(row)) {
+    const int next = store_.NextShownRow(row);
+    row = next >= 0 && next <= max_top ? next : max_top;
+  }
+  top_row_ = row;
   updating_range_ = true;
-  verticalScrollBar()->setValue(top_row_);
+  verticalScrollBar()->setValue(store_.ShownIndexOf(top_row_));
   updating_range_ = false;
+  if (store_.ShownIndexOf(top_row_) == 0) arrived_above_ = 0;
+  UpdateNewRowsBar();
   viewport()->update();
 }
 
@@ -274,14 +323,54 @@ void InfoGrid::EndScroll() {
       this, [this] { emit scrollReported(); }, Qt::QueuedConnection);
 }
 
+void InfoGrid::UpdateNewRowsBar() {
+  const int arrived = std::min(arrived_above_, store_.RowCount());
+  const int count = arrived > 0 ? store_.ShownIndexOf(arrived) : 0;
+  if (count <= 0) {
+    if (new_rows_bar_ != nullptr) new_rows_bar_->hide();
+    return;
+  }
+  if (new_rows_bar_ == nullptr) {
+    new_rows_bar_ = new QPushButton(this);
+    new_rows_bar_->setObjectName(QStringLiteral("newRowsBar"));
+    new_rows_bar_->setFocusPolicy(Qt::NoFocus);
+    new_rows_bar_->setCursor(Qt::PointingHandCursor);
+    new_rows_bar_->setStyleSheet(
+        QStringLiteral("QPushButton { background: #fff3c4; color: #333; border: 1px solid #d9b54a;"
+                       " border-radius: 3px; padding: 2px 10px; }"));
+    connect(new_rows_bar_, &QPushButton::clicked, this, &InfoGrid::JumpToTop);
+  }
+  new_rows_bar_->setText(QStringLiteral("↑ 有 %1 条新信息").arg(count));
+  new_rows_bar_->adjustSize();
+  const QRect area = viewport()->geometry();
+  new_rows_bar_->move(area.left() + (area.width() - new_rows_bar_->width()) / 2, area.top() + 4);
+  new_rows_bar_->show();
+  new_rows_bar_->raise();
+}
+
+int InfoGrid::NewRowsWaiting() const {
+  return new_rows_bar_ != nullptr && new_rows_bar_->isVisible()
+             ? store_.ShownIndexOf(std::min(arrived_above_, store_.RowCount()))
+             : 0;
+}
+
+void InfoGrid::JumpToTop() {
+  Scroll(ScrollCode::kTop);
+  Scroll(ScrollCode::kEndScroll);
+}
+
 void InfoGrid::Scroll(ScrollCode code) {
   switch (code) {
-    case ScrollCode::kLineUp:
-      SetTopRow(top_row_ - 1);
+    case ScrollCode::kLineUp: {
+      const int above = store_.PrevShownRow(top_row_);
+      SetTopRow(above >= 0 ? above : 0);
       break;
-    case ScrollCode::kLineDown:
-      SetTopRow(top_row_ + 1);
+    }
+    case ScrollCode::kLineDown: {
+      const int below = store_.NextShownRow(top_row_);
+      if (below >= 0) SetTopRow(below);
       break;
+    }
     case ScrollCode::kPageUp:
       SetTopRow(PageUpTop());
       break;
@@ -302,16 +391,46 @@ void InfoGrid::Scroll(ScrollCode code) {
 }
 
 void InfoGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
-  if (!updating_range_) top_row_ = std::clamp(verticalScrollBar()->value(), 0, MaxTopRow());
+  if (!updating_range_) {
+    const int row = store_.ShownRowAt(verticalScrollBar()->value());
+    top_row_ = std::clamp(row, 0, MaxTopRow());
+    if (store_.ShownIndexOf(top_row_) == 0) arrived_above_ = 0;
+    UpdateNewRowsBar();
+  }
   viewport()->update();
+}
+
+void InfoGrid::SetTopStrip(QWidget* strip) {
+  top_strip_ = strip;
+  strip->setParent(this);
+  strip->installEventFilter(this);
+  LayOutTopStrip();
+}
+
+void InfoGrid::LayOutTopStrip() {
+  const int height =
+      top_strip_ != nullptr && top_strip_->isVisibleTo(this) ? top_strip_->sizeHint().height() : 0;
+  setViewportMargins(0, height, 0, 0);
+  if (height > 0) {
+    const QRect area = contentsRect();
+    top_strip_->setGeometry(area.left(), area.top(), area.width(), height);
+  }
+  UpdateNewRowsBar();
 }
 
 void InfoGrid::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
+  LayOutTopStrip();
   UpdateScrollRanges();
 }
 
 bool InfoGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == top_strip_ && top_strip_ != nullptr &&
+      (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent ||
+       event->type() == QEvent::LayoutRequest)) {
+    LayOutTopStrip();
+    UpdateScrollRanges();
+  }
   if (watched == verticalScrollBar()) {
     if (event->type() == QEvent::MouseButtonRelease) {
       // A released scroll bar ends the scroll, as the end-of-scroll code does.
@@ -349,8 +468,7 @@ GridCellPos InfoGrid::CellAt(const QPoint& pos) const {
   if (pos.y() < 0 || pos.x() < 0) return {};
   GridCellPos hit;
   long long y = 0;
-  const int n = store_.RowCount();
-  for (int row = top_row_; row < n && y <= pos.y(); ++row) {
+  for (int row = FirstRowInView(); row >= 0 && y <= pos.y(); row = store_.NextShownRow(row)) {
     const int h = store_.RowHeight(row);
     if (pos.y() < y + h) {
       hit.row = row;
@@ -373,11 +491,12 @@ GridCellPos InfoGrid::CellAt(const QPoint& pos) const {
 }
 
 QRect InfoGrid::CellRect(int row, int column) const {
-  if (row < top_row_ || row >= store_.RowCount() || column < 0 || column >= store_.ColumnCount()) {
+  if (row < top_row_ || row >= store_.RowCount() || column < 0 || column >= store_.ColumnCount() ||
+      store_.RowHidden(row)) {
     return {};
   }
   long long y = 0;
-  for (int r = top_row_; r < row; ++r) {
+  for (int r = FirstRowInView(); r >= 0 && r < row; r = store_.NextShownRow(r)) {
     y += store_.RowHeight(r);
     if (y > viewport()->height()) return {};
   }
@@ -394,7 +513,25 @@ void InfoGrid::MoveFocusRow(int delta) {
     while (column < store_.ColumnCount() - 1 && store_.ColumnWidth(column) == 0) ++column;
   }
   const int old_row = focus_.row;
-  const int row = old_row < 0 ? top_row_ : std::clamp(old_row + delta, 0, n - 1);
+  int row = FirstRowInView();
+  if (old_row >= 0) {
+    row = old_row;
+    for (int step = delta; step > 0; --step) {
+      const int below = store_.NextShownRow(row);
+      if (below < 0) break;
+      row = below;
+    }
+    for (int step = delta; step < 0; ++step) {
+      const int above = store_.PrevShownRow(row);
+      if (above < 0) break;
+      row = above;
+    }
+    if (store_.RowHidden(row)) {
+      const int shown = store_.NextShownRow(row);
+      row = shown >= 0 ? shown : store_.PrevShownRow(row);
+    }
+  }
+  if (row < 0) return;
   focus_ = GridCellPos{row, column};
   MakeFocusRowVisible(old_row);
   AnnounceFocusRow(*this, old_row);
@@ -410,7 +547,7 @@ void InfoGrid::MakeFocusRowVisible(int old_row) {
   if (row < 0 || old_row < 0 || row == old_row) return;
   bool wholly_in_view = row >= top_row_;
   long long bottom = 0;
-  for (int r = top_row_; wholly_in_view && r <= row; ++r) {
+  for (int r = FirstRowInView(); wholly_in_view && r >= 0 && r <= row; r = store_.NextShownRow(r)) {
     bottom += store_.RowHeight(r);
     if (bottom > viewport()->height()) wholly_in_view = false;
   }
@@ -479,8 +616,8 @@ void InfoGrid::wheelEvent(QWheelEvent* event) {
 void InfoGrid::LeaveByKeyboard(bool next) {
   QWidget* to = next ? nextInFocusChain() : previousInFocusChain();
   while (to && to != this &&
-         (!(to->focusPolicy() & Qt::TabFocus) || !to->isVisibleTo(window()) ||
-          !to->isEnabled() || to->window() != window())) {
+         (!(to->focusPolicy() & Qt::TabFocus) || !to->isVisibleTo(window()) || !to->isEnabled() ||
+          to->window() != window())) {
     to = next ? to->nextInFocusChain() : to->previousInFocusChain();
   }
   if (to && to != this) to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
@@ -526,7 +663,10 @@ void InfoGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Home:
     case Qt::Key_End: {
       const bool home = event->key() == Qt::Key_Home;
-      if (ctrl) {
+      if (home && !ctrl && NewRowsWaiting() > 0) {
+        // With news waiting above, Home goes to it.
+        Scroll(ScrollCode::kTop);
+      } else if (ctrl) {
         Scroll(home ? ScrollCode::kTop : ScrollCode::kBottom);
       } else if (focus_.row >= 0) {
         // From beyond the row's end towards it: the first (last) visible column.
@@ -638,8 +778,9 @@ void InfoGrid::paintEvent(QPaintEvent* event) {
   const int columns = store_.ColumnCount();
   const int x0 = -horizontalScrollBar()->value();
   int y = 0;
-  int last_row = top_row_;
-  for (int row = top_row_; row < n && y < view_height; ++row) {
+  std::vector<int> drawn;  // the rows drawn, for their lines
+  for (int row = FirstRowInView(); row >= 0 && y < view_height; row = store_.NextShownRow(row)) {
+    drawn.push_back(row);
     const int h = store_.RowHeight(row);
     screen_.heights.push_back(h);
     int x = x0;
@@ -651,13 +792,12 @@ void InfoGrid::paintEvent(QPaintEvent* event) {
       x += w;
     }
     y += h;
-    last_row = row + 1;
   }
 
   // Only a full screen of rows can be moved as it is.
   if (y < view_height) screen_.valid = false;
   // Lines after the cells, along the right and bottom edge of every drawn cell.
-  if (last_row == top_row_) return;
+  if (drawn.empty()) return;
   painter.setPen(ToQColor(line_colour_));
   const int cells_bottom = std::min(y, view_height);
   int x = x0;
@@ -671,7 +811,7 @@ void InfoGrid::paintEvent(QPaintEvent* event) {
   }
   cells_right = std::min(cells_right, view_width);
   int line_y = 0;
-  for (int row = top_row_; row < last_row; ++row) {
+  for (int row : drawn) {
     line_y += store_.RowHeight(row);
     if (line_y - 1 < view_height) painter.drawLine(0, line_y - 1, cells_right - 1, line_y - 1);
   }

@@ -17,6 +17,8 @@
 #include "grid/grid_types.h"
 #include "grid/row_store.h"
 
+class QPushButton;
+
 namespace tv {
 
 class QtCharAdvances;
@@ -76,6 +78,14 @@ class InfoGrid : public QAbstractScrollArea {
   // Rows from TopRow() that are wholly inside the viewport (at least 1 when
   // there are rows).
   int FullyVisibleRowCount() const;
+  // Away from the top, the rows that arrived above the view since and are
+  // shown; the bar over the list says so ("↑ 有 N 条新信息"). 0 at the top.
+  int NewRowsWaiting() const;
+  // The bar's jump (and Home while it shows): the top, then a scroll report.
+  void JumpToTop();
+  // A strip of controls above the rows (a filter bar); the grid takes
+  // ownership and keeps it across its width while it is shown.
+  void SetTopStrip(QWidget* strip);
   // Lines per wheel notch, read from the system at creation; -1: one page.
   int WheelStep() const { return wheel_step_; }
   void SetWheelStep(int step) { wheel_step_ = step; }
@@ -125,6 +135,10 @@ class InfoGrid : public QAbstractScrollArea {
   // when not in view.
   QRect RowRect(int row) const;
   void UpdateScrollRanges();
+  // The first shown row from the top of the view on; -1 when none is shown.
+  int FirstRowInView() const;
+  void UpdateNewRowsBar();
+  void LayOutTopStrip();
   int MaxTopRow() const;
   int PageDownTop() const;
   int PageUpTop() const;
@@ -144,6 +158,11 @@ class InfoGrid : public QAbstractScrollArea {
 
   RowStore store_;
   int top_row_ = 0;
+  // Rows inserted above the view while it was away from the top (they are
+  // rows 0 .. arrived_above_ - 1).
+  int arrived_above_ = 0;
+  QPushButton* new_rows_bar_ = nullptr;
+  QWidget* top_strip_ = nullptr;
   int scroll_mark_ = 0;
   int wheel_step_ = 3;
   bool wheel_busy_ = false;

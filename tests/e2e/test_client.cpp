@@ -47,6 +47,7 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidgetItem>
 #include <QWebEngineView>
 #include <cstdio>
@@ -65,6 +66,7 @@
 #include "detail/detail_attach.h"
 #include "detail/detail_window.h"
 #include "feed/feed_attach.h"
+#include "feed/list_tools.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
 #include "publish/publish_attach.h"
@@ -266,6 +268,34 @@ class Driver : public QObject {
       Say(QStringLiteral("feed-status ") + window_.StatusLabel()->text());
       Say(QStringLiteral("feed-empty-text ") +
           (rows.RowCount() == 0 ? window_.Grid()->EmptyText() : QString()));
+    } else if (command == QLatin1String("shown")) {
+      // "shown N": the first N loaded rows the member sees (hidden ones
+      // left out), then the count under the list.
+      int left = std::max(1, arg.toInt());
+      for (int row = rows.NextShownRow(-1); row >= 0 && left > 0; row = rows.NextShownRow(row)) {
+        if (rows.GetCellText(row, kColRowText).empty()) continue;  // still to load
+        Say(QStringLiteral("feed-shown ") + RowLine(rows, row));
+        --left;
+      }
+      Say(QStringLiteral("feed-count ") + window_.TotalLabel()->text());
+    } else if (command == QLatin1String("block")) {
+      // "block ROW": "屏蔽此会员" on that row.
+      feed_.Tools().BlockMember(arg.toInt());
+      Say(QStringLiteral("feed-status ") + window_.StatusLabel()->text());
+    } else if (command == QLatin1String("filter-length")) {
+      // "filter-length 9.6米": the filter bar with that length on.
+      feed_.Tools().ShowFilterBar();
+      for (QToolButton* b : feed_.Tools().LengthButtons()) {
+        if (b->text() == arg) b->setChecked(true);
+      }
+      Say(QStringLiteral("feed-count ") + window_.TotalLabel()->text());
+    } else if (command == QLatin1String("filter-close")) {
+      feed_.Tools().CloseFilterBar();
+      Say(QStringLiteral("feed-count ") + window_.TotalLabel()->text());
+    } else if (command == QLatin1String("export")) {
+      // "export PATH": "导出..." to that file.
+      const bool ok = feed_.Tools().ExportTo(arg, false);
+      Say(QStringLiteral("feed-exported %1").arg(ok ? 1 : 0));
     } else if (command == QLatin1String("multiarea")) {
       form_ = new MultiAreaForm(
           [this](const std::string& text) { feed_.Feed().ApplyMultiArea(text); }, &window_);

@@ -243,5 +243,85 @@ TEST(FeedOutageTest, ALoneServerRestartedOnItsPortIsFollowedWithoutGapsOrRepeats
   ExpectEveryMessageOnce(f, SqliteQuery(db), start, "restart");
 }
 
+// Offices that re-send their texts on a loop: each text stays one row, the
+// newest copy on top saying how often it came; a blocked member's rows go
+// and come back.
+TEST_F(FeedServiceTest, LoopResendsOfSeveralMembersStayOneRowEach) {
+  const std::int64_t third = MemberId(service->db_path(), "demo_pub01");
+  ASSERT_GT(third, 0);
+  struct Office {
+    std::int64_t flag;
+    std::string text;
+  };
+  const std::vector<Office> offices = {{vip, G("郑州到广州 钢材30吨 求9.6米高栏")},
+                                       {other, G("武汉回郑州 6.8米厢车 求货")},
+                                       {third, G("郑州到西安 化肥20吨 急走")}};
+  const auto send = [&](const Office& o, const char* sign) {
+    const std::string path =
+        std::string("/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=") + sign +
+        "&Msg_Code=" + EncodeQueryValue(G("郑州")) +
+        "&Msg_StartCity=" + EncodeQueryValue(G("郑州")) +
+        "&Msg_Type=0&Msg_Content=" + EncodeQueryValue(o.text) +
+        "&Msg_Tel=13900000000&Msg_Flag=" + std::to_string(o.flag);
+    return FetchEncodedPage("POST", service->host(), path);
+  };
+  for (const Office& o : offices) ASSERT_EQ(send(o, "NewInfo"), "AddOK");
+  f->store.Member().user_id = feed_test::kNobody;
+  f->store.View().regions = {G("全国信息")};
+  f->feed->ReloadFirstPage();
+  f->WaitReady();
+  const auto rows_of = [&](const Office& o) {
+    std::vector<int> rows;
+    for (int row = f->grid.NextShownRow(-1); row >= 0; row = f->grid.NextShownRow(row)) {
+      if (f->grid.CellText(row, kColContent) == o.text &&
+          f->grid.CellText(row, kColFlag) == std::to_string(o.flag)) {
+        rows.push_back(row);
+      }
+    }
+    return rows;
+  };
+  const auto db = SqliteQuery(service->db_path());
+  for (int round = 2; round <= 4; ++round) {
+    // A loop turn three minutes on: every office re-sends its text.
+    SqlNumbers(service->db_path(), "UPDATE messages SET created = created - 180");
+    for (const Office& o : offices) ASSERT_EQ(send(o, "LoopInfo"), "AddOK");
+    ASSERT_TRUE(WaitForNewest(*f, NewestIn(db)));
+    for (const Office& o : offices) {
+      const std::vector<int> rows = rows_of(o);
+      ASSERT_EQ(rows.size(), 1u) << "round " << round;
+      EXPECT_NE(
+          U(f->grid.CellText(rows[0], kColRowText)).find("【重复" + std::to_string(round) + "次】"),
+          std::string::npos)
+          << U(f->grid.CellText(rows[0], kColRowText));
+    }
+  }
+  // The service withdrew the older copies through its deletion log.
+  EXPECT_EQ(
+      db("SELECT COUNT(*) FROM messages WHERE deleted = 1 AND content = '" + offices[0].text + "'"),
+      std::vector<std::int64_t>{3});
+  // Folding off shows every copy again, without a request.
+  f->feed->SetFolding(false);
+  EXPECT_EQ(rows_of(offices[1]).size(), 4u);
+  f->feed->SetFolding(true);
+  // Blocked: gone from the list, and a new copy of theirs is not news.
+  const std::string blocked = std::to_string(other);
+  f->store.SetBlockedTest([&](std::string_view member) { return member == blocked; });
+  f->feed->BlockedChanged();
+  EXPECT_TRUE(rows_of(offices[1]).empty());
+  EXPECT_EQ(rows_of(offices[0]).size(), 1u);
+  int news = -1;
+  auto c = QObject::connect(f->feed.get(), &FeedController::newRecordsApplied, [&](int inserted) {
+    if (inserted > 0 || news < 0) news = inserted;
+  });
+  SqlNumbers(service->db_path(), "UPDATE messages SET created = created - 180");
+  ASSERT_EQ(send(offices[1], "LoopInfo"), "AddOK");
+  ASSERT_TRUE(WaitForNewest(*f, NewestIn(db)));
+  QObject::disconnect(c);
+  EXPECT_EQ(news, 0);
+  f->store.SetBlockedTest(nullptr);
+  f->feed->BlockedChanged();
+  EXPECT_EQ(rows_of(offices[1]).size(), 1u);
+}
+
 }  // namespace
 }  // namespace tv

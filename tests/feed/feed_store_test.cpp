@@ -18,6 +18,8 @@ class FeedStoreTest : public ::testing::Test {
     store.View().regions = {G("济宁")};
     store.Member().user_id = 31;
     store.SetRowStyle(RowStyle{G("宋体"), 20, 0x0000FF});
+    // Most records here are one text of one member: each row on its own.
+    store.SetFolding(false);
   }
   std::string RowText(int row) const { return U(grid.CellText(row, kColRowText)); }
   std::string Id(int row) const { return std::string(grid.CellText(row, kColInfoId)); }
@@ -104,8 +106,9 @@ TEST_F(FeedStoreTest, AnOwnMessageOnTopDoesNotHideMessagesPublishedBeforeIt) {
   EXPECT_EQ(Id(0), "905");
   EXPECT_EQ(store.NewestId(), "900");
   // The next poll brings 901..905; the own one is skipped.
-  EXPECT_EQ(store.ApplyNewRecords({Rec("901"), Rec("902"), Rec("905", "济宁", "mine", "1", "", "31")}),
-            2);
+  EXPECT_EQ(
+      store.ApplyNewRecords({Rec("901"), Rec("902"), Rec("905", "济宁", "mine", "1", "", "31")}),
+      2);
   EXPECT_EQ(Id(0), "902");
   EXPECT_EQ(Id(2), "905");
   EXPECT_EQ(store.TotalCount(), 5);

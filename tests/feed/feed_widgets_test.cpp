@@ -1,16 +1,19 @@
 // The region tree and the multi-area form, offscreen.
 #include <gtest/gtest.h>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include "core/notice.h"
 #include "core/qt_gbk.h"
+#include "feed/feed_store.h"
 #include "feed/multi_area_form.h"
 #include "feed/region_tree.h"
 #include "feed_test_util.h"
 #include "settings/store.h"
 #include "settings/values.h"
+#include "widgets/info_grid.h"
 
 namespace tv {
 namespace {
@@ -118,6 +121,52 @@ TEST_F(MultiAreaFormTest, RefusalsAreNoticesAndNothingIsStoredUntilConfirmed) {
   form.Confirm();
   EXPECT_EQ(U(applied), "郑州+武汉+开封+大连");
   EXPECT_EQ(U(MultiArea()), "郑州+武汉+开封+大连");
+}
+
+// A member reading down the list: a poll of 50 messages does not move the
+// row under the mouse, and the bar says they are there; at the top they show.
+TEST(SteadyList, ThePollDoesNotMoveTheRowUnderAFixedPoint) {
+  InfoGrid grid;
+  grid.resize(700, 400);
+  RowStoreGrid rows(grid.Store());
+  SetFeedColumns(grid.Store(), 700 - 111);
+  FeedStore store(rows);
+  store.SetRowStyle(RowStyle{feed_test::G("宋体"), 16, 0});
+  store.Member().user_id = 1;
+  CountedPage page{300, {}};
+  for (int i = 0; i < 300; ++i) {
+    page.records.push_back(feed_test::Rec(std::to_string(10'000 - i), "济宁",
+                                          "货" + std::to_string(i), "8888", "2012-03-07 09:05:00",
+                                          std::to_string(100 + i)));
+  }
+  ASSERT_TRUE(store.ApplyStartPage(page));
+  grid.show();
+  QCoreApplication::processEvents();
+  grid.ScrollToRow(120);
+  QCoreApplication::processEvents();
+  const QPoint point(200, 150);
+  const auto id_at = [&] {
+    const GridCellPos hit = grid.CellAt(point);
+    return std::string(rows.CellText(hit.row, kColInfoId));
+  };
+  const std::string before = id_at();
+  ASSERT_FALSE(before.empty());
+  std::vector<InfoRecord> poll;
+  for (int i = 0; i < 50; ++i) {
+    poll.push_back(feed_test::Rec(std::to_string(20'000 + i), "济宁", "新货" + std::to_string(i),
+                                  "8888", "2012-03-07 09:05:00", std::to_string(900 + i)));
+  }
+  EXPECT_EQ(store.ApplyNewRecords(poll), 50);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(id_at(), before);
+  EXPECT_EQ(grid.NewRowsWaiting(), 50);
+  auto* bar = grid.findChild<QPushButton*>(QStringLiteral("newRowsBar"));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->text(), QStringLiteral("↑ 有 50 条新信息"));
+  bar->click();
+  EXPECT_EQ(grid.TopRow(), 0);
+  EXPECT_EQ(std::string(rows.CellText(0, kColInfoId)), "20049");
+  EXPECT_FALSE(bar->isVisible());
 }
 
 }  // namespace

@@ -130,11 +130,27 @@ TEST_F(InfoGridTest, FewerRowsPullTheViewBack) {
   EXPECT_FALSE(grid_->FocusCell().IsValid());
 }
 
-TEST_F(InfoGridTest, RowsInsertedOnTopKeepTheFirstRowIndex) {
+// Away from the top, rows that arrive on top leave the view on the rows it
+// showed, and a bar says how many wait above; at the top they come in.
+TEST_F(InfoGridTest, AwayFromTheTopRowsInsertedOnTopDoNotMoveTheView) {
   grid_->ScrollToRow(5);
   grid_->Store().InsertRowAt("", 0);
-  EXPECT_EQ(grid_->TopRow(), 5);
-  EXPECT_EQ(grid_->verticalScrollBar()->maximum(), kRows + 1 - 20);
+  grid_->Store().InsertRowAt("", 0);
+  EXPECT_EQ(grid_->TopRow(), 7);
+  EXPECT_EQ(grid_->NewRowsWaiting(), 2);
+  EXPECT_EQ(grid_->verticalScrollBar()->maximum(), kRows + 2 - 20);
+  // A row that arrives hidden (a blocked member's) is not news.
+  grid_->Store().InsertRowAt("", 0);
+  grid_->Store().SetRowHidden(0, true);
+  EXPECT_EQ(grid_->TopRow(), 8);
+  EXPECT_EQ(grid_->NewRowsWaiting(), 2);
+  QTest::keyClick(grid_.get(), Qt::Key_Home);
+  EXPECT_EQ(grid_->TopRow(), 1);
+  EXPECT_EQ(grid_->NewRowsWaiting(), 0);
+  // At the top, a new row is the first in view.
+  grid_->Store().InsertRowAt("", 0);
+  EXPECT_EQ(grid_->TopRow(), 0);
+  EXPECT_EQ(grid_->NewRowsWaiting(), 0);
 }
 
 TEST_F(InfoGridTest, DoubleClickReportsRowAndColumnSkippingHiddenColumns) {
@@ -450,12 +466,14 @@ TEST_F(InfoGridTest, TheScreenShowsTheStoreAfterWrites) {
     c.writes(*grid_);
     grid_->Redraw();  // as the feed asks after every answer it applies
     next_frame();
-    const QImage screen = grid_->screen()
-                              ->grabWindow(grid_->winId(), view->x(), view->y(), view->width(),
-                                           view->height())
-                              .toImage()
-                              .convertToFormat(QImage::Format_RGB32);
-    const QImage painted = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screen =
+        grid_->screen()
+            ->grabWindow(grid_->winId(), view->x(), view->y(), view->width(), view->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    // Rendered afresh with what lies over the rows (the bar of new rows).
+    const QImage painted =
+        grid_->grab(view->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(screen.size(), painted.size());
     EXPECT_TRUE(screen == painted);
   }
@@ -473,7 +491,8 @@ TEST_F(InfoGridTest, APollOnTopPaintsOnlyTheNewRows) {
   InsertOnTop(*grid_, 5, "new");
   grid_->Redraw();
   counter.WaitForNext();
-  EXPECT_EQ(counter.painted.boundingRect(), QRect(0, 0, grid_->viewport()->width(), 5 * kRowHeight));
+  EXPECT_EQ(counter.painted.boundingRect(),
+            QRect(0, 0, grid_->viewport()->width(), 5 * kRowHeight));
 }
 
 // With the program's own measure and fonts, as the feed writes rows: every

@@ -333,5 +333,101 @@ TEST(RowStore, CellsStayApartThroughAnyOrderOfWrites) {
   }
 }
 
+// Hidden rows against a plain list of flags: every look-up after a mix of
+// hides, shows, inserts on top and in the middle, resizes and bulk settings.
+TEST(RowStoreHiddenRows, LookUpsAgreeWithAPlainListThroughEveryChange) {
+  RowStore store(2);
+  std::vector<bool> model;  // hidden, by row
+  std::uint32_t seed = 12345;
+  const auto next = [&seed](std::uint32_t bound) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % bound;
+  };
+  const auto check = [&](int step) {
+    std::vector<int> shown;
+    for (std::size_t r = 0; r < model.size(); ++r) {
+      ASSERT_EQ(store.RowHidden(static_cast<int>(r)), model[r]) << "step " << step;
+      if (!model[r]) shown.push_back(static_cast<int>(r));
+    }
+    ASSERT_EQ(store.ShownRowCount(), static_cast<int>(shown.size())) << "step " << step;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      ASSERT_EQ(store.ShownRowAt(static_cast<int>(i)), shown[i]) << "step " << step;
+      ASSERT_EQ(store.ShownIndexOf(shown[i]), static_cast<int>(i)) << "step " << step;
+    }
+    EXPECT_EQ(store.ShownRowAt(static_cast<int>(shown.size())), -1);
+    for (int r = -1; r <= static_cast<int>(model.size()); ++r) {
+      int expected_next = -1;
+      for (int x : shown) {
+        if (x > r) {
+          expected_next = x;
+          break;
+        }
+      }
+      int expected_prev = -1;
+      for (int x : shown) {
+        if (x < r) expected_prev = x;
+      }
+      ASSERT_EQ(store.NextShownRow(r), expected_next) << "step " << step << " row " << r;
+      ASSERT_EQ(store.PrevShownRow(r), expected_prev) << "step " << step << " row " << r;
+    }
+  };
+  store.ResizeRows(40);
+  model.assign(40, false);
+  check(0);
+  for (int step = 1; step <= 400; ++step) {
+    const std::uint32_t op = next(100);
+    const int n = store.RowCount();
+    if (op < 45 && n > 0) {
+      const int row = static_cast<int>(next(static_cast<std::uint32_t>(n)));
+      const bool hidden = next(3) != 0;
+      store.SetRowHidden(row, hidden);
+      model[static_cast<std::size_t>(row)] = hidden;
+    } else if (op < 75) {
+      // A poll's row on top, sometimes hidden at once (a folded copy).
+      ASSERT_EQ(store.InsertRowAt("", n > 0 ? 0 : -1), 0);
+      model.insert(model.begin(), false);
+      if (next(2) == 0) {
+        store.SetRowHidden(0, true);
+        model[0] = true;
+      }
+    } else if (op < 82 && n > 0) {
+      const int at = static_cast<int>(next(static_cast<std::uint32_t>(n)));
+      ASSERT_EQ(store.InsertRowAt("", at), at);
+      model.insert(model.begin() + at, false);
+    } else if (op < 88) {
+      const int rows = static_cast<int>(next(60));
+      store.ResizeRows(rows);
+      model.resize(static_cast<std::size_t>(rows), false);
+    } else if (op < 94) {
+      const std::uint32_t every = next(4) + 1;
+      store.SetHiddenRows([every](int row) { return row % static_cast<int>(every) == 0; });
+      for (std::size_t r = 0; r < model.size(); ++r) model[r] = r % every == 0;
+    } else if (op < 96) {
+      store.RemoveAllRows();
+      model.clear();
+    }
+    check(step);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(RowStoreHiddenRows, AHiddenRowHasNoHeightInTheViewAndKeepsItsCells) {
+  RowStore store = MakeStore(3);
+  store.PutCellText(1, 0, "kept");
+  store.PutRowHeight(1, 40);
+  std::vector<std::pair<RowStore::Change, int>> changes;
+  store.SetChangeHandler([&](RowStore::Change c, int row) { changes.emplace_back(c, row); });
+  store.SetRowHidden(1, true);
+  EXPECT_EQ(store.ShownHeight(1), 0);
+  EXPECT_EQ(store.RowHeight(1), 40);
+  EXPECT_EQ(store.GetCellText(1, 0), "kept");
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0], std::pair(RowStore::Change::kShown, 1));
+  store.SetRowHidden(1, true);  // no change, no notice
+  EXPECT_EQ(changes.size(), 1u);
+  store.SetRowHidden(1, false);
+  EXPECT_EQ(store.ShownHeight(1), 40);
+}
+
 }  // namespace
 }  // namespace tv

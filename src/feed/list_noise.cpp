@@ -1,0 +1,195 @@
+#include "feed/list_noise.h"
+
+#include "core/gbk.h"
+#include "feed/message_identity.h"
+
+namespace tv {
+
+ListNoise::ListNoise(FeedGrid& grid) : grid_(grid) {}
+
+std::uint32_t ListNoise::KeyOf(int row) const {
+  return static_cast<std::uint32_t>(grid_.RowCount() - 1 - row);
+}
+
+int ListNoise::RowOf(std::uint32_t key) const {
+  return grid_.RowCount() - 1 - static_cast<int>(key);
+}
+
+bool ListNoise::HiddenBy(std::uint8_t reasons) const {
+  return (reasons & ~kFolded) != 0 || (folding_ && (reasons & kFolded) != 0);
+}
+
+void ListNoise::Reset() {
+  const auto rows = static_cast<std::size_t>(grid_.RowCount());
+  fold_.Reset(rows);
+  reasons_.assign(rows, 0);
+  traits_.assign(rows, RowTraits{});
+  if (grid_.HiddenRowCount() > 0) grid_.SetHiddenRows([](int) { return false; });
+}
+
+void ListNoise::Sync() {
+  if (fold_.KeyCount() == static_cast<std::size_t>(grid_.RowCount())) return;
+  // Rows that were not written through here lost their keys: begin again
+  // from what the rows hold, oldest first.
+  Reset();
+  for (int row = grid_.RowCount() - 1; row >= 0; --row) {
+    if (!grid_.CellText(row, kColRowText).empty()) RowWritten(row);
+  }
+}
+
+void ListNoise::TopRowAdded() {
+  if (fold_.KeyCount() + 1 != static_cast<std::size_t>(grid_.RowCount())) {
+    Sync();
+    return;
+  }
+  fold_.AddTopKey();
+  reasons_.push_back(0);
+  traits_.push_back(RowTraits{});
+}
+
+void ListNoise::SetReason(std::uint32_t key, Reason reason, bool on) {
+  std::uint8_t& reasons = reasons_[key];
+  reasons = on ? static_cast<std::uint8_t>(reasons | reason)
+               : static_cast<std::uint8_t>(reasons & ~reason);
+  grid_.SetRowHidden(RowOf(key), HiddenBy(reasons));
+}
+
+bool ListNoise::PassesFilter(std::uint32_t key, int row) const {
+  if (!filter_test_) return true;
+  if (!filter_test_->NeedsText()) return filter_test_->PassesTraits(traits_[key]);
+  return filter_test_->Passes(traits_[key], grid_.CellText(row, kColCity),
+                              grid_.CellText(row, kColContent));
+}
+
+std::vector<int> ListNoise::RowWritten(int row) {
+  std::vector<int> recount;
+  if (row < 0 || row >= grid_.RowCount()) return recount;
+  Sync();
+  const std::uint32_t key = KeyOf(row);
+  const std::string_view flag = grid_.CellText(row, kColFlag);
+  const std::string_view content = grid_.CellText(row, kColContent);
+  // Written again (a page over a row it overlaps): out of its group first.
+  if (fold_.Grouped(key)) {
+    const bool was_newest = fold_.NewestOf(key) == key;
+    const std::uint32_t newest = fold_.Remove(key);
+    if (newest != FoldIndex::kNone) {
+      if (was_newest) SetReason(newest, kFolded, false);
+      recount.push_back(RowOf(newest));
+    }
+    SetReason(key, kFolded, false);
+  }
+  const FoldIndex::Put put =
+      fold_.Add(key, MessageFingerprint(flag, content), [&](std::uint32_t other) {
+        const int other_row = RowOf(other);
+        return SameMessage(flag, content, grid_.CellText(other_row, kColFlag),
+                           grid_.CellText(other_row, kColContent));
+      });
+  traits_[key] = TraitsOf(grid_.CellText(row, kColTypeWord), content);
+  std::uint8_t& reasons = reasons_[key];
+  reasons = 0;
+  if (blocked_ && blocked_(MemberNumberOf(flag))) reasons |= kBlockedMember;
+  if (!PassesFilter(key, row)) reasons |= kFilteredOut;
+  if (put.was_newest != FoldIndex::kNone) {
+    if (put.newest == key) {
+      SetReason(put.was_newest, kFolded, true);  // the older copy folds into this row
+    } else {
+      reasons |= kFolded;
+    }
+    recount.push_back(RowOf(put.newest));
+  }
+  grid_.SetRowHidden(row, HiddenBy(reasons));
+  return recount;
+}
+
+std::vector<int> ListNoise::SetFolding(bool on) {
+  std::vector<int> marked;
+  if (on == folding_) return marked;
+  folding_ = on;
+  Sync();
+  ApplyAll();
+  fold_.ForEachRepeated([&](std::uint32_t newest) { marked.push_back(RowOf(newest)); });
+  return marked;
+}
+
+void ListNoise::SetFilter(const RowFilter& filter) {
+  Sync();
+  filter_ = filter;
+  if (filter.Empty()) {
+    filter_test_.reset();
+  } else {
+    filter_test_.emplace(filter);
+  }
+  const int rows = grid_.RowCount();
+  for (int row = 0; row < rows; ++row) {
+    const std::uint32_t key = KeyOf(row);
+    if (!fold_.Grouped(key)) continue;
+    std::uint8_t& reasons = reasons_[key];
+    reasons = PassesFilter(key, row) ? static_cast<std::uint8_t>(reasons & ~kFilteredOut)
+                                     : static_cast<std::uint8_t>(reasons | kFilteredOut);
+  }
+  ApplyAll();
+}
+
+void ListNoise::BlockedChanged() {
+  Sync();
+  const int rows = grid_.RowCount();
+  for (int row = 0; row < rows; ++row) {
+    const std::uint32_t key = KeyOf(row);
+    if (!fold_.Grouped(key)) continue;
+    const bool blocked = blocked_ && blocked_(MemberNumberOf(grid_.CellText(row, kColFlag)));
+    std::uint8_t& reasons = reasons_[key];
+    reasons = blocked ? static_cast<std::uint8_t>(reasons | kBlockedMember)
+                      : static_cast<std::uint8_t>(reasons & ~kBlockedMember);
+  }
+  ApplyAll();
+}
+
+void ListNoise::ApplyAll() {
+  const int rows = grid_.RowCount();
+  grid_.SetHiddenRows([this, rows](int row) {
+    const auto key = static_cast<std::size_t>(rows - 1 - row);
+    return key < reasons_.size() && HiddenBy(reasons_[key]);
+  });
+}
+
+bool ListNoise::Blocked(int row) const {
+  if (row < 0 || row >= grid_.RowCount()) return false;
+  const std::uint32_t key = KeyOf(row);
+  return key < reasons_.size() && (reasons_[key] & kBlockedMember) != 0;
+}
+
+int ListNoise::CopiesOf(int row) const {
+  if (!folding_ || row < 0 || row >= grid_.RowCount()) return 1;
+  const std::uint32_t key = KeyOf(row);
+  if (fold_.NewestOf(key) != key) return 1;
+  return static_cast<int>(fold_.CopyCount(key));
+}
+
+std::vector<int> ListNoise::CopyRows(int row) const {
+  std::vector<int> rows;
+  if (row < 0 || row >= grid_.RowCount()) return rows;
+  const std::uint32_t newest = fold_.NewestOf(KeyOf(row));
+  if (newest == FoldIndex::kNone) return rows;
+  for (std::uint32_t key : fold_.Copies(newest)) rows.push_back(RowOf(key));
+  return rows;
+}
+
+int ListNoise::FoldedCount() const {
+  return folding_ ? static_cast<int>(fold_.GroupedCount() - fold_.GroupCount()) : 0;
+}
+
+int ListNoise::ShownLoadedCount() const { return LoadedCount() - grid_.HiddenRowCount(); }
+
+std::string ListCountText(std::string_view plain, const ListNoise& noise, std::int64_t total) {
+  if (!noise.Filter().Empty()) {
+    return TV_TEXT("显示 ") + std::to_string(noise.ShownLoadedCount()) + TV_TEXT(" / 共 ") +
+           std::to_string(total) + TV_TEXT(" 条");
+  }
+  std::string text(plain);
+  if (const int folded = noise.FoldedCount(); folded > 0) {
+    text += TV_TEXT("，合并 ") + std::to_string(folded) + TV_TEXT(" 条重复");
+  }
+  return text;
+}
+
+}  // namespace tv

@@ -1,0 +1,91 @@
+#pragma once
+// What a list keeps out of the member's way without renumbering its rows:
+// the older copies of a message (folded into the newest, which says how often
+// it came), the messages of blocked members, and the rows a filter does not
+// let through. Rows keep their places, so paging goes on in the server's
+// numbering whatever is hidden; switching folding or a filter off shows the
+// rows again without asking the server.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "feed/feed_grid.h"
+#include "feed/fold_index.h"
+#include "feed/row_filter.h"
+
+namespace tv {
+
+class ListNoise {
+ public:
+  // Whether a member number is blocked.
+  using BlockedTest = std::function<bool(std::string_view member_number)>;
+
+  explicit ListNoise(FeedGrid& grid);
+
+  // --- the list's shape (the record store calls these) ---------------------
+  // The grid was sized anew or emptied: every row is unknown again.
+  void Reset();
+  // A new empty row went on top.
+  void TopRowAdded();
+  // A row was written with a record: its group, its traits, whether it is
+  // hidden. Returns the rows whose repeat count changed (their row text
+  // says it), the written row among them when it stands for copies.
+  std::vector<int> RowWritten(int row);
+
+  // --- switches --------------------------------------------------------------
+  bool Folding() const { return folding_; }
+  // Returns the rows whose repeat mark comes or goes with the switch.
+  std::vector<int> SetFolding(bool on);
+  const RowFilter& Filter() const { return filter_; }
+  void SetFilter(const RowFilter& filter);
+  // The blocked members (shared by every list). BlockedChanged after a
+  // member was blocked or unblocked.
+  void SetBlockedTest(BlockedTest blocked) { blocked_ = std::move(blocked); }
+  void BlockedChanged();
+
+  // --- what the list shows ---------------------------------------------------
+  bool Blocked(int row) const;
+  // The copies a shown row stands for (1 when it is a message of its own or
+  // folding is off).
+  int CopiesOf(int row) const;
+  // The rows of every copy of the row's message, newest first.
+  std::vector<int> CopyRows(int row) const;
+  // Copies folded away (0 while folding is off).
+  int FoldedCount() const;
+  // Rows that hold a record, and those of them shown.
+  int LoadedCount() const { return static_cast<int>(fold_.GroupedCount()); }
+  int ShownLoadedCount() const;
+  // Memory kept for folding (the index of copies).
+  std::size_t FoldMemoryBytes() const { return fold_.MemoryBytes(); }
+
+ private:
+  enum Reason : std::uint8_t { kFolded = 1, kBlockedMember = 2, kFilteredOut = 4 };
+  std::uint32_t KeyOf(int row) const;
+  int RowOf(std::uint32_t key) const;
+  bool HiddenBy(std::uint8_t reasons) const;
+  void SetReason(std::uint32_t key, Reason reason, bool on);
+  // The hidden flag of every row from the reasons (one pass).
+  void ApplyAll();
+  // Keys line up with the grid's rows again when something else resized it.
+  void Sync();
+  bool PassesFilter(std::uint32_t key, int row) const;
+
+  FeedGrid& grid_;
+  FoldIndex fold_;
+  std::vector<std::uint8_t> reasons_;  // by key
+  std::vector<RowTraits> traits_;      // by key
+  bool folding_ = true;
+  RowFilter filter_;
+  std::optional<RowFilterTest> filter_test_;
+  BlockedTest blocked_;
+};
+
+// The count under a list: `plain` ("共 N 条信息") with "，合并 M 条重复" after
+// it while copies are folded away; while a filter is on, "显示 X / 共 N 条"
+// (X: rows loaded and shown, N: `total`). GBK.
+std::string ListCountText(std::string_view plain, const ListNoise& noise, std::int64_t total);
+
+}  // namespace tv
