@@ -118,6 +118,7 @@ void PreferencesDialog::BuildControls() {
   blocked_ = new QTreeWidget(blocked_group);
   blocked_->setHeaderLabels({QStringLiteral("会员号"), QStringLiteral("公司"),
                              QStringLiteral("电话"), QStringLiteral("屏蔽日期")});
+  blocked_->setAccessibleName(QStringLiteral("屏蔽的会员"));
   blocked_->setRootIsDecorated(false);
   blocked_->setFixedHeight(90);
   unblock_ = new QPushButton(QStringLiteral("解除屏蔽"), blocked_group);

@@ -93,8 +93,14 @@ std::string GbkAsciiLower(std::string_view gbk) {
 std::size_t FindWholeChars(std::string_view text, std::string_view word, std::size_t from) {
   if (from > text.size()) return std::string_view::npos;
   if (word.empty()) return from;
-  for (std::size_t pos = from; pos + word.size() <= text.size(); pos += CharWidthAt(text, pos)) {
-    if (text.compare(pos, word.size(), word) == 0) return pos;
+  // Byte matches come from the library's search; the walk over character
+  // widths only goes as far as the last match, to see whether it began on a
+  // boundary.
+  std::size_t boundary = from;
+  for (std::size_t hit = text.find(word, from); hit != std::string_view::npos;
+       hit = text.find(word, hit + 1)) {
+    while (boundary < hit) boundary += CharWidthAt(text, boundary);
+    if (boundary == hit) return hit;
   }
   return std::string_view::npos;
 }

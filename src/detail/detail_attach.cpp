@@ -45,8 +45,9 @@ DetailAttachment::DetailAttachment(Shell& shell) : QObject(shell.Frame()), shell
   InfoGrid* grid = shell.Grid();
   connect(grid, &InfoGrid::doubleClicked, this, [this, grid](int row, int column) {
     const RowStore& rows = grid->Store();
-    view_->OnRowDoubleClick(column,
-                            [&rows, row](int c) { return std::string(rows.GetCellText(row, c)); });
+    view_->OnRowDoubleClick(
+        column, [&rows, row](int c) { return std::string(rows.GetCellText(row, c)); }, true,
+        main_row_extras_ ? main_row_extras_(row) : RowExtras{});
   });
   connect(view_, &DetailView::friendAdded, this, [this](const AddedFriend& row) {
     friends_.Append(FriendRow{row.entry_id, row.name, row.qq, row.net_phone, row.user_id});

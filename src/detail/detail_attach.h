@@ -5,6 +5,7 @@
 // Other features reach both through DetailOf(): the search results panel
 // opens its rows in the same detail view, the region tree shows the friends.
 #include <QObject>
+#include <functional>
 
 #include "detail/detail_view.h"
 #include "detail/friends_loader.h"
@@ -24,12 +25,18 @@ class DetailAttachment : public QObject {
   DetailView& View() { return *view_; }
   FriendsTable& Friends() { return friends_; }
   FriendsLoader& Loader() { return *loader_; }
+  // What the main list knows of a row beyond its cells (its copies, how to
+  // block its publisher); the list that owns the rows sets it.
+  void SetMainRowExtras(std::function<RowExtras(int row)> extras) {
+    main_row_extras_ = std::move(extras);
+  }
 
  private:
   Shell& shell_;
   FriendsTable friends_;
   FriendsLoader* loader_;
   DetailView* view_;
+  std::function<RowExtras(int row)> main_row_extras_;
 };
 
 DetailAttachment& AttachDetail(Shell& shell);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "grid/grid_types.h"
 #include "grid/message_row.h"
@@ -25,6 +26,9 @@ struct CurrentMessage {
   std::string Time;
   std::string Deal;  // "1" when the deal is closed
   std::string Company;
+  // The times of every copy of this message the list holds, newest first
+  // (the list folds repeats into one row); empty when it came once.
+  std::vector<std::string> CopyTimes;
 
   bool operator==(const CurrentMessage&) const = default;
 };

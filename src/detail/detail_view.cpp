@@ -22,18 +22,20 @@ DetailView::DetailView(QWidget* window, Owner owner, AddFriendRequest::Fetch fet
   connect(add_friend_, &AddFriendRequest::friendAdded, this, &DetailView::friendAdded);
 }
 
-void DetailView::OnRowDoubleClick(int column, const RowCellReader& cell, bool member_only_chat) {
+void DetailView::OnRowDoubleClick(int column, const RowCellReader& cell, bool member_only_chat,
+                                  RowExtras extras) {
   DetailViewer viewer = owner_.viewer ? owner_.viewer() : DetailViewer{};
   RowDoubleClick action = DecideRowDoubleClick(column, cell, viewer, member_only_chat, owner_.site);
   switch (action.kind) {
     case RowDoubleClick::Kind::kNothing:
       return;
     case RowDoubleClick::Kind::kCopyOnly:
-      current_ = CurrentMessageFromRow(cell);
-      return;
     case RowDoubleClick::Kind::kShowDetail:
+      // The block action goes with the message it was made for.
       current_ = CurrentMessageFromRow(cell);
-      ShowDetail();
+      current_.CopyTimes = std::move(extras.copy_times);
+      block_member_ = std::move(extras.block_member);
+      if (action.kind == RowDoubleClick::Kind::kShowDetail) ShowDetail();
       return;
     case RowDoubleClick::Kind::kOpenChat:
       StartQqChat(action.text);
@@ -49,6 +51,7 @@ void DetailView::ShowDetail() {
   DetailActions actions;
   actions.add_friend = [this] { AddFriend(); };
   actions.open_profile = owner_.open_profile;
+  actions.block_member = block_member_;
   // The window and its countdown timer end with this call. Held by a guarded
   // pointer: should the owner go away while it runs, the owner frees it.
   QPointer<DetailWindow> window = new DetailWindow(current_, viewer, std::move(actions), window_);

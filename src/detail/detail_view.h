@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "detail/detail_add_friend.h"
 #include "detail/detail_decisions.h"
@@ -18,6 +19,14 @@ namespace tv {
 // Hands the messenger address to the system (the installed messenger registers
 // the "tencent" scheme with the desktop). Returns false when nothing took it.
 bool StartQqChat(const std::string& address);
+
+// What the list that was clicked knows of the row beyond its cells.
+struct RowExtras {
+  // The times of the copies folded into the row, newest first.
+  std::vector<std::string> copy_times;
+  // Blocks the row's publisher in every list (empty: not offered).
+  std::function<void()> block_member;
+};
 
 class DetailView : public QObject {
   Q_OBJECT
@@ -38,7 +47,8 @@ class DetailView : public QObject {
 
   // A double click on `column` of a message row. `member_only_chat`: the main
   // grid lets only logged-in non-guests start a chat, the search panel anyone.
-  void OnRowDoubleClick(int column, const RowCellReader& cell, bool member_only_chat = true);
+  void OnRowDoubleClick(int column, const RowCellReader& cell, bool member_only_chat = true,
+                        RowExtras extras = {});
   // The modal window "查看信息" for CurrentMessage; returns when it is closed.
   void ShowDetail();
   // "加入好友" for CurrentMessage.
@@ -60,6 +70,7 @@ class DetailView : public QObject {
   Owner owner_;
   AddFriendRequest* add_friend_;
   CurrentMessage current_;
+  std::function<void()> block_member_;  // of current_
   QPointer<DetailWindow> open_window_;
 };
 

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <utility>
@@ -64,6 +65,17 @@ QLabel* Caption(QWidget* parent, const char* utf8, QWidget* field) {
   return caption;
 }
 
+// "共 3 次：12-11 9:07、12-11 9:04、12-11 9:01", the newest first; a long
+// run of copies shows its newest ten.
+QString CopiesText(const std::vector<std::string>& times) {
+  constexpr std::size_t kShown = 10;
+  QStringList shown;
+  for (std::size_t i = 0; i < times.size() && i < kShown; ++i) shown << FromGbk(times[i]);
+  QString text = Utf8("共 %1 次：").arg(times.size()) + shown.join(Utf8("、"));
+  if (times.size() > kShown) text += Utf8("……");
+  return text;
+}
+
 QLabel* ColouredLabel(QWidget* parent, const QString& text, Colour colour) {
   auto* label = TextLabel(parent, text);
   label->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(ColourName(colour)));
@@ -111,6 +123,12 @@ DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& vi
   countdown_text_->hide();
   counter_->hide();
 
+  // A message the list folded: when every copy it holds came.
+  if (message.CopyTimes.size() > 1) {
+    copies_ = TextLabel(this, CopiesText(message.CopyTimes));
+    copies_->setWordWrap(true);
+  }
+
   auto* add_friend = new QPushButton(Utf8("加入好友"), this);
   auto* close = new QPushButton(Utf8("关闭"), this);
   add_friend->setAutoDefault(false);
@@ -119,6 +137,15 @@ DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& vi
     if (actions_.add_friend) actions_.add_friend();
   });
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  if (actions_.block_member) {
+    block_ = new QPushButton(Utf8("屏蔽此会员"), this);
+    block_->setAutoDefault(false);
+    // The rows go from every list; the window has nothing left to show.
+    connect(block_, &QPushButton::clicked, this, [this] {
+      actions_.block_member();
+      reject();
+    });
+  }
 
   auto* facts = new QGridLayout;
   const std::pair<const char*, QLabel*> fact_rows[] = {
@@ -132,6 +159,10 @@ DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& vi
     facts->addWidget(caption, i / 2, (i % 2) * 2);
     facts->addWidget(fact_rows[i].second, i / 2, (i % 2) * 2 + 1);
   }
+  if (copies_ != nullptr) {
+    facts->addWidget(Caption(this, "出现时间:", copies_), 2, 0);
+    facts->addWidget(copies_, 2, 1, 1, 3);
+  }
   facts->setColumnStretch(1, 1);
   facts->setColumnStretch(3, 1);
 
@@ -142,6 +173,7 @@ DetailWindow::DetailWindow(const CurrentMessage& message, const DetailViewer& vi
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
+  if (block_ != nullptr) buttons->addWidget(block_);
   buttons->addWidget(add_friend);
   buttons->addWidget(close);
 
@@ -175,6 +207,7 @@ bool DetailWindow::countdownShowing() const { return !countdown_text_->isHidden(
 QString DetailWindow::statusShown() const { return status_->text(); }
 QString DetailWindow::sourceShown() const { return FromGbk(SourceText(state_->message())); }
 QString DetailWindow::contentShown() const { return content_->toPlainText(); }
+QString DetailWindow::copiesShown() const { return copies_ ? copies_->text() : QString(); }
 
 void DetailWindow::ActivateSource() {
   SourceClick click = DecideSourceClick(state_->message(), state_->viewer());

@@ -21,6 +21,9 @@ struct DetailActions {
   std::function<void()> add_friend;
   // The publisher's profile page for this user identifier.
   std::function<void(const std::string& user_id)> open_profile;
+  // "屏蔽此会员": hides the publisher's messages in every list. Empty (a
+  // list that cannot block, a message without a member number): no button.
+  std::function<void()> block_member;
 };
 
 class DetailWindow : public QDialog {
@@ -40,6 +43,9 @@ class DetailWindow : public QDialog {
   QString statusShown() const;
   QString sourceShown() const;
   QString contentShown() const;
+  // "共 N 次：…" with the copies' times; empty when the message came once.
+  QString copiesShown() const;
+  QPushButton* blockButton() const { return block_; }
 
   // Clicks on "信息来源:" (public so that tests can reach it without a mouse).
   void ActivateSource();
@@ -61,6 +67,8 @@ class DetailWindow : public QDialog {
   QLabel* status_ = nullptr;
   QLabel* countdown_text_ = nullptr;
   QLabel* counter_ = nullptr;
+  QLabel* copies_ = nullptr;
+  QPushButton* block_ = nullptr;
 };
 
 }  // namespace tv

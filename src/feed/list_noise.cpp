@@ -1,5 +1,7 @@
 #include "feed/list_noise.h"
 
+#include <thread>
+
 #include "core/gbk.h"
 #include "feed/message_identity.h"
 
@@ -55,10 +57,12 @@ void ListNoise::SetReason(std::uint32_t key, Reason reason, bool on) {
 }
 
 bool ListNoise::PassesFilter(std::uint32_t key, int row) const {
-  if (!filter_test_) return true;
-  if (!filter_test_->NeedsText()) return filter_test_->PassesTraits(traits_[key]);
-  return filter_test_->Passes(traits_[key], grid_.CellText(row, kColCity),
-                              grid_.CellText(row, kColContent));
+  return !filter_test_ || PassesWith(*filter_test_, key, row);
+}
+
+bool ListNoise::PassesWith(const RowFilterTest& test, std::uint32_t key, int row) const {
+  if (!test.NeedsText()) return test.PassesTraits(traits_[key]);
+  return test.Passes(traits_[key], grid_.CellText(row, kColCity), grid_.CellText(row, kColContent));
 }
 
 std::vector<int> ListNoise::RowWritten(int row) {
@@ -120,12 +124,26 @@ void ListNoise::SetFilter(const RowFilter& filter) {
     filter_test_.emplace(filter);
   }
   const int rows = grid_.RowCount();
-  for (int row = 0; row < rows; ++row) {
-    const std::uint32_t key = KeyOf(row);
-    if (!fold_.Grouped(key)) continue;
-    std::uint8_t& reasons = reasons_[key];
-    reasons = PassesFilter(key, row) ? static_cast<std::uint8_t>(reasons & ~kFilteredOut)
-                                     : static_cast<std::uint8_t>(reasons | kFilteredOut);
+  const auto mark = [this](const RowFilterTest* test, int begin, int end) {
+    for (int row = begin; row < end; ++row) {
+      const std::uint32_t key = KeyOf(row);
+      if (!fold_.Grouped(key)) continue;
+      std::uint8_t& reasons = reasons_[key];
+      reasons = test == nullptr || PassesWith(*test, key, row)
+                    ? static_cast<std::uint8_t>(reasons & ~kFilteredOut)
+                    : static_cast<std::uint8_t>(reasons | kFilteredOut);
+    }
+  };
+  // Words are looked for in every row's text: on a long list the lower half
+  // goes to a second thread. Both only read the rows and write the reasons
+  // of their own rows; this thread waits for the other before anything else.
+  constexpr int kRowsForTwoThreads = 20'000;
+  if (filter_test_ && filter_test_->NeedsText() && rows >= kRowsForTwoThreads) {
+    const RowFilterTest lower(filter);  // its own scratch text
+    std::jthread helper(mark, &lower, rows / 2, rows);
+    mark(&*filter_test_, 0, rows / 2);
+  } else {
+    mark(filter_test_ ? &*filter_test_ : nullptr, 0, rows);
   }
   ApplyAll();
 }

@@ -72,6 +72,7 @@ class ListNoise {
   // Keys line up with the grid's rows again when something else resized it.
   void Sync();
   bool PassesFilter(std::uint32_t key, int row) const;
+  bool PassesWith(const RowFilterTest& test, std::uint32_t key, int row) const;
 
   FeedGrid& grid_;
   FoldIndex fold_;

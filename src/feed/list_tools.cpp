@@ -12,7 +12,9 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QShortcut>
+#include <QSizePolicy>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -95,18 +97,38 @@ void ListTools::CopyRowText(int row) {
 }
 
 void ListTools::BlockMember(int row) {
-  FeedGrid& grid = feed_.Store().Grid();
-  const std::string member(MemberNumberOf(grid.CellText(row, kColFlag)));
-  if (member.empty() || member == "0") {
+  if (const std::function<void()> block = BlockAction(row)) {
+    block();
+  } else {
     Status(QStringLiteral("这条信息没有会员号，无法屏蔽"));
-    return;
   }
-  const int hidden_before = grid.HiddenRowCount();
-  BlockedMembers::Shared().Block({member, std::string(grid.CellText(row, kColCompany)),
-                                  std::string(grid.CellText(row, kColTel)), 0});
-  emit shell_.Events().blockedMembersChanged();
-  const int hid = grid.HiddenRowCount() - hidden_before;
-  Status(QStringLiteral("已屏蔽会员 %1，隐藏 %2 条信息").arg(FromGbk(member)).arg(hid));
+}
+
+std::function<void()> ListTools::BlockAction(int row) {
+  const FeedGrid& grid = feed_.Store().Grid();
+  if (row < 0 || row >= grid.RowCount()) return {};
+  const std::string member(MemberNumberOf(grid.CellText(row, kColFlag)));
+  if (member.empty() || member == "0") return {};
+  // What the row says now: by the time the action runs, rows may have moved.
+  BlockedMember entry{member, std::string(grid.CellText(row, kColCompany)),
+                      std::string(grid.CellText(row, kColTel)), 0};
+  return [this, entry] {
+    const FeedGrid& rows = feed_.Store().Grid();
+    const int hidden_before = rows.HiddenRowCount();
+    BlockedMembers::Shared().Block(entry);
+    emit shell_.Events().blockedMembersChanged();
+    const int hid = rows.HiddenRowCount() - hidden_before;
+    Status(QStringLiteral("已屏蔽会员 %1，隐藏 %2 条信息").arg(FromGbk(entry.number)).arg(hid));
+  };
+}
+
+std::vector<std::string> ListTools::CopyTimes(int row) const {
+  std::vector<std::string> times;
+  const FeedGrid& grid = feed_.Store().Grid();
+  const std::vector<int> copies = feed_.Store().Noise().CopyRows(row);
+  if (copies.size() < 2) return times;
+  for (int copy : copies) times.emplace_back(grid.CellText(copy, kColTime));
+  return times;
 }
 
 void ListTools::SetFolding(bool on) {
@@ -120,31 +142,48 @@ void ListTools::BuildFilterBar() {
   bar_ = new QWidget;
   bar_->setObjectName(QStringLiteral("filterBar"));
   bar_->setAutoFillBackground(true);
-  auto* row = new QHBoxLayout(bar_);
-  row->setContentsMargins(4, 2, 4, 2);
+  // Two lines: the type and the words above, the lengths (two dozen of
+  // them) below, so that neither squeezes the other in a narrow window.
+  auto* lines = new QVBoxLayout(bar_);
+  lines->setContentsMargins(4, 2, 4, 2);
+  lines->setSpacing(1);
+  auto* row = new QHBoxLayout;
   row->setSpacing(3);
+  auto* lengths = new QHBoxLayout;
+  lengths->setSpacing(0);
+  lines->addLayout(row);
+  lines->addLayout(lengths);
   type_box_ = new QComboBox(bar_);
   type_box_->addItems({QStringLiteral("全部"), QStringLiteral("货源"), QStringLiteral("车源")});
   type_box_->setAccessibleName(QStringLiteral("类型"));
+  type_box_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  type_box_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  row->addWidget(new QLabel(QStringLiteral("类型"), bar_));
   row->addWidget(type_box_);
+  lengths->addWidget(new QLabel(QStringLiteral("车长"), bar_));
   for (const TruckLength& length : KnownTruckLengths()) {
     auto* b = new QToolButton(bar_);
     b->setText(FromGbk(length.label));
     b->setCheckable(true);
     b->setAutoRaise(true);
-    row->addWidget(b);
+    lengths->addWidget(b);
     length_buttons_.push_back(b);
     connect(b, &QToolButton::toggled, this, &ListTools::ApplyFilterFromBar);
   }
+  lengths->addStretch(1);
   row->addWidget(new QLabel(QStringLiteral("包含"), bar_));
   must_edit_ = new QLineEdit(bar_);
   must_edit_->setPlaceholderText(QStringLiteral("必须有的词"));
   must_edit_->setAccessibleName(QStringLiteral("包含"));
+  const int edit_width =
+      must_edit_->fontMetrics().horizontalAdvance(QStringLiteral("必须有的词")) * 2;
+  must_edit_->setMinimumWidth(edit_width);
   row->addWidget(must_edit_, 1);
   row->addWidget(new QLabel(QStringLiteral("排除"), bar_));
   not_edit_ = new QLineEdit(bar_);
   not_edit_->setPlaceholderText(QStringLiteral("不要的词"));
   not_edit_->setAccessibleName(QStringLiteral("排除"));
+  not_edit_->setMinimumWidth(edit_width);
   row->addWidget(not_edit_, 1);
   auto* clear = new QToolButton(bar_);
   clear->setText(QStringLiteral("清除"));

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "feed/row_filter.h"
@@ -34,6 +36,12 @@ class ListTools : public QObject {
   void CopyRowText(int row);
   // Blocks the row's member in every list; says how many rows went.
   void BlockMember(int row);
+  // The same for the detail window: made while the row is under the mouse,
+  // kept for the member it names. Empty for a row without a member number.
+  std::function<void()> BlockAction(int row);
+  // The times of the copies folded into the row, newest first (empty when
+  // it stands for one message).
+  std::vector<std::string> CopyTimes(int row) const;
   void SetFolding(bool on);
   void ShowFilterBar();
   void CloseFilterBar();

@@ -10,14 +10,22 @@ constexpr unsigned char kFullBlank0 = 0xA1, kFullBlank1 = 0xA1;
 
 bool IsAsciiBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// Calls `put` with every byte of the normalised text.
-template <typename Put>
+// Calls `put` with every byte of the normalised text; with kLower, ASCII
+// letters come lowered (never a trail byte, which belongs to its character).
+template <bool kLower = false, typename Put>
 void Normalize(std::string_view gbk, Put&& put) {
   const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
   const std::size_t n = gbk.size();
   for (std::size_t i = 0; i < n;) {
     const unsigned char c = p[i];
     if (c < 0x81 || c == 0xFF || i + 1 >= n) {
+      if constexpr (kLower) {
+        if (c >= 'A' && c <= 'Z') {
+          put(static_cast<char>(c + ('a' - 'A')));
+          ++i;
+          continue;
+        }
+      }
       if (!IsAsciiBlank(c)) put(static_cast<char>(c));
       ++i;
       continue;
@@ -29,10 +37,12 @@ void Normalize(std::string_view gbk, Put&& put) {
     // A3A4 (the yuan sign) and A3FE (the full-width macron), which have no
     // ASCII twin.
     if (c == 0xA3 && t >= 0xA1 && t <= 0xFE && t != 0xA4 && t != 0xFE) {
-      put(static_cast<char>(t - 0x80));
+      const char ascii = static_cast<char>(t - 0x80);
+      put(kLower && ascii >= 'A' && ascii <= 'Z' ? static_cast<char>(ascii + ('a' - 'A')) : ascii);
       continue;
     }
-    if (IsTextMarker(gbk.substr(i - 2, 2))) continue;
+    // The markers are all in rows A1 and A6; most characters are neither.
+    if ((c == 0xA1 || c == 0xA6) && IsTextMarker(gbk.substr(i - 2, 2))) continue;
     put(static_cast<char>(c));
     put(static_cast<char>(t));
   }
@@ -40,10 +50,26 @@ void Normalize(std::string_view gbk, Put&& put) {
 
 }  // namespace
 
+namespace {
+
+template <bool kLower>
+void AppendNormalized(std::string_view gbk, std::string& out) {
+  // Normalising never lengthens a text: write into room made once.
+  const std::size_t at = out.size();
+  out.resize(at + gbk.size());
+  char* w = out.data() + at;
+  Normalize<kLower>(gbk, [&w](char c) { *w++ = c; });
+  out.resize(static_cast<std::size_t>(w - out.data()));
+}
+
+}  // namespace
+
 void NormalizeContentInto(std::string_view gbk, std::string& out) {
   out.clear();
-  Normalize(gbk, [&out](char c) { out.push_back(c); });
+  AppendNormalized<false>(gbk, out);
 }
+
+void AppendSearchable(std::string_view gbk, std::string& out) { AppendNormalized<true>(gbk, out); }
 
 std::string NormalizeContent(std::string_view gbk) {
   std::string out;

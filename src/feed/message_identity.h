@@ -19,6 +19,10 @@ std::string NormalizeContent(std::string_view gbk);
 // `out` has the capacity.
 void NormalizeContentInto(std::string_view gbk, std::string& out);
 
+// The content normalised as above with its ASCII letters lowered, appended
+// to `out`: what a filter's words are looked for in.
+void AppendSearchable(std::string_view gbk, std::string& out);
+
 // The member number a record is published under ("Flag"), blanks at both ends
 // set aside.
 std::string_view MemberNumberOf(std::string_view flag);

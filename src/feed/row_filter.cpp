@@ -47,7 +47,8 @@ namespace {
 std::vector<std::string> Normalised(const std::vector<std::string>& words) {
   std::vector<std::string> out;
   for (const std::string& w : words) {
-    std::string n = GbkAsciiLower(NormalizeContent(w));
+    std::string n;
+    AppendSearchable(w, n);
     if (!n.empty()) out.push_back(std::move(n));
   }
   return out;
@@ -73,18 +74,12 @@ bool RowFilterTest::Passes(const RowTraits& traits, std::string_view text,
   if (empty_) return true;
   if (!PassesTraits(traits)) return false;
   if (!NeedsText()) return true;
-  NormalizeContentInto(text, scratch_);
+  scratch_.clear();
+  AppendSearchable(text, scratch_);
   if (!more.empty()) {
     // A line end keeps a word from matching across the two texts.
-    NormalizeContentInto(more, more_scratch_);
     scratch_ += '\n';
-    scratch_ += more_scratch_;
-  }
-  // ASCII letters lowered in place; a trail byte keeps its value.
-  for (std::size_t i = 0; i < scratch_.size();) {
-    const std::size_t width = CharWidthAt(scratch_, i);
-    if (width == 1 && scratch_[i] >= 'A' && scratch_[i] <= 'Z') scratch_[i] += 'a' - 'A';
-    i += width;
+    AppendSearchable(more, scratch_);
   }
   for (const std::string& w : must_have_) {
     if (!ContainsWholeChars(scratch_, w)) return false;

@@ -62,7 +62,6 @@ class RowFilterTest {
   std::vector<std::string> must_have_;
   std::vector<std::string> must_not_have_;
   mutable std::string scratch_;
-  mutable std::string more_scratch_;
 };
 
 }  // namespace tv

@@ -9,6 +9,7 @@
 #include "core/qt_gbk.h"
 #include "detail/detail_attach.h"
 #include "feed/feed_attach.h"
+#include "feed/list_tools.h"
 #include "feed/live_grid.h"
 #include "feed/row_text.h"
 #include "net/transport.h"
@@ -205,8 +206,10 @@ void SearchAttachment::CloseSearch() {
 
 void SearchAttachment::OnDoubleClick(int row, int column) {
   const RowStore& rows = view_->Grid()->Store();
+  ListTools& tools = live_grid_->Tools();
   detail_.View().OnRowDoubleClick(
-      column, [&rows, row](int c) { return PanelCell(rows, row, c); }, false);
+      column, [&rows, row](int c) { return PanelCell(rows, row, c); }, false,
+      RowExtras{tools.CopyTimes(row), tools.BlockAction(row)});
 }
 
 SearchAttachment& AttachSearch(Shell& shell, FeedAttachment& feed, DetailAttachment& detail) {

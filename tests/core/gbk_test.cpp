@@ -72,6 +72,7 @@ TEST(Gbk, FindWholeCharsNeverStartsOnATrailByte) {
       {nanjing, "\xBE\xA9", 0, 2},
       {nanjing, "\xCF\xBE", 0, std::string::npos},
       {nanjing + nanjing, nanjing, 2, 4},
+      {nanjing + "a\xCF\xBE", "\xCF\xBE", 0, 5},  // a straddle first, then the character
       {"a\xB1\x41"
        "A",
        "A", 0, 3},  // the trail byte 0x41 is no "A"

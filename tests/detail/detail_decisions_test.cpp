@@ -128,7 +128,7 @@ TEST(DetailDecisions, MessageIsCopiedFromItsGridColumns) {
                                     {4, "tel"}, {5, "5"},  {6, "tm"}, {8, "text"},
                                     {9, "99"},  {12, "1"}, {13, "co"}};
   CurrentMessage m = CurrentMessageFromRow([&](int column) { return row[column]; });
-  EXPECT_EQ(m, (CurrentMessage{"77", "c", "t", "x", "tel", "5", "tm", "1", "co"}));
+  EXPECT_EQ(m, (CurrentMessage{"77", "c", "t", "x", "tel", "5", "tm", "1", "co", {}}));
 }
 
 TEST(DetailDecisions, MessengerAddressOnlyFromDigits) {

@@ -59,7 +59,7 @@ class DetailAgainstService : public ::testing::Test {
       if (r.Flag == "0" || r.Flag == std::to_string(member.UserId) || r.Company.empty()) continue;
       const char* word = r.Type == "0" ? "货源" : r.Type == "1" ? "车源" : "信息";
       return CurrentMessage{r.InfoID, r.City, G(word), r.Content, r.Tel,
-                            r.Flag,   r.Time, r.Deal,  r.Company};
+                            r.Flag,   r.Time, r.Deal,  r.Company, {}};
     }
     return std::nullopt;
   }
@@ -185,7 +185,8 @@ TEST(DetailFriendsAgainstService, ListAddAndRemoveWithTheMembersKey) {
                                  "10004",
                                  "2012-3-5 9:07:03",
                                  "0",
-                                 G("广州畅达运输有限公司")};
+                                 G("广州畅达运输有限公司"),
+                                 {}};
   AddFriendRequest request(fetch);
   std::optional<AddedFriend> added;
   QObject::connect(&request, &AddFriendRequest::friendAdded,

@@ -60,6 +60,30 @@ TEST(DetailWindow, FullMemberSeesEverythingAtOnce) {
   SaveArtifact(window, "detail_full_member");
 }
 
+// A row the list folded lists when its copies came; "屏蔽此会员" is offered
+// only with an action, runs it once and closes the window.
+TEST(DetailWindow, CopiesAndBlockingComeFromTheList) {
+  CurrentMessage message = PublisherMessage();
+  message.CopyTimes = {"12-11 9:07", "12-11 9:04", "12-11 9:01"};
+  int blocked = 0;
+  DetailActions actions;
+  actions.block_member = [&blocked] { ++blocked; };
+  DetailWindow window(message, Viewer(Member::kFull), actions);
+  window.show();
+  EXPECT_EQ(window.copiesShown(), U("共 3 次：12-11 9:07、12-11 9:04、12-11 9:01"));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  SaveArtifact(window, "detail_folded_copies");
+  ASSERT_NE(window.blockButton(), nullptr);
+  window.blockButton()->click();
+  EXPECT_EQ(blocked, 1);
+  EXPECT_FALSE(window.isVisible());
+
+  DetailWindow once(PublisherMessage(), Viewer(Member::kFull), {});
+  EXPECT_TRUE(once.copiesShown().isEmpty());
+  EXPECT_EQ(once.blockButton(), nullptr);
+  EXPECT_EQ(Button(&once, "屏蔽此会员"), nullptr);
+}
+
 TEST(DetailWindow, OrdinaryMemberWatchesTheCountdown) {
   DetailWindow window(PublisherMessage(), Viewer(Member::kOrdinaryWaiting, 10), {});
   window.show();
@@ -97,7 +121,8 @@ TEST(DetailWindow, StaffMessageOfAClosedDeal) {
   m.Deal = "1";
   std::optional<std::string> opened;
   ScopedNoticeRecorder notices;
-  DetailWindow window(m, Viewer(Member::kFull), {{}, [&](const std::string& id) { opened = id; }});
+  DetailWindow window(m, Viewer(Member::kFull),
+                      {{}, [&](const std::string& id) { opened = id; }, {}});
   EXPECT_EQ(window.statusShown(), U("已成交！"));
   EXPECT_EQ(window.sourceShown(), U("人工/坐席"));
   window.ActivateSource();
@@ -111,7 +136,7 @@ TEST(DetailWindow, SourceOpensTheProfileOnlyForFullMembers) {
     std::optional<std::string> opened;
     ScopedNoticeRecorder notices;
     DetailWindow window(PublisherMessage(), Viewer(member),
-                        {{}, [&](const std::string& id) { opened = id; }});
+                        {{}, [&](const std::string& id) { opened = id; }, {}});
     window.ActivateSource();
     if (member == Member::kFull) {
       EXPECT_EQ(opened, "2002");
@@ -129,7 +154,7 @@ TEST(DetailWindow, SourceOpensTheProfileOnlyForFullMembers) {
 TEST(DetailWindow, TabReachesTheSourceLinkAndSpaceFollowsIt) {
   std::optional<std::string> opened;
   DetailWindow window(PublisherMessage(), Viewer(Member::kFull),
-                      {{}, [&](const std::string& id) { opened = id; }});
+                      {{}, [&](const std::string& id) { opened = id; }, {}});
   window.show();
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -178,7 +203,7 @@ TEST(DetailWindow, EnterClosesFromAnywhereWithoutPressingAButton) {
   for (const char* focus : {"content", "加入好友", "source link"}) {
     SCOPED_TRACE(focus);
     DetailWindow window(PublisherMessage(), Viewer(Member::kOrdinaryWaiting),
-                        {[&] { ++adds; }, [&](const std::string&) { ++opened; }});
+                        {[&] { ++adds; }, [&](const std::string&) { ++opened; }, {}});
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QWidget* target = nullptr;

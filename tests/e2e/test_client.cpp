@@ -13,6 +13,7 @@
 //   detail <row>           double-clicks the row's text: the detail window
 //                          opens ("detail-window-id 0x…" once it is made)
 //   detail-close           closes the detail window as its "关闭" does
+//   detail-block           clicks "屏蔽此会员" in the open detail window
 //   confirm                presses the form's "确 定"
 //   open-page <path>       opens the web page window on a page of the web host
 //   repaint                paints every shown window now (before a screenshot)
@@ -199,6 +200,8 @@ class Driver : public QObject {
       Say(QStringLiteral("feed-page %1 %2").arg(start).arg(items));
     });
     connect(&detail.View(), &DetailView::windowOpened, this, [](DetailWindow* window) {
+      if (!window->copiesShown().isEmpty())
+        Say(QStringLiteral("detail-copies ") + window->copiesShown());
       Report(QStringLiteral("detail-window-id"), WindowId(window));
     });
     connect(&detail.Loader(), &FriendsLoader::friendsLoaded, this,
@@ -356,6 +359,10 @@ class Driver : public QObject {
                          [this, row] { emit window_.Grid()->doubleClicked(row, kColRowText); });
     } else if (command == QLatin1String("detail-close")) {
       if (DetailWindow* open = detail_.View().openWindow()) open->reject();
+    } else if (command == QLatin1String("detail-block")) {
+      DetailWindow* open = detail_.View().openWindow();
+      if (open != nullptr && open->blockButton() != nullptr) open->blockButton()->click();
+      Say(QStringLiteral("feed-status ") + window_.StatusLabel()->text());
     } else if (command == QLatin1String("confirm")) {
       if (form_ != nullptr) form_->Confirm();
     } else if (command == QLatin1String("open-page")) {

@@ -176,6 +176,182 @@ TEST_F(ListNoiseTest, ExportedLinesReadBackAsTheRowsShowThem) {
             "2012-03-07 09:05:00,货源,济宁,'-9.6米,8888,公司,7,已成交\r\n");
 }
 
+// The list at the size a week of the national view reaches: folding,
+// unfolding, blocking and filtering a million rows, with polls and pages
+// arriving in between, always show exactly the rows a plain model of the
+// rules says (counted, and the first rows compared one by one).
+class ListNoiseScale : public ::testing::Test {
+ protected:
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+  static constexpr int kRows = 50'000;  // the same walk, at a sanitizer's pace
+#else
+  static constexpr int kRows = 1'000'000;
+#endif
+  static constexpr int kTexts = kRows / 5;  // each text sent five times over
+  static constexpr int kMembers = 5'000;
+  static constexpr int kEmptyAtBottom = 300;  // filled by pages later
+
+  struct Model {
+    int text;
+    int id;
+  };
+  static int MemberOf(int text) { return 10'000 + text % kMembers; }
+  static bool IsCargo(int text) { return text % 2 == 0; }
+  // The menu's index of a length in decimetres.
+  static std::size_t LengthIndex(int decimetres) {
+    const auto lengths = KnownTruckLengths();
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+      if (lengths[i].decimetres == decimetres) return i;
+    }
+    ADD_FAILURE() << decimetres << " is not in the menu";
+    return 0;
+  }
+  static std::size_t LengthOf(int text) {
+    static const std::size_t kUsed[] = {LengthIndex(42), LengthIndex(68), LengthIndex(96),
+                                        LengthIndex(130), LengthIndex(175)};
+    return kUsed[static_cast<std::size_t>(text / 2) % 5];
+  }
+  static bool Urgent(int text) { return text % 3 == 0; }
+  static const char* From(int text) {
+    static const char* const kCities[] = {"济宁", "郑州", "上海", "广州", "西安"};
+    return kCities[(text / 7) % 5];
+  }
+
+  static InfoRecord Record(const Model& m) {
+    const auto lengths = KnownTruckLengths();
+    InfoRecord r;
+    r.InfoID = std::to_string(m.id);
+    r.City = G(From(m.text));
+    r.Type = IsCargo(m.text) ? "0" : "1";
+    r.Content =
+        G(std::string(From(m.text)) + "到北京，有货" + std::to_string(m.text % 30) + "吨，求") +
+        lengths[LengthOf(m.text)].label +
+        G(std::string("高栏车") + (Urgent(m.text) ? "，面议急走" : "") + "，编号" +
+          std::to_string(m.text));
+    r.Tel = "139" + std::to_string(10'000'000 + m.text % kMembers);
+    r.Company = G("物流公司");
+    r.Flag = std::to_string(MemberOf(m.text));
+    r.Deal = "0";
+    r.Time = "2026-12-11 07:05:00";
+    return r;
+  }
+
+  ListNoiseScale() : store(grid) {
+    store.SetRowStyle(RowStyle{G("宋体"), 20, 0});
+    store.SetBlockedTest([this](std::string_view m) { return !blocked.empty() && m == blocked; });
+    EXPECT_TRUE(store.ApplyStartPage(CountedPage{kRows, {}}));
+    for (int row = 0; row < kRows; ++row) {
+      rows.push_back(Model{row % kTexts, 5'000'000 - row});
+      if (row < kRows - kEmptyAtBottom) store.PutRecord(Record(rows.back()), PutMode::kFill, row);
+    }
+    loaded = kRows - kEmptyAtBottom;
+  }
+
+  // What the rules say is shown, top to bottom, as row numbers.
+  std::vector<int> Expected() const {
+    std::vector<int> shown;
+    std::vector<bool> seen(static_cast<std::size_t>(kTexts + next_id));  // newest copy above
+    const std::size_t nine_six = LengthIndex(96);
+    for (int row = 0; row < loaded; ++row) {
+      const int text = rows[static_cast<std::size_t>(row)].text;
+      const bool newest = !seen[static_cast<std::size_t>(text)];
+      seen[static_cast<std::size_t>(text)] = true;
+      if (folding && !newest) continue;
+      if (std::to_string(MemberOf(text)) == blocked) continue;
+      if (filtered && !(IsCargo(text) && LengthOf(text) == nine_six &&
+                        std::string_view(From(text)) == "郑州" && !Urgent(text))) {
+        continue;
+      }
+      shown.push_back(row);
+    }
+    return shown;
+  }
+
+  void ExpectAsModelled(const char* step) {
+    SCOPED_TRACE(step);
+    const std::vector<int> expected = Expected();
+    EXPECT_EQ(store.Noise().ShownLoadedCount(), static_cast<int>(expected.size()));
+    int row = grid.NextShownRow(-1);
+    for (std::size_t i = 0; i < expected.size() && i < 200; ++i, row = grid.NextShownRow(row)) {
+      ASSERT_EQ(row, expected[i]) << "shown row " << i;
+    }
+  }
+
+  // 50 records by poll, oldest first: every other one a re-send of a held
+  // text (its row goes to the top), the others new texts.
+  void Poll() {
+    std::vector<InfoRecord> answer;
+    for (int i = 0; i < 50; ++i) {
+      const int text = i % 2 == 0 ? (next_id * 7 + i) % kTexts : kTexts + next_id;
+      const Model m{text, next_id++};
+      answer.push_back(Record(m));
+      rows.insert(rows.begin(), m);
+      ++loaded;
+    }
+    store.ApplyNewRecords(answer);
+  }
+
+  // The next page below the loaded rows (it begins with the last loaded
+  // row's message, as pages do).
+  void Page() {
+    std::vector<InfoRecord> page;
+    for (int row = loaded - 1; row < loaded + 29 && row < static_cast<int>(rows.size()); ++row) {
+      page.push_back(Record(rows[static_cast<std::size_t>(row)]));
+    }
+    ASSERT_TRUE(store.ApplyPage(loaded, page, store.TopInserts()));
+    loaded = std::min(loaded + 29, static_cast<int>(rows.size()));
+  }
+
+  RowFilter Filter() const {
+    RowFilter f;
+    f.type = FilterType::kCargo;
+    f.lengths = std::uint32_t{1} << LengthIndex(96);
+    f.must_have = {G("郑州")};
+    f.must_not_have = {G("面议急走")};
+    return f;
+  }
+
+  feed_test::TestGrid grid;
+  FeedStore store;
+  std::vector<Model> rows;  // the model, row by row
+  int loaded = 0;
+  int next_id = 6'000'000;
+  bool folding = true;
+  bool filtered = false;
+  std::string blocked;
+};
+
+TEST_F(ListNoiseScale, FoldBlockAndFilterAMillionRowsWithPollsAndPagesBetween) {
+  ExpectAsModelled("folded");
+  Poll();
+  Page();
+  ExpectAsModelled("a poll and a page, folded");
+  folding = false;
+  store.SetFolding(false);
+  ExpectAsModelled("unfolded");
+  Poll();
+  ExpectAsModelled("a poll, unfolded");
+  folding = true;
+  store.SetFolding(true);
+  blocked = std::to_string(MemberOf(7));
+  store.BlockedChanged();
+  ExpectAsModelled("folded, a member blocked");
+  Page();
+  Poll();
+  ExpectAsModelled("a page and a poll, blocked");
+  filtered = true;
+  store.SetFilter(Filter());
+  ExpectAsModelled("filtered");
+  Poll();
+  Page();
+  ExpectAsModelled("a poll and a page, filtered");
+  blocked.clear();
+  store.BlockedChanged();
+  filtered = false;
+  store.SetFilter(RowFilter{});
+  ExpectAsModelled("unblocked, the filter cleared");
+}
+
 // A service's list as the contract numbers it: newest first, deleted
 // messages gone; a loop re-send deletes the member's live copy and adds the
 // new one on top.

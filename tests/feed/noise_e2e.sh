@@ -5,7 +5,8 @@
 #   1. offices re-send their texts on the loop while the list runs: each text
 #      is one row on top, marked "【重复N次】", and the count says how many
 #      copies were folded
-#   2. "屏蔽此会员" on one office's row: its rows are gone
+#   2. the folded row's detail window lists its copies' times; "屏蔽此会员"
+#      in one office's detail window: its rows are gone
 #   3. the filter bar on 9.6米: only rows naming 9.6米 (or 9米6) stay, the
 #      count reads "显示 X / 共 N 条"
 #   4. "导出..." writes those rows; the file reads back as UTF-8 CSV with
@@ -24,17 +25,24 @@ source "$(dirname "$0")/../e2e/e2e_lib.sh"
 send() { send_command "TARVOLO done" "$@"; }
 
 cli=$build/cli/tarvolo-cli
+# The offices publish straight through the page, without a member's key.
 start_service "$work/service.log" --demo --demo-count 300 --no-cache --quota 0 \
-  --db "$work/service.db"
+  --allow-unsigned-members --db "$work/service.db"
 host=$service_host
 db=$work/service.db
 
 sql() { python3 -c 'import sqlite3, sys; c = sqlite3.connect(sys.argv[1]); r = c.execute(sys.argv[2]).fetchall(); c.commit(); print(r[0][0] if r else "")' "$db" "$1"; }
 member_id() { sql "select id from members where username = '$1'"; }
 
+company() {  # member -> its company (GBK as stored), percent-encoded
+  python3 -c 'import sqlite3, sys, urllib.parse
+c = sqlite3.connect(sys.argv[1]); c.text_factory = bytes
+print(urllib.parse.quote(c.execute("select company from members where id = ?", (sys.argv[2],)).fetchone()[0], safe=""))' "$db" "$1"
+}
 publish() {  # sign member content
+  # The office's own company; no contact line: the service writes its telephone.
   local answer
-  answer=$(curl -s -X POST "http://$host/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=$1&Msg_Code=$(gbk 郑州)&Msg_StartCity=$(gbk 郑州)&Msg_Type=0&Msg_Content=$(gbk "$3")&Msg_Tel=13700000000&Msg_Flag=$2")
+  answer=$(curl -s -X POST "http://$host/qavel/client/SetInfo.asp?action=Client_AddInfo&AddSign=$1&Msg_Code=$(gbk 郑州)&Msg_StartCity=$(gbk 郑州)&Msg_Type=0&Msg_Content=$(gbk "$3")&Msg_Company=$(company "$2")&Msg_Tel=&Msg_Flag=$2")
   [ "$(echo "$answer" | base64 -d)" = AddOK ] || fail "publish $1 answered $answer"
 }
 
@@ -91,10 +99,35 @@ done
 echo "noise e2e: folded; count: $(last_count)"
 shot noise_folded.png
 
-# 2. block the third office
+open_detail() {  # row: double-click it and wait for its window on screen
+  local windows deadline
+  windows=$(count_lines "TARVOLO detail-window-id")
+  send detail "$1"
+  deadline=$((SECONDS + 10))
+  until (($(count_lines "TARVOLO detail-window-id") > windows)); do
+    ((SECONDS <= deadline)) || fail "the detail window of row $1 did not open"
+    sleep 0.05
+  done
+  wait_shown "$(reported_id "$work/client.log" detail-window-id)" 10
+}
+
+# the folded row's detail window lists when its copies came
+row1=$(grep -- "$text1" <<<"$rows" | head -1 | cut -d' ' -f3)
+open_detail "$row1"
+grep -q "TARVOLO detail-copies 共 3 次：" "$work/client.log" || fail "the detail window does not list the copies"
+shot noise_detail_copies.png
+send detail-close
+
+# 2. block the third office from its detail window
 row3=$(grep -- "$text3" <<<"$rows" | head -1 | cut -d' ' -f3)
 [ -n "$row3" ] || fail "the third office's row is not shown"
-send block "$row3"
+open_detail "$row3"
+send detail-block
+deadline=$((SECONDS + 10))
+until grep "TARVOLO feed-status " "$work/client.log" | tail -1 | grep -q "已屏蔽会员"; do
+  ((SECONDS <= deadline)) || fail "no word of the blocked member"
+  sleep 0.05
+done
 status=$(grep "TARVOLO feed-status " "$work/client.log" | tail -1)
 [[ $status == *"已屏蔽会员 $office3"* ]] || fail "no word of the blocked member: $status"
 shown_lines 60 | grep -q -- "$text3" && fail "the blocked office's row is still shown"

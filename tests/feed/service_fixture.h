@@ -29,10 +29,11 @@
 
 namespace tv::feed_test {
 
-// One SQL statement on the service's database; the first column of every
-// row as a number.
-inline std::vector<std::int64_t> SqlNumbers(const std::string& db_path, const std::string& sql) {
-  std::vector<std::int64_t> out;
+// One SQL statement on the service's database; `take` reads the first
+// column of every row.
+template <typename T, typename Take>
+std::vector<T> SqlColumn(const std::string& db_path, const std::string& sql, Take take) {
+  std::vector<T> out;
   sqlite3* db = nullptr;
   if (sqlite3_open(db_path.c_str(), &db) != SQLITE_OK) {
     sqlite3_close(db);
@@ -41,11 +42,27 @@ inline std::vector<std::int64_t> SqlNumbers(const std::string& db_path, const st
   sqlite3_busy_timeout(db, 5000);
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
-    while (sqlite3_step(stmt) == SQLITE_ROW) out.push_back(sqlite3_column_int64(stmt, 0));
+    while (sqlite3_step(stmt) == SQLITE_ROW) out.push_back(take(stmt));
   }
   sqlite3_finalize(stmt);
   sqlite3_close(db);
   return out;
+}
+
+// The first column of every row as a number.
+inline std::vector<std::int64_t> SqlNumbers(const std::string& db_path, const std::string& sql) {
+  return SqlColumn<std::int64_t>(db_path, sql,
+                                 [](sqlite3_stmt* s) { return sqlite3_column_int64(s, 0); });
+}
+
+// The first column of the first row as its bytes (GBK as stored); "" when none.
+inline std::string SqlText(const std::string& db_path, const std::string& sql) {
+  const auto texts = SqlColumn<std::string>(db_path, sql, [](sqlite3_stmt* s) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, 0));
+    return std::string(bytes == nullptr ? "" : bytes,
+                       static_cast<std::size_t>(sqlite3_column_bytes(s, 0)));
+  });
+  return texts.empty() ? std::string() : texts.front();
 }
 
 // One SQL statement on the service's database (SQLite or PostgreSQL); the
