@@ -115,7 +115,7 @@ void MainWindow::BuildControls() {
   button_row->setFixedHeight(kButtonRowHeight + 4);
   auto* row = new QHBoxLayout(button_row);
   row->setContentsMargins(2, 2, 2, 2);
-  row->setSpacing(3);
+  row->setSpacing(2);
   auto add_button = [&](MainButton id, const QString& caption, const QString& tip) {
     auto* b = new QPushButton(caption, button_row);
     b->setFixedHeight(kButtonRowHeight);

@@ -209,7 +209,7 @@ void SubscriptionAttachment::RebuildTabs() {
     InfoGrid* grid = grids_.at(id);
     tabs_->addTab(grid, FromGbk(feed->Info().name));
     live_grids_.emplace_back(new LiveGrid(
-        grid, feed->Grid(), feed->Feed(), feed->Paging(), [] { return true; }, this));
+        grid, feed->Grid(), feed->Feed(), feed->Paging(), shell_, [] { return true; }, this));
   }
   // The grids of subscriptions that are gone.
   for (auto it = grids_.begin(); it != grids_.end();) {
