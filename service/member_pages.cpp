@@ -180,6 +180,8 @@ std::string ServicePages::Bump(const MessageRow& message) {
     case PublishResult::kDuplicate:  // not for a bump
     case PublishResult::kQuotaFull:
       return "今天的发布数量已满，明天再发吧。";
+    case PublishResult::kNotStored:
+      return "信息没能保存，请稍后再试。";
     case PublishResult::kNoRight:
       break;
   }

@@ -244,6 +244,8 @@ Answer ServicePages::SetInfo(const Query& q, std::string_view) {
       return Encoded("AddError");
     case PublishResult::kQuotaFull:
       return Encoded("AddFull");
+    case PublishResult::kNotStored:
+      return NotStored();
     case PublishResult::kNoRight:
       break;
   }

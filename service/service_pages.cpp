@@ -19,6 +19,7 @@ constexpr std::string_view kProgramFile = "tarvolo";
 
 Answer BadRequest() { return {400, "Bad Request", "text/plain"}; }
 Answer NotFound() { return {404, "Not Found", "text/plain"}; }
+Answer NotStored() { return {503, "Service Unavailable", "text/plain"}; }
 Answer Encoded(std::string_view gbk_text) { return {200, EncodeBase64(gbk_text), "text/plain"}; }
 Answer Html(std::string gbk_html) { return {200, std::move(gbk_html), "text/html; charset=GBK"}; }
 

@@ -111,6 +111,9 @@ class ServicePages {
 // Shared by the page files.
 Answer BadRequest();
 Answer NotFound();
+// The database did not take a change: the client reads it as a failed
+// request (its "Error") and may send it again.
+Answer NotStored();
 Answer Encoded(std::string_view gbk_text);
 Answer Html(std::string gbk_html);
 // The page's own refusal `word`, with the header that tells our client its

@@ -94,7 +94,6 @@ void BindFilter(SqlStmt& s, const MessageFilter& f) {
   if (!f.words.empty()) s.Bind(4, JoinList(f.words));
 }
 
-
 const char* LogTable(LogKind kind) {
   return kind == LogKind::kDeleted ? "deleted_log" : "closed_log";
 }
@@ -367,7 +366,7 @@ std::int64_t ServiceStore::CountSince(SqlDb& db, std::int64_t flag, std::time_t 
 PublishResult ServiceStore::Publish(const NewMessage& message, const PublishPolicy& policy,
                                     std::int64_t* new_id) {
   auto writer = Writer();
-  if (!writer.valid() || !BeginMessageWrite(*writer)) return PublishResult::kNoRight;
+  if (!writer.valid() || !BeginMessageWrite(*writer)) return PublishResult::kNotStored;
   SqlDb& db = *writer;
   const auto refuse = [&db](PublishResult why) {
     db.Exec("ROLLBACK");
@@ -396,18 +395,18 @@ PublishResult ServiceStore::Publish(const NewMessage& message, const PublishPoli
   int resent = 0;
   if ((policy.loop || policy.bump) &&
       !WithdrawLiveCopies(db, message.flag, message.content, now, &resent)) {
-    return refuse(PublishResult::kNoRight);
+    return refuse(PublishResult::kNotStored);
   }
   NewMessage stored = message;
   stored.created = now;
   std::int64_t id = 0;
-  if (!InsertOne(db, stored, &id)) return refuse(PublishResult::kNoRight);
+  if (!InsertOne(db, stored, &id)) return refuse(PublishResult::kNotStored);
   if (resent > 0) {
     SqlStmt s(db, "UPDATE messages SET resent = ?1 WHERE id = ?2");
     s.Bind(1, std::int64_t{resent}).Bind(2, id);
-    if (!s.Run()) return refuse(PublishResult::kNoRight);
+    if (!s.Run()) return refuse(PublishResult::kNotStored);
   }
-  if (!CommitMessageWrite(db, id)) return PublishResult::kNoRight;
+  if (!CommitMessageWrite(db, id)) return PublishResult::kNotStored;
   if (new_id) *new_id = id;
   return PublishResult::kAdded;
 }

@@ -51,7 +51,9 @@ struct NewMessage {
   std::time_t created = 0;  // 0: now
 };
 
-enum class PublishResult { kAdded, kDuplicate, kQuotaFull, kNoRight };
+// kNotStored: the database did not take the message (full, gone, locked up):
+// nothing of it was kept, and the publisher may try again.
+enum class PublishResult { kAdded, kDuplicate, kQuotaFull, kNoRight, kNotStored };
 
 struct PublishPolicy {
   int daily_quota = 100;  // messages per member and calendar day

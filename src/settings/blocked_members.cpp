@@ -6,8 +6,17 @@
 #include <ctime>
 
 #include "settings/store.h"
+#include "settings/store_space.h"
 
 namespace tv {
+namespace {
+
+// The number is kept as text: member numbers are compared as written.
+constexpr const char* kInsertSql =
+    "INSERT OR REPLACE INTO blocked(number, company, tel, blocked_at) "
+    "VALUES(CAST(?1 AS TEXT), ?2, ?3, ?4)";
+
+}  // namespace
 
 std::string BlockedMembers::DefaultPath() {
   const std::string settings = SettingsStore::DefaultPath();
@@ -76,8 +85,30 @@ bool BlockedMembers::Exec(const char* sql, const std::vector<std::string>& texts
     sqlite3_bind_blob(s, i++, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
   }
   if (last_int != 0) sqlite3_bind_int64(s, i, last_int);
+  const int before = sqlite3_total_changes(db_);
   const bool ok = sqlite3_step(s) == SQLITE_DONE;
+  NoteStoreWrite(db_, ok, before);
   sqlite3_finalize(s);
+  return ok;
+}
+
+void BlockedMembers::Store(const char* sql, const std::vector<std::string>& texts,
+                           std::int64_t last_int) {
+  if (db_ == nullptr) return;
+  unsaved_ = unsaved_ ? !Rewrite() : !Exec(sql, texts, last_int);
+}
+
+bool BlockedMembers::Rewrite() {
+  const int before = sqlite3_total_changes(db_);
+  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+  bool ok = sqlite3_exec(db_, "DELETE FROM blocked", nullptr, nullptr, nullptr) == SQLITE_OK;
+  // Oldest first: the list reads back newest first, ties by insertion.
+  for (auto m = list_.rbegin(); ok && m != list_.rend(); ++m) {
+    ok = Exec(kInsertSql, {m->number, m->company, m->tel}, m->blocked_at);
+  }
+  ok = ok && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+  NoteStoreWrite(db_, ok, before);
+  if (!ok) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   return ok;
 }
 
@@ -93,11 +124,7 @@ bool BlockedMembers::Block(const BlockedMember& member) {
   list_.erase(std::remove_if(list_.begin(), list_.end(), same), list_.end());
   list_.insert(list_.begin(), m);
   numbers_.insert(m.number);
-  // The number is kept as text: member numbers are compared as written.
-  Exec(
-      "INSERT OR REPLACE INTO blocked(number, company, tel, blocked_at) "
-      "VALUES(CAST(?1 AS TEXT), ?2, ?3, ?4)",
-      {m.number, m.company, m.tel}, m.blocked_at);
+  Store(kInsertSql, {m.number, m.company, m.tel}, m.blocked_at);
   return true;
 }
 
@@ -107,7 +134,7 @@ void BlockedMembers::Unblock(std::string_view number) {
   list_.erase(std::remove_if(list_.begin(), list_.end(),
                              [&key](const BlockedMember& b) { return b.number == key; }),
               list_.end());
-  Exec("DELETE FROM blocked WHERE number = CAST(?1 AS TEXT)", {key});
+  Store("DELETE FROM blocked WHERE number = CAST(?1 AS TEXT)", {key});
 }
 
 }  // namespace tv

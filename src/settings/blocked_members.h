@@ -49,10 +49,16 @@ class BlockedMembers {
  private:
   void Load();
   bool Exec(const char* sql, const std::vector<std::string>& texts, std::int64_t last_int = 0);
+  // Stores one change; after a change that could not be stored (a full
+  // disk) the whole list in memory is written instead, so the file catches
+  // up with the member's blocks once it can be written again.
+  void Store(const char* sql, const std::vector<std::string>& texts, std::int64_t last_int = 0);
+  bool Rewrite();
 
   sqlite3* db_ = nullptr;
   std::vector<BlockedMember> list_;
   std::unordered_set<std::string> numbers_;
+  bool unsaved_ = false;  // the file lags behind list_
 };
 
 }  // namespace tv

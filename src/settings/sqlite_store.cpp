@@ -4,6 +4,7 @@
 
 #include "core/gbk.h"
 #include "settings/key_path.h"
+#include "settings/store_space.h"
 
 namespace tv {
 
@@ -323,8 +324,11 @@ bool SqliteSettingsStore::Write(std::string_view key, std::string_view name,
   Bind(stmt.get(), 2, folded_name);
   Bind(stmt.get(), 3, name);
   Bind(stmt.get(), 4, text);
+  const int before = sqlite3_total_changes(writer_->db());
+  const bool done = StepDone(stmt.get());
+  NoteStoreWrite(writer_->db(), done, before);
   // No row is written when the key is missing: writes never create keys.
-  return StepDone(stmt.get()) && sqlite3_changes(writer_->db()) > 0;
+  return done && sqlite3_changes(writer_->db()) > 0;
 }
 
 bool SqliteSettingsStore::CreateKeyLocked(const std::string& folded, std::string_view path) {
@@ -341,13 +345,16 @@ bool SqliteSettingsStore::CreateKey(std::string_view key) {
   if (path.empty()) return false;
   std::lock_guard lock(write_mutex_);
   // As in a registry, the keys on the way down come into being too.
+  const int before = sqlite3_total_changes(writer_->db());
   if (writer_->Exec("BEGIN IMMEDIATE") != SQLITE_OK) return false;
   bool ok = true;
   for (std::string_view ancestor : KeyPathAncestors(path)) {
     if (!ancestor.empty()) ok = ok && CreateKeyLocked(FoldSettingName(ancestor), ancestor);
   }
   ok = ok && CreateKeyLocked(FoldSettingName(path), path);
-  if (ok && writer_->Exec("COMMIT") == SQLITE_OK) return true;
+  ok = ok && writer_->Exec("COMMIT") == SQLITE_OK;
+  NoteStoreWrite(writer_->db(), ok, before);
+  if (ok) return true;
   writer_->Exec("ROLLBACK");
   return false;
 }
@@ -362,7 +369,10 @@ bool SqliteSettingsStore::DeleteValue(std::string_view key, std::string_view nam
   if (!stmt) return false;
   Bind(stmt.get(), 1, folded_key);
   Bind(stmt.get(), 2, folded_name);
-  return StepDone(stmt.get()) && sqlite3_changes(writer_->db()) > 0;
+  const int before = sqlite3_total_changes(writer_->db());
+  const bool done = StepDone(stmt.get());
+  NoteStoreWrite(writer_->db(), done, before);
+  return done && sqlite3_changes(writer_->db()) > 0;
 }
 
 bool SqliteSettingsStore::EraseValue(std::string_view key, std::string_view name) {
@@ -371,6 +381,7 @@ bool SqliteSettingsStore::EraseValue(std::string_view key, std::string_view name
   std::string folded_name = FoldSettingName(CutAtZero(name));
   if (folded_key.empty()) return false;
   std::lock_guard lock(write_mutex_);
+  const int before = sqlite3_total_changes(writer_->db());
   if (writer_->Exec("BEGIN IMMEDIATE") != SQLITE_OK) return false;
   bool ok = false;
   {
@@ -386,7 +397,9 @@ bool SqliteSettingsStore::EraseValue(std::string_view key, std::string_view name
       ok = StepDone(blank.get()) && StepDone(remove.get()) && sqlite3_changes(writer_->db()) > 0;
     }
   }
-  if (!ok || writer_->Exec("COMMIT") != SQLITE_OK) {
+  ok = ok && writer_->Exec("COMMIT") == SQLITE_OK;
+  NoteStoreWrite(writer_->db(), ok, before);
+  if (!ok) {
     writer_->Exec("ROLLBACK");
     return false;
   }
@@ -404,6 +417,7 @@ bool SqliteSettingsStore::DeleteKey(std::string_view key) {
   std::string subkeys_from = folded_key + '\\';
   std::string subkeys_to = folded_key + ']';
   std::lock_guard lock(write_mutex_);
+  const int before = sqlite3_total_changes(writer_->db());
   if (writer_->Exec("BEGIN IMMEDIATE") != SQLITE_OK) return false;
   bool ok = false;
   {
@@ -421,7 +435,9 @@ bool SqliteSettingsStore::DeleteKey(std::string_view key) {
            StepDone(keys.get()) && sqlite3_changes(writer_->db()) > 0;
     }
   }
-  if (ok && writer_->Exec("COMMIT") == SQLITE_OK) return true;
+  ok = ok && writer_->Exec("COMMIT") == SQLITE_OK;
+  NoteStoreWrite(writer_->db(), ok, before);
+  if (ok) return true;
   writer_->Exec("ROLLBACK");
   return false;
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "settings/store.h"
+#include "settings/store_space.h"
 
 namespace tv {
 namespace {
@@ -28,7 +29,7 @@ constexpr const char* kSchema =
 // One prepared statement, finalized on every path.
 class Stmt {
  public:
-  Stmt(sqlite3* db, const char* sql) {
+  Stmt(sqlite3* db, const char* sql) : db_(db) {
     if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
   }
   ~Stmt() { sqlite3_finalize(stmt_); }
@@ -48,7 +49,13 @@ class Stmt {
   }
   // SQLITE_ROW, SQLITE_DONE or an error.
   int Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_ERROR; }
-  bool Done() { return Step() == SQLITE_DONE; }
+  // Runs a statement that writes; a full disk is told to the member.
+  bool Done() {
+    const int before = sqlite3_total_changes(db_);
+    const bool done = Step() == SQLITE_DONE;
+    if (stmt_) NoteStoreWrite(db_, done, before);
+    return done;
+  }
   std::string Text(int column) const {
     const void* data = sqlite3_column_blob(stmt_, column);
     const int size = sqlite3_column_bytes(stmt_, column);
@@ -58,6 +65,7 @@ class Stmt {
   std::int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
 
  private:
+  sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
 };
 
@@ -65,7 +73,7 @@ class Stmt {
 // unless committed. Statements inside it end before the commit.
 class Transaction {
  public:
-  explicit Transaction(sqlite3* db) : db_(db) {
+  explicit Transaction(sqlite3* db) : db_(db), changes_before_(sqlite3_total_changes(db)) {
     ok_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
   }
   ~Transaction() {
@@ -74,11 +82,13 @@ class Transaction {
   bool ok() const { return ok_; }
   bool Commit() {
     committed_ = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    NoteStoreWrite(db_, committed_, changes_before_);
     return committed_;
   }
 
  private:
   sqlite3* db_;
+  int changes_before_;
   bool ok_ = false;
   bool committed_ = false;
 };

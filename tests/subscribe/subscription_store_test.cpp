@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "core/gbk.h"
+#include "core/notice.h"
+#include "small_disk.h"
 #include "subscribe/subscription_store.h"
 
 namespace tv {
@@ -175,6 +177,49 @@ TEST_F(SubscriptionStoreTest, LivesBesideTheSettingsAndRefusesAForeignFile) {
   std::fputs("not a database, but long enough to be read as a header of one......", file);
   std::fclose(file);
   EXPECT_FALSE(SubscriptionStore::Open(foreign));
+}
+
+// On a disk that fills up the member is told once, what was kept stays, and
+// the matches that could not be kept are kept when they come again with room.
+TEST_F(SubscriptionStoreTest, AFullDiskIsToldOnceAndLosesNothingKept) {
+  SmallDisk disk(2 << 20);
+  if (!disk.ok()) GTEST_SKIP() << disk.error();
+  path_ = disk.dir() + "/subscriptions.db";
+  ScopedNoticeRecorder recorder;
+  {
+    auto store = Open();
+    ASSERT_TRUE(store);
+    Subscription route = Named("路线");
+    ASSERT_TRUE(store->Add(route));
+    ASSERT_EQ(store->AddMatches(route.id, {Record(1), Record(2)}), 2);
+    ASSERT_TRUE(store->SetNewestId(route.id, "2"));
+    ASSERT_GT(disk.Fill(), 0u);
+
+    Subscription second = Named("第二");
+    EXPECT_FALSE(store->Add(second));
+    EXPECT_EQ(store->AddMatches(route.id, {Record(3), Record(4)}), -1);
+    EXPECT_FALSE(store->SetNewestId(route.id, "4"));
+    EXPECT_FALSE(store->SetPaused(route.id, true));
+    ASSERT_EQ(recorder.notices.size(), 1u);
+    EXPECT_NE(GbkToUtf8(recorder.notices[0]).find("磁盘已满"), std::string::npos);
+    EXPECT_EQ(store->Matches(route.id).size(), 2u);
+    EXPECT_EQ(store->NewestId(route.id), "2");
+
+    disk.Free();
+    EXPECT_EQ(store->AddMatches(route.id, {Record(2), Record(3), Record(4)}), 2);
+    EXPECT_TRUE(store->SetNewestId(route.id, "4"));
+  }
+  auto reopened = Open();
+  ASSERT_TRUE(reopened);
+  const std::vector<Subscription> list = reopened->List();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_FALSE(list[0].paused);
+  const std::vector<StoredMatch> kept = reopened->Matches(list[0].id);
+  ASSERT_EQ(kept.size(), 4u);
+  EXPECT_EQ(kept.front().record.InfoID, "4");
+  EXPECT_EQ(kept.back().record.InfoID, "1");
+  EXPECT_EQ(reopened->NewestId(list[0].id), "4");
+  EXPECT_EQ(recorder.notices.size(), 1u);
 }
 
 }  // namespace
