@@ -5,6 +5,7 @@
 
 #include "core/gbk.h"
 #include "core/notice.h"
+#include "settings/store_space.h"
 
 namespace tv {
 namespace {
@@ -61,6 +62,7 @@ bool SettingKeyExists(std::string_view key) { return Settings().KeyExists(key); 
 
 bool WriteSettingOrWarn(std::string_view name, std::string_view text) {
   if (WriteSetting(kMainKey, name, text)) return true;
+  if (StoreDiskFull()) return false;  // told once already
   ShowNotice(TV_TEXT("写入注册表错误\n\n为了程序的正常运行,请检查注册表是否可写"));
   return false;
 }

@@ -30,4 +30,6 @@ void NoteStoreWrite(sqlite3* db, bool done, int changes_before) {
   }
 }
 
+bool StoreDiskFull() { return g_disk_full.load(std::memory_order_relaxed); }
+
 }  // namespace tv

@@ -16,4 +16,9 @@ namespace tv {
 // read from the connection's last error.
 void NoteStoreWrite(sqlite3* db, bool done, int changes_before);
 
+// True from a write the disk had no room for until one is stored again: the
+// member has been told, and a caller's own notice of a failed write would
+// only repeat it.
+bool StoreDiskFull();
+
 }  // namespace tv

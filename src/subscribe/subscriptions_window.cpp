@@ -11,6 +11,7 @@
 #include "core/gbk.h"
 #include "core/notice.h"
 #include "core/qt_gbk.h"
+#include "settings/store_space.h"
 #include "subscribe/spoken_alert.h"
 #include "subscribe/subscription_form.h"
 #include "subscribe/subscription_set.h"
@@ -115,7 +116,8 @@ void SubscriptionsWindow::OpenFormFor(const Subscription* shown, bool modal) {
     Subscription s = *form_->Result();
     s.paused = paused;
     const bool stored = s.id != 0 ? set_.Kept().Update(s) : set_.Kept().Add(s);
-    if (!stored) ShowNotice(TV_TEXT("订阅没能保存，请检查磁盘是否可写"));
+    // A full disk has been told once already.
+    if (!stored && !StoreDiskFull()) ShowNotice(TV_TEXT("订阅没能保存，请检查磁盘是否可写"));
     set_.Start();
     Refill();
     emit subscriptionsChanged();

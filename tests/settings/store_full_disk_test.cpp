@@ -8,6 +8,7 @@
 #include "core/notice.h"
 #include "settings/blocked_members.h"
 #include "settings/store.h"
+#include "settings/values.h"
 #include "small_disk.h"
 
 namespace tv {
@@ -30,14 +31,17 @@ TEST(SettingsFullDisk, ToldOnceKeepsWhatIsStoredAndWritesAgainWithRoom) {
   const std::string long_text(400, 'v');
   ScopedNoticeRecorder recorder;
   {
-    auto store = SettingsStore::Open(path);
+    UseSettingsStore(SettingsStore::Open(path));
+    SettingsStore* store = &Settings();
     ASSERT_TRUE(store->Write(kMainKey, "kept", "before"));
     ASSERT_GT(disk.Fill(), 0u);
 
-    // Every kind of write fails, and the member hears of it once.
+    // Every kind of write fails, and the member hears of it once (not also
+    // with the notice of a setting that could not be written).
     for (int i = 0; i < 5; ++i) {
       EXPECT_FALSE(store->Write(kMainKey, "new" + std::to_string(i), long_text)) << i;
     }
+    EXPECT_FALSE(SetFontSize(30));
     EXPECT_FALSE(store->CreateKey(std::string(kHistoryKey)));
     EXPECT_FALSE(store->Write(kMainKey, "kept", long_text));
     EXPECT_TRUE(ToldDiskFull(recorder, 1)) << recorder.notices.size();
@@ -55,6 +59,7 @@ TEST(SettingsFullDisk, ToldOnceKeepsWhatIsStoredAndWritesAgainWithRoom) {
     EXPECT_FALSE(store->Write(kMainKey, "new2", long_text));
     EXPECT_TRUE(ToldDiskFull(recorder, 2)) << recorder.notices.size();
     disk.Free();
+    UseSettingsStore(nullptr);
   }
   // The file opens sound (a damaged one would have been moved aside) with
   // every write that went through.
