@@ -185,13 +185,13 @@ void SubscriptionFeed::TakeArrived(int rows_on_top, bool announce) {
   // A first page lists the newest first; the store keeps them oldest first.
   if (!announce) std::reverse(taken.begin(), taken.end());
   // Matches that could not be kept (a full disk) stay in the list for this
-  // run; the poll mark then stays behind them, so that the next start asks
-  // for them again and keeps them.
-  const bool kept = taken.empty() || kept_.AddMatches(subscription_.id, taken) >= 0;
+  // run; the stored poll mark then stays behind them for the rest of it, so
+  // that the next start asks for them again and keeps them.
+  if (!taken.empty() && kept_.AddMatches(subscription_.id, taken) < 0) unkept_ = true;
   // Written when it moved (and once after the first page): most polls of a
   // narrow route bring nothing, and a write each would cost a disk sync.
   const std::string newest = std::to_string(NewestSeen());
-  if (kept && newest != stored_newest_ && kept_.SetNewestId(subscription_.id, newest)) {
+  if (!unkept_ && newest != stored_newest_ && kept_.SetNewestId(subscription_.id, newest)) {
     stored_newest_ = newest;
   }
   {

@@ -77,6 +77,8 @@ class SubscriptionFeed : public QObject {
   bool polling_ = true;
   // The newest identifier as last written to the store.
   std::string stored_newest_;
+  // Some matches of this run could not be kept: the mark is not moved again.
+  bool unkept_ = false;
 };
 
 }  // namespace tv

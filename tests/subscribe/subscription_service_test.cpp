@@ -4,6 +4,7 @@
 // subscription asks nothing; an outage is told once and all three follow
 // the service when it is back.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QSignalSpy>
 #include <QTest>
@@ -202,6 +203,38 @@ TEST_F(SubscriptionServiceTest, ARestartShowsWhatWasKeptAndGoesOnWithoutGapOrRep
   expected.insert(expected.end(), kept_before.begin(), kept_before.end());
   EXPECT_EQ(Kept(a), expected);
   EXPECT_EQ(Rows(a), expected);
+}
+
+// Matches the file could not take stay in the list, and the poll mark stays
+// behind them: the next start asks for them again and keeps them.
+TEST_F(SubscriptionServiceTest, MatchesNotKeptComeAgainAtTheNextStart) {
+  StartClient();
+  ASSERT_TRUE(Publish("济宁", "0", "济宁到北京 钢材 M1"));
+  ASSERT_TRUE(WaitFor(a, {"M1"}));
+  // From here the file refuses new matches (as a full disk would) but
+  // still takes the rest.
+  const std::string path = (dir / "subscriptions.db").string();
+  const auto exec = [&path](const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  };
+  exec("CREATE TRIGGER refuse BEFORE INSERT ON matches BEGIN SELECT RAISE(FAIL, 'full'); END");
+  ASSERT_TRUE(Publish("济宁", "0", "济宁到北京 钢材 M2"));
+  ASSERT_TRUE(WaitFor(a, {"M1", "M2"}));
+  EXPECT_EQ(Rows(a).at(0), "M2");  // shown for this run
+  const std::size_t now = requests.size();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return RequestsFrom(now, "GetNewDatas") >= 6; }, kWaitMs));
+  set.reset();
+  WaitForBackgroundJobs(kWaitMs);
+
+  exec("DROP TRIGGER refuse");
+  arrived.clear();
+  StartClient();
+  ASSERT_TRUE(WaitFor(a, {"M2"})) << ::testing::PrintToString(arrived[a]);
+  EXPECT_EQ(Kept(a).at(0), "M2");
+  EXPECT_EQ(Kept(a).at(1), "M1");
 }
 
 TEST_F(SubscriptionServiceTest, APausedSubscriptionAsksNothingAndShowsWhatItKept) {
