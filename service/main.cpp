@@ -16,6 +16,7 @@
 #include "metrics.h"
 #include "options.h"
 #include "pg_db.h"
+#include "pg_migrate.h"
 #include "service_pages.h"
 #include "simulation.h"
 #include "store.h"
@@ -47,6 +48,7 @@ std::chrono::milliseconds Millis(double seconds) {
 int main(int argc, char** argv) {
   if (const int status = tv::RunUpdateSigningCommand(argc, argv); status >= 0) return status;
   if (const int status = tv::RunAdminCommand(argc, argv); status >= 0) return status;
+  if (const int status = tv::RunMigrateCommand(argc, argv); status >= 0) return status;
   std::string message;
   bool exit_ok = false;
   auto options = tv::ParseServiceOptions(argc, argv, &message, &exit_ok);

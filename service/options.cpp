@@ -56,7 +56,9 @@ constexpr char kUsage[] =
     "  writes PROGRAM.sig, the detached signature the client checks before it\n"
     "  installs PROGRAM\n"
     "       tarvolo-service admin [--db FILE|URI] COMMAND ...\n"
-    "  operator accounts and the console's actions from a shell (admin --help)\n";
+    "  operator accounts and the console's actions from a shell (admin --help)\n"
+    "       tarvolo-service migrate [--db URI | --db-file FILE]\n"
+    "  a PostgreSQL database of GBK bytes (SQL_ASCII) becomes UTF-8 (migrate --help)\n";
 
 bool ParseSeconds(std::string_view text, double min, double* out) {
   char* end = nullptr;

@@ -6,24 +6,43 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/gbk.h"
 #include "sql_db.h"
 
 namespace tv {
 namespace {
 
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 // Results as text; parameters as text, typed by PostgreSQL from their use.
+// On a UTF-8 database the GBK texts of the service are converted here, both
+// ways; a database without an encoding of its own keeps the bytes as they
+// come.
 class PgStatement final : public SqlStatement {
  public:
-  PgStatement(PGconn* conn, std::string name, std::vector<int> order)
-      : conn_(conn), name_(std::move(name)), order_(std::move(order)), values_(order_.size()),
-        set_(order_.size(), false) {}
+  PgStatement(PGconn* conn, std::string name, std::vector<int> order, bool utf8)
+      : conn_(conn),
+        name_(std::move(name)),
+        order_(std::move(order)),
+        values_(order_.size()),
+        set_(order_.size(), false),
+        utf8_(utf8) {}
   ~PgStatement() override { PQclear(result_); }
 
   void Bind(int index, std::int64_t value) override { Bind(index, std::to_string(value)); }
   void Bind(int index, std::string_view text) override {
     for (std::size_t k = 0; k < order_.size(); ++k) {
       if (order_[k] == index) {
-        values_[k].assign(text.data(), text.size());
+        if (utf8_ && !IsAscii(text)) {
+          values_[k] = GbkToUtf8(text);
+        } else {
+          values_[k].assign(text.data(), text.size());
+        }
         set_[k] = true;
       }
     }
@@ -45,8 +64,9 @@ class PgStatement final : public SqlStatement {
     return std::atoll(PQgetvalue(result_, row_, column));
   }
   std::string Text(int column) const override {
-    return std::string(PQgetvalue(result_, row_, column),
-                       static_cast<std::size_t>(PQgetlength(result_, row_, column)));
+    const std::string_view text(PQgetvalue(result_, row_, column),
+                                static_cast<std::size_t>(PQgetlength(result_, row_, column)));
+    return utf8_ && !IsAscii(text) ? Utf8ToGbk(text) : std::string(text);
   }
   bool IsNull(int column) const override { return PQgetisnull(result_, row_, column) != 0; }
   void Reset() override {
@@ -62,7 +82,8 @@ class PgStatement final : public SqlStatement {
   bool Execute() {
     executed_ = true;
     std::vector<const char*> params(values_.size());
-    for (std::size_t k = 0; k < values_.size(); ++k) params[k] = set_[k] ? values_[k].c_str() : nullptr;
+    for (std::size_t k = 0; k < values_.size(); ++k)
+      params[k] = set_[k] ? values_[k].c_str() : nullptr;
     result_ = PQexecPrepared(conn_, name_.c_str(), static_cast<int>(params.size()), params.data(),
                              nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result_);
@@ -78,11 +99,17 @@ class PgStatement final : public SqlStatement {
   bool executed_ = false;
   int row_ = -1;
   std::int64_t changes_ = 0;
+  bool utf8_;
 };
+
+bool StoresUtf8(PGconn* conn) {
+  const char* encoding = PQparameterStatus(conn, "server_encoding");
+  return !encoding || std::string_view(encoding) != "SQL_ASCII";
+}
 
 class PgDb final : public SqlDb {
  public:
-  explicit PgDb(PGconn* conn) : conn_(conn) {}
+  explicit PgDb(PGconn* conn) : conn_(conn), utf8_(StoresUtf8(conn)) {}
   ~PgDb() override {
     statements_.clear();
     PQfinish(conn_);
@@ -107,7 +134,7 @@ class PgDb final : public SqlDb {
     PQclear(r);
     if (!ok) return nullptr;
     auto& slot = statements_[sql];
-    slot = std::make_unique<PgStatement>(conn_, name, std::move(order));
+    slot = std::make_unique<PgStatement>(conn_, name, std::move(order), utf8_);
     return slot.get();
   }
   std::string LastError() const override { return PQerrorMessage(conn_); }
@@ -115,6 +142,7 @@ class PgDb final : public SqlDb {
 
  private:
   PGconn* conn_;
+  bool utf8_;
   std::unordered_map<std::string, std::unique_ptr<PgStatement>> statements_;
 };
 
@@ -125,9 +153,10 @@ PGconn* Connect(const std::string& conninfo, std::string* error) {
     PQfinish(conn);
     return nullptr;
   }
-  // Texts are GBK bytes, stored as they come; "already exists" notices of
-  // the schema's statements are no news.
-  PQsetClientEncoding(conn, "SQL_ASCII");
+  // A database without an encoding of its own (SQL_ASCII) keeps the GBK
+  // bytes as they come; any other gets UTF-8, converted by the statements.
+  // "already exists" notices of the schema's statements are no news.
+  PQsetClientEncoding(conn, StoresUtf8(conn) ? "UTF8" : "SQL_ASCII");
   PQclear(PQexec(conn, "SET client_min_messages TO warning"));
   return conn;
 }

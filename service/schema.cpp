@@ -170,10 +170,11 @@ std::string ColumnSql(const Table& t, const Column& c, SqlEngine engine) {
   return s;
 }
 
-// GBK-aware "names one of the listed words", as the SQLite connections get it
-// from C++: a match must start on a character boundary (a lead byte 0x81-0xFE
-// and its trail byte are one character).
-constexpr char kNamesAnyFunction[] = R"sql(
+// "Names one of the listed words", as the SQLite connections get it from C++:
+// a match must start on a character boundary. A database without an encoding
+// of its own holds GBK bytes (a lead byte 0x81-0xFE and its trail byte are
+// one character) ...
+constexpr char kNamesAnyGbkFunction[] = R"sql(
 CREATE OR REPLACE FUNCTION tv_names_any(t text, list text) RETURNS boolean
 LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $fn$
 DECLARE
@@ -205,6 +206,21 @@ BEGIN
 END
 $fn$)sql";
 
+// ... a UTF-8 one holds characters, and its byte sequences never match inside
+// another character.
+constexpr char kNamesAnyUtf8Function[] = R"sql(
+CREATE OR REPLACE FUNCTION tv_names_any(t text, list text) RETURNS boolean
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $fn$
+  SELECT EXISTS (SELECT 1 FROM unnest(string_to_array(list, ',')) AS word
+                 WHERE word <> '' AND strpos(t, word) > 0)
+$fn$)sql";
+
+// True when the database keeps bytes as they come (SQL_ASCII).
+bool HoldsBytes(SqlDb& db) {
+  SqlStmt s(db, "SELECT current_setting('server_encoding')");
+  return s.Step() && s.Text(0) == "SQL_ASCII";
+}
+
 std::set<std::string> ExistingColumns(SqlDb& db, SqlEngine engine, const char* table) {
   std::set<std::string> out;
   if (engine == SqlEngine::kSqlite) {
@@ -225,7 +241,7 @@ std::set<std::string> ExistingColumns(SqlDb& db, SqlEngine engine, const char* t
 namespace {
 
 // The tables' own statements, then (`after`) what needs their columns.
-void Statements(SqlEngine engine, std::vector<std::string>* tables,
+void Statements(SqlEngine engine, bool holds_bytes, std::vector<std::string>* tables,
                 std::vector<std::string>* after) {
   const bool pg = engine == SqlEngine::kPostgres;
   std::vector<std::string>& out = *tables;
@@ -240,8 +256,13 @@ void Statements(SqlEngine engine, std::vector<std::string>* tables,
     out.push_back(sql + ")");
     for (const Column& c : t.columns) {
       if (c.unique_nocase && pg) {
-        after->push_back(std::string("CREATE UNIQUE INDEX IF NOT EXISTS ") + t.name + "_" + c.name +
-                         "_nocase ON " + t.name + "(lower(" + c.name + "))");
+        // ASCII letters only, as SQLite's NOCASE, whatever the database's
+        // locale. The index of older databases (lower() under their C
+        // locale, the same thing) gives way to it.
+        const std::string index = std::string(t.name) + "_" + c.name + "_nocase";
+        after->push_back("CREATE UNIQUE INDEX IF NOT EXISTS " + index + "_c ON " + t.name + "(" +
+                         PgNoCase(c.name) + ")");
+        after->push_back("DROP INDEX IF EXISTS " + index);
       }
     }
     if (t.single_row) {
@@ -260,10 +281,23 @@ void Statements(SqlEngine engine, std::vector<std::string>* tables,
     after->push_back(std::string("CREATE INDEX IF NOT EXISTS ") + i.name + " ON " + i.table + "(" +
                      i.columns + ")");
   }
-  if (pg) after->push_back(kNamesAnyFunction);
+  if (pg) after->push_back(holds_bytes ? kNamesAnyGbkFunction : kNamesAnyUtf8Function);
 }
 
 }  // namespace
+
+std::vector<TableShape> PostgresTables() {
+  std::vector<TableShape> out;
+  for (const Table& t : Tables()) {
+    const Column& first = t.columns.front();
+    out.push_back({t.name, first.type == Type::kId ? first.name : ""});
+  }
+  return out;
+}
+
+std::string PgNoCase(const std::string& operand) {
+  return "lower(CAST(" + operand + " AS text) COLLATE \"C\")";
+}
 
 bool ApplySchema(SqlDb& db, SqlEngine engine, std::string* error) {
   auto fail = [&] {
@@ -277,7 +311,7 @@ bool ApplySchema(SqlDb& db, SqlEngine engine, std::string* error) {
     return fail();
   }
   std::vector<std::string> tables, after;
-  Statements(engine, &tables, &after);
+  Statements(engine, engine == SqlEngine::kPostgres && HoldsBytes(db), &tables, &after);
   for (const std::string& sql : tables) {
     if (!db.Exec(sql)) return fail();
   }

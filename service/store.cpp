@@ -111,8 +111,9 @@ bool InsertOne(SqlDb& db, const NewMessage& m, std::int64_t* id) {
   return true;
 }
 
-// PostgreSQL keeps GBK bytes as they come only in a database without an
-// encoding of its own (SQL_ASCII) and with byte-wise letter case (C).
+// The texts are GBK: a UTF-8 database holds them converted (made the ordinary
+// way, with any locale), one without an encoding of its own (SQL_ASCII) holds
+// the bytes, which needs byte-wise letter case (C) to match names.
 bool CheckPostgresDatabase(SqlDb& db, std::string* error) {
   SqlStmt s(db,
             "SELECT pg_encoding_to_char(encoding), datctype FROM pg_database "
@@ -122,11 +123,11 @@ bool CheckPostgresDatabase(SqlDb& db, std::string* error) {
     return false;
   }
   const std::string encoding = s.Text(0), ctype = s.Text(1);
+  if (encoding == "UTF8") return true;
   if (encoding == "SQL_ASCII" && (ctype == "C" || ctype == "POSIX")) return true;
   if (error) {
     *error = "the database has encoding " + encoding + " and LC_CTYPE " + ctype +
-             "; the service stores GBK text as it comes and needs one created with "
-             "ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0";
+             "; the service needs a UTF8 database (createdb's default on a UTF-8 system)";
   }
   return false;
 }
@@ -272,7 +273,7 @@ bool ServiceStore::HoldSimulation() {
 
 std::string ServiceStore::NoCaseEquals(const char* column, const char* param) const {
   if (engine_ == SqlEngine::kSqlite) return std::string(column) + " = " + param;  // NOCASE column
-  return std::string("lower(") + column + ") = lower(" + param + ")";
+  return PgNoCase(column) + " = " + PgNoCase(param);
 }
 
 void ServiceStore::Changed() { version_.fetch_add(1, std::memory_order_acq_rel); }

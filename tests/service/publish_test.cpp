@@ -154,8 +154,13 @@ TEST(servicePublish, DuplicatesQuotaAndRights) {
   }
 }
 
-// Runs one statement on the service's SQLite file (the test moves time).
+// Runs one statement on the service's store, a SQLite file or a PostgreSQL
+// database (the test moves time).
 void Sql(const std::string& db_path, const std::string& statement) {
+  if (db_path.starts_with("postgresql://")) {
+    EXPECT_TRUE(PgExec(db_path, statement)) << statement;
+    return;
+  }
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(db_path.c_str(), &db), SQLITE_OK);
   sqlite3_busy_timeout(db, 5000);
@@ -164,8 +169,6 @@ void Sql(const std::string& db_path, const std::string& statement) {
 }
 
 TEST(servicePublish, ALoopResendBumpsTheMembersLiveCopyThroughTheDeletionLog) {
-  // It moves the messages' time back through the SQLite file.
-  if (TestsRunOnPostgres()) GTEST_SKIP() << "moves time through the SQLite file";
   LocalService service({"--demo", "--demo-count", "10", "--no-cache"});
   ASSERT_TRUE(service.ok()) << service.error();
   ServiceClient client(service);

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <thread>
@@ -200,6 +203,131 @@ TEST_F(serviceSharedStore, LiveTrafficRunsOnOneServerOnly) {
 
   a->Stop();
   EXPECT_LT(time_for(3), 20) << "the other server did not take the traffic over";
+}
+
+// The database made the ordinary way (UTF-8, the system's locale) and one of
+// the first recipe (SQL_ASCII, GBK bytes): texts come back as they went in,
+// keywords match whole characters and names match without regard to ASCII
+// letter case on both.
+class serviceStoreRecipes : public ::testing::TestWithParam<PgCluster::Recipe> {};
+
+TEST_P(serviceStoreRecipes, TextsAndMatchesAreTheSameOnEitherRecipe) {
+  ASSERT_TRUE(SharedCluster().ok()) << SharedCluster().error();
+  const std::string db = SharedCluster().NewDatabase(GetParam());
+  ASSERT_FALSE(db.empty()) << SharedCluster().error();
+  LocalService service(
+      {"--role", "data", "--db", db, "--quota", "0", "--demo", "--demo-count", "20"});
+  ASSERT_TRUE(service.ok()) << service.error();
+  const ServiceClient c(service);
+  const MemberLogin vip = LogIn(c, "demo_vip", "vip123");
+  // In GBK, "州广" (D6 DD B9 E3) holds the bytes of "莨" (DD B9).
+  const std::string text = "郑州广州 钢材30吨 ＠全角";
+  ASSERT_EQ(c.Post(OwnPublishPath(vip, text)), "AddOK");
+  const auto newest = ParseCountedPage(c.Get("GetSearchInfo.asp?action=GetTopDatas")).records;
+  ASSERT_FALSE(newest.empty());
+  EXPECT_EQ(U(newest[0].Content), text);
+
+  struct Case {
+    const char* words;
+    bool found;
+  };
+  for (const Case k : {Case{"钢材", true}, Case{"莨", false}, Case{"北京,广州", true},
+                       Case{"北京", false}, Case{"＠全角", true}}) {
+    const auto hits = ParseCountedPage(
+        c.Get("GetSearchInfo.asp?action=GetTopDatas&Code=&KeyWords=" + Q(k.words)));
+    const bool found = std::any_of(hits.records.begin(), hits.records.end(),
+                                   [&](const InfoRecord& r) { return U(r.Content) == text; });
+    EXPECT_EQ(found, k.found) << k.words;
+  }
+
+  const std::string reg = "Register.asp?action=Reg&name1=" + Q("张三") +
+                          "&province=" + Q("河南省") + "&city=" + Q("郑州") +
+                          "&tel=1234567&password=secret1&username=";
+  ASSERT_TRUE(c.Post(reg + "Recipe01").starts_with("RegSuccess"));
+  EXPECT_EQ(c.Post(reg + "rECIPE01"), "HasReged");
+
+  if (GetParam() == PgCluster::Recipe::kOrdinary) {  // other tools read the texts
+    EXPECT_EQ(PgTexts(db, "SELECT content FROM messages ORDER BY id DESC LIMIT 1"),
+              std::vector<std::string>{text});
+    EXPECT_EQ(PgTexts(db, "SELECT real_name FROM members WHERE username = 'Recipe01'"),
+              std::vector<std::string>{"张三"});
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(, serviceStoreRecipes,
+                         ::testing::Values(PgCluster::Recipe::kOrdinary,
+                                           PgCluster::Recipe::kSqlAscii),
+                         [](const auto& param_info) {
+                           return param_info.param == PgCluster::Recipe::kOrdinary ? "Utf8"
+                                                                                   : "SqlAscii";
+                         });
+
+int Migrate(const std::string& db_file, std::string* output) {
+  const std::string out_file = db_file + ".out";
+  const std::string command = "'" + LocalService::BinaryPath() + "' migrate --db-file '" + db_file +
+                              "' >'" + out_file + "' 2>&1";
+  const int status = std::system(command.c_str());
+  std::ifstream in(out_file);
+  output->assign(std::istreambuf_iterator<char>(in), {});
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A database of the first recipe becomes UTF-8 under its name: other tools
+// read its texts, the service gives the same answers as before and numbers
+// new messages after the old ones. It refuses while a server is connected.
+TEST(serviceMigrate, AnOldRecipeDatabaseBecomesUtf8WithTheSameAnswers) {
+  ASSERT_TRUE(SharedCluster().ok()) << SharedCluster().error();
+  const std::string db = SharedCluster().NewDatabase(PgCluster::Recipe::kSqlAscii);
+  ASSERT_FALSE(db.empty()) << SharedCluster().error();
+  const std::vector<std::string> args = {"--role", "data", "--db", db, "--quota", "0"};
+  const std::string text = "郑州广州 钢材30吨";
+  const std::vector<std::string> pages = {
+      "GetSearchInfo.asp?action=GetTopDatas",
+      "GetInfo.asp?action=GetTopDatas&Code=" + Q("郑州") + "&inType=8",
+      "GetSearchInfo.asp?action=GetTopDatas&Code=&KeyWords=" + Q("钢材,物流"),
+      "GetDelInfo.asp?action=GetNewDelInfoID&maxid=0",
+  };
+  std::vector<std::string> before;
+  std::string newest;
+  const std::string db_file =
+      (std::filesystem::temp_directory_path() / ("tv-migrate-" + std::to_string(getpid())))
+          .string();
+  std::ofstream(db_file) << db << "\n";
+  std::string output;
+  {
+    auto with_demo = args;
+    with_demo.insert(with_demo.end(), {"--demo", "--demo-count", "60"});
+    LocalService service(with_demo);
+    ASSERT_TRUE(service.ok()) << service.error();
+    const ServiceClient c(service);
+    const MemberLogin vip = LogIn(c, "demo_vip", "vip123");
+    ASSERT_EQ(c.Post(OwnPublishPath(vip, text)), "AddOK");
+    for (const auto& page : pages) before.push_back(c.Get(page));
+    newest = NewestId(c);
+    EXPECT_EQ(Migrate(db_file, &output), 1) << output;
+    EXPECT_NE(output.find("stop its data servers"), std::string::npos) << output;
+  }
+  ASSERT_EQ(Migrate(db_file, &output), 0) << output;
+  EXPECT_EQ(PgTexts(db,
+                    "SELECT pg_encoding_to_char(encoding) FROM pg_database WHERE datname = "
+                    "current_database()"),
+            std::vector<std::string>{"UTF8"});
+  EXPECT_EQ(PgTexts(db, "SELECT content FROM messages WHERE id = " + newest),
+            std::vector<std::string>{text});
+  {
+    LocalService service(args);
+    ASSERT_TRUE(service.ok()) << service.error();
+    const ServiceClient c(service);
+    for (std::size_t i = 0; i < pages.size(); ++i)
+      EXPECT_EQ(c.Get(pages[i]), before[i]) << pages[i];
+    const MemberLogin vip = LogIn(c, "demo_vip", "vip123");
+    ASSERT_EQ(c.Post(OwnPublishPath(vip, "迁移之后")), "AddOK");
+    EXPECT_GT(std::stoll(NewestId(c)), std::stoll(newest));
+  }
+  EXPECT_EQ(Migrate(db_file, &output), 0) << output;  // once is enough
+  EXPECT_NE(output.find("nothing to do"), std::string::npos) << output;
+  std::filesystem::remove(db_file);
+  std::filesystem::remove(db_file + ".out");
 }
 
 }  // namespace

@@ -52,13 +52,27 @@ std::string Tail(const std::string& file) {
   return s.size() > 2000 ? s.substr(s.size() - 2000) : s;
 }
 
+// The locale the system runs in when it is a UTF-8 one, else C.UTF-8 (which
+// every Debian has).
+std::string SystemLocale() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) continue;
+    const std::string_view locale(value);
+    if (locale.ends_with(".UTF-8") || locale.ends_with(".utf8")) return std::string(locale);
+    break;
+  }
+  return "C.UTF-8";
+}
+
 }  // namespace
 
 PgCluster::PgCluster() {
   bin_ = FindServerBin();
   if (bin_.empty()) {
-    error_ = "PostgreSQL is missing (no /usr/lib/postgresql/*/bin/initdb): "
-             "scripts/setup.sh installs the postgresql package";
+    error_ =
+        "PostgreSQL is missing (no /usr/lib/postgresql/*/bin/initdb): "
+        "scripts/setup.sh installs the postgresql package";
     return;
   }
   std::string templ = (fs::temp_directory_path() / "tv-pg-XXXXXX").string();
@@ -76,8 +90,8 @@ PgCluster::PgCluster() {
     }
     user_ = "nobody";
   }
-  if (!Run("'" + bin_ + "/initdb' -D '" + dir_ + "/data' -E SQL_ASCII --locale=C -A trust " +
-           "-U tarvolo --no-sync >'" + dir_ + "/initdb.log' 2>&1")) {
+  if (!Run("'" + bin_ + "/initdb' -D '" + dir_ + "/data' -E UTF8 --locale=" + SystemLocale() +
+           " -A trust " + "-U tarvolo --no-sync >'" + dir_ + "/initdb.log' 2>&1")) {
     error_ = "initdb failed: " + Tail(dir_ + "/initdb.log");
     return;
   }
@@ -106,7 +120,8 @@ PgCluster::~PgCluster() {
 }
 
 bool PgCluster::Run(const std::string& command) {
-  const std::string as_user = user_.empty() ? command : "runuser -u " + user_ + " -- sh -c \"" + command + "\"";
+  const std::string as_user =
+      user_.empty() ? command : "runuser -u " + user_ + " -- sh -c \"" + command + "\"";
   return std::system(as_user.c_str()) == 0;
 }
 
@@ -114,13 +129,16 @@ std::string PgCluster::Uri(const std::string& database) const {
   return "postgresql://tarvolo@127.0.0.1:" + std::to_string(port_) + "/" + database;
 }
 
-std::string PgCluster::NewDatabase() {
+std::string PgCluster::NewDatabase(Recipe recipe) {
   if (!ok()) return "";
   const std::string name = "tv" + std::to_string(getpid()) + "_" + std::to_string(++databases_);
   PGconn* conn = PQconnectdb(Uri("postgres").c_str());
   bool made = false;
   if (PQstatus(conn) == CONNECTION_OK) {
-    PGresult* r = PQexec(conn, ("CREATE DATABASE " + name).c_str());
+    const char* how = recipe == Recipe::kSqlAscii
+                          ? " ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0"
+                          : "";
+    PGresult* r = PQexec(conn, ("CREATE DATABASE " + name + how).c_str());
     made = PQresultStatus(r) == PGRES_COMMAND_OK;
     if (!made) error_ = PQerrorMessage(conn);
     PQclear(r);
@@ -140,6 +158,32 @@ std::vector<std::int64_t> PgNumbers(const std::string& uri, const std::string& s
       for (int row = 0; row < PQntuples(r); ++row) {
         out.push_back(PQgetisnull(r, row, 0) ? 0 : std::stoll(PQgetvalue(r, row, 0)));
       }
+    }
+    PQclear(r);
+  }
+  PQfinish(conn);
+  return out;
+}
+
+bool PgExec(const std::string& uri, const std::string& sql) {
+  PGconn* conn = PQconnectdb(uri.c_str());
+  bool ok = false;
+  if (PQstatus(conn) == CONNECTION_OK) {
+    PGresult* r = PQexec(conn, sql.c_str());
+    ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+    PQclear(r);
+  }
+  PQfinish(conn);
+  return ok;
+}
+
+std::vector<std::string> PgTexts(const std::string& uri, const std::string& sql) {
+  std::vector<std::string> out;
+  PGconn* conn = PQconnectdb(uri.c_str());
+  if (PQstatus(conn) == CONNECTION_OK && PQsetClientEncoding(conn, "UTF8") == 0) {
+    PGresult* r = PQexec(conn, sql.c_str());
+    if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+      for (int row = 0; row < PQntuples(r); ++row) out.emplace_back(PQgetvalue(r, row, 0));
     }
     PQclear(r);
   }
