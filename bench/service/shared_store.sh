@@ -39,7 +39,7 @@ trap cleanup EXIT
 free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
-"${as_pg[@]}" "$pg_bin/initdb" -D "$work/pg" -E SQL_ASCII --locale=C -A trust -U tarvolo --no-sync >"$work/initdb.log" 2>&1
+"${as_pg[@]}" "$pg_bin/initdb" -D "$work/pg" -E UTF8 --locale=C.UTF-8 -A trust -U tarvolo --no-sync >"$work/initdb.log" 2>&1
 pg_port=$(free_port)
 "${as_pg[@]}" "$pg_bin/pg_ctl" -D "$work/pg" -l "$work/pg.log" -w \
   -o "-c listen_addresses=127.0.0.1 -p $pg_port -k $work -c max_connections=300" start >/dev/null
