@@ -55,11 +55,11 @@ for e in "${entries[@]}"; do
     result="FINDING (see $log)"
   fi
   seconds=$(( $(date +%s) - started ))
-  execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo 0)
+  execs=$(grep -aoE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo 0)
   rate=$(( execs / (seconds > 0 ? seconds : 1) ))
   printf '%-22s %14s %9s %9s  %s\n' "$target" "$execs" "$seconds" "$rate" "$result"
   if [ "$result" != "ok, no findings" ]; then
-    grep -E 'check failed|ERROR|SUMMARY' "$log" | head -5
+    grep -aE 'check failed|ERROR|SUMMARY' "$log" | head -5
     status=1
   fi
   total_execs=$(( total_execs + execs ))
