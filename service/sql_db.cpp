@@ -116,25 +116,68 @@ SqlPool::Lease SqlPool::Acquire() {
   {
     std::lock_guard lock(mutex_);
     if (!idle_.empty()) {
-      auto db = std::move(idle_.back());
+      Idle idle = std::move(idle_.back());
       idle_.pop_back();
       ++in_use_;
-      return Lease(*this, std::move(db));
+      return Lease(*this, std::move(idle.db), idle.era);
     }
   }
-  auto db = open_();
-  if (db) {
-    std::lock_guard lock(mutex_);
-    ++in_use_;
+  std::string error;
+  auto db = open_(&error);
+  std::lock_guard lock(mutex_);
+  if (!db) {
+    LostLocked(error);
+    return Lease(*this, nullptr, era_);
   }
-  return Lease(*this, std::move(db));
+  if (down_) BackLocked();
+  ++in_use_;
+  return Lease(*this, std::move(db), era_);
 }
 
-void SqlPool::Return(std::unique_ptr<SqlDb> db) {
+void SqlPool::Return(std::unique_ptr<SqlDb> db, std::uint64_t era) {
   if (!db) return;
   std::lock_guard lock(mutex_);
   --in_use_;
-  if (db->Healthy()) idle_.push_back(std::move(db));
+  if (db->Healthy()) {
+    idle_.push_back({std::move(db), era});
+  } else if (era == era_) {
+    LostLocked(db->LastError());
+  }
+}
+
+void SqlPool::LostLocked(const std::string& why) {
+  if (down_) return;
+  down_ = true;
+  down_since_ = std::chrono::steady_clock::now();
+  ++era_;
+  // The connections kept for later went the same way.
+  idle_.clear();
+  if (report_) {
+    // libpq's message spans lines: one line of the log, blanks folded.
+    std::string line;
+    for (const char c : why) {
+      const bool blank = c == '\n' || c == '\t' || c == ' ';
+      if (!blank) {
+        line += c;
+      } else if (!line.empty() && line.back() != ' ') {
+        line += ' ';
+      }
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    report_("the database is out of reach: " + line);
+  }
+}
+
+void SqlPool::BackLocked() {
+  down_ = false;
+  ++era_;
+  idle_.clear();
+  if (report_) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::steady_clock::now() - down_since_)
+                             .count();
+    report_("the database answers again, after " + std::to_string(seconds) + " s");
+  }
 }
 
 SqlPool::Figures SqlPool::figures() {

@@ -3,6 +3,7 @@
 // default) and PostgreSQL (shared by several servers). The store writes its
 // statements once, with "?N" parameters; each connection prepares a statement
 // on first use and keeps it. A statement resets itself when its use ends.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -83,15 +84,21 @@ class SqlStmt {
 };
 
 // Connections handed out one per use and returned afterwards.
+// Connections for the store's requests, kept for the next use. A database
+// that goes away (a connection lost, a connection refused) and comes back is
+// told to `report` once each way, however many requests meet it meanwhile.
 class SqlPool {
  public:
-  using Opener = std::function<std::unique_ptr<SqlDb>()>;
-  explicit SqlPool(Opener open) : open_(std::move(open)) {}
+  using Opener = std::function<std::unique_ptr<SqlDb>(std::string* error)>;
+  using Reporter = std::function<void(const std::string& line)>;
+  explicit SqlPool(Opener open, Reporter report = nullptr)
+      : open_(std::move(open)), report_(std::move(report)) {}
 
   class Lease {
    public:
-    Lease(SqlPool& pool, std::unique_ptr<SqlDb> db) : pool_(pool), db_(std::move(db)) {}
-    ~Lease() { pool_.Return(std::move(db_)); }
+    Lease(SqlPool& pool, std::unique_ptr<SqlDb> db, std::uint64_t era)
+        : pool_(pool), db_(std::move(db)), era_(era) {}
+    ~Lease() { pool_.Return(std::move(db_), era_); }
     Lease(Lease&&) = default;
     Lease(const Lease&) = delete;
     Lease& operator=(const Lease&) = delete;
@@ -102,6 +109,7 @@ class SqlPool {
    private:
     SqlPool& pool_;
     std::unique_ptr<SqlDb> db_;
+    std::uint64_t era_;  // the pool's era when the connection was opened
   };
 
   Lease Acquire();
@@ -113,12 +121,25 @@ class SqlPool {
   Figures figures();
 
  private:
-  void Return(std::unique_ptr<SqlDb> db);
+  void Return(std::unique_ptr<SqlDb> db, std::uint64_t era);
+  // Under mutex_: the database went away or came back.
+  void LostLocked(const std::string& why);
+  void BackLocked();
 
   Opener open_;
+  Reporter report_;
   std::mutex mutex_;
-  std::vector<std::unique_ptr<SqlDb>> idle_;
+  struct Idle {
+    std::unique_ptr<SqlDb> db;
+    std::uint64_t era;
+  };
+  std::vector<Idle> idle_;
   std::size_t in_use_ = 0;  // under mutex_
+  // Each loss and each return of the database starts an era; a connection of
+  // an earlier era that fails tells nothing new.
+  std::uint64_t era_ = 0;
+  bool down_ = false;
+  std::chrono::steady_clock::time_point down_since_;
 };
 
 // "?N" parameters as PostgreSQL writes them ("$N"), numbered densely in the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iostream>
 #include <limits>
 #include <thread>
 
@@ -164,10 +165,14 @@ std::unique_ptr<ServiceStore> ServiceStore::Open(const std::string& where, std::
 }
 
 ServiceStore::ServiceStore(SqlEngine engine, std::string where)
-    : engine_(engine), where_(std::move(where)), pool_([engine, target = where_]() {
-        return engine == SqlEngine::kSqlite ? OpenSqlite(target, nullptr)
-                                            : OpenPostgres(target, nullptr);
-      }) {}
+    : engine_(engine),
+      where_(std::move(where)),
+      pool_(
+          [engine, target = where_](std::string* error) {
+            return engine == SqlEngine::kSqlite ? OpenSqlite(target, error)
+                                                : OpenPostgres(target, error);
+          },
+          [](const std::string& line) { std::cerr << "tarvolo-service: " << line << "\n"; }) {}
 
 ServiceStore::~ServiceStore() = default;
 

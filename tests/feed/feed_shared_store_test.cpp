@@ -33,7 +33,8 @@ using feed_test::WaitForNewest;
 class TempSettings {
  public:
   TempSettings() {
-    UseSettingsStore(SettingsStore::Open(dir_.filePath(QStringLiteral("settings.db")).toStdString()));
+    UseSettingsStore(
+        SettingsStore::Open(dir_.filePath(QStringLiteral("settings.db")).toStdString()));
   }
   ~TempSettings() { UseSettingsStore(nullptr); }
   TempSettings(const TempSettings&) = delete;
@@ -63,39 +64,54 @@ struct Client {
   std::int64_t start = 0;
 };
 
-TEST(FeedSharedStoreTest, ClientsOfAStoppedServerMoveToTheOthersAndMissNothing) {
-  test::PgCluster cluster;
-  ASSERT_TRUE(cluster.ok()) << cluster.error();
-  const std::string uri = cluster.NewDatabase();
-  ASSERT_FALSE(uri.empty()) << cluster.error();
-  const SqlQuery db = [uri](const std::string& sql) { return test::PgNumbers(uri, sql); };
+// Three data servers and a portal on one database of a throwaway cluster,
+// and six client machines that found their servers through the portal.
+class FeedSharedStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(cluster.ok()) << cluster.error();
+    uri = cluster.NewDatabase();
+    ASSERT_FALSE(uri.empty()) << cluster.error();
+    db = [this](const std::string& sql) { return test::PgNumbers(uri, sql); };
+    // Every server asks for live traffic; one at a time runs it, another
+    // takes it over when that one stops.
+    for (int i = 0; i < 3; ++i) {
+      std::vector<std::string> args{"--role",  "data", "--db",       uri,
+                                    "--quota", "0",    "--simulate", "0.05"};
+      if (i == 0) args.emplace_back("--demo");
+      data.push_back(std::make_unique<LocalService>(args));
+      ASSERT_TRUE(data.back()->ok()) << data.back()->error();
+      hosts += (i ? "/" : "") + data.back()->host();
+    }
+    portal = std::make_unique<LocalService>(
+        std::vector<std::string>{"--role", "portal", "--hosts", hosts});
+    ASSERT_TRUE(portal->ok()) << portal->error();
+    settings = std::make_unique<TempSettings>();
+    // Repeatable draws that put clients on every server, most on the third.
+    for (int i = 0; i < 6; ++i) {
+      clients.push_back(std::make_unique<Client>(portal->host(), 10 + i));
+      ASSERT_TRUE(clients.back()->found);
+      ++clients_on[clients.back()->Host()];
+    }
+    ASSERT_EQ(clients_on.size(), 3u) << "the clients' polls do not spread over the servers";
+  }
+  void TearDown() override {
+    clients.clear();
+    settings.reset();
+  }
 
-  // Every server asks for live traffic; one at a time runs it, another takes
-  // it over when that one stops.
+  test::PgCluster cluster;
+  std::string uri;
+  SqlQuery db;
   std::vector<std::unique_ptr<LocalService>> data;
   std::string hosts;
-  for (int i = 0; i < 3; ++i) {
-    std::vector<std::string> args{"--role", "data", "--db", uri, "--quota", "0", "--simulate",
-                                  "0.05"};
-    if (i == 0) args.emplace_back("--demo");
-    data.push_back(std::make_unique<LocalService>(args));
-    ASSERT_TRUE(data.back()->ok()) << data.back()->error();
-    hosts += (i ? "/" : "") + data.back()->host();
-  }
-  LocalService portal({"--role", "portal", "--hosts", hosts});
-  ASSERT_TRUE(portal.ok()) << portal.error();
-
-  TempSettings settings;
-  // Repeatable draws that put clients on every server, most on the third.
-  constexpr int kClients = 6;
+  std::unique_ptr<LocalService> portal;
+  std::unique_ptr<TempSettings> settings;
   std::vector<std::unique_ptr<Client>> clients;
   std::map<std::string, int> clients_on;
-  for (int i = 0; i < kClients; ++i) {
-    clients.push_back(std::make_unique<Client>(portal.host(), 10 + i));
-    ASSERT_TRUE(clients.back()->found);
-    ++clients_on[clients.back()->Host()];
-  }
-  ASSERT_EQ(clients_on.size(), 3u) << "the clients' polls do not spread over the servers";
+};
+
+TEST_F(FeedSharedStoreTest, ClientsOfAStoppedServerMoveToTheOthersAndMissNothing) {
   for (auto& c : clients) {
     c->start = FollowWholeCountry(*c->feed);
     ASSERT_GT(c->start, 0);
@@ -103,9 +119,9 @@ TEST(FeedSharedStoreTest, ClientsOfAStoppedServerMoveToTheOthersAndMissNothing) 
 
   // The server with the most clients stops.
   const std::string stopped =
-      std::max_element(clients_on.begin(), clients_on.end(),
-                       [](const auto& a, const auto& b) { return a.second < b.second; })
-          ->first;
+      std::max_element(clients_on.begin(), clients_on.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;
+      })->first;
   std::vector<Client*> moving;
   std::vector<int> tried;
   for (auto& c : clients) {
@@ -131,22 +147,72 @@ TEST(FeedSharedStoreTest, ClientsOfAStoppedServerMoveToTheOthersAndMissNothing) 
   for (const auto& c : clients) ++now_on[c->Host()];
   for (const auto& s : data) {
     std::printf("[%s%s] clients %d, then %d\n", s->host().c_str(),
-                s->host() == stopped ? " stopped" : "", clients_on[s->host()],
-                now_on[s->host()]);
+                s->host() == stopped ? " stopped" : "", clients_on[s->host()], now_on[s->host()]);
   }
 
   const std::int64_t newest = NewestIn(db);
   for (std::size_t i = 0; i < clients.size(); ++i) {
     Client& c = *clients[i];
-    SCOPED_TRACE("client " + std::to_string(i) + " first on " +
-                 (std::find(moving.begin(), moving.end(), &c) != moving.end() ? "the stopped"
-                                                                              : "a live") +
-                 " server");
+    SCOPED_TRACE(
+        "client " + std::to_string(i) + " first on " +
+        (std::find(moving.begin(), moving.end(), &c) != moving.end() ? "the stopped" : "a live") +
+        " server");
     ASSERT_TRUE(WaitForNewest(*c.feed, newest));
     EXPECT_NE(c.Host(), stopped);
     EXPECT_NE(hosts.find(c.Host()), std::string::npos) << c.Host();
     const std::string label = "client " + std::to_string(i);
     ExpectEveryMessageOnce(*c.feed, db, c.start, label.c_str());
+  }
+}
+
+// Lines of a service's log that hold `text`.
+int LinesWith(const std::string& log, const std::string& text) {
+  int n = 0;
+  for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+  return n;
+}
+
+// The database restarts, then stays away for 20 s, while three data servers
+// answer the clients' polls and the live traffic publishes. The servers say
+// so once per outage and come back by themselves, the clients too, and every
+// message reaches every client once, in order.
+TEST_F(FeedSharedStoreTest, ServersAndClientsRideOutTheDatabaseGoingAway) {
+  for (auto& c : clients) {
+    c->start = FollowWholeCountry(*c->feed);
+    ASSERT_GT(c->start, 0);
+  }
+  // The live traffic goes on after the database came back, and every client
+  // catches up by itself.
+  const auto recovered = [&](const char* after) {
+    SCOPED_TRACE(after);
+    std::int64_t resumed = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          const std::int64_t newest = NewestIn(db);
+          if (resumed == 0) resumed = newest;
+          return newest >= resumed + 10;
+        },
+        kWaitMs));
+    const std::int64_t newest = NewestIn(db);
+    for (auto& c : clients) ASSERT_TRUE(WaitForNewest(*c->feed, newest)) << c->Host();
+  };
+
+  ASSERT_TRUE(cluster.Restart());
+  recovered("pg_ctl restart");
+  ASSERT_TRUE(cluster.Stop());
+  QTest::qWait(20000);  // the outage itself; the clients poll on meanwhile
+  ASSERT_TRUE(cluster.Start());
+  recovered("a stop of 20 s");
+
+  for (std::size_t i = 0; i < clients.size(); ++i) {
+    const std::string label = "client " + std::to_string(i);
+    ExpectEveryMessageOnce(*clients[i]->feed, db, clients[i]->start, label.c_str());
+  }
+  for (const auto& s : data) {
+    const std::string log = s->Log();
+    SCOPED_TRACE(s->host() + "\n" + log);
+    EXPECT_EQ(LinesWith(log, "the database is out of reach"), 2);
+    EXPECT_EQ(LinesWith(log, "the database answers again"), 2);
   }
 }
 

@@ -97,17 +97,33 @@ PgCluster::PgCluster() {
   }
   for (int attempt = 0; attempt < 3 && port_ == 0; ++attempt) {
     const int port = FreePort();
-    const std::string options = "-c listen_addresses=127.0.0.1 -p " + std::to_string(port) +
-                                " -k " + dir_ +
-                                " -c fsync=off -c synchronous_commit=off -c full_page_writes=off"
-                                " -c max_connections=300";
-    if (Run("'" + bin_ + "/pg_ctl' -D '" + dir_ + "/data' -o '" + options + "' -l '" + dir_ +
-            "/server.log' -w -t 60 start >/dev/null 2>&1")) {
-      port_ = port;
-    }
+    if (StartOn(port)) port_ = port;
   }
   if (port_ == 0) error_ = "the PostgreSQL server did not start: " + Tail(dir_ + "/server.log");
 }
+
+std::string PgCluster::Options(int port) const {
+  return "-c listen_addresses=127.0.0.1 -p " + std::to_string(port) + " -k " + dir_ +
+         " -c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+         " -c max_connections=300";
+}
+
+bool PgCluster::StartOn(int port) {
+  return Run("'" + bin_ + "/pg_ctl' -D '" + dir_ + "/data' -o '" + Options(port) + "' -l '" + dir_ +
+             "/server.log' -w -t 60 start >/dev/null 2>&1");
+}
+
+bool PgCluster::Restart() {
+  return ok() && Run("'" + bin_ + "/pg_ctl' -D '" + dir_ + "/data' -o '" + Options(port_) +
+                     "' -l '" + dir_ + "/server.log' -m fast -w -t 60 restart >/dev/null 2>&1");
+}
+
+bool PgCluster::Stop() {
+  return ok() &&
+         Run("'" + bin_ + "/pg_ctl' -D '" + dir_ + "/data' -m fast -w -t 60 stop >/dev/null 2>&1");
+}
+
+bool PgCluster::Start() { return ok() && StartOn(port_); }
 
 PgCluster::~PgCluster() {
   if (port_ > 0) {

@@ -21,6 +21,12 @@ class PgCluster {
   bool ok() const { return port_ > 0; }
   const std::string& error() const { return error_; }
   int port() const { return port_; }
+  // The server goes down and comes back on the same port: `pg_ctl restart`,
+  // or a stop and, later, a start. False when pg_ctl fails.
+  bool Restart();
+  bool Stop();
+  bool Start();
+
   enum class Recipe { kOrdinary, kSqlAscii };
   // A new empty database; its "postgresql://" URI, or "" with error() set.
   std::string NewDatabase(Recipe recipe = Recipe::kOrdinary);
@@ -29,6 +35,8 @@ class PgCluster {
 
  private:
   bool Run(const std::string& command);
+  bool StartOn(int port);
+  std::string Options(int port) const;
 
   std::string bin_, dir_, user_, error_;
   int port_ = 0;
