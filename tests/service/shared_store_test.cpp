@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +37,15 @@ class serviceSharedStore : public ::testing::Test {
     ASSERT_TRUE(SharedCluster().ok()) << SharedCluster().error();
     db_ = SharedCluster().NewDatabase();
     ASSERT_FALSE(db_.empty()) << SharedCluster().error();
+  }
+  // Three data servers, the first filling the database with `demo_count`
+  // demo messages.
+  std::vector<std::unique_ptr<LocalService>> ThreeServers(const char* demo_count) {
+    std::vector<std::unique_ptr<LocalService>> data;
+    data.push_back(Server({"--role", "data", "--demo", "--demo-count", demo_count}));
+    data.push_back(Server({"--role", "data"}));
+    data.push_back(Server({"--role", "data"}));
+    return data;
   }
   std::unique_ptr<LocalService> Server(std::vector<std::string> args) {
     args.insert(args.end(), {"--db", db_, "--quota", "0"});
@@ -105,12 +115,7 @@ TEST_F(serviceSharedStore, AKeyFromOneServerOpensTheMemberPagesOfAnother) {
 // identifiers at the same time, and no two got the same. Then one server
 // stops and the others go on.
 TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
-  auto first = Server({"--role", "data", "--demo", "--demo-count", "100"});
-  ASSERT_TRUE(first->ok());
-  std::vector<std::unique_ptr<LocalService>> data;
-  data.push_back(std::move(first));
-  data.push_back(Server({"--role", "data"}));
-  data.push_back(Server({"--role", "data"}));
+  const auto data = ThreeServers("100");
   for (const auto& s : data) ASSERT_TRUE(s->ok());
   const std::string hosts = data[0]->host() + "/" + data[1]->host() + "/" + data[2]->host();
   auto portal = Server({"--role", "portal", "--hosts", hosts});
@@ -173,6 +178,107 @@ TEST_F(serviceSharedStore, ThreeServersAndAPortalLoseNothingAndRepeatNothing) {
   const auto rest = ParseRecords(ServiceClient(*data[2]).Get(PollPath(mark)));
   ASSERT_EQ(rest.size(), 1u);
   EXPECT_EQ(rest[0].Content, "after-stop");
+}
+
+// Writers publish through three servers when one is killed (SIGKILL): a
+// publication answered "AddOK" is in the store once, one that got no answer
+// at most once, one refused not at all; the writers move to the others.
+TEST_F(serviceSharedStore, AKilledServerLosesNoAnsweredPublication) {
+  const auto data = ThreeServers("20");
+  for (const auto& s : data) ASSERT_TRUE(s->ok());
+  std::vector<std::string> hosts;
+  for (const auto& s : data) hosts.push_back(s->host());
+  const MemberLogin vip = LogIn(ServiceClient(*data[0]), "demo_vip", "vip123");
+
+  constexpr int kEach = 40;
+  std::atomic<int> answered{0};
+  std::vector<std::vector<std::string>> answers(3, std::vector<std::string>(kEach));
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 3; ++w) {
+    writers.emplace_back([&, w] {
+      std::size_t on = static_cast<std::size_t>(w);
+      for (int i = 0; i < kEach; ++i) {
+        const std::string content = "k" + std::to_string(w) + "-" + std::to_string(i);
+        const std::string path = "/qavel/client/" + OwnPublishPath(vip, content);
+        answers[w][i] = FetchEncodedPage("POST", hosts[on], path);
+        ++answered;
+        // No answer: the next publication goes to the next server.
+        if (answers[w][i] == kError) on = (on + 1) % hosts.size();
+      }
+    });
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (answered < kEach && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::yield();
+  }
+  data[1]->Kill();
+  for (auto& t : writers) t.join();
+
+  int ok = 0, unanswered = 0, refused = 0, lost = 0, doubled = 0;
+  for (int w = 0; w < 3; ++w) {
+    for (int i = 0; i < kEach; ++i) {
+      const std::string content = "k" + std::to_string(w) + "-" + std::to_string(i);
+      const auto stored =
+          PgNumbers(db_, "SELECT COUNT(*) FROM messages WHERE content = '" + content + "'");
+      ASSERT_EQ(stored.size(), 1u);
+      const std::string& answer = answers[w][i];
+      SCOPED_TRACE(content + " answered " + answer);
+      if (answer == "AddOK") {
+        ++ok;
+        lost += stored[0] == 0;
+        doubled += stored[0] > 1;
+        EXPECT_EQ(stored[0], 1);
+      } else if (answer == kError) {
+        ++unanswered;
+        doubled += stored[0] > 1;
+        EXPECT_LE(stored[0], 1);
+      } else {
+        ++refused;
+        EXPECT_EQ(stored[0], 0);
+      }
+    }
+  }
+  std::printf(
+      "[killed server] publications %d: AddOK %d, no answer %d, refused %d; lost %d, doubled %d\n",
+      3 * kEach, ok, unanswered, refused, lost, doubled);
+  EXPECT_GT(unanswered, 0) << "the kill met no publication";
+  EXPECT_GE(ok, 3 * kEach - 3) << "the writers did not move to the other servers";
+}
+
+// A message deleted elsewhere (the operator's shell, on the shared store)
+// while another server holds answers that show it: once that server's
+// deletion log lists it, none of its answers shows it as live.
+TEST_F(serviceSharedStore, ACachedAnswerNeverShowsAMessageDeletedElsewhere) {
+  auto a = Server({"--role", "data", "--demo", "--demo-count", "30"});
+  auto b = Server({"--role", "data"});
+  ASSERT_TRUE(a->ok() && b->ok());
+  const ServiceClient on_a(*a), on_b(*b);
+  const MemberLogin vip = LogIn(on_a, "demo_vip", "vip123");
+  const std::string del_max = on_b.Get("GetDelInfo.asp?action=GetMaxID");
+  ASSERT_EQ(on_a.Post(OwnPublishPath(vip, "cached-then-deleted")), "AddOK");
+  const std::string id = NewestId(on_b);
+  const std::vector<std::string> pages = {
+      "GetSearchInfo.asp?action=GetTopDatas",
+      "GetSearchInfo.asp?action=GetNewDatas&maxid=" + std::to_string(std::stoll(id) - 1),
+      "GetInfoByID.asp?action=GetTopDatas&Msg_Flag=" + vip.flag,
+  };
+  const auto shows = [&](const std::string& page) {
+    const auto records = ParseRecords(on_b.Get(page));
+    return std::any_of(records.begin(), records.end(),
+                       [&](const InfoRecord& r) { return r.InfoID == id; });
+  };
+  for (const auto& page : pages) {  // twice: the second from the cache
+    EXPECT_TRUE(shows(page)) << page;
+    EXPECT_TRUE(shows(page)) << page;
+  }
+  const std::string command = "'" + LocalService::BinaryPath() + "' admin --db '" + db_ +
+                              "' delete-message " + id + " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const auto logged =
+      ParseIdList(on_b.Get("GetDelInfo.asp?action=GetNewDelInfoID&maxid=" + del_max));
+  ASSERT_TRUE(std::any_of(logged.begin(), logged.end(),
+                          [&](const auto& entry) { return entry.InfoId == id; }));
+  for (const auto& page : pages) EXPECT_FALSE(shows(page)) << page;
 }
 
 // Two servers asked for live traffic: one runs it, at the rate of one; when

@@ -210,6 +210,15 @@ int LocalService::Stop() {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+void LocalService::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+  port_ = 0;
+}
+
 std::string LocalService::Log() const {
   std::ifstream in(log_path_);
   std::ostringstream text;

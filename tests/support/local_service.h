@@ -50,6 +50,8 @@ class LocalService {
 
   // Stops the process now; returns its exit status (or -1). Idempotent.
   int Stop();
+  // Kills the process with SIGKILL, as a crash would end it.
+  void Kill();
   // Stops the process and starts the service again on the same port with the
   // same options and a new database of its own (demo members come back under
   // their numbers): a service that has forgotten every session. Not for a
