@@ -44,6 +44,9 @@ class FeedGrid {
   virtual void ResizeRows(int rows) = 0;
   virtual void RemoveAllRows() = 0;
   virtual void BlankAllCells() = 0;
+  // The row gives its cells back and reads as never written; its height
+  // and hidden state stay.
+  virtual void EmptyRow(int row) = 0;
   // A new empty row before row 0 (appended when the grid is empty). False
   // when no row was inserted (memory ran out).
   virtual bool InsertTopRow() = 0;
@@ -81,6 +84,7 @@ class RowStoreGrid : public FeedGrid {
   void ResizeRows(int rows) override { store_.ResizeRows(rows); }
   void RemoveAllRows() override { store_.RemoveAllRows(); }
   void BlankAllCells() override { store_.BlankAllCells(); }
+  void EmptyRow(int row) override { store_.EmptyRow(row); }
   bool InsertTopRow() override;
   std::string_view CellText(int row, int column) const override {
     return store_.GetCellText(row, column);

@@ -1,6 +1,7 @@
 #include "feed/feed_store.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "core/gbk.h"
 #include "feed/paging_plan.h"
@@ -58,6 +59,7 @@ bool FeedStore::PutRecord(const InfoRecord& record, PutMode mode, int row) {
   cells.type_icon = truck ? kFeedImageTruck : kFeedImageParcel;
   cells.messenger_icon = record.QQ.empty() ? kFeedImageMessengerGrey : kFeedImageMessenger;
   grid_.PutRow(row, std::move(cells), style_);
+  NoteWritten(row);
   // A row standing for several copies says so.
   for (int recount : noise_.RowWritten(row)) RebuildRow(recount);
   return true;
@@ -79,7 +81,9 @@ bool FeedStore::PutOwnRecord(const InfoRecord& record) {
     own_on_top_ = true;
   }
   if (IdLess(own_id_, record.InfoID)) own_id_ = record.InfoID;
-  return PutRecord(record, PutMode::kInsert, 0);
+  const bool put = PutRecord(record, PutMode::kInsert, 0);
+  Bound();
+  return put;
 }
 
 bool FeedStore::ApplyStartPage(const CountedPage& page) {
@@ -90,6 +94,7 @@ bool FeedStore::ApplyStartPage(const CountedPage& page) {
   if (total_count_ == 0) return false;
   int row = 0;
   for (const auto& record : page.records) PutRecord(record, PutMode::kFill, row++);
+  Bound();
   grid_.Redraw();
   return true;
 }
@@ -114,6 +119,7 @@ bool FeedStore::ApplyReloadPage(const CountedPage& page, bool has_items) {
     int row = 0;
     for (const auto& record : page.records) PutRecord(record, PutMode::kFill, row++);
   }
+  Bound();
   grid_.Redraw();
   return true;
 }
@@ -129,6 +135,7 @@ int FeedStore::ApplyNewRecords(const std::vector<InfoRecord>& records) {
     if (PutRecord(record, PutMode::kInsert, 0) && !noise_.Blocked(0)) ++inserted;
   }
   if (own_on_top_ && !IdLess(poll_from_, own_id_)) own_on_top_ = false;
+  Bound();
   grid_.Redraw();
   return inserted;
 }
@@ -154,8 +161,52 @@ bool FeedStore::ApplyPage(std::int32_t start_num, const std::vector<InfoRecord>&
     ++row;
   }
   for (std::size_t i = first; i < records.size(); ++i) PutRecord(records[i], PutMode::kFill, row++);
+  Bound();
   grid_.Redraw();
   return true;
+}
+
+void FeedStore::NoteWritten(int row) {
+  written_.push_back(static_cast<std::int64_t>(top_inserts_) - row);
+}
+
+void FeedStore::Bound() {
+  // The oldest rows leave at the bottom; every row's fold key moves when
+  // they do, so a long list lets them go many at a time.
+  const int rows = grid_.RowCount();
+  const int batch = limits_.max_rows >= 65'536 ? limits_.max_rows / 64 : 0;
+  if (limits_.max_rows > 0 && rows > limits_.max_rows + batch) {
+    const int drop = rows - limits_.max_rows;
+    for (int recount : noise_.DropBottomRows(drop)) RebuildRow(recount);
+    total_count_ = std::max(total_count_ - drop, 0);
+  }
+  if (limits_.spare <= 0) return;
+  const auto budget =
+      static_cast<std::size_t>(limits_.keep_top + 2 * limits_.keep_around_view + limits_.spare);
+  if (written_.size() <= budget) return;
+  // Rows far from the view give their texts back; the paging fills them
+  // again when the member scrolls to them.
+  const int mark = grid_.ScrollMark();
+  const int count = grid_.RowCount();
+  const auto inserts = static_cast<std::int64_t>(top_inserts_);
+  std::vector<std::int64_t> kept;
+  kept.reserve(budget);
+  for (const std::int64_t stamp : written_) {
+    const std::int64_t at = inserts - stamp;
+    if (at < 0 || at >= count) continue;
+    const int row = static_cast<int>(at);
+    if (grid_.CellText(row, kColRowText).empty()) continue;
+    if (row < limits_.keep_top || std::abs(row - mark) <= limits_.keep_around_view) {
+      kept.push_back(stamp);
+    } else if (noise_.RowEmptying(row)) {
+      grid_.EmptyRow(row);
+    } else {
+      kept.push_back(stamp);  // nowhere to keep what the rules read
+    }
+  }
+  std::sort(kept.begin(), kept.end());
+  kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+  written_ = std::move(kept);
 }
 
 int FeedStore::DeletedRowsAbove(int row) const {

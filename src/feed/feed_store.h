@@ -13,6 +13,7 @@
 #include "feed/feed_requests.h"
 #include "feed/id_marks.h"
 #include "feed/list_noise.h"
+#include "feed/paging_plan.h"
 #include "feed/region_list.h"
 #include "net/answers.h"
 
@@ -47,6 +48,21 @@ struct FeedMember {
   std::string city;
   std::int64_t user_id = 0;
   bool no_contact_rights = false;
+};
+
+// How much of a long-running list stays in memory. Rows far from the view
+// give their texts back and are fetched again like any row scrolled to;
+// their count, marks and folding stay. Rows beyond `max_rows` leave the
+// list at the bottom.
+struct RowLimits {
+  // Rows on top that always keep their texts (the polls go on from row 0).
+  int keep_top = 200;
+  // Rows either side of the scroll mark that keep their texts.
+  int keep_around_view = 2'000;
+  // Rows with texts beyond the two above before any gives them back (0:
+  // rows keep their texts).
+  int spare = 2'000;
+  int max_rows = kMaxFeedRows;
 };
 
 class FeedStore {
@@ -136,6 +152,11 @@ class FeedStore {
   // The 30 rows from one above the scroll mark (masking, layout).
   void RebuildRowsOnScreen();
 
+  const RowLimits& Limits() const { return limits_; }
+  void SetLimits(const RowLimits& limits) { limits_ = limits; }
+  // Rows that hold texts as far as this store knows (at least those).
+  std::size_t RowsWithTexts() const { return written_.size(); }
+
   // Folded copies, blocked members and the filter (ListNoise). The switches
   // here also rebuild the row texts whose repeat mark changes.
   const ListNoise& Noise() const { return noise_; }
@@ -159,6 +180,13 @@ class FeedStore {
   const IdMarks* deleted_in_use_ = &deleted_;
   const IdMarks* closed_in_use_ = &closed_;
   ListNoise noise_;
+  // Keeps the list within its limits after rows were written.
+  void Bound();
+  void NoteWritten(int row);
+  RowLimits limits_;
+  // The rows written since the last trim, each as TopInserts() less its row
+  // then (a mark that stays with the row as rows go on top).
+  std::vector<std::int64_t> written_;
   // Set while an own message put on top is newer than what the polls saw.
   bool own_on_top_ = false;
   std::string poll_from_;

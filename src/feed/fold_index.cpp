@@ -1,5 +1,7 @@
 #include "feed/fold_index.h"
 
+#include <algorithm>
+
 namespace tv {
 
 void FoldIndex::Reset(std::size_t rows) {
@@ -21,6 +23,44 @@ void FoldIndex::AddTopKey() {
   }
   fingerprint_.push_back(0);
   next_.push_back(kNone);
+}
+
+std::vector<std::uint32_t> FoldIndex::DropOldest(std::uint32_t count) {
+  std::vector<std::uint32_t> shrunk;
+  count = static_cast<std::uint32_t>(std::min<std::size_t>(count, fingerprint_.size()));
+  if (count == 0) return shrunk;
+  // Chains run from the newest key down: each is cut before its first
+  // dropped key; a group whose newest key goes goes whole.
+  std::vector<std::uint32_t> heads;
+  for (std::uint32_t head : slots_) {
+    if (head == kNone) continue;
+    if (head < count) {
+      for (std::uint32_t k = head; k != kNone; k = next_[k]) --grouped_;
+      --groups_;
+      continue;
+    }
+    std::uint32_t last = head;
+    while (next_[last] != kNone && next_[last] >= count) last = next_[last];
+    if (next_[last] != kNone) {
+      for (std::uint32_t k = next_[last]; k != kNone; k = next_[k]) --grouped_;
+      next_[last] = kNone;
+      shrunk.push_back(head - count);
+    }
+    heads.push_back(head - count);
+  }
+  fingerprint_.erase(fingerprint_.begin(), fingerprint_.begin() + count);
+  next_.erase(next_.begin(), next_.begin() + count);
+  for (std::uint32_t& link : next_) {
+    if (link != kNone) link -= count;
+  }
+  // Slots hold keys, so the table is laid out again.
+  std::fill(slots_.begin(), slots_.end(), kNone);
+  for (std::uint32_t key : heads) {
+    std::size_t at = Home(fingerprint_[key]);
+    while (slots_[at] != kNone) at = (at + 1) & mask_;
+    slots_[at] = key;
+  }
+  return shrunk;
 }
 
 void FoldIndex::Grow() {

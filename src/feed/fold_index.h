@@ -25,6 +25,10 @@ class FoldIndex {
   void Reset(std::size_t rows);
   // One key more: a new row on top.
   void AddTopKey();
+  // The `count` oldest keys go (their rows left the list at the bottom) and
+  // every other key is `count` lower. Returns the newest keys, renumbered,
+  // of the groups that lost copies and still have some.
+  std::vector<std::uint32_t> DropOldest(std::uint32_t count);
   std::size_t KeyCount() const { return fingerprint_.size(); }
 
   struct Put {

@@ -1,5 +1,6 @@
 #include "feed/list_noise.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "core/gbk.h"
@@ -26,6 +27,7 @@ void ListNoise::Reset() {
   fold_.Reset(rows);
   reasons_.assign(rows, 0);
   traits_.assign(rows, RowTraits{});
+  spilled_.Reset(rows);
   if (grid_.HiddenRowCount() > 0) grid_.SetHiddenRows([](int) { return false; });
 }
 
@@ -45,8 +47,55 @@ void ListNoise::TopRowAdded() {
     return;
   }
   fold_.AddTopKey();
+  // Grown by an eighth like the index: a list that runs for days must not
+  // hold twice its rows' room.
+  const auto grow = [](auto& by_key) {
+    if (by_key.size() == by_key.capacity()) by_key.reserve(by_key.size() + by_key.size() / 8 + 64);
+  };
+  grow(reasons_);
+  grow(traits_);
   reasons_.push_back(0);
   traits_.push_back(RowTraits{});
+  spilled_.AddTopKey();
+}
+
+std::vector<int> ListNoise::DropBottomRows(int count) {
+  std::vector<int> recount;
+  const int rows = grid_.RowCount();
+  count = std::clamp(count, 0, rows);
+  if (count == 0) return recount;
+  Sync();
+  const std::vector<std::uint32_t> shrunk = fold_.DropOldest(static_cast<std::uint32_t>(count));
+  const auto drop = [count](auto& by_key) { by_key.erase(by_key.begin(), by_key.begin() + count); };
+  drop(reasons_);
+  drop(traits_);
+  spilled_.DropOldest(static_cast<std::size_t>(count));
+  grid_.ResizeRows(rows - count);
+  for (std::uint32_t key : shrunk) recount.push_back(RowOf(key));
+  return recount;
+}
+
+bool ListNoise::RowEmptying(int row) {
+  if (row < 0 || row >= grid_.RowCount()) return false;
+  const std::uint32_t key = KeyOf(row);
+  if (!fold_.Grouped(key)) return true;
+  return spilled_.Put(key, MemberNumberOf(grid_.CellText(row, kColFlag)),
+                      grid_.CellText(row, kColCity), grid_.CellText(row, kColContent));
+}
+
+void ListNoise::TextsOf(std::uint32_t key, int row, RuleTexts& texts) const {
+  if (spilled_.Has(key) && grid_.CellText(row, kColRowText).empty()) {
+    texts.spilled = spilled_.Get(key);
+    if (texts.spilled) {
+      texts.member = texts.spilled->member;
+      texts.city = texts.spilled->city;
+      texts.content = texts.spilled->content;
+    }
+    return;
+  }
+  texts.member = MemberNumberOf(grid_.CellText(row, kColFlag));
+  texts.city = grid_.CellText(row, kColCity);
+  texts.content = grid_.CellText(row, kColContent);
 }
 
 void ListNoise::SetReason(std::uint32_t key, Reason reason, bool on) {
@@ -62,7 +111,9 @@ bool ListNoise::PassesFilter(std::uint32_t key, int row) const {
 
 bool ListNoise::PassesWith(const RowFilterTest& test, std::uint32_t key, int row) const {
   if (!test.NeedsText()) return test.PassesTraits(traits_[key]);
-  return test.Passes(traits_[key], grid_.CellText(row, kColCity), grid_.CellText(row, kColContent));
+  RuleTexts texts;
+  TextsOf(key, row, texts);
+  return test.Passes(traits_[key], texts.city, texts.content);
 }
 
 std::vector<int> ListNoise::RowWritten(int row) {
@@ -82,11 +133,12 @@ std::vector<int> ListNoise::RowWritten(int row) {
     }
     SetReason(key, kFolded, false);
   }
+  spilled_.Forget(key);  // the row holds its texts again
   const FoldIndex::Put put =
       fold_.Add(key, MessageFingerprint(flag, content), [&](std::uint32_t other) {
-        const int other_row = RowOf(other);
-        return SameMessage(flag, content, grid_.CellText(other_row, kColFlag),
-                           grid_.CellText(other_row, kColContent));
+        RuleTexts texts;
+        TextsOf(other, RowOf(other), texts);
+        return SameMessage(flag, content, texts.member, texts.content);
       });
   traits_[key] = TraitsOf(grid_.CellText(row, kColTypeWord), content);
   std::uint8_t& reasons = reasons_[key];
@@ -96,6 +148,7 @@ std::vector<int> ListNoise::RowWritten(int row) {
   if (put.was_newest != FoldIndex::kNone) {
     if (put.newest == key) {
       SetReason(put.was_newest, kFolded, true);  // the older copy folds into this row
+      recount.push_back(RowOf(put.was_newest));  // and no longer says how often it came
     } else {
       reasons |= kFolded;
     }
@@ -154,7 +207,9 @@ void ListNoise::BlockedChanged() {
   for (int row = 0; row < rows; ++row) {
     const std::uint32_t key = KeyOf(row);
     if (!fold_.Grouped(key)) continue;
-    const bool blocked = blocked_ && blocked_(MemberNumberOf(grid_.CellText(row, kColFlag)));
+    RuleTexts texts;
+    TextsOf(key, row, texts);
+    const bool blocked = blocked_ && blocked_(texts.member);
     std::uint8_t& reasons = reasons_[key];
     reasons = blocked ? static_cast<std::uint8_t>(reasons | kBlockedMember)
                       : static_cast<std::uint8_t>(reasons & ~kBlockedMember);

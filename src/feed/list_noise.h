@@ -15,6 +15,7 @@
 #include "feed/feed_grid.h"
 #include "feed/fold_index.h"
 #include "feed/row_filter.h"
+#include "feed/spilled_texts.h"
 
 namespace tv {
 
@@ -30,6 +31,12 @@ class ListNoise {
   void Reset();
   // A new empty row went on top.
   void TopRowAdded();
+  // The row is about to give its texts back: what the rules read of it is
+  // kept aside. False when that failed (the row must keep its texts).
+  bool RowEmptying(int row);
+  // The `count` bottom rows leave the list (the grid shrinks by them).
+  // Returns the rows whose repeat count fell (copies went with them).
+  std::vector<int> DropBottomRows(int count);
   // A row was written with a record: its group, its traits, whether it is
   // hidden. Returns the rows whose repeat count changed (their row text
   // says it), the written row among them when it stands for copies.
@@ -73,11 +80,23 @@ class ListNoise {
   void Sync();
   bool PassesFilter(std::uint32_t key, int row) const;
   bool PassesWith(const RowFilterTest& test, std::uint32_t key, int row) const;
+  // The member number, city and content of a row: its cells, or what it
+  // left behind when it gave them back.
+  struct RuleTexts {
+    std::string_view member;
+    std::string_view city;
+    std::string_view content;
+    std::optional<SpilledTexts::Texts> spilled;  // owns the views when set
+  };
+  // (Filled in place: the views may point into `spilled`.)
+  void TextsOf(std::uint32_t key, int row, RuleTexts& texts) const;
 
   FeedGrid& grid_;
   FoldIndex fold_;
   std::vector<std::uint8_t> reasons_;  // by key
   std::vector<RowTraits> traits_;      // by key
+  // What the rules read of the rows that gave their texts back.
+  SpilledTexts spilled_;
   bool folding_ = true;
   RowFilter filter_;
   std::optional<RowFilterTest> filter_test_;

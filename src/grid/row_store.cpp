@@ -299,6 +299,15 @@ void RowStore::BlankAllCells() {
   if (changed) Notify(Change::kCells);
 }
 
+void RowStore::EmptyRow(int row) {
+  if (row < 0 || row >= RowCount()) return;
+  RowBlock& block = rows_[static_cast<std::size_t>(row)];
+  if (!block) return;
+  block.reset();
+  --filled_rows_;
+  Notify(Change::kCells, row);
+}
+
 bool RowStore::ValidCell(int row, int column) const {
   return row >= 0 && row < RowCount() && column >= 0 && column < column_count_;
 }

@@ -81,6 +81,9 @@ class RowStore {
   int InsertRowAt(std::string_view text, int index);
   // Empties the text of every cell; rows and their other attributes stay.
   void BlankAllCells();
+  // Gives back a row's cells (texts, pictures, fonts, colours): the row is
+  // as if never written, its height and hidden state stay.
+  void EmptyRow(int row);
 
   // --- cells (outside the store: reads give empty/defaults, writes do nothing)
   // The text stays valid until the row is written again or goes.

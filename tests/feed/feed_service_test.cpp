@@ -147,6 +147,49 @@ TEST_F(FeedServiceTest, PagingFillsTheRowsInViewFromTheRightStart) {
   EXPECT_TRUE(StrictlyFalling(ids));
 }
 
+TEST_F(FeedServiceTest, RowsThatGaveTheirTextsBackAreFetchedOnceWhenScrolledBackTo) {
+  RowLimits limits;
+  limits.keep_top = 10;
+  limits.keep_around_view = 30;
+  limits.spare = 20;
+  f->store.SetLimits(limits);
+  Start();
+  PagingController paging(*f->feed);
+  int pages = 0;
+  QObject::connect(&paging, &PagingController::pageApplied, [&](qint32, bool) { ++pages; });
+  // Scrolls so that `mark` is the scroll mark; returns the pages fetched.
+  const auto scroll_to = [&](int mark) {
+    const int before = pages;
+    f->grid.SetScrollMark(mark);
+    paging.LoadMissingRows();
+    if (f->feed->PageReady()) return 0;  // nothing asked for
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pages > before; }, kWaitMs));
+    return pages - before;
+  };
+  const auto row_at = [&](int row) {
+    return std::string(f->grid.CellText(row, kColInfoId)) + " " +
+           std::string(f->grid.CellText(row, kColRowText));
+  };
+  std::vector<std::string> seen;
+  for (int mark = 31; mark <= 181; mark += 30) {
+    ASSERT_EQ(scroll_to(mark), 1) << mark;
+    for (int row = mark - 1; row < mark + 29; ++row) seen.push_back(row_at(row));
+  }
+  // Far above the view now, below the rows kept on top.
+  EXPECT_TRUE(f->grid.CellText(60, kColRowText).empty());
+  EXPECT_TRUE(f->grid.CellText(90, kColRowText).empty());
+  EXPECT_LE(f->store.RowsWithTexts(), 10U + 61U + 20U + 30U);
+
+  // Back up: each region is asked for once and shows what it showed.
+  for (int mark : {61, 91}) {
+    ASSERT_EQ(scroll_to(mark), 1) << mark;
+    for (int row = mark - 1; row < mark + 29; ++row) {
+      EXPECT_EQ(row_at(row), seen[static_cast<std::size_t>(row - 30)]) << row;
+    }
+    EXPECT_EQ(scroll_to(mark), 0) << mark;
+  }
+}
+
 TEST_F(FeedServiceTest, TotalsComeFromTheCurrentHost) {
   Start();
   CountsController counts(*f->feed);
@@ -303,9 +346,9 @@ TEST_F(FeedServiceTest, LoopResendsOfSeveralMembersStayOneRowEach) {
     }
   }
   // The service withdrew the older copies through its deletion log.
-  EXPECT_EQ(
-      db("SELECT COUNT(*) FROM messages WHERE deleted <> 0 AND content = '" + offices[0].text + "'"),
-      std::vector<std::int64_t>{3});
+  EXPECT_EQ(db("SELECT COUNT(*) FROM messages WHERE deleted <> 0 AND content = '" +
+               offices[0].text + "'"),
+            std::vector<std::int64_t>{3});
   // Folding off shows every copy again, without a request.
   f->feed->SetFolding(false);
   EXPECT_EQ(rows_of(offices[1]).size(), 4u);

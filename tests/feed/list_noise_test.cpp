@@ -180,6 +180,17 @@ TEST_F(ListNoiseTest, ExportedLinesReadBackAsTheRowsShowThem) {
 // unfolding, blocking and filtering a million rows, with polls and pages
 // arriving in between, always show exactly the rows a plain model of the
 // rules says (counted, and the first rows compared one by one).
+TEST_F(ListNoiseTest, ACopyThatIsNoLongerTheNewestStopsSayingHowOftenItCame) {
+  ASSERT_TRUE(store.ApplyStartPage(CountedPage{2, {Msg(2, "郑州到上海"), Msg(1, "郑州到上海")}}));
+  ASSERT_NE(Text(0).find("重复2次"), std::string::npos);
+  store.ApplyNewRecords({Msg(3, "郑州到上海")});
+  ASSERT_NE(Text(0).find("重复3次"), std::string::npos);
+  // Unfolded, the older copies are rows of their own without a count.
+  store.SetFolding(false);
+  EXPECT_EQ(Shown(), (Ids{"3", "2", "1"}));
+  for (int row : {0, 1, 2}) EXPECT_EQ(Text(row).find("重复"), std::string::npos) << row;
+}
+
 class ListNoiseScale : public ::testing::Test {
  protected:
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
