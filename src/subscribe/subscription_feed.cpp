@@ -100,6 +100,13 @@ SubscriptionFeed::SubscriptionFeed(const Subscription& subscription, RowStore& r
   feed_ = std::make_unique<FeedController>(store_, services);
   paging_ = std::make_unique<PagingController>(*feed_);
   feed_->SetPacing(0, 0, 0);
+  // The tab holds the matches the subscription store keeps, newest first:
+  // the same list a restart shows. Its rows are not refetched by number,
+  // so they keep their texts.
+  RowLimits limits;
+  limits.spare = 0;
+  limits.max_rows = SubscriptionStore::kKeptMatches;
+  store_.SetLimits(limits);
   FeedRowRules& rules = store_.Rules();
   rules.type_as_word = false;
   rules.highlight_region = false;

@@ -237,6 +237,29 @@ TEST_F(SubscriptionServiceTest, MatchesNotKeptComeAgainAtTheNextStart) {
   EXPECT_EQ(Kept(a).at(1), "M1");
 }
 
+TEST_F(SubscriptionServiceTest, ATabHoldsTheMatchesItKeepsAndNoMore) {
+  StartClient();
+  // More matches than a subscription keeps, over several polls.
+  const int sent = SubscriptionStore::kKeptMatches + 40;
+  const auto all_arrived = [&](int count) {
+    return QTest::qWaitFor([&] { return arrived[b].size() == static_cast<std::size_t>(count); },
+                           kWaitMs);
+  };
+  for (int i = 1; i <= sent; ++i) {
+    ASSERT_TRUE(Publish("济宁", "1", ("济宁到上海 回程车 K" + std::to_string(i)).c_str()));
+    if (i % 150 == 0) {
+      ASSERT_TRUE(all_arrived(i));
+    }
+  }
+  ASSERT_TRUE(all_arrived(sent));
+  // The newest first, as many as are kept: what a restart would show.
+  const std::vector<std::string> kept = Kept(b);
+  ASSERT_EQ(kept.size(), static_cast<std::size_t>(SubscriptionStore::kKeptMatches));
+  EXPECT_EQ(kept.front(), "K" + std::to_string(sent));
+  EXPECT_EQ(Rows(b), kept);
+  EXPECT_EQ(set->FeedOf(b)->Store().TotalCount(), SubscriptionStore::kKeptMatches);
+}
+
 TEST_F(SubscriptionServiceTest, APausedSubscriptionAsksNothingAndShowsWhatItKept) {
   StartClient();
   ASSERT_TRUE(Publish("泰安", "1", "泰安到北京 高栏车 M1"));
