@@ -7,14 +7,35 @@
 namespace tv {
 namespace {
 
-// One conversion with a replacement for what cannot be converted. iconv
-// descriptors are not thread-safe, so each call opens its own.
-std::string Convert(const char* to, const char* from, std::string_view in,
-                    std::string_view replacement, std::size_t skip_on_error) {
+// A descriptor for one direction, opened once per thread: iconv descriptors
+// are not thread-safe, and opening one costs more than converting a short
+// text.
+class ThreadConverter {
+ public:
+  ThreadConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~ThreadConverter() {
+    if (ok()) iconv_close(cd_);
+  }
+  ThreadConverter(const ThreadConverter&) = delete;
+  ThreadConverter& operator=(const ThreadConverter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // The descriptor in its initial state.
+  iconv_t Fresh() {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return cd_;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+// One conversion with a replacement for what cannot be converted.
+std::string Convert(ThreadConverter& converter, std::string_view in, std::string_view replacement,
+                    std::size_t skip_on_error) {
   std::string out;
   if (in.empty()) return out;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  if (!converter.ok()) return std::string(in);
+  iconv_t cd = converter.Fresh();
   out.reserve(in.size() * 2);
   char* src = const_cast<char*>(in.data());
   std::size_t src_left = in.size();
@@ -47,7 +68,6 @@ std::string Convert(const char* to, const char* from, std::string_view in,
     src += skip;
     src_left -= skip;
   }
-  iconv_close(cd);
   return out;
 }
 
@@ -55,11 +75,13 @@ std::string Convert(const char* to, const char* from, std::string_view in,
 
 std::string GbkToUtf8(std::string_view gbk) {
   // A bad GBK pair loses only its first byte, so a following ASCII byte survives.
-  return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD", 1);
+  thread_local ThreadConverter converter("UTF-8", "GBK");
+  return Convert(converter, gbk, "\xEF\xBF\xBD", 1);
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
-  std::string gbk = Convert("GBK", "UTF-8", utf8, "?", 0);
+  thread_local ThreadConverter converter("GBK", "UTF-8");
+  std::string gbk = Convert(converter, utf8, "?", 0);
   // iconv writes the euro sign as the single byte 0x80 of a Windows code
   // page; GBK has no such character and the service refuses the byte.
   for (std::size_t i = 0; i < gbk.size(); i += CharWidthAt(gbk, i)) {
