@@ -10,6 +10,7 @@
 //   --keep-all    every row keeps its texts (the baseline)
 //   --hours-only  stop after H hours of traffic
 // Prints one "key value" line per figure.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -135,6 +136,19 @@ int Run(const Options& o) {
   std::printf("rise_mb %.1f\n", (highest_kb - first_hour_kb) / 1024.0);
   std::printf("rise_mb_per_hour %.3f\n",
               hours > 1 ? (end_kb - first_hour_kb) / 1024.0 / (hours - 1) : 0.0);
+
+  // A words filter over the whole list: rows without texts are read from
+  // what they left on disk.
+  RowFilter words;
+  words.must_have = {Utf8ToGbk("济宁")};
+  const auto filter_start = std::chrono::steady_clock::now();
+  feed.SetFilter(words);
+  const double filter_ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - filter_start)
+          .count();
+  std::printf("filter_words_ms %.1f\nshown_with_filter %d\n", filter_ms,
+              feed.Noise().ShownLoadedCount());
+  feed.SetFilter(RowFilter{});
 
   // Rows all over the list, scrolled to: those without texts are filled
   // from the page the server answers for them, and every one must show its

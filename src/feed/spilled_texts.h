@@ -54,6 +54,8 @@ class SpilledTexts {
   std::vector<std::uint32_t> at_;
   std::uint64_t end_ = 0;
   std::uint64_t live_bytes_ = 0;
+  // Changes with every write (threads' read stretches go stale with it).
+  std::uint64_t generation_ = 0;
 };
 
 }  // namespace tv
