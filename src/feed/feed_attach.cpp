@@ -68,9 +68,7 @@ FeedAttachment::FeedAttachment(Shell& shell, DetailAttachment& detail)
   InfoGrid* grid = shell.Grid();
   live_grid_ = new LiveGrid(
       grid, grid_, *feed_, *paging_, shell, [this] { return shell_.Session().IsLoggedIn(); }, this);
-  detail.SetMainRowExtras([this](int row) {
-    return RowExtras{Tools().CopyTimes(row), Tools().BlockAction(row)};
-  });
+  detail.SetMainRowExtras([this](int row) { return Tools().DetailExtras(row); });
 
   // The region tree in the window's tree panel, with the friends list.
   tree_ = new RegionTree(shell.TreeArea());

@@ -1,5 +1,7 @@
 #include "feed/feed_grid.h"
 
+#include "feed/row_text.h"
+
 namespace tv {
 
 bool RowStoreGrid::InsertTopRow() {
@@ -32,6 +34,13 @@ void SetFeedColumns(RowStore& store, int row_text_width) {
   store.PutColumnWidth(kColRowText, row_text_width);
   store.PutColumnWidth(kColDetailIcon, 30);
   store.PutColumnWidth(kColMessengerIcon, 30);
+}
+
+std::string PanelCellText(const RowStore& rows, int row, int column) {
+  const std::string_view text = rows.GetCellText(row, column);
+  if (column == kColTypeWord && (text == "0" || text == "1")) return TypeWord(text);
+  if (column == kColTime) return ShortTime(text);
+  return std::string(text);
 }
 
 }  // namespace tv

@@ -122,4 +122,9 @@ class RowStoreGrid : public FeedGrid {
 // hidden columns 0, the three pictures 30, the row text `row_text_width`.
 void SetFeedColumns(RowStore& store, int row_text_width);
 
+// A cell of a panel's list (search, subscriptions) as the detail window reads
+// it: those lists keep the type as "0"/"1" and the full time, the window wants
+// the type's word and the short time.
+std::string PanelCellText(const RowStore& rows, int row, int column);
+
 }  // namespace tv

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "detail/detail_view.h"
 #include "feed/row_filter.h"
 
 class QComboBox;
@@ -42,6 +43,8 @@ class ListTools : public QObject {
   // The times of the copies folded into the row, newest first (empty when
   // it stands for one message).
   std::vector<std::string> CopyTimes(int row) const;
+  // Both, as the detail window opened on the row takes them.
+  RowExtras DetailExtras(int row) { return RowExtras{CopyTimes(row), BlockAction(row)}; }
   void SetFolding(bool on);
   void ShowFilterBar();
   void CloseFilterBar();

@@ -48,16 +48,6 @@ SearchResultsPanel::Setup ProgramSetup(AlertPlayer* player) {
 
 // The panel's rows keep `Type` as received and the time as received; the
 // detail view shows the type word and the short time.
-std::string PanelCell(const RowStore& rows, int row, int column) {
-  const std::string_view text = rows.GetCellText(row, column);
-  if (column == kColTypeWord) {
-    if (text == "0" || text == "1") return TypeWord(text);
-    return std::string(text);
-  }
-  if (column == kColTime) return ShortTime(text);
-  return std::string(text);
-}
-
 }  // namespace
 
 SearchAttachment::SearchAttachment(Shell& shell, FeedAttachment& feed, DetailAttachment& detail)
@@ -206,10 +196,9 @@ void SearchAttachment::CloseSearch() {
 
 void SearchAttachment::OnDoubleClick(int row, int column) {
   const RowStore& rows = view_->Grid()->Store();
-  ListTools& tools = live_grid_->Tools();
   detail_.View().OnRowDoubleClick(
-      column, [&rows, row](int c) { return PanelCell(rows, row, c); }, false,
-      RowExtras{tools.CopyTimes(row), tools.BlockAction(row)});
+      column, [&rows, row](int c) { return PanelCellText(rows, row, c); }, false,
+      live_grid_->Tools().DetailExtras(row));
 }
 
 SearchAttachment& AttachSearch(Shell& shell, FeedAttachment& feed, DetailAttachment& detail) {

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "core/gbk.h"
 #include "core/notice.h"
@@ -18,8 +19,9 @@
 #include "detail/detail_attach.h"
 #include "detail/detail_view.h"
 #include "feed/feed_attach.h"
+#include "feed/feed_grid.h"
+#include "feed/list_tools.h"
 #include "feed/live_grid.h"
-#include "feed/row_text.h"
 #include "net/transport.h"
 #include "notify/desktop_notifier.h"
 #include "notify/window_front.h"
@@ -78,13 +80,6 @@ QIcon CountedIcon(int unread) {
 
 // The subscription's rows keep `Type` and the time as received; the detail
 // view shows the type word and the short time.
-std::string ShownCell(const RowStore& rows, int row, int column) {
-  const std::string_view text = rows.GetCellText(row, column);
-  if (column == kColTypeWord && (text == "0" || text == "1")) return TypeWord(text);
-  if (column == kColTime) return ShortTime(text);
-  return std::string(text);
-}
-
 int MinuteOfDay() {
   const QTime now = QTime::currentTime();
   return now.hour() * 60 + now.minute();
@@ -116,10 +111,13 @@ SubscriptionAttachment::SubscriptionAttachment(Shell& shell, FeedAttachment& fee
       grid = new InfoGrid(panel_);
       grid->SetBackColour(static_cast<Colour>(BackColor().value));
       const std::int64_t id = subscription.id;
-      connect(grid, &InfoGrid::doubleClicked, this, [this, grid](int row, int column) {
+      connect(grid, &InfoGrid::doubleClicked, this, [this, grid, id](int row, int column) {
         const RowStore& rows = grid->Store();
+        const auto live = live_grids_.find(id);
         detail_.View().OnRowDoubleClick(
-            column, [&rows, row](int c) { return ShownCell(rows, row, c); }, false);
+            column, [&rows, row](int c) { return PanelCellText(rows, row, c); }, false,
+            live != live_grids_.end() && live->second ? live->second->Tools().DetailExtras(row)
+                                                      : RowExtras{});
       });
       connect(grid, &InfoGrid::scrollReported, this, [this, id] {
         if (tabs_->currentWidget() == grids_[id]) MarkShownRead();
@@ -149,6 +147,11 @@ SubscriptionAttachment::SubscriptionAttachment(Shell& shell, FeedAttachment& fee
   connect(read_timer_, &QTimer::timeout, this, &SubscriptionAttachment::MarkShownRead);
   read_timer_->start(1000);
   shell.Frame()->installEventFilter(this);
+  // Back at the window, the notifications have done their work.
+  connect(qApp, &QApplication::focusWindowChanged, this, [this] {
+    if (!WindowInFront(shell_.Frame())) return;
+    for (const auto& [id, notifier] : notifiers_) notifier->Withdraw();
+  });
 }
 
 SubscriptionAttachment::~SubscriptionAttachment() = default;
@@ -198,7 +201,7 @@ InfoGrid* SubscriptionAttachment::GridOf(std::int64_t id) const {
 }
 
 void SubscriptionAttachment::RebuildTabs() {
-  for (const QPointer<LiveGrid>& live : live_grids_) delete live.data();
+  for (const auto& [id, live] : live_grids_) delete live.data();
   live_grids_.clear();
   const QWidget* shown = tabs_->currentWidget();
   tabs_->clear();
@@ -208,7 +211,7 @@ void SubscriptionAttachment::RebuildTabs() {
     ids.insert(id);
     InfoGrid* grid = grids_.at(id);
     tabs_->addTab(grid, FromGbk(feed->Info().name));
-    live_grids_.emplace_back(new LiveGrid(
+    live_grids_.emplace(id, new LiveGrid(
         grid, feed->Grid(), feed->Feed(), feed->Paging(), shell_, [] { return true; }, this));
   }
   // The grids of subscriptions that are gone.
@@ -242,7 +245,9 @@ void SubscriptionAttachment::OnMatches(qint64 id, const std::vector<InfoRecord>&
       chimed = true;
     }
   }
-  if (s.alerts.notify && !alerts_paused_) {
+  // A notification is for a window out of sight: in front, the tab's count
+  // and the chime say it.
+  if (s.alerts.notify && !alerts_paused_ && !WindowInFront(shell_.Frame())) {
     DesktopNotifier*& notifier = notifiers_[id];
     if (notifier == nullptr) {
       notifier = new DesktopNotifier(DesktopNotifier::SessionBus, this);

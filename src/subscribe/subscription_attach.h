@@ -83,7 +83,7 @@ class SubscriptionAttachment : public QObject {
   QWidget* panel_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   std::map<std::int64_t, InfoGrid*> grids_;
-  std::vector<QPointer<LiveGrid>> live_grids_;
+  std::map<std::int64_t, QPointer<LiveGrid>> live_grids_;
   // Identifiers already marked read, so a row on screen is written once.
   std::map<std::int64_t, std::set<std::string>> read_;
   std::unique_ptr<SoundEffectPlayer> sounds_;

@@ -18,6 +18,16 @@
 #                                13700000000) as demo_member on
 #                                $service_host, whose database is
 #                                $work/service.db; prints its id
+#   launch_client                the test client on the settings made so
+#                                far, its commands on descriptor 3; returns
+#                                once its main window shows the first page
+#   start_feed_client HOST USER PASSWORD
+#                                launch_client, logged in automatically on
+#                                HOST (3 s id polls, 2 s refresh; settings in
+#                                $work/settings.db)
+#   window_active                1 while the main window is the active one,
+#                                else 0 (asks the client: "window")
+#   wait_active 0|1 WHY          until window_active says so, else fails
 #   count_lines PATTERN          how many lines of the client's log match
 #   gbk TEXT                     TEXT in GBK, percent-encoded for a query
 #   reported_id FILE EVENT       the window id of a "TARVOLO EVENT 0x…" line
@@ -182,3 +192,33 @@ start_notification_recorder() {
 }
 
 notifications() { grep -c "^NOTIFY id=" "$work/recorder.log" || true; }
+
+launch_client() {
+  mkfifo "$work/in"
+  "$build/tests/e2e/tarvolo-test-client" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
+  pids+=($!)
+  exec 3>"$work/in"
+  wait_for_line "$work/client.log" "TARVOLO feed-first-page 1" 60
+  wait_for_line "$work/client.log" "TARVOLO main-window-shown" 30
+}
+
+start_feed_client() {  # host user password
+  export TARVOLO_SETTINGS=$work/settings.db
+  use_service_host "$1"
+  export TARVOLO_ID_POLL_MS=3000
+  remember_login "$2" "$3" 2
+  launch_client
+}
+
+window_active() {
+  send_command "TARVOLO done" window
+  grep "TARVOLO window active" "$work/client.log" | tail -1 | cut -d' ' -f4
+}
+
+wait_active() {  # 0|1 why
+  local deadline=$((SECONDS + 10))
+  until [ "$(window_active)" = "$1" ]; do
+    ((SECONDS <= deadline)) || fail "$2"
+    sleep 0.1
+  done
+}

@@ -60,19 +60,8 @@ start_service "$work/service.log" --demo --demo-count 600 --no-cache --quota 0 -
   --db "$work/service.db"
 host=$service_host
 
-export TARVOLO_SETTINGS=$work/settings.db
-use_service_host "$host"
-export TARVOLO_ID_POLL_MS=3000
-remember_login demo_vip vip123 2
-
-mkfifo "$work/in"
-"$build/tests/e2e/tarvolo-test-client" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
-pids+=($!)
-exec 3>"$work/in"
-
 # 1. the member's city
-wait_for_line "$work/client.log" "TARVOLO feed-first-page 1" 60
-wait_for_line "$work/client.log" "TARVOLO main-window-shown" 30
+start_feed_client "$host" demo_vip vip123
 send dump 0 3
 first=$(row_text 0)
 echo "feed e2e: row 0: $first"

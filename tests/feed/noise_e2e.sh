@@ -56,17 +56,7 @@ publish NewInfo "$office1" "$text1"
 publish NewInfo "$office2" "$text2"
 publish NewInfo "$office3" "$text3"
 
-export TARVOLO_SETTINGS=$work/settings.db
-use_service_host "$host"
-export TARVOLO_ID_POLL_MS=3000
-remember_login demo_vip vip123 2
-
-mkfifo "$work/in"
-"$build/tests/e2e/tarvolo-test-client" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
-pids+=($!)
-exec 3>"$work/in"
-wait_for_line "$work/client.log" "TARVOLO feed-first-page 1" 60
-wait_for_line "$work/client.log" "TARVOLO main-window-shown" 30
+start_feed_client "$host" demo_vip vip123
 
 shown_lines() {  # n -> the "feed-shown" lines of a fresh "shown n"
   local before

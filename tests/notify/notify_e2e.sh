@@ -53,15 +53,6 @@ send search-keyword 煤炭
 send search-go
 wait_for_line "$work/client.log" "TARVOLO search-first-page" 10
 
-active() { send window; grep "TARVOLO window active" "$work/client.log" | tail -1 | cut -d' ' -f4; }
-wait_active() {  # 0|1 why
-  local deadline=$((SECONDS + 10))
-  until [ "$(active)" = "$1" ]; do
-    ((SECONDS <= deadline)) || fail "$2"
-    sleep 0.1
-  done
-}
-
 # 1. out of sight (another window of ours in front): a match raises a
 #    notification
 send open-page /qavel/manager/myinfos.asp

@@ -47,12 +47,7 @@ use_service_host "$host"
 remember_login demo_vip vip123 2
 "$cli" settings set "$main_key" Soundtavrelomin 1 >/dev/null
 
-mkfifo "$work/in"
-"$build/tests/e2e/tarvolo-test-client" <"$work/in" >"$work/client.log" 2>"$work/client.err" &
-pids+=($!)
-exec 3>"$work/in"
-wait_for_line "$work/client.log" "TARVOLO feed-first-page 1" 60
-wait_for_line "$work/client.log" "TARVOLO main-window-shown" 30
+launch_client
 main_height() { last "search-rows" | sed -n 's/.* main-height \([0-9]*\) .*/\1/p'; }
 send search-dump 0 0
 full_height=$(main_height)

@@ -5,8 +5,10 @@
 # recording notification service stands in for the desktop's. Logged in as
 # demo_vip:
 #   1. two subscriptions made through "我的订阅" and its form
-#   2. a message published for each comes into its own tab, with the
-#      unread count on the tab and a notification on the bus for each
+#   2. another window of ours in front: a message published for each comes
+#      into its own tab, with the unread count on the tab and a notification
+#      on the bus for each
+#      (a click on one brings the window back)
 #   3. the client restarted: both tabs come back with their kept matches
 #   (the tab shown reads the matches on screen: its count goes)
 # Screenshots: ARTIFACT_DIR/subscribe_tabs.png, subscribe_restarted.png.
@@ -49,7 +51,9 @@ wait_for_line "$work/client.log" "TARVOLO subs-count 2" 5
 send subs-close
 wait_for_line "$work/client.log" "TARVOLO subs-started 2 " 10
 
-# 2. a match for each, in its own tab, counted and notified
+# 2. out of sight: a match for each, in its own tab, counted and notified
+send open-page /qavel/manager/myinfos.asp
+wait_active 0 "the main window stayed in front of the web page window"
 before=$(notifications)
 id1=$(publish_as_demo_member 郑州 "郑州到北京 钢材20吨 订阅甲")
 wait_for_line "$work/client.log" "TARVOLO subs-alert 1 " 10
@@ -70,6 +74,11 @@ grep "TARVOLO subs-" "$work/client.log" | tail -6
 [[ $(last "subs-tab 1 ") == *"郑州→上海 货源 ("[0-9]*")"* ]] ||
   fail "no unread count on the second tab: $(last "subs-tab 1 ")"
 echo "subscribe e2e: matches $id1 and $id2 in their tabs"
+# A click on the first one's notification brings the window back.
+note=$(grep "^NOTIFY id=.*summary=郑州→北京" "$work/recorder.log" | tail -1 | sed -n 's/^NOTIFY id=\([0-9]*\) .*/\1/p')
+echo "click $note" >&4
+wait_for_line "$work/recorder.log" "NOTIFY clicked $note" 5
+wait_active 1 "the notification's click did not bring the main window back"
 send repaint
 shot subscribe_tabs.png
 send subs-tab 1
