@@ -102,7 +102,16 @@ void ListNoise::SetReason(std::uint32_t key, Reason reason, bool on) {
   std::uint8_t& reasons = reasons_[key];
   reasons = on ? static_cast<std::uint8_t>(reasons | reason)
                : static_cast<std::uint8_t>(reasons & ~reason);
-  grid_.SetRowHidden(RowOf(key), HiddenBy(reasons));
+  const int row = RowOf(key);
+  grid_.SetRowHidden(row, HiddenBy(Settled(key, row)));
+}
+
+std::uint8_t ListNoise::Settled(std::uint32_t key, int row) {
+  std::uint8_t& reasons = reasons_[key];
+  if ((reasons & kWordsPending) == 0 || HiddenBy(reasons & ~kWordsPending)) return reasons;
+  reasons &= static_cast<std::uint8_t>(~kWordsPending);
+  if (filter_test_ && !PassesWith(*filter_test_, key, row)) reasons |= kFilteredOut;
+  return reasons;
 }
 
 bool ListNoise::PassesFilter(std::uint32_t key, int row) const {
@@ -182,13 +191,22 @@ void ListNoise::SetFilter(const RowFilter& filter) {
       const std::uint32_t key = KeyOf(row);
       if (!fold_.Grouped(key)) continue;
       std::uint8_t& reasons = reasons_[key];
-      reasons = test == nullptr || PassesWith(*test, key, row)
-                    ? static_cast<std::uint8_t>(reasons & ~kFilteredOut)
-                    : static_cast<std::uint8_t>(reasons | kFilteredOut);
+      reasons &= static_cast<std::uint8_t>(~(kFilteredOut | kWordsPending));
+      if (test == nullptr) continue;
+      if (test->NeedsText() && HiddenBy(reasons)) {
+        // Hidden anyway: the type and lengths now, the words once it could show.
+        if (!test->PassesTraits(traits_[key])) {
+          reasons |= kFilteredOut;
+        } else {
+          reasons |= kWordsPending;
+        }
+      } else if (!PassesWith(*test, key, row)) {
+        reasons |= kFilteredOut;
+      }
     }
   };
-  // Words are looked for in every row's text: on a long list the lower half
-  // goes to a second thread. Both only read the rows and write the reasons
+  // Words are looked for in the text of every row that could show: on a long
+  // list the lower half goes to a second thread. Both only read the rows and write the reasons
   // of their own rows; this thread waits for the other before anything else.
   constexpr int kRowsForTwoThreads = 20'000;
   if (filter_test_ && filter_test_->NeedsText() && rows >= kRowsForTwoThreads) {
@@ -221,7 +239,7 @@ void ListNoise::ApplyAll() {
   const int rows = grid_.RowCount();
   grid_.SetHiddenRows([this, rows](int row) {
     const auto key = static_cast<std::size_t>(rows - 1 - row);
-    return key < reasons_.size() && HiddenBy(reasons_[key]);
+    return key < reasons_.size() && HiddenBy(Settled(static_cast<std::uint32_t>(key), row));
   });
 }
 

@@ -69,10 +69,20 @@ class ListNoise {
   std::size_t FoldMemoryBytes() const { return fold_.MemoryBytes(); }
 
  private:
-  enum Reason : std::uint8_t { kFolded = 1, kBlockedMember = 2, kFilteredOut = 4 };
+  // kWordsPending: the row was hidden for another reason when the filter
+  // came, so its words were not looked for yet (most rows of a busy list are
+  // folded copies); they are once the row could show again (Settled).
+  enum Reason : std::uint8_t {
+    kFolded = 1,
+    kBlockedMember = 2,
+    kFilteredOut = 4,
+    kWordsPending = 8,
+  };
   std::uint32_t KeyOf(int row) const;
   int RowOf(std::uint32_t key) const;
   bool HiddenBy(std::uint8_t reasons) const;
+  // The row's reasons with pending words looked for if nothing else hides it.
+  std::uint8_t Settled(std::uint32_t key, int row);
   void SetReason(std::uint32_t key, Reason reason, bool on);
   // The hidden flag of every row from the reasons (one pass).
   void ApplyAll();

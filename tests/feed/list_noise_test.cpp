@@ -158,6 +158,44 @@ TEST_F(ListNoiseTest, TheFilterNarrowsLoadedAndArrivingRowsAndClearingRestoresTh
   EXPECT_EQ(Shown(), (Ids{"6", "5", "4", "3", "2", "1"}));
 }
 
+// Rows hidden as copies or as a blocked member's when a words filter comes
+// are looked at once they could show: they must then obey it like the rest.
+TEST_F(ListNoiseTest, RowsHiddenWhenTheFilterCameObeyItOnceTheyShow) {
+  const auto city = [](int id, std::string_view in, std::string_view content, std::string flag) {
+    return feed_test::Rec(std::to_string(id), in, content, "8888", "2012-03-07 09:05:00",
+                          std::move(flag));
+  };
+  // 5, 3 and 1 are one text from three cities; 4 and 2 are a blocked member's.
+  ASSERT_TRUE(store.ApplyStartPage(CountedPage{
+      5,
+      {city(5, "济宁", "钢材20吨", "5"), city(4, "郑州", "钢材", "7"), city(3, "郑州", "钢材20吨", "5"),
+       city(2, "上海", "煤", "7"), city(1, "济宁", "钢材20吨", "5")}}));
+  blocked.insert("7");
+  store.BlockedChanged();
+  EXPECT_EQ(Shown(), (Ids{"5"}));
+  RowFilter filter;
+  filter.must_have = {G("济宁")};
+  store.SetFilter(filter);
+  EXPECT_EQ(Shown(), (Ids{"5"}));
+  store.SetFolding(false);
+  EXPECT_EQ(Shown(), (Ids{"5", "1"}));
+  filter.must_have = {G("钢材")};
+  store.SetFilter(filter);
+  EXPECT_EQ(Shown(), (Ids{"5", "3", "1"}));
+  store.SetFolding(true);
+  blocked.clear();
+  store.BlockedChanged();
+  EXPECT_EQ(Shown(), (Ids{"5", "4"}));
+  // The newest copy written over by another message: the next copy is the
+  // row now, and the filter holds for it.
+  filter.must_have = {G("郑州")};
+  store.SetFilter(filter);
+  EXPECT_EQ(Shown(), (Ids{"4"}));
+  store.PutRecord(city(6, "郑州", "别的货", "9"), PutMode::kFill, 0);
+  EXPECT_EQ(Shown(), (Ids{"6", "4", "3"}));
+  EXPECT_EQ(store.Noise().ShownLoadedCount(), 3);
+}
+
 TEST_F(ListNoiseTest, ExportedLinesReadBackAsTheRowsShowThem) {
   store.View().regions = {G("济宁")};
   InfoRecord quoted = Msg(3, "济宁到北京,\"急\"\n钢材", "5", "1");
