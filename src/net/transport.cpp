@@ -1,5 +1,7 @@
 #include "net/transport.h"
+
 #include "net/base64.h"
+#include "net/certificate_check.h"
 #include "net/member_key.h"
 
 #include <curl/curl.h>
@@ -141,29 +143,15 @@ std::string TlsFailureReason(CURL* curl, CURLcode rc, const TlsExchange& exchang
   if (rc == CURLE_PEER_FAILED_VERIFICATION) {
     // libcurl checks the name itself once the chain is sound.
     if (detail.find("subject name") != std::string::npos) return "证书不是为这个主机签发的";
-    switch (verify) {
-      case 9:  // X509_V_ERR_CERT_NOT_YET_VALID
-        return "证书尚未生效";
-      case 10:  // X509_V_ERR_CERT_HAS_EXPIRED
-        return "证书已过期";
-      case 2:   // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT
-      case 18:  // X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT
-      case 19:  // X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN
-      case 20:  // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY
-      case 21:  // X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE
-        return "证书的签发机构不受信任";
-      case 62:  // X509_V_ERR_HOSTNAME_MISMATCH
-      case 64:  // X509_V_ERR_IP_ADDRESS_MISMATCH
-        return "证书不是为这个主机签发的";
-      default:
-        break;
-    }
+    if (std::string reason = VerifyResultReason(verify); !reason.empty()) return reason;
     return "证书校验失败 (" + detail + ")";
   }
   return "安全连接失败 (" + detail + ")";
 }
 
-void ReportTlsFailure(std::string_view host, const std::string& reason_utf8) {
+}  // namespace
+
+void ReportSecureConnectionFailure(std::string_view host, const std::string& reason_utf8) {
   std::function<void(const std::string&)> handler;
   {
     TlsSettings& tls = Tls();
@@ -173,6 +161,14 @@ void ReportTlsFailure(std::string_view host, const std::string& reason_utf8) {
   if (!handler) return;
   handler(Utf8ToGbk("无法与 ") + std::string(host) + Utf8ToGbk(" 建立安全连接: " + reason_utf8));
 }
+
+std::string ExtraCaFile() {
+  TlsSettings& tls = Tls();
+  std::lock_guard lock(tls.mutex);
+  return tls.extra_ca_file;
+}
+
+namespace {
 
 // Content-Length as a plain non-negative decimal; anything else is refused.
 std::optional<long long> ParseContentLength(std::string_view text) {
@@ -310,7 +306,7 @@ std::string Fetch(std::string_view verb, std::string_view host, std::string_view
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, service->tls ? "https" : "http");
   TlsExchange tls;
   if (service->tls && !SetTlsOptions(curl, tls)) {
-    ReportTlsFailure(host, tls.setup_problem);
+    ReportSecureConnectionFailure(host, tls.setup_problem);
     return error;
   }
   curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
@@ -333,7 +329,7 @@ std::string Fetch(std::string_view verb, std::string_view host, std::string_view
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
 
   const CURLcode rc = curl_easy_perform(curl);
-  if (service->tls && IsTlsFailure(rc)) ReportTlsFailure(host, TlsFailureReason(curl, rc, tls));
+  if (service->tls && IsTlsFailure(rc)) ReportSecureConnectionFailure(host, TlsFailureReason(curl, rc, tls));
   // A body shorter than announced is passed on with the bytes that came.
   if (rc != CURLE_OK && rc != CURLE_PARTIAL_FILE) return error;
   long status = 0;
@@ -425,7 +421,7 @@ int DownloadToFile(const std::string& url, const std::string& file_path) {
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, tls_only ? "https" : "http,https");
   TlsExchange tls;
   if (!SetTlsOptions(curl, tls) && tls_only) {
-    ReportTlsFailure(url, tls.setup_problem);
+    ReportSecureConnectionFailure(url, tls.setup_problem);
     return -1;
   }
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
@@ -450,7 +446,7 @@ int DownloadToFile(const std::string& url, const std::string& file_path) {
   // A body cut short of its announced length is a failed download: curl
   // reports it as a partial file.
   const CURLcode rc = curl_easy_perform(curl);
-  if (IsTlsFailure(rc)) ReportTlsFailure(url, TlsFailureReason(curl, rc, tls));
+  if (IsTlsFailure(rc)) ReportSecureConnectionFailure(url, TlsFailureReason(curl, rc, tls));
   if (rc != CURLE_OK) return -1;
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

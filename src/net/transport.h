@@ -20,6 +20,11 @@ void SetExtraCaFile(std::string path);
 // handshake or its verification, with the notice for the member (GBK): it
 // names the host and the reason. Set at start-up; empty: nothing is called.
 void SetSecureConnectionFailureHandler(std::function<void(const std::string& gbk_notice)> handler);
+// The extra CA file set (empty: none).
+std::string ExtraCaFile();
+// Tells that handler of a secure connection to `host` that failed for
+// `reason_utf8` (also for connections made elsewhere than here).
+void ReportSecureConnectionFailure(std::string_view host, const std::string& reason_utf8);
 
 std::string FetchPage(std::string_view verb, std::string_view host, std::string_view path);
 // FetchPage, then the lenient base64 decoding of the body (DecodeBase64Lenient

@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QWebEngineCertificateError>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
@@ -11,6 +13,8 @@
 #include "core/build_constants.h"
 #include "core/gbk.h"
 #include "core/notice.h"
+#include "net/certificate_check.h"
+#include "net/transport.h"
 #include "shell/shell_decisions.h"
 
 namespace tv {
@@ -73,6 +77,29 @@ void OfferToBrowser(const QUrl& url) {
   }
 }
 
+// A page whose certificate the engine did not trust: it is shown when the
+// chain holds for its host against what every other connection of the
+// client trusts (the system's store and the extra CA file of the settings);
+// otherwise it is refused and the member told why, as for any other
+// connection. Never shown without a verified chain.
+void DecideCertificate(QWebEngineCertificateError error) {
+  std::vector<std::string> chain;
+  for (const QSslCertificate& cert : error.certificateChain()) {
+    const QByteArray der = cert.toDer();
+    chain.emplace_back(der.constData(), static_cast<std::size_t>(der.size()));
+  }
+  const std::string host = error.url().host(QUrl::FullyEncoded).toStdString();
+  const std::string reason = CheckCertificateChain(chain, host);
+  if (reason.empty() && error.isOverridable()) {
+    error.acceptCertificate();
+    return;
+  }
+  error.rejectCertificate();
+  const int port = error.url().port(-1);
+  ReportSecureConnectionFailure(port > 0 ? host + ":" + std::to_string(port) : host,
+                                reason.empty() ? error.description().toStdString() : reason);
+}
+
 }  // namespace
 
 std::vector<std::string> FixedOwnHosts() { return {PortalHost(), WebHost()}; }
@@ -94,6 +121,7 @@ ServicePage::ServicePage(OwnHosts own_hosts, QObject* parent)
   guard.setRunsOnSubFrames(true);
   guard.setSourceCode(QString::fromLatin1(kScriptLinkGuard));
   scripts().insert(guard);
+  connect(this, &QWebEnginePage::certificateError, this, &DecideCertificate);
 }
 
 void ServicePage::FollowLink(const QUrl& url) {

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "shell/service_page.h"
 #include "shell/shell_decisions.h"
 #include "shell/web_page_window.h"
+#include "test_ca.h"
 #include "window_app.h"
 
 namespace tv {
@@ -233,6 +235,52 @@ TEST_F(WebViewTest, AnotherSiteOpensInTheBrowserAfterAYes) {
     EXPECT_TRUE(FromGbk(question).contains(other)) << GbkToUtf8(question);
   }
   for (const QUrl& url : desktop_.urls) EXPECT_EQ(url.toString(), other);
+}
+
+// The web views trust what every other connection of the client trusts: a
+// service whose certificate comes from the extra CA file of the settings
+// shows its pages; one whose certificate does not hold is refused, and the
+// member is told the host and the reason.
+TEST(WebViewTls, TheExtraCaFileIsTrustedAndARefusedCertificateIsTold) {
+  MainWindowTestApp("app_window_tests");
+  char pattern[] = "/tmp/tv-web-tls-XXXXXX";
+  const std::string dir = mkdtemp(pattern);
+  const TestCa ca(dir);
+  ASSERT_TRUE(ca.ok()) << ca.error();
+  SetExtraCaFile(ca.CaFile());
+  std::vector<std::string> told;
+  SetSecureConnectionFailureHandler([&told](const std::string& gbk) { told.push_back(GbkToUtf8(gbk)); });
+  struct Case {
+    const char* certificate;
+    const char* reason;  // empty: the page shows
+  };
+  for (const Case& c : {Case{"good", ""}, Case{"stranger", "证书的签发机构不受信任"},
+                        Case{"wrong-name", "证书不是为这个主机签发的"}}) {
+    SCOPED_TRACE(c.certificate);
+    told.clear();
+    LocalService service({"--demo", "--demo-count", "5", "--tls-cert", ca.Cert(c.certificate),
+                          "--tls-key", ca.Key(c.certificate)});
+    ASSERT_TRUE(service.ok()) << service.error();
+    const std::string authority = "127.0.0.1:" + std::to_string(service.port());
+    std::unique_ptr<QWebEngineView> view(
+        NewServiceView([&] { return std::vector<std::string>{service.host()}; }, nullptr));
+    QSignalSpy loaded(view.get(), &QWebEngineView::loadFinished);
+    view->load(QUrl(QString::fromStdString("https://" + authority +
+                                           "/qavel/manager/showmeminfo.asp?userid=1")));
+    ASSERT_TRUE(WaitFor([&] { return loaded.count() > 0; }, 20000));
+    const bool shown = loaded.first().at(0).toBool();
+    if (*c.reason == '\0') {
+      EXPECT_TRUE(shown);
+      EXPECT_TRUE(told.empty()) << told.front();
+    } else {
+      EXPECT_FALSE(shown);
+      ASSERT_EQ(told.size(), 1u);
+      EXPECT_EQ(told[0], "无法与 " + authority + " 建立安全连接: " + c.reason);
+    }
+  }
+  SetSecureConnectionFailureHandler(nullptr);
+  SetExtraCaFile("");
+  std::filesystem::remove_all(dir);
 }
 
 // "我发布的信息" in the client's own web window, as the menu opens it: the
