@@ -83,6 +83,11 @@ int RunWatch(const Args& args) {
           UsageError("watch", "no operand: the subscriptions come from their store");
           return false;
         }
+        // The list commands' option; watch never stops on its own anyway.
+        if (parsed.Has("follow")) {
+          UsageError("watch", "--follow is not an option of watch: it always follows");
+          return false;
+        }
         store = SubscriptionStore::Open(SubscriptionStore::DefaultPath());
         if (!store) {
           unopened = true;

@@ -206,13 +206,30 @@ bool SubscriptionStore::Add(Subscription& subscription) {
 }
 
 bool SubscriptionStore::Update(const Subscription& subscription) {
+  const std::optional<Subscription> before = Find(subscription.id);
+  if (!before) return false;
+  const bool same_search =
+      before->departures == subscription.departures &&
+      before->destinations == subscription.destinations && before->kind == subscription.kind &&
+      before->must_words == subscription.must_words &&
+      before->excluded_words == subscription.excluded_words;
+  Transaction t(db_);
+  if (!t.ok()) return false;
   Stmt s(db_,
          "UPDATE subscriptions SET name = ?1, departures = ?2, destinations = ?3, kind = ?4, "
          "must_words = ?5, excluded_words = ?6, chime = ?7, notify = ?8, speech = ?9, "
          "paused = ?10 WHERE id = ?11");
   BindFields(s, subscription);
   s.Bind(11, subscription.id);
-  return s.Done() && sqlite3_changes(db_) == 1;
+  if (!s.Done() || sqlite3_changes(db_) != 1) return false;
+  if (!same_search) {
+    Stmt m(db_, "DELETE FROM matches WHERE subscription = ?1");
+    m.Bind(1, subscription.id);
+    Stmt n(db_, "UPDATE subscriptions SET newest_id = '' WHERE id = ?1");
+    n.Bind(1, subscription.id);
+    if (!m.Done() || !n.Done()) return false;
+  }
+  return t.Commit();
 }
 
 bool SubscriptionStore::Remove(std::int64_t id) {

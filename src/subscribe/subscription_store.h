@@ -44,8 +44,10 @@ class SubscriptionStore {
   // Appends it and sets its id; false when the member has kMaxSubscriptions
   // already or the write failed.
   bool Add(Subscription& subscription);
-  // Rewrites name, route, words, kind, alerts and pause; its matches stay
-  // (a changed route filters the new ones).
+  // Rewrites name, route, words, kind, alerts and pause. Its matches stay
+  // while what they were matched by (route, kind, words) stays; otherwise
+  // they go with the newest identifier seen, and the changed search starts
+  // afresh.
   bool Update(const Subscription& subscription);
   // With its matches.
   bool Remove(std::int64_t id);

@@ -801,6 +801,10 @@ TEST_F(CliClientTest, WatchPrintsEachNewMatchWithItsSubscriptionsName) {
   const CliResult none = Run({"watch", "--guest"});
   EXPECT_EQ(none.exit_code, 2);
   EXPECT_NE(none.err.find("no running subscription"), std::string::npos) << none.err;
+  // The list commands' --follow is no option of watch.
+  const CliResult follow = Run({"watch", "--guest", "--follow"});
+  EXPECT_EQ(follow.exit_code, 2);
+  EXPECT_NE(follow.err.find("--follow is not an option of watch"), std::string::npos) << follow.err;
 }
 
 }  // namespace

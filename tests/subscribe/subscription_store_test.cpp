@@ -135,6 +135,20 @@ TEST_F(SubscriptionStoreTest, KeepsTheLastMatchesOnceEachWithTheirReadMarks) {
   ASSERT_TRUE(store->Remove(a.id));
   EXPECT_TRUE(store->Matches(a.id).empty());
   EXPECT_EQ(store->Matches(b.id).size(), 1u);
+
+  // A new name keeps the matches; another route (or kind, or words) is
+  // another search: its matches and its place in the list start afresh.
+  ASSERT_TRUE(store->SetNewestId(b.id, "500"));
+  b.name = Utf8ToGbk("乙二");
+  b.alerts.chime = true;
+  ASSERT_TRUE(store->Update(b));
+  EXPECT_EQ(store->Matches(b.id).size(), 1u);
+  EXPECT_EQ(store->NewestId(b.id), "500");
+  b.destinations = {Utf8ToGbk("上海")};
+  ASSERT_TRUE(store->Update(b));
+  EXPECT_TRUE(store->Matches(b.id).empty());
+  EXPECT_EQ(store->NewestId(b.id), "");
+  EXPECT_EQ(store->Find(b.id)->name, Utf8ToGbk("乙二"));
 }
 
 TEST_F(SubscriptionStoreTest, SurvivesARestartAndIsSharedWithASecondProgram) {
